@@ -1,0 +1,128 @@
+#include "desktop.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSoundEffect>
+#include <QUrl>
+
+#include "../services.h"
+#include "../sjis.h"
+#include "fonts.h"
+
+namespace platform::ui {
+namespace {
+
+class DesktopScreen final : public Screen {
+public:
+    int primaryHeight() const override
+    {
+        const QScreen *s = QGuiApplication::primaryScreen();
+        return s ? s->geometry().height() : 0;
+    }
+};
+
+class DesktopBeeper final : public Beeper {
+public:
+    void beep() override { QApplication::beep(); }
+};
+
+// QSoundEffect plays on its own thread and never blocks the caller; with no
+// audio device it stays silent. Nothing may wait for a sound to end.
+class SoundEffectPlayer final : public WavePlayer {
+public:
+    bool open(const QString &fileName) override
+    {
+        close();
+        const QFileInfo file(QDir::current().absoluteFilePath(fileName));
+        if (!file.isFile() || !file.isReadable())
+            return false;
+        effect_ = std::make_unique<QSoundEffect>();
+        effect_->setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
+        return effect_->status() != QSoundEffect::Error;
+    }
+
+    void play() override
+    {
+        if (!effect_ || effect_->status() == QSoundEffect::Error)
+            return;
+        effect_->stop(); // a new cue always starts from the beginning
+        effect_->play();
+    }
+
+    void close() override { effect_.reset(); }
+
+private:
+    std::unique_ptr<QSoundEffect> effect_;
+};
+
+// The input box keeps the field to 255 bytes of Shift-JIS text.
+class DialogInputBox final : public InputBox {
+public:
+    QString ask(const QString &caption, const QString &prompt, const QString &defaultText) override
+    {
+        QInputDialog dialog(QApplication::activeWindow());
+        dialog.setWindowTitle(caption);
+        dialog.setLabelText(prompt);
+        dialog.setTextValue(defaultText);
+        dialog.setInputMode(QInputDialog::TextInput);
+        if (auto *edit = dialog.findChild<QLineEdit *>()) {
+            QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString &text) {
+                QByteArray bytes = sjis::encode(text);
+                if (bytes.size() > 255)
+                    edit->setText(sjis::decode(sjis::truncated(bytes, 255)));
+            });
+        }
+        return dialog.exec() == QDialog::Accepted ? dialog.textValue() : defaultText;
+    }
+};
+
+class MessageBoxErrors final : public ErrorDisplay {
+public:
+    void showError(const QString &message) override
+    {
+        QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), message, QMessageBox::Ok,
+                        QApplication::activeWindow());
+        box.exec();
+    }
+};
+
+} // namespace
+
+void installDesktopServices()
+{
+    static DesktopScreen screen;
+    static DesktopBeeper beeper;
+    static DialogInputBox input;
+    static MessageBoxErrors errors;
+    Services &s = services();
+    s.screen = &screen;
+    s.beeper = &beeper;
+    s.inputBox = &input;
+    s.errors = &errors;
+    s.makeWavePlayer = [] { return std::make_unique<SoundEffectPlayer>(); };
+}
+
+Application::Application(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+    // Mode windows close before the menu reappears: that gap must not end
+    // the program. Only the main window's close does.
+    setQuitOnLastWindowClosed(false);
+}
+
+bool Application::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &e) {
+        services().errors->showError(QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+} // namespace platform::ui

@@ -1,0 +1,37 @@
+#include "application.h"
+
+#include "game/tf_game.h"
+#include "records/tf_record.h"
+#include "shell/tf_main.h"
+#include "training/tf_training.h"
+
+void CreateForms()
+{
+    F_Main = new TF_Main;
+    F_Training = new TF_Training;
+    F_24 = new TF_24;
+    F_44 = new TF_44;
+    F_84 = new TF_84;
+    F_RecordS = new TF_RecordS;
+    F_RecordM = new TF_RecordM;
+    F_RecordL = new TF_RecordL;
+}
+
+template <typename T>
+static void destroy(T *&form)
+{
+    delete form;
+    form = nullptr;
+}
+
+void DestroyForms()
+{
+    destroy(F_RecordL);
+    destroy(F_RecordM);
+    destroy(F_RecordS);
+    destroy(F_84);
+    destroy(F_44);
+    destroy(F_24);
+    destroy(F_Training);
+    destroy(F_Main);
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+// Creates the eight windows once, in their fixed order. The first is the
+// main window, whose creation fills the poem table before any other exists.
+void CreateForms();
+
+// Destroys the windows in reverse order (program end, tests).
+void DestroyForms();

@@ -1,0 +1,118 @@
+#include "tf_main.h"
+
+#include <QLabel>
+
+#include "deck/poemtable.h"
+#include "game/tf_game.h"
+#include "platform/services.h"
+#include "platform/ui/colors.h"
+#include "platform/ui/fonts.h"
+#include "records/tf_record.h"
+#include "training/tf_training.h"
+
+using namespace platform;
+
+TF_Main *F_Main = nullptr;
+
+namespace {
+
+QPushButton *menuButton(QWidget *parent, const char *name, const QString &caption, int left, int top, int width)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(left, top, width, 41);
+    b->setFont(fonts::font(fonts::MSPGothic, 19, true));
+    return b;
+}
+
+} // namespace
+
+TF_Main::TF_Main(QWidget *parent)
+    : Form(QStringLiteral("琴葉"), QSize(592, 423), parent)
+{
+    setObjectName(QStringLiteral("F_Main"));
+    makeMainForm();
+    setFont(fonts::font(fonts::MSPGothic, 12));
+
+    Panel1 = new Panel(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(8, 8, 577, 73);
+    Panel1->setColor(colors::clYellow);
+    Panel1->setBevels(Bevel::Lowered, Bevel::Raised, 2);
+    Panel1->setFont(fonts::font(fonts::MSPMincho, 48, true, true));
+    Panel1->setCaption(QStringLiteral("百人一首　琴葉　　　　　　　"));
+
+    Label1 = new QLabel(QStringLiteral("競技かるた練習ソフト"), Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(344, 40, 223, 18);
+    Label1->setFont(fonts::font(fonts::System, 19, true, true));
+    QPalette pal = Label1->palette();
+    pal.setColor(QPalette::WindowText, colors::clWindowText);
+    Label1->setPalette(pal);
+
+    Panel2 = new Panel(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setGeometry(72, 96, 449, 313);
+    Panel2->setColor(colors::clNavy);
+    Panel2->setBevels(Bevel::Lowered, Bevel::Lowered, 1);
+
+    BtnTraining = menuButton(Panel2, "BtnTraining", QStringLiteral("トレーニング"), 40, 40, 369);
+    BtnGameS = menuButton(Panel2, "BtnGameS", QStringLiteral("ゲーム(S)"), 40, 104, 121);
+    BtnGameM = menuButton(Panel2, "BtnGameM", QStringLiteral("ゲーム(M)"), 164, 104, 121);
+    BtnGameL = menuButton(Panel2, "BtnGameL", QStringLiteral("ゲーム(L)"), 288, 104, 121);
+    BtnRecordS = menuButton(Panel2, "BtnRecordS", QStringLiteral("記録(S)"), 40, 168, 121);
+    BtnRecordM = menuButton(Panel2, "BtnRecordM", QStringLiteral("記録(M)"), 164, 168, 121);
+    BtnRecordL = menuButton(Panel2, "BtnRecordL", QStringLiteral("記録(L)"), 288, 168, 121);
+    BtnClose = menuButton(Panel2, "BtnClose", QStringLiteral("終了"), 40, 232, 369);
+    BtnGameM->setEnabled(false);
+    BtnGameL->setEnabled(false);
+
+    QWidget *order[] = {BtnTraining, BtnGameS, BtnGameM, BtnGameL, BtnRecordS, BtnRecordM, BtnRecordL, BtnClose};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(BtnTraining, &QPushButton::clicked, this, &TF_Main::BtnTrainingClick);
+    connect(BtnGameS, &QPushButton::clicked, this, &TF_Main::BtnGameSClick);
+    connect(BtnGameM, &QPushButton::clicked, this, &TF_Main::BtnGameMClick);
+    connect(BtnGameL, &QPushButton::clicked, this, &TF_Main::BtnGameLClick);
+    connect(BtnRecordS, &QPushButton::clicked, this, &TF_Main::BtnRecordSClick);
+    connect(BtnRecordM, &QPushButton::clicked, this, &TF_Main::BtnRecordMClick);
+    connect(BtnRecordL, &QPushButton::clicked, this, &TF_Main::BtnRecordLClick);
+    connect(BtnClose, &QPushButton::clicked, this, &TF_Main::BtnCloseClick);
+
+    FormCreate();
+}
+
+void TF_Main::FormCreate()
+{
+    deck::PoemTable.fill();
+}
+
+void TF_Main::FormShow()
+{
+    // The gates only ever enable; a low screen leaves the buttons as they are.
+    if (services().screen->primaryHeight() > 599)
+        BtnGameM->setEnabled(true);
+    if (services().screen->primaryHeight() > 749)
+        BtnGameL->setEnabled(true);
+}
+
+void TF_Main::openMode(QWidget *mode)
+{
+    hide();
+    if (mode)
+        mode->show();
+}
+
+void TF_Main::BtnTrainingClick() { openMode(F_Training); }
+void TF_Main::BtnGameSClick() { openMode(F_24); }
+void TF_Main::BtnGameMClick() { openMode(F_44); }
+void TF_Main::BtnGameLClick() { openMode(F_84); }
+void TF_Main::BtnRecordSClick() { openMode(F_RecordS); }
+void TF_Main::BtnRecordMClick() { openMode(F_RecordM); }
+void TF_Main::BtnRecordLClick() { openMode(F_RecordL); }
+
+void TF_Main::BtnCloseClick()
+{
+    close();
+}

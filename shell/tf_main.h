@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QPushButton>
+
+#include "platform/ui/form.h"
+#include "platform/ui/panel.h"
+
+class QLabel;
+
+// The main menu. It opens one mode at a time and ends the program on "終了".
+class TF_Main : public platform::Form {
+    Q_OBJECT
+public:
+    explicit TF_Main(QWidget *parent = nullptr);
+
+    platform::Panel *Panel1;
+    QLabel *Label1;
+    platform::Panel *Panel2;
+    QPushButton *BtnTraining;
+    QPushButton *BtnGameS;
+    QPushButton *BtnGameM;
+    QPushButton *BtnGameL;
+    QPushButton *BtnRecordS;
+    QPushButton *BtnRecordM;
+    QPushButton *BtnRecordL;
+    QPushButton *BtnClose;
+
+    void BtnTrainingClick();
+    void BtnGameSClick();
+    void BtnGameMClick();
+    void BtnGameLClick();
+    void BtnRecordSClick();
+    void BtnRecordMClick();
+    void BtnRecordLClick();
+    void BtnCloseClick();
+
+protected:
+    void FormCreate();
+    void FormShow() override;
+
+private:
+    void openMode(QWidget *mode);
+};
+
+extern TF_Main *F_Main;

@@ -1,0 +1,170 @@
+#include <QtTest>
+
+#include "deck/poemtable.h"
+#include "game/tf_game.h"
+#include "platform/services.h"
+#include "records/tf_record.h"
+#include "shell/application.h"
+#include "shell/tf_main.h"
+#include "training/tf_training.h"
+
+using namespace platform;
+
+namespace {
+class FakeScreen final : public Screen {
+public:
+    int height = 768;
+    int primaryHeight() const override { return height; }
+};
+} // namespace
+
+class tst_MainMenu : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void createsEightWindowsInOrderWithTheTableFirst();
+    void screenHeightGates_data();
+    void screenHeightGates();
+    void gatesNeverDisable();
+    void everyModeOpensAloneAndReturns_data();
+    void everyModeOpensAloneAndReturns();
+    void closingTheMenuEndsTheProgram();
+
+private:
+    FakeScreen screen_;
+    std::unique_ptr<ScopedServices> services_;
+};
+
+void tst_MainMenu::init()
+{
+    Services s;
+    s.screen = &screen_;
+    services_ = std::make_unique<ScopedServices>(s);
+    screen_.height = 768;
+    CreateForms();
+}
+
+void tst_MainMenu::cleanup()
+{
+    DestroyForms();
+    services_.reset();
+}
+
+void tst_MainMenu::createsEightWindowsInOrderWithTheTableFirst()
+{
+    QVERIFY(deck::PoemTable.isFilled());
+    const QList<Form *> forms{F_Main, F_Training, F_24, F_44, F_84, F_RecordS, F_RecordM, F_RecordL};
+    const QStringList captions{"琴葉", "琴葉トレーニング", "琴葉ゲーム", "琴葉ゲーム", "琴葉ゲーム",
+                               "琴葉記録Ｓ", "琴葉記録Ｍ", "琴葉記録Ｌ"};
+    const QList<QSize> sizes{{592, 423}, {592, 423}, {592, 423}, {792, 522},
+                             {967, 723}, {592, 423}, {592, 423}, {592, 423}};
+    for (int i = 0; i < forms.size(); ++i) {
+        QVERIFY(forms[i]);
+        QCOMPARE(forms[i]->windowTitle(), captions[i]);
+        QCOMPARE(forms[i]->size(), sizes[i]);
+        QVERIFY(!forms[i]->isVisible());
+    }
+    QCOMPARE(Form::mainForm(), F_Main);
+}
+
+void tst_MainMenu::screenHeightGates_data()
+{
+    QTest::addColumn<int>("height");
+    QTest::addColumn<bool>("m");
+    QTest::addColumn<bool>("l");
+    QTest::newRow("599") << 599 << false << false;
+    QTest::newRow("600") << 600 << true << false;
+    QTest::newRow("749") << 749 << true << false;
+    QTest::newRow("750") << 750 << true << true;
+    QTest::newRow("1080") << 1080 << true << true;
+}
+
+void tst_MainMenu::screenHeightGates()
+{
+    QFETCH(int, height);
+    QFETCH(bool, m);
+    QFETCH(bool, l);
+    screen_.height = height;
+    QVERIFY(!F_Main->BtnGameM->isEnabled());
+    QVERIFY(!F_Main->BtnGameL->isEnabled());
+    F_Main->show();
+    QCOMPARE(F_Main->BtnGameM->isEnabled(), m);
+    QCOMPARE(F_Main->BtnGameL->isEnabled(), l);
+    for (QPushButton *b : {F_Main->BtnTraining, F_Main->BtnGameS, F_Main->BtnRecordS, F_Main->BtnRecordM,
+                           F_Main->BtnRecordL, F_Main->BtnClose})
+        QVERIFY(b->isEnabled());
+}
+
+void tst_MainMenu::gatesNeverDisable()
+{
+    screen_.height = 800;
+    F_Main->show();
+    F_Main->hide();
+    screen_.height = 500;
+    F_Main->show();
+    QVERIFY(F_Main->BtnGameM->isEnabled());
+    QVERIFY(F_Main->BtnGameL->isEnabled());
+}
+
+void tst_MainMenu::everyModeOpensAloneAndReturns_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QString>("closer");
+    QTest::newRow("training") << "BtnTraining" << "F_Training" << "BtnClose";
+    QTest::newRow("game S") << "BtnGameS" << "F_24" << "BtnClose";
+    QTest::newRow("game M") << "BtnGameM" << "F_44" << "BtnClose";
+    QTest::newRow("game L") << "BtnGameL" << "F_84" << "BtnClose";
+    QTest::newRow("records S") << "BtnRecordS" << "F_RecordS" << "Button1";
+    QTest::newRow("records M") << "BtnRecordM" << "F_RecordM" << "Button1";
+    QTest::newRow("records L") << "BtnRecordL" << "F_RecordL" << "Button1";
+}
+
+void tst_MainMenu::everyModeOpensAloneAndReturns()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, form);
+    QFETCH(QString, closer);
+    F_Main->show();
+    auto *b = F_Main->findChild<QPushButton *>(button);
+    QVERIFY(b);
+    QTest::mouseClick(b, Qt::LeftButton);
+    QVERIFY(!F_Main->isVisible());
+
+    Form *mode = nullptr;
+    int visible = 0;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->isVisible())
+            ++visible;
+        if (w->objectName() == form)
+            mode = qobject_cast<Form *>(w);
+    }
+    QVERIFY(mode);
+    QVERIFY(mode->isVisible());
+    QCOMPARE(visible, 1);
+
+    auto *close = mode->findChild<QPushButton *>(closer);
+    QVERIFY(close);
+    QTest::mouseClick(close, Qt::LeftButton);
+    QVERIFY(!mode->isVisible());
+    QVERIFY(F_Main->isVisible());
+    QVERIFY(F_Main->BtnGameM->isEnabled());
+    QVERIFY(F_Main->BtnGameL->isEnabled());
+}
+
+void tst_MainMenu::closingTheMenuEndsTheProgram()
+{
+    F_Main->show();
+    QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
+    bool quitSeen = false;
+    QTimer::singleShot(0, F_Main, [&] { F_Main->BtnClose->click(); });
+    QTimer::singleShot(2000, qApp, [] { QCoreApplication::exit(99); });
+    const int rc = QCoreApplication::exec();
+    quitSeen = rc == 0;
+    QVERIFY2(quitSeen, "the menu's close ends the event loop");
+    QVERIFY(!F_Main->isVisible());
+}
+
+QTEST_MAIN(tst_MainMenu)
+#include "tst_mainmenu.moc"
