@@ -11,7 +11,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-multimedia-dev libharfbuzz-dev libicu-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
-  libbenchmark-dev
+  libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth imagemagick xdotool
 )
 
@@ -37,6 +37,32 @@ build() {
   cmake --build "$BUILD"
 }
 
+# The whole suite again under AddressSanitizer, UndefinedBehaviorSanitizer
+# and leak checking.
+sanitized_tests() {
+  local dir="$BUILD-asan"
+  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOTOHA_SANITIZE=ON >/dev/null
+  cmake --build "$dir"
+  ASAN_OPTIONS=detect_leaks=1 ctest --test-dir "$dir" --output-on-failure -j2
+}
+
+# Every fuzzer for a bounded time, starting from the corpus kept in fuzz/.
+fuzz_runs() {
+  local dir="$BUILD-fuzz" seconds="${KOTOHA_FUZZ_SECONDS:-20}"
+  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOTOHA_FUZZ=ON \
+    -DKOTOHA_BUILD_TESTS=OFF -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build "$dir"
+  local f name work
+  for f in "$dir"/fuzz/fuzz_*; do
+    [ -f "$f" ] && [ -x "$f" ] || continue
+    name="$(basename "$f")"
+    work="$(mktemp -d)"
+    echo "== $name for ${seconds}s"
+    "$f" -max_total_time="$seconds" -print_final_stats=0 "$work" "$ROOT/fuzz/corpus/${name#fuzz_}" 2>&1 | tail -n 2
+    rm -rf "$work"
+  done
+}
+
 case "${1:-}" in
   play)
     install_packages
@@ -54,6 +80,8 @@ case "${1:-}" in
     install_packages
     build
     ctest --test-dir "$BUILD" --output-on-failure -j2
+    sanitized_tests
+    fuzz_runs
     ;;
   *)
     echo "usage: $0 play|test" >&2
