@@ -182,8 +182,15 @@ RecordsEntry makeEntry(const QString &tokuten, const QByteArray &name, const QBy
 int storeResult(const QString &path, const QString &tokuten)
 {
     const int score = platform::toInt(tokuten);
-    if (!qualifies(scoresOf(soundTable(path, readForUpdate(path)).entries, path), score))
-        return 0;
+    const QString lockPath = path + QStringLiteral(".lock");
+    {
+        // Taking the lock here too finds a folder that cannot hold the new
+        // table before the player is asked for a name.
+        QLockFile lockFile(lockPath);
+        lock(lockFile, path);
+        if (!qualifies(scoresOf(soundTable(path, readForUpdate(path)).entries, path), score))
+            return 0;
+    }
 
     const platform::Clock &clock = *platform::services().clock;
     const QByteArray date = hidukeBytes(clock.localDate(), clock.shortDateFormat());
@@ -193,7 +200,7 @@ int storeResult(const QString &path, const QString &tokuten)
     // Another copy of the program may have stored a result while the prompt
     // was up, so the table is read again and the place worked out afresh,
     // with the lock held until the new table is in place.
-    QLockFile lockFile(path + QStringLiteral(".lock"));
+    QLockFile lockFile(lockPath);
     lock(lockFile, path);
     const QByteArray current = readForUpdate(path);
     const Table table = soundTable(path, current);

@@ -144,11 +144,26 @@ void replaceContent(const QString &path, const QByteArray &bytes)
 {
     // The new table is written beside the old one and renamed over it on
     // commit; a kill or a full disk before that leaves the old file whole.
+    // Unbuffered: a write that fails (a full disk) is then seen by the
+    // save file itself, which refuses to commit. Buffered, the failure would
+    // only come at the final flush inside commit(), which renames a
+    // truncated file over the old one all the same.
     QSaveFile out(path);
     const QString kept = QStringLiteral(" It was left as it was.");
-    if (!out.open(QIODevice::WriteOnly))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         fail(QStringLiteral("Cannot write"), path, out, errno, kept);
-    if (out.write(bytes) != bytes.size() || !out.commit())
+    const qint64 written = out.write(bytes);
+    if (written != bytes.size()) {
+        const int err = errno;
+        const QString why = out.error() != QFileDevice::NoError ? reason(out, err)
+                            : err != 0 ? QString::fromLocal8Bit(std::strerror(err))
+                                       : QStringLiteral("%1 of %2 bytes written").arg(written).arg(bytes.size());
+        const platform::InOutError error(
+            QStringLiteral("Cannot write the records file \"%1\": %2.%3").arg(path, why, kept).toStdString());
+        out.cancelWriting();
+        throw error;
+    }
+    if (!out.commit())
         fail(QStringLiteral("Cannot write"), path, out, 0, kept);
 }
 
