@@ -4,6 +4,7 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <type_traits>
 

@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 
+#include <exception>
+
 #include "platform/services.h"
 #include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
@@ -90,7 +92,8 @@ TF_Record::TF_Record(const QString &caption, records::BoardSize size, QWidget *p
 
 void TF_Record::FormShow()
 {
-    guarded([this] {
+    std::exception_ptr failure;
+    try {
         // Rows past the last entry are cleared too, so the grid always shows
         // the file as it is now.
         for (int r = 0; r < Rows; ++r)
@@ -108,8 +111,15 @@ void TF_Record::FormShow()
         }
         if (!table.isSound())
             throw InOutError(records::damagedMessage(path, table.damage).toStdString());
-    });
+    } catch (...) {
+        failure = std::current_exception();
+    }
     Button1->setFocus();
+    // The error is shown once the window is on screen, over the rows read
+    // before the fault, rather than in place of it.
+    if (failure)
+        QMetaObject::invokeMethod(
+            this, [failure] { guarded([failure] { std::rethrow_exception(failure); }); }, Qt::QueuedConnection);
 }
 
 void TF_Record::Button1Click()

@@ -21,14 +21,9 @@ private slots:
     void parseTable();
     void readTableCreatesAMissingFileEmpty();
     void readTableReportsAccessDenied();
-    void readTableReadsOnlyTheHead();
 
     void qualifiesAndPlace_data();
     void qualifiesAndPlace();
-    void scoresMustBeDecimal_data();
-    void scoresMustBeDecimal();
-    void nameBytes_data();
-    void nameBytes();
     void storedDate_data();
     void storedDate();
 };
@@ -158,18 +153,6 @@ void tst_RecordsFile::readTableReportsAccessDenied()
     QCOMPARE(fixture::readFile(dir.file("RecordsS.dat")), file);
 }
 
-void tst_RecordsFile::readTableReadsOnlyTheHead()
-{
-    // A huge foreign file is not read whole: its size alone tells the fault.
-    fixture::ScratchDir dir;
-    QByteArray file = fixture::table({9, 8, 7, 6, 5, 4, 3, 2, 1, 1});
-    file += QByteArray(8 * 1024 * 1024 + 1, 'x');
-    QVERIFY(fixture::writeFile("RecordsS.dat", file));
-    const Table t = readTable(QStringLiteral("RecordsS.dat"));
-    QCOMPARE(t.entries.size(), 10);
-    QVERIFY(t.damage.contains("cut short"));
-}
-
 void tst_RecordsFile::qualifiesAndPlace_data()
 {
     QTest::addColumn<QList<int>>("scores");
@@ -199,66 +182,6 @@ void tst_RecordsFile::qualifiesAndPlace()
     QFETCH(int, place);
     QCOMPARE(qualifies(scores, score), enters);
     QCOMPARE(insertionPlace(scores, score), place);
-}
-
-void tst_RecordsFile::scoresMustBeDecimal_data()
-{
-    QTest::addColumn<QByteArray>("score");
-    QTest::addColumn<bool>("valid");
-    QTest::newRow("digits") << QByteArray("1440") << true;
-    QTest::newRow("zero") << QByteArray("0") << true;
-    QTest::newRow("letters") << QByteArray("ab") << false;
-    QTest::newRow("empty") << QByteArray() << false;
-    QTest::newRow("digit and letter") << QByteArray("12x") << false;
-    QTest::newRow("full-width digits") << QByteArray("\x82\x50\x82\x51") << false;
-}
-
-void tst_RecordsFile::scoresMustBeDecimal()
-{
-    QFETCH(QByteArray, score);
-    QFETCH(bool, valid);
-    const QList<RecordsEntry> entries{fromSlot(slot("5", "A", "x")), fromSlot(slot(score, "B", "y"))};
-    if (valid) {
-        QCOMPARE(scoresOf(entries, "RecordsS.dat"), (QList<int>{5, score.toInt()}));
-        return;
-    }
-    try {
-        scoresOf(entries, "RecordsS.dat");
-        QFAIL("no conversion error");
-    } catch (const platform::ConvertError &e) {
-        const QString message = QString::fromUtf8(e.what());
-        QVERIFY2(message.contains("RecordsS.dat") && message.contains("entry 2"), e.what());
-    }
-}
-
-void tst_RecordsFile::nameBytes_data()
-{
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<QByteArray>("stored");
-
-    const QString tenWide = QStringLiteral("ＡＢＣＤＥＦＧＨＩＪ");
-    QByteArray tenWideBytes;
-    for (int i = 0; i < 10; ++i)
-        tenWideBytes += QByteArray("\x82") + char(0x60 + i);
-
-    QTest::newRow("ASCII") << QStringLiteral("ABC") << QByteArray("ABC");
-    QTest::newRow("empty (Cancel)") << QString() << QByteArray();
-    QTest::newRow("ten full-width fill the field") << tenWide << tenWideBytes;
-    QTest::newRow("eleven full-width keep ten") << tenWide + QStringLiteral("Ｋ") << tenWideBytes;
-    QTest::newRow("21 half-width keep 20") << QStringLiteral("ABCDEFGHIJKLMNOPQRSTU") << QByteArray("ABCDEFGHIJKLMNOPQRST");
-    QTest::newRow("cut inside a character drops its first byte")
-        << QStringLiteral("A") + tenWide << QByteArray("A") + tenWideBytes.left(18);
-    QTest::newRow("half-width katakana are one byte")
-        << QString(21, QChar(0xFF71)) << QByteArray(20, char(0xB1));
-    QTest::newRow("outside code page 932 becomes ?") << QStringLiteral("A😀B€") << QByteArray("A?B?");
-    QTest::newRow("input-method wave dash") << QStringLiteral("〜") << QByteArray("\x81\x60");
-}
-
-void tst_RecordsFile::nameBytes()
-{
-    QFETCH(QString, answer);
-    QFETCH(QByteArray, stored);
-    QCOMPARE(records::nameBytes(answer), stored);
 }
 
 void tst_RecordsFile::storedDate_data()
