@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace platform::fonts {
 namespace {
 
@@ -35,8 +37,12 @@ bool isVertical(const QString &face)
 
 QFont font(const QString &face, int charHeight, bool bold, bool italic)
 {
-    QFont f(baseFace(face));
-    f.setPixelSize(charHeight);
+    const QString base = baseFace(face);
+    QFont f(base);
+    // "System" is a fixed 16-dot face on the desktops the layouts come from:
+    // any height asks for that one size, and the layouts' label boxes
+    // (17 px columns, 16 px rows) are measured for it.
+    f.setPixelSize(base == System ? std::min(charHeight, kSystemFaceSize) : charHeight);
     f.setBold(bold);
     f.setItalic(italic);
     f.setStyleStrategy(QFont::PreferAntialias);

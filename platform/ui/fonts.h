@@ -19,6 +19,8 @@ void installSubstitutes();
 
 bool isVertical(const QString &face);
 
+inline constexpr int kSystemFaceSize = 16;
+
 // `charHeight` is the character height in pixels, as the layouts give it.
 QFont font(const QString &face, int charHeight, bool bold = false, bool italic = false);
 

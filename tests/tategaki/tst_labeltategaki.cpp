@@ -26,7 +26,7 @@ QByteArray sjis(const QString &s)
 
 QFont verseFont(int px = 19)
 {
-    QFont f = fonts::font(QStringLiteral("@") + fonts::System, px, true);
+    QFont f = fonts::font(QStringLiteral("@") + fonts::MSGothic, px, true);
     f.setStyleStrategy(QFont::NoAntialias);
     return f;
 }
