@@ -65,14 +65,16 @@ QLabel *autoLabel(QWidget *parent, const QString &name, QPoint origin, const QFo
         l->setPalette(pal);
         l->setAutoFillBackground(true);
     }
-    l->adjustSize();
     return l;
 }
 
+// Exactly the text's advance wide, so that an opaque label hides the verse's
+// head and nothing after it; no text, no width.
 void setAutoText(QLabel *l, const QString &text)
 {
     l->setText(text);
-    l->adjustSize();
+    const QFontMetrics fm(l->font());
+    l->resize(text.isEmpty() ? 0 : fm.horizontalAdvance(text), fm.height());
 }
 
 Panel *panel(QWidget *parent, const QString &name, const QRect &geometry, const QColor &color = colors::clNavy)
