@@ -1,24 +1,426 @@
 #include "tf_training.h"
 
+#include <QKeyEvent>
+
+#include "deck/poemtable.h"
+#include "platform/random.h"
+#include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
 
 using namespace platform;
 
 TF_Training *F_Training = nullptr;
 
+namespace {
+
+// "System" is a raster face with a 16-pixel character cell: asked for at
+// 19 pixels it still draws 16-pixel characters. The verse rows are sized for
+// that cell (288 = 18 characters, 16 pixels high); a true 19-pixel face would
+// cut the end of nearly every verse.
+constexpr int kSystemCell = 16;
+
+QFont systemFont()
+{
+    return fonts::font(fonts::System, kSystemCell, true);
+}
+
+void setTextColor(QWidget *w, const QColor &c)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, c);
+    w->setPalette(pal);
+}
+
+QColor textColor(const QWidget *w)
+{
+    return w->palette().color(QPalette::WindowText);
+}
+
+// A fixed-size label: its text starts at the top left corner, clipped.
+QLabel *fixedLabel(QWidget *parent, const QString &name, const QRect &geometry, const QFont &font,
+                   const QColor &color, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop)
+{
+    auto *l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setGeometry(geometry);
+    l->setFont(font);
+    l->setAlignment(alignment);
+    l->setMargin(0);
+    l->setIndent(0);
+    l->setTextFormat(Qt::PlainText);
+    setTextColor(l, color);
+    return l;
+}
+
+// A label sized to its text at a fixed origin. An opaque one (navy, the
+// panel's colour) drawn above a verse label at the same origin and in the
+// same font re-draws the head of the verse in its own colour.
+QLabel *autoLabel(QWidget *parent, const QString &name, QPoint origin, const QFont &font, const QColor &color,
+                  bool opaque)
+{
+    QLabel *l = fixedLabel(parent, name, QRect(origin, QSize(0, 0)), font, color);
+    if (opaque) {
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::Window, colors::clNavy);
+        l->setPalette(pal);
+        l->setAutoFillBackground(true);
+    }
+    return l;
+}
+
+// Exactly the text's advance wide, so that an opaque label hides the verse's
+// head and nothing after it; no text, no width.
+void setAutoText(QLabel *l, const QString &text)
+{
+    l->setText(text);
+    const QFontMetrics fm(l->font());
+    l->resize(text.isEmpty() ? 0 : fm.horizontalAdvance(text), fm.height());
+}
+
+Panel *panel(QWidget *parent, const QString &name, const QRect &geometry, const QColor &color = colors::clNavy)
+{
+    auto *p = new Panel(parent);
+    p->setObjectName(name);
+    p->setGeometry(geometry);
+    p->setColor(color);
+    p->setBevels(Bevel::Lowered, Bevel::Lowered, 1);
+    return p;
+}
+
+QPushButton *button(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry,
+                    const QFont &font)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setGeometry(geometry);
+    b->setFont(font);
+    // The focused button answers Enter as well as Space.
+    b->setAutoDefault(true);
+    return b;
+}
+
+// Interval 0 stops a timer; any other interval (re)starts it.
+void setInterval(QTimer *timer, int ms)
+{
+    if (ms == 0) {
+        timer->stop();
+        return;
+    }
+    timer->setInterval(ms);
+    timer->start();
+}
+
+void addTo(QLabel *counter, int delta)
+{
+    counter->setText(QString::number(toInt(counter->text()) + delta));
+}
+
+// A sound that cannot be played leaves the quiz silent, never stuck.
+void playQuietly(WavePlayer *player)
+{
+    if (!player)
+        return;
+    try {
+        player->play();
+    } catch (const std::exception &e) {
+        qWarning("sound: %s", e.what());
+    }
+}
+
+std::unique_ptr<WavePlayer> openQuietly(const QString &fileName)
+{
+    if (!services().makeWavePlayer)
+        return nullptr;
+    try {
+        std::unique_ptr<WavePlayer> player = services().makeWavePlayer();
+        if (player && player->open(fileName))
+            return player;
+        qWarning("sound: cannot open %s, playing without it", qUtf8Printable(fileName));
+    } catch (const std::exception &e) {
+        qWarning("sound: %s", e.what());
+    }
+    return nullptr;
+}
+
+void closeQuietly(std::unique_ptr<WavePlayer> &player)
+{
+    if (!player)
+        return;
+    try {
+        player->close();
+    } catch (const std::exception &e) {
+        qWarning("sound: %s", e.what());
+    }
+    player.reset();
+}
+
+int tagOf(const QObject *control)
+{
+    return control ? control->property("Tag").toInt() : -1;
+}
+
+} // namespace
+
 TF_Training::TF_Training(QWidget *parent)
     : Form(QStringLiteral("琴葉トレーニング"), QSize(592, 423), parent)
 {
     setObjectName(QStringLiteral("F_Training"));
     setFont(fonts::font(fonts::MSPGothic, 12));
-    BtnClose = new QPushButton(QStringLiteral("終了"), this);
-    BtnClose->setObjectName(QStringLiteral("BtnClose"));
-    BtnClose->setGeometry(40, 368, 145, 33);
-    BtnClose->setFont(fonts::font(fonts::MSPGothic, 19, true));
+    buildLayout();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+
+    connect(BtnShutudai, &QPushButton::clicked, this, &TF_Training::BtnShutudaiClick);
     connect(BtnClose, &QPushButton::clicked, this, &TF_Training::BtnCloseClick);
+    for (int i = 0; i < training::kChoiceCount; ++i) {
+        auto *b = findControl<QPushButton>(Panel1, QStringLiteral("Btn"), i);
+        connect(b, &QPushButton::clicked, this, [this, b] { Btn0Click(b); });
+    }
+    connect(Timer1, &QTimer::timeout, this, &TF_Training::Timer1Timer);
+    connect(Timer2, &QTimer::timeout, this, &TF_Training::Timer2Timer);
+}
+
+TF_Training::~TF_Training() = default;
+
+void TF_Training::buildLayout()
+{
+    const QFont system = systemFont();
+    const QFont gothic19 = fonts::font(fonts::MSGothic, 19, true);
+    const QFont pgothic19 = fonts::font(fonts::MSPGothic, 19, true);
+
+    PnlHantei = panel(this, QStringLiteral("PnlHantei"), QRect(24, 16, 177, 49), colors::clYellow);
+    PnlHantei->setBevels(Bevel::Raised, Bevel::Raised, 1);
+    PnlHantei->setFont(fonts::font(fonts::MSMincho, 37, true));
+    PnlHantei->setFontColor(colors::clWindowText);
+
+    Panel2 = panel(this, QStringLiteral("Panel2"), QRect(216, 16, 353, 33));
+    LblMondai = fixedLabel(Panel2, QStringLiteral("LblMondai"), QRect(4, 8, 343, 16), system, colors::clWhite);
+    LblMondaiK = autoLabel(Panel2, QStringLiteral("LblMondaiK"), QPoint(4, 8), system, colors::clYellow, true);
+
+    Panel4 = panel(this, QStringLiteral("Panel4"), QRect(24, 80, 177, 177));
+    addCounter(Panel4, QStringLiteral("問 題 数"), 16, LblMondaisu, "LblMondaisu", {}, 0);
+    addCounter(Panel4, QStringLiteral("正 解 数"), 48, LblSeikai, "LblSeikai", {}, 0);
+    addCounter(Panel4, QStringLiteral("誤 答 数"), 80, LblMachigai, "LblMachigai", {}, 0);
+    addCounter(Panel4, QStringLiteral("正 解 率"), 112, LblSeikairitu, "LblSeikairitu", QStringLiteral("％"), 144);
+    addCounter(Panel4, QStringLiteral("残り時間"), 144, LblNokoriJikan, "LblNokoriJikan", QStringLiteral("秒"), 143);
+
+    Panel1 = panel(this, QStringLiteral("Panel1"), QRect(216, 72, 353, 337));
+    for (int i = 0; i < training::kChoiceCount; ++i) {
+        auto *b = button(Panel1, QStringLiteral("Btn%1").arg(i), QStringLiteral("(&%1)").arg(i),
+                         QRect(8, 8 + 32 * i, 41, 33), gothic19);
+        b->setProperty("Tag", i);
+    }
+    // Each deciding label is created after its verse so that it lies above it.
+    for (int i = 0; i < training::kChoiceCount; ++i) {
+        fixedLabel(Panel1, QStringLiteral("Lbl%1").arg(i), QRect(56, 16 + 32 * i, 288, 16), system, colors::clWhite);
+        autoLabel(Panel1, QStringLiteral("LblK%1").arg(i), QPoint(56, 16 + 32 * i), system, colors::clYellow, true);
+    }
+
+    Panel10 = panel(this, QStringLiteral("Panel10"), QRect(24, 264, 177, 49));
+    CbIro = new QCheckBox(QStringLiteral("色分けあり"), Panel10);
+    CbIro->setObjectName(QStringLiteral("CbIro"));
+    CbIro->setGeometry(24, 16, 121, 17);
+    CbIro->setFont(pgothic19);
+    setTextColor(CbIro, colors::clWhite);
+    CbIro->setChecked(true);
+
+    Panel3 = panel(this, QStringLiteral("Panel3"), QRect(24, 320, 177, 89));
+    BtnShutudai = button(Panel3, QStringLiteral("BtnShutudai"), QStringLiteral("出題"), QRect(16, 8, 145, 33), pgothic19);
+    BtnClose = button(Panel3, QStringLiteral("BtnClose"), QStringLiteral("終了"), QRect(16, 48, 145, 33), pgothic19);
+
+    // Tab order: the answer rows, the colour box, then the two commands.
+    QWidget *previous = nullptr;
+    for (int i = 0; i < training::kChoiceCount; ++i) {
+        QWidget *b = findControl<QPushButton>(Panel1, QStringLiteral("Btn"), i);
+        if (previous)
+            setTabOrder(previous, b);
+        previous = b;
+    }
+    setTabOrder(previous, CbIro);
+    setTabOrder(CbIro, BtnShutudai);
+    setTabOrder(BtnShutudai, BtnClose);
+}
+
+void TF_Training::addCounter(Panel *parent, const QString &caption, int y, QLabel *&value, const char *name,
+                             const QString &unit, int unitX)
+{
+    const QFont system = systemFont();
+    const QString role = QLatin1String(name).mid(3); // LblSeikai -> Seikai
+    setAutoText(autoLabel(parent, QStringLiteral("Caption") + role, QPoint(16, y), system, colors::clWhite, false),
+                caption);
+
+    Panel *box = panel(parent, QStringLiteral("Box") + role, QRect(92, y - 4, 45, 25), colors::clWhite);
+    value = fixedLabel(box, QLatin1String(name), QRect(4, 7, 37, 16), system, colors::clWindowText,
+                       Qt::AlignRight | Qt::AlignTop);
+    value->setText(QStringLiteral("0"));
+
+    if (!unit.isEmpty())
+        setAutoText(autoLabel(parent, QStringLiteral("Unit") + role, QPoint(unitX, y),
+                              fonts::font(fonts::MSGothic, 19, true), colors::clWhite, false),
+                    unit);
+}
+
+void TF_Training::FormShow()
+{
+    MondaiNo = 0;
+    LblMondai->setText({});
+    setAutoText(LblMondaiK, {});
+    for (QLabel *counter : {LblMondaisu, LblSeikai, LblMachigai, LblSeikairitu, LblNokoriJikan})
+        counter->setText(QStringLiteral("0"));
+    PnlHantei->setCaption({});
+
+    MP1 = openQuietly(QStringLiteral("Push.wav"));
+    MP2 = openQuietly(QStringLiteral("Close.wav"));
+
+    for (int i = 0; i < training::kChoiceCount; ++i) {
+        findControl<QLabel>(Panel1, QStringLiteral("Lbl"), i)->setText({});
+        setAutoText(findControl<QLabel>(Panel1, QStringLiteral("LblK"), i), {});
+        findControl<QPushButton>(Panel1, QStringLiteral("Btn"), i)->setEnabled(false);
+    }
+
+    BtnShutudai->setEnabled(true);
+    BtnShutudai->setFocus();
+
+    rng().reseed();
+    training::shuffleMondaiList(rng(), deck::PoemTable, MondaiList);
+}
+
+void TF_Training::FormHide()
+{
+    closeQuietly(MP1);
+    closeQuietly(MP2);
+}
+
+void TF_Training::BtnShutudaiClick()
+{
+    // Only from Ready: never while a question is open or after the last one.
+    if (questionOpen() || MondaiNo >= deck::kPoemCount)
+        return;
+
+    BtnShutudai->setEnabled(false);
+    ++MondaiNo;
+    const deck::PoemEntry &mondai = MondaiList[MondaiNo];
+
+    const QColor decidingColor = CbIro->isChecked() ? colors::clYellow : colors::clWhite;
+    LblMondai->setText(mondai.Kaminoku.text());
+    setAutoText(LblMondaiK, mondai.Kimariji.text());
+    setTextColor(LblMondaiK, decidingColor);
+
+    PnlHantei->setCaption({});
+    setInterval(Timer2, 0);
+
+    Sentakushi[0] = mondai;
+    rng().reseed();
+    training::drawDistractors(rng(), deck::PoemTable, Sentakushi);
+
+    const auto rows = training::drawPlacement(rng());
+    SeikaiNo = rows[0];
+    KaitoRan = training::placeChoices(Sentakushi, rows);
+
+    for (int i = 0; i < training::kChoiceCount; ++i) {
+        findControl<QPushButton>(Panel1, QStringLiteral("Btn"), i)->setEnabled(true);
+        QLabel *lbl = findControl<QLabel>(Panel1, QStringLiteral("Lbl"), i);
+        lbl->setText(KaitoRan[i].Shimonoku.text());
+        setTextColor(lbl, colors::clWhite);
+        QLabel *lblK = findControl<QLabel>(Panel1, QStringLiteral("LblK"), i);
+        setAutoText(lblK, KaitoRan[i].ShimoKimariji.text());
+        setTextColor(lblK, decidingColor);
+    }
+
+    findControl<QPushButton>(Panel1, QStringLiteral("Btn"), 0)->setFocus();
+    LblNokoriJikan->setText(QStringLiteral("10"));
+    setInterval(Timer1, 1000);
+}
+
+void TF_Training::Btn0Click(QObject *Sender)
+{
+    // A second pick, or a delayed mnemonic click after the verdict, is not a pick.
+    if (!questionOpen())
+        return;
+    const int t = tagOf(Sender);
+    if (t == SeikaiNo) {
+        PnlHantei->setCaption(QStringLiteral("正解!!"));
+        addTo(LblSeikai, 1);
+        playQuietly(MP1.get());
+    } else {
+        PnlHantei->setCaption(QStringLiteral("不正解"));
+        MachigaiShori();
+    }
+    MondaiShuryo();
+}
+
+void TF_Training::Timer1Timer()
+{
+    // A tick that was on its way when the question closed judges nothing.
+    if (!questionOpen())
+        return;
+    addTo(LblNokoriJikan, -1);
+    if (LblNokoriJikan->text() == QLatin1String("0")) {
+        PnlHantei->setCaption(QStringLiteral("時間切れ"));
+        MachigaiShori();
+        MondaiShuryo();
+    }
+}
+
+void TF_Training::Timer2Timer()
+{
+    // Stopped means a new question is on show: its right row must not move.
+    if (!Timer2->isActive())
+        return;
+    for (const QString &prefix : {QStringLiteral("Lbl"), QStringLiteral("LblK")}) {
+        QLabel *l = findControl<QLabel>(Panel1, prefix, SeikaiNo);
+        setTextColor(l, textColor(l) == colors::clWhite ? colors::clYellow : colors::clWhite);
+    }
+}
+
+void TF_Training::MondaiShuryo()
+{
+    setInterval(Timer1, 0);
+    if (MondaiNo < deck::kPoemCount) {
+        BtnShutudai->setEnabled(true);
+        BtnShutudai->setFocus();
+    } else {
+        BtnClose->setFocus();
+    }
+    for (int i = 0; i < training::kChoiceCount; ++i)
+        findControl<QPushButton>(Panel1, QStringLiteral("Btn"), i)->setEnabled(false);
+    setInterval(Timer2, 300);
+    addTo(LblMondaisu, 1);
+    LblSeikairitu->setText(
+        QString::number(training::seikairitu(toInt(LblSeikai->text()), toInt(LblMondaisu->text()))));
+}
+
+void TF_Training::MachigaiShori()
+{
+    const int n = MondaiNo;
+    addTo(LblMachigai, 1);
+    playQuietly(MP2.get());
+    training::moveMissedLater(MondaiList, n);
+    MondaiNo = n - 1;
 }
 
 void TF_Training::BtnCloseClick()
 {
+    setInterval(Timer1, 0);
+    setInterval(Timer2, 0);
     closeAndShowMain();
+}
+
+void TF_Training::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    const bool bare = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (bare && key >= Qt::Key_0 && key <= Qt::Key_9) {
+        auto *b = findControl<QPushButton>(Panel1, QStringLiteral("Btn"), key - Qt::Key_0);
+        if (b && b->isEnabled()) {
+            b->click();
+            event->accept();
+            return;
+        }
+    }
+    Form::keyPressEvent(event);
 }

@@ -1,17 +1,79 @@
 #pragma once
 
+#include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
+#include <memory>
+
+#include "platform/services.h"
 #include "platform/ui/form.h"
+#include "platform/ui/panel.h"
+#include "training/quizrules.h"
 
-// The training quiz window.
+// The training quiz: one upper verse, ten lower verses on numbered rows, ten
+// seconds to pick. A miss brings the poem back a few questions later, so a
+// run ends when every poem has been answered right once.
+//
+// The five counters live only as the texts of their value labels. A question
+// is open exactly while Timer1 runs; picks and ticks outside that are ignored.
 class TF_Training : public platform::Form {
     Q_OBJECT
 public:
     explicit TF_Training(QWidget *parent = nullptr);
+    ~TF_Training() override;
 
+    platform::Panel *PnlHantei;
+    platform::Panel *Panel2;
+    QLabel *LblMondai;
+    QLabel *LblMondaiK;
+    platform::Panel *Panel4;
+    QLabel *LblMondaisu;
+    QLabel *LblSeikai;
+    QLabel *LblMachigai;
+    QLabel *LblSeikairitu;
+    QLabel *LblNokoriJikan;
+    platform::Panel *Panel1; // Btn0..9, Lbl0..9, LblK0..9, found by name
+    platform::Panel *Panel10;
+    QCheckBox *CbIro;
+    platform::Panel *Panel3;
+    QPushButton *BtnShutudai;
     QPushButton *BtnClose;
+    QTimer *Timer1; // countdown, 1000 ms while a question is open
+    QTimer *Timer2; // blink of the right row, 300 ms after a verdict
+    std::unique_ptr<platform::WavePlayer> MP1; // "Push.wav", open while shown
+    std::unique_ptr<platform::WavePlayer> MP2; // "Close.wav", open while shown
+
+    // Run state.
+    training::MondaiListType MondaiList{};
+    int MondaiNo = 0;
+    training::SentakushiList Sentakushi{};
+    training::KaitoRanList KaitoRan{};
+    int SeikaiNo = 0;
+
+    void BtnShutudaiClick();
+    void Btn0Click(QObject *Sender); // shared by Btn0..Btn9; the tag is the row
+    void Timer1Timer();
+    void Timer2Timer();
     void BtnCloseClick();
+
+    bool questionOpen() const { return Timer1->isActive(); }
+
+protected:
+    void FormShow() override;
+    void FormHide() override;
+    // Bare digit keys choose a row, as the "(&0)" .. "(&9)" mnemonics do in a
+    // dialog while a button has the focus.
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void MondaiShuryo();
+    void MachigaiShori();
+
+    void buildLayout();
+    void addCounter(platform::Panel *parent, const QString &caption, int y, QLabel *&value, const char *name,
+                    const QString &unit, int unitX);
 };
 
 extern TF_Training *F_Training;

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Plays one whole training run of the real program from the keyboard under
+# Xvfb and keeps screenshots of it. Rows are guessed in turn, so the run
+# holds many misses; it ends when "出題" stays disabled.
+#   tests/training/keyboard_run.sh [build-dir] [out-dir]
+# Needs xvfb-run, xdotool and imagemagick. Without a window manager the
+# windows are centred on the 1024x768 screen, which the pixel test relies on.
+set -euo pipefail
+
+if [ -z "${KOTOHA_IN_XVFB:-}" ]; then
+  export KOTOHA_IN_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+
+BUILD="$(cd "${1:-build}" && pwd)"
+OUT="$(mkdir -p "${2:-/tmp/kotoha-run}" && cd "${2:-/tmp/kotoha-run}" && pwd)"
+cp "$BUILD/Push.wav" "$BUILD/Close.wav" "$OUT/"
+cd "$OUT"
+"$BUILD/kotoha" >kotoha.log 2>&1 &
+PID=$!
+trap 'kill $PID 2>/dev/null || true' EXIT
+sleep 2
+
+xdotool windowfocus --sync "$(xdotool search --name '^琴葉$' | head -1)"
+xdotool key space # "トレーニング" has the focus in the menu
+sleep 1
+xdotool windowfocus --sync "$(xdotool search --name 'トレーニング' | head -1)"
+sleep 0.3
+import -window root start.png
+
+# Black caption pixels of "出題": none while it is disabled.
+shutudai_enabled() {
+  local n
+  n=$(import -window root png:- | convert - -crop 100x24+278+504 +repage -threshold 25% -negate \
+        -format '%[fx:mean*w*h]' info:)
+  [ "${n%.*}" -ge 5 ]
+}
+
+q=0
+while :; do
+  xdotool key space
+  [ $q -eq 0 ] && { sleep 0.3; import -window root question.png; }
+  xdotool key $(( (q * 7 + 3) % 10 ))
+  q=$((q + 1))
+  [ $q -eq 1 ] && { sleep 0.1; import -window root verdict.png; }
+  shutudai_enabled || break
+  [ $q -lt 3000 ] || { echo "run did not end" >&2; exit 1; }
+done
+sleep 0.2
+import -window root end.png
+echo "questions posed: $q (screenshots in $OUT)"
+xdotool key Return # "終了" has the focus at the end
+sleep 0.5
+import -window root menu.png

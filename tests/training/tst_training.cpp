@@ -1,0 +1,661 @@
+#include <QtTest>
+
+#include <QApplication>
+
+#include "deck/poemtable.h"
+#include "platform/random.h"
+#include "platform/ui/colors.h"
+#include "platform/ui/fonts.h"
+#include "training/tf_training.h"
+
+using namespace platform;
+using deck::PoemTable;
+
+namespace {
+
+// Every reading moves the clock on by 1 ms, so every reseed is known.
+class StepClock final : public Clock {
+public:
+    mutable int calls = 0;
+    QTime utcTimeOfDay() const override { return QTime(12, 34, 56, 789).addMSecs(calls++); }
+    QDate localDate() const override { return {2026, 12, 7}; }
+    QString shortDateFormat() const override { return QStringLiteral("yyyy/MM/dd"); }
+};
+
+struct SoundBoard {
+    QStringList log;
+    QStringList unopenable;
+    bool playThrows = false;
+    bool noPlayer = false;
+};
+
+class FakePlayer final : public WavePlayer {
+public:
+    explicit FakePlayer(SoundBoard &b) : board(b) {}
+    bool open(const QString &name) override
+    {
+        file = name;
+        board.log << "open " + name;
+        return !board.unopenable.contains(name);
+    }
+    void play() override
+    {
+        board.log << "play " + file;
+        if (board.playThrows)
+            throw std::runtime_error("no audio device");
+    }
+    void close() override { board.log << "close " + file; }
+    SoundBoard &board;
+    QString file;
+};
+
+class MenuStandIn final : public Form {
+public:
+    MenuStandIn() : Form(QStringLiteral("琴葉"), QSize(100, 100)) { makeMainForm(); }
+};
+
+int poemOf(const deck::PoemEntry &e)
+{
+    for (int no = 1; no <= 100; ++no)
+        if (PoemTable[no].Kaminoku == e.Kaminoku)
+            return no;
+    return 0;
+}
+
+// "W" white, "Y" yellow, "?" anything else: the text colours of some labels.
+QString colours(std::initializer_list<const QWidget *> ws)
+{
+    QString s;
+    for (const QWidget *w : ws) {
+        const QColor c = w->palette().color(QPalette::WindowText);
+        s += c == colors::clWhite ? 'W' : c == colors::clYellow ? 'Y' : '?';
+    }
+    return s;
+}
+
+} // namespace
+
+class tst_Training : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void layout_data();
+    void layout();
+    void tabOrderAndTags();
+    void showStartsAFreshRun_data();
+    void showStartsAFreshRun();
+    void posingAQuestion();
+    void verdicts_data();
+    void verdicts();
+    void nothingJudgesTwice_data();
+    void nothingJudgesTwice();
+    void missMovesThePoem_data();
+    void missMovesThePoem();
+    void colourCodingAndBlink_data();
+    void colourCodingAndBlink();
+    void decidingTextCoversTheVerseHead();
+    void soundFailuresLeaveTheQuizAlone_data();
+    void soundFailuresLeaveTheQuizAlone();
+    void closingStopsEverythingAndShowsTheMenu();
+    void digitKeysChooseARow_data();
+    void digitKeysChooseARow();
+    void wholeRunFromTheKeyboard();
+
+private:
+    QPushButton *btn(int i) const { return findControl<QPushButton>(w->Panel1, QStringLiteral("Btn"), i); }
+    QLabel *lbl(int i) const { return findControl<QLabel>(w->Panel1, QStringLiteral("Lbl"), i); }
+    QLabel *lblK(int i) const { return findControl<QLabel>(w->Panel1, QStringLiteral("LblK"), i); }
+    void showActive()
+    {
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+    }
+    // o right pick, x wrong pick, t timeout; each after posing a question.
+    void play(const QString &script)
+    {
+        for (QChar c : script) {
+            w->BtnShutudaiClick();
+            if (c == 't')
+                for (int i = 0; i < 10; ++i)
+                    w->Timer1Timer();
+            else
+                w->Btn0Click(btn(c == 'o' ? w->SeikaiNo : (w->SeikaiNo + 3) % 10));
+        }
+    }
+    // The five counters as shown: questions right misses rate seconds.
+    QString counters() const
+    {
+        return QStringList{w->LblMondaisu->text(), w->LblSeikai->text(), w->LblMachigai->text(),
+                           w->LblSeikairitu->text(), w->LblNokoriJikan->text()}
+            .join(' ');
+    }
+    QList<int> order() const
+    {
+        QList<int> out;
+        for (int p = 1; p <= 100; ++p)
+            out << poemOf(w->MondaiList[p]);
+        return out;
+    }
+
+    StepClock clock_;
+    SoundBoard sounds_;
+    std::unique_ptr<ScopedServices> services_;
+    std::unique_ptr<MenuStandIn> menu_;
+    TF_Training *w = nullptr;
+};
+
+void tst_Training::initTestCase()
+{
+    fonts::installSubstitutes();
+    PoemTable.fill();
+    menu_ = std::make_unique<MenuStandIn>();
+}
+
+void tst_Training::init()
+{
+    clock_.calls = 0;
+    sounds_ = SoundBoard{};
+    Services s;
+    s.clock = &clock_;
+    s.makeWavePlayer = [this]() -> std::unique_ptr<WavePlayer> {
+        return sounds_.noPlayer ? nullptr : std::make_unique<FakePlayer>(sounds_);
+    };
+    services_ = std::make_unique<ScopedServices>(s);
+    menu_->hide();
+    w = new TF_Training;
+}
+
+void tst_Training::cleanup()
+{
+    delete w;
+    services_.reset();
+}
+
+void tst_Training::layout_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QRect>("geometry"); // empty: sized to its text
+    QTest::addColumn<QString>("face");   // "System" draws with its 16-pixel cell
+    QTest::addColumn<int>("pixels");
+    auto row = [](const QString &n, const QString &p, QRect g, const QString &face = {}, int px = 0) {
+        QTest::newRow(qPrintable(n)) << n << p << g << face << px;
+    };
+    row("PnlHantei", "F_Training", {24, 16, 177, 49}, fonts::MSMincho, 37);
+    row("Panel2", "F_Training", {216, 16, 353, 33});
+    row("LblMondai", "Panel2", {4, 8, 343, 16}, fonts::System, 16);
+    row("Panel4", "F_Training", {24, 80, 177, 177});
+    row("Panel1", "F_Training", {216, 72, 353, 337});
+    row("Panel10", "F_Training", {24, 264, 177, 49});
+    row("CbIro", "Panel10", {24, 16, 121, 17}, fonts::MSPGothic, 19);
+    row("Panel3", "F_Training", {24, 320, 177, 89});
+    row("BtnShutudai", "Panel3", {16, 8, 145, 33}, fonts::MSPGothic, 19);
+    row("BtnClose", "Panel3", {16, 48, 145, 33}, fonts::MSPGothic, 19);
+    row("UnitSeikairitu", "Panel4", {144, 112, 19, 19}, fonts::MSGothic, 19);
+    row("UnitNokoriJikan", "Panel4", {143, 144, 19, 19}, fonts::MSGothic, 19);
+    const char *values[] = {"Mondaisu", "Seikai", "Machigai", "Seikairitu", "NokoriJikan"};
+    for (int r = 0; r < 5; ++r) {
+        const QString role = QLatin1String(values[r]);
+        row("Caption" + role, "Panel4", {16, 16 + 32 * r, 0, 0}, fonts::System, 16);
+        row("Box" + role, "Panel4", {92, 12 + 32 * r, 45, 25});
+        row("Lbl" + role, "Box" + role, {4, 7, 37, 16}, fonts::System, 16);
+    }
+    for (int i : {0, 9}) {
+        row(QStringLiteral("Btn%1").arg(i), "Panel1", {8, 8 + 32 * i, 41, 33}, fonts::MSGothic, 19);
+        row(QStringLiteral("Lbl%1").arg(i), "Panel1", {56, 16 + 32 * i, 288, 16}, fonts::System, 16);
+    }
+}
+
+void tst_Training::layout()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, parent);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, face);
+    QFETCH(int, pixels);
+    QCOMPARE(w->size(), QSize(592, 423));
+    auto *c = w->findChild<QWidget *>(name);
+    QVERIFY2(c, qPrintable(name));
+    QCOMPARE(c->parentWidget()->objectName(), parent);
+    if (geometry.isEmpty()) {
+        QCOMPARE(c->pos(), geometry.topLeft());
+        QVERIFY(c->geometry().right() < 92); // captions stop short of their value box
+    } else {
+        QCOMPARE(c->geometry().topLeft(), geometry.topLeft());
+        if (!name.startsWith("Unit"))
+            QCOMPARE(c->size(), geometry.size());
+    }
+    if (!face.isEmpty()) {
+        QCOMPARE(c->font().family(), face);
+        QCOMPARE(c->font().pixelSize(), pixels);
+        QVERIFY(c->font().bold());
+    }
+}
+
+void tst_Training::tabOrderAndTags()
+{
+    w->show();
+    w->BtnShutudaiClick();
+    w->BtnShutudai->setEnabled(true);
+    QList<QWidget *> chain{w->focusWidget()};
+    while (chain.size() < 14) {
+        QWidget *next = chain.last()->nextInFocusChain();
+        while (!(next->focusPolicy() & Qt::TabFocus))
+            next = next->nextInFocusChain();
+        chain << next;
+    }
+    for (int i = 0; i < 10; ++i) {
+        QCOMPARE(chain[i], btn(i));
+        QCOMPARE(btn(i)->text(), QStringLiteral("(&%1)").arg(i));
+        QCOMPARE(btn(i)->property("Tag").toInt(), i);
+    }
+    QCOMPARE(chain.mid(10), (QList<QWidget *>{w->CbIro, w->BtnShutudai, w->BtnClose, btn(0)}));
+}
+
+void tst_Training::showStartsAFreshRun_data()
+{
+    QTest::addColumn<QString>("before"); // played before leaving and showing again
+    QTest::newRow("first show") << "";
+    QTest::newRow("left with a question open") << "oxotxo-";
+    QTest::newRow("after a finished run") << QString(100, 'o');
+}
+
+void tst_Training::showStartsAFreshRun()
+{
+    QFETCH(QString, before);
+    if (!before.isEmpty()) {
+        w->show();
+        play(before.remove('-'));
+        if (QTest::currentDataTag() == QLatin1String("left with a question open"))
+            w->BtnShutudaiClick();
+        w->BtnCloseClick();
+        clock_.calls = 0;
+        sounds_.log.clear();
+    }
+    w->show();
+    QCOMPARE(w->MondaiNo, 0);
+    QCOMPARE(counters(), "0 0 0 0 0");
+    QCOMPARE(w->PnlHantei->caption(), QString());
+    QCOMPARE(w->LblMondai->text() + w->LblMondaiK->text(), QString());
+    for (int i = 0; i < 10; ++i) {
+        QCOMPARE(lbl(i)->text() + lblK(i)->text(), QString());
+        QCOMPARE(lblK(i)->width(), 0); // no navy block left over an empty row
+        QVERIFY(!btn(i)->isEnabled());
+    }
+    QVERIFY(w->BtnShutudai->isEnabled());
+    QCOMPARE(w->focusWidget(), w->BtnShutudai);
+    QVERIFY(!w->Timer1->isActive() && !w->Timer2->isActive());
+    QCOMPARE(sounds_.log, (QStringList{"open Push.wav", "open Close.wav"}));
+    // Reseeded at the show (12:34:56.789): a new order of all hundred poems.
+    const QList<int> o = order();
+    QCOMPARE(o.first(4), (QList<int>{49, 28, 36, 3}));
+    QCOMPARE(QSet<int>(o.begin(), o.end()).size(), 100);
+    w->BtnShutudaiClick();
+    QCOMPARE(w->MondaiNo, 1);
+}
+
+void tst_Training::posingAQuestion()
+{
+    w->show();
+    w->PnlHantei->setCaption(QStringLiteral("正解!!"));
+    w->BtnShutudaiClick();
+    const deck::PoemEntry &q = w->MondaiList[1];
+    QCOMPARE(w->LblMondai->text(), q.Kaminoku.text());
+    QCOMPARE(w->LblMondaiK->text(), q.Kimariji.text());
+    QCOMPARE(w->LblMondaiK->pos(), w->LblMondai->pos());
+    QCOMPARE(w->PnlHantei->caption(), QString());
+    QVERIFY(!w->BtnShutudai->isEnabled());
+
+    // Distractors and placement come from a reseed at the question (+1 ms).
+    Random rng;
+    rng.state = QTime(12, 34, 56, 790).msecsSinceStartOfDay();
+    training::SentakushiList s{};
+    s[0] = q;
+    const auto drawn = training::drawDistractors(rng, PoemTable, s);
+    const auto rows = training::drawPlacement(rng);
+    QCOMPARE(w->SeikaiNo, rows[0]);
+    QCOMPARE(lbl(rows[0])->text(), q.Shimonoku.text());
+    QCOMPARE(lblK(rows[0])->text(), q.ShimoKimariji.text());
+    for (int k = 1; k < 10; ++k)
+        QCOMPARE(lbl(rows[k])->text(), PoemTable[drawn[k - 1]].Shimonoku.text());
+    for (int i = 0; i < 10; ++i) {
+        QCOMPARE(lblK(i)->text(), w->KaitoRan[i].ShimoKimariji.text());
+        QVERIFY(btn(i)->isEnabled());
+    }
+    QCOMPARE(w->focusWidget(), btn(0));
+    QCOMPARE(w->LblNokoriJikan->text(), "10");
+    QVERIFY(w->Timer1->isActive() && !w->Timer2->isActive());
+    QCOMPARE(w->Timer1->interval(), 1000);
+    QCOMPARE(w->Timer1->timerType(), Qt::PreciseTimer);
+}
+
+void tst_Training::verdicts_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("verdict");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("sound");
+    QTest::newRow("right pick") << "o" << "正解!!" << "1 1 0 100 10" << "play Push.wav";
+    QTest::newRow("wrong pick") << "x" << "不正解" << "1 0 1 0 10" << "play Close.wav";
+    QTest::newRow("timeout") << "t" << "時間切れ" << "1 0 1 0 0" << "play Close.wav";
+    QTest::newRow("2 of 3") << "oxo" << "正解!!" << "3 2 1 67 10" << "play Push.wav";
+    QTest::newRow("1 of 3") << "txo" << "正解!!" << "3 1 2 33 10" << "play Push.wav";
+    QTest::newRow("1 of 8") << "xxxtxxxo" << "正解!!" << "8 1 7 12 10" << "play Push.wav";
+    QTest::newRow("3 of 8") << "oxtxoxxo" << "正解!!" << "8 3 5 38 10" << "play Push.wav";
+}
+
+void tst_Training::verdicts()
+{
+    QFETCH(QString, script);
+    QFETCH(QString, verdict);
+    QFETCH(QString, after);
+    QFETCH(QString, sound);
+    showActive();
+    play(script.chopped(1));
+    const QList<int> before = order();
+    const int n = w->MondaiNo + 1;
+    w->BtnShutudaiClick();
+    if (script.endsWith('t')) {
+        for (int left = 9; left >= 1; --left) {
+            w->Timer1Timer();
+            QCOMPARE(w->LblNokoriJikan->text(), QString::number(left));
+            QCOMPARE(w->PnlHantei->caption(), QString());
+        }
+    }
+    sounds_.log.clear();
+    if (script.endsWith('t'))
+        w->Timer1Timer();
+    else
+        w->Btn0Click(btn(script.endsWith('o') ? w->SeikaiNo : (w->SeikaiNo + 1) % 10));
+
+    QCOMPARE(w->PnlHantei->caption(), verdict);
+    QCOMPARE(counters(), after);
+    QCOMPARE(sounds_.log, QStringList{sound});
+    const bool miss = !script.endsWith('o');
+    QCOMPARE(w->MondaiNo, miss ? n - 1 : n);
+    QList<int> moved = before;
+    if (miss)
+        moved.move(n - 1, n + 3);
+    QCOMPARE(order(), moved);
+    // Ready again: the commands, not the rows, and the right row blinks.
+    QCOMPARE(QApplication::focusWidget(), w->BtnShutudai);
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(!btn(i)->isEnabled());
+    QVERIFY(!w->Timer1->isActive() && w->Timer2->isActive());
+    QCOMPARE(w->Timer2->interval(), 300);
+    // Next comes the poem that followed the one just posed.
+    w->BtnShutudaiClick();
+    QCOMPARE(poemOf(w->MondaiList[w->MondaiNo]), before[n]);
+}
+
+void tst_Training::nothingJudgesTwice_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("late");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("tick after a pick, a second left") << "o" << "tick" << "1 1 0 100 1";
+    QTest::newRow("second pick after a right one") << "o" << "x" << "1 1 0 100 1";
+    QTest::newRow("second pick after a wrong one") << "x" << "o" << "1 0 1 0 1";
+    QTest::newRow("pick after the timeout") << "tick" << "o" << "1 0 1 0 0";
+    QTest::newRow("tick after the timeout") << "tick" << "tick" << "1 0 1 0 0";
+}
+
+void tst_Training::nothingJudgesTwice()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, late);
+    QFETCH(QString, after);
+    w->show();
+    w->BtnShutudaiClick();
+    for (int i = 0; i < 9; ++i)
+        w->Timer1Timer();
+    const int right = w->SeikaiNo;
+    auto act = [&](const QString &a) {
+        if (a == "tick")
+            w->Timer1Timer();
+        else
+            w->Btn0Click(btn(a == "o" ? right : (right + 1) % 10));
+    };
+    act(first);
+    const QString verdict = w->PnlHantei->caption();
+    const QList<int> o = order();
+    const int n = w->MondaiNo;
+    act(late);
+    QCOMPARE(counters(), after);
+    QCOMPARE(w->PnlHantei->caption(), verdict);
+    QCOMPARE(order(), o);
+    QCOMPARE(w->MondaiNo, n);
+}
+
+void tst_Training::missMovesThePoem_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QList<int>>("next"); // positions, as before the miss, posed next (each then right)
+    QTest::newRow("miss at 96") << 96 << QList<int>{97, 98, 99, 100, 96};
+    QTest::newRow("miss at 99") << 99 << QList<int>{100, 99};
+    QTest::newRow("miss at 100") << 100 << QList<int>{100};
+}
+
+void tst_Training::missMovesThePoem()
+{
+    QFETCH(int, position);
+    QFETCH(QList<int>, next);
+    w->show();
+    play(QString(position - 1, 'o'));
+    const QList<int> before = order();
+    play("x");
+    QCOMPARE(w->MondaiNo, position - 1);
+    for (int p : next) {
+        w->BtnShutudaiClick();
+        QCOMPARE(poemOf(w->MondaiList[w->MondaiNo]), before[p - 1]);
+        w->Btn0Click(btn(w->SeikaiNo));
+    }
+    // Complete: "出題" stays disabled and poses nothing; focus on "終了".
+    QCOMPARE(w->MondaiNo, 100);
+    QCOMPARE(w->focusWidget(), w->BtnClose);
+    QVERIFY(!w->BtnShutudai->isEnabled() && w->Timer2->isActive());
+    play("o");
+    QCOMPARE(w->MondaiNo, 100);
+    QCOMPARE(counters().left(12), "101 100 1 99");
+}
+
+void tst_Training::colourCodingAndBlink_data()
+{
+    QTest::addColumn<bool>("ticked");
+    QTest::addColumn<QString>("question"); // LblMondai, LblMondaiK
+    QTest::addColumn<QString>("blinks");   // right row's Lbl, LblK after 0 .. 3 ticks
+    QTest::newRow("colour coding") << true << "WY" << "WY YW WY YW";
+    QTest::newRow("no colour coding") << false << "WW" << "WW YY WW YY";
+}
+
+void tst_Training::colourCodingAndBlink()
+{
+    QFETCH(bool, ticked);
+    QFETCH(QString, question);
+    QFETCH(QString, blinks);
+    QVERIFY(w->CbIro->isChecked()); // ticked from the start
+    w->show();
+    w->CbIro->setChecked(!ticked);
+    w->BtnShutudaiClick();
+    w->CbIro->setChecked(ticked); // waits for the next question
+    w->Btn0Click(btn(w->SeikaiNo));
+    w->BtnShutudaiClick();
+    const QString still = blinks.left(2);
+    QCOMPARE(colours({w->LblMondai, w->LblMondaiK}), question);
+    for (int i = 0; i < 10; ++i)
+        QCOMPARE(colours({lbl(i), lblK(i)}), still);
+
+    w->Btn0Click(btn((w->SeikaiNo + 1) % 10));
+    const int right = w->SeikaiNo;
+    QStringList seen;
+    for (int tick = 0; tick < 4; ++tick, w->Timer2Timer()) {
+        seen << colours({lbl(right), lblK(right)});
+        for (int i = 0; i < 10; ++i)
+            if (i != right)
+                QCOMPARE(colours({lbl(i), lblK(i)}), still);
+        QCOMPARE(colours({w->LblMondai, w->LblMondaiK}), question);
+    }
+    QCOMPARE(seen.join(' '), blinks);
+    // A tick on its way when the next question is posed moves nothing.
+    w->BtnShutudaiClick();
+    w->Timer2Timer();
+    for (int i = 0; i < 10; ++i)
+        QCOMPARE(colours({lbl(i), lblK(i)}), still);
+}
+
+void tst_Training::decidingTextCoversTheVerseHead()
+{
+    w->show();
+    w->CbIro->setChecked(false);
+    w->BtnShutudaiClick();
+    int compared = 0;
+    for (int i = 0; i < 10; ++i) {
+        const QRect head = lblK(i)->geometry();
+        QCOMPARE(head.width(), lblK(i)->fontMetrics().horizontalAdvance(lblK(i)->text()));
+        QVERIFY(head.height() >= 16);
+        // White over white looks the same with or without the deciding label:
+        // both draw the same glyphs at the same place. (こえ/くもい are
+        // spelled apart from their verses on purpose.)
+        if (!lbl(i)->text().startsWith(lblK(i)->text()))
+            continue;
+        const QImage with = w->Panel1->grab(head).toImage();
+        lblK(i)->hide();
+        QCOMPARE(w->Panel1->grab(head).toImage(), with);
+        lblK(i)->show();
+        ++compared;
+    }
+    QVERIFY(compared >= 8);
+
+    // In yellow, nothing of the white verse shows under the head, and the
+    // verse goes on in white right after it.
+    w->CbIro->setChecked(true);
+    w->Btn0Click(btn(w->SeikaiNo));
+    w->BtnShutudaiClick();
+    for (int i = 0; i < 10; ++i) {
+        const QRect head = lblK(i)->geometry();
+        const QImage img = w->Panel1->grab(head.adjusted(0, 0, 40, 0)).toImage();
+        int maxBlueUnder = 0, yellow = 0, whiteAfter = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QColor c = img.pixelColor(x, y);
+                if (x < head.width()) {
+                    maxBlueUnder = std::max(maxBlueUnder, c.blue());
+                    yellow += c.red() > 200 && c.green() > 200 && c.blue() < 60;
+                } else {
+                    whiteAfter += c == colors::clWhite;
+                }
+            }
+        QVERIFY2(maxBlueUnder <= 128, qPrintable(QStringLiteral("white under the head of row %1").arg(i)));
+        QVERIFY(yellow > 10 && whiteAfter > 10);
+    }
+}
+
+void tst_Training::soundFailuresLeaveTheQuizAlone_data()
+{
+    QTest::addColumn<QStringList>("unopenable");
+    QTest::addColumn<bool>("playThrows");
+    QTest::addColumn<bool>("noPlayer");
+    QTest::addColumn<int>("plays");
+    QTest::newRow("all well") << QStringList{} << false << false << 3;
+    QTest::newRow("Push.wav missing") << QStringList{"Push.wav"} << false << false << 2;
+    QTest::newRow("both missing") << QStringList{"Push.wav", "Close.wav"} << false << false << 0;
+    QTest::newRow("no audio device") << QStringList{} << true << false << 3;
+    QTest::newRow("no player at all") << QStringList{} << false << true << 0;
+}
+
+void tst_Training::soundFailuresLeaveTheQuizAlone()
+{
+    QFETCH(QStringList, unopenable);
+    QFETCH(bool, playThrows);
+    QFETCH(bool, noPlayer);
+    QFETCH(int, plays);
+    sounds_.unopenable = unopenable;
+    sounds_.playThrows = playThrows;
+    sounds_.noPlayer = noPlayer;
+    w->show();
+    QStringList verdicts;
+    for (const char *step : {"o", "x", "t"}) {
+        play(step);
+        verdicts << w->PnlHantei->caption();
+    }
+    QCOMPARE(verdicts, (QStringList{"正解!!", "不正解", "時間切れ"}));
+    QCOMPARE(counters(), "3 1 2 33 0");
+    QVERIFY(w->BtnShutudai->isEnabled());
+    QCOMPARE(sounds_.log.filter("play").size(), plays);
+}
+
+void tst_Training::closingStopsEverythingAndShowsTheMenu()
+{
+    w->show();
+    play("o");
+    w->BtnShutudaiClick();
+    w->Timer2->start(300);
+    sounds_.log.clear();
+    QTest::mouseClick(w->BtnClose, Qt::LeftButton);
+    QVERIFY(!w->Timer1->isActive() && !w->Timer2->isActive());
+    QVERIFY(!w->isVisible());
+    QVERIFY(menu_->isVisible());
+    QCOMPARE(sounds_.log, (QStringList{"close Push.wav", "close Close.wav"}));
+}
+
+void tst_Training::digitKeysChooseARow_data()
+{
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<bool>("right");
+    QTest::newRow("digit, right row") << Qt::KeyboardModifiers() << true;
+    QTest::newRow("digit, wrong row") << Qt::KeyboardModifiers() << false;
+    QTest::newRow("keypad digit") << Qt::KeyboardModifiers(Qt::KeypadModifier) << true;
+    QTest::newRow("Alt and digit, right row") << Qt::KeyboardModifiers(Qt::AltModifier) << true;
+    QTest::newRow("Alt and digit, wrong row") << Qt::KeyboardModifiers(Qt::AltModifier) << false;
+}
+
+void tst_Training::digitKeysChooseARow()
+{
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(bool, right);
+    showActive();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_5, modifiers); // no question yet: nothing
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QCOMPARE(QApplication::focusWidget(), btn(0));
+    const int row = right ? w->SeikaiNo : (w->SeikaiNo + 7) % 10;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(Qt::Key_0 + row), modifiers);
+    QTRY_COMPARE(w->PnlHantei->caption(), right ? "正解!!" : "不正解");
+    QCOMPARE(counters(), right ? "1 1 0 100 10" : "1 0 1 0 10");
+    QCOMPARE(QApplication::focusWidget(), w->BtnShutudai);
+}
+
+void tst_Training::wholeRunFromTheKeyboard()
+{
+    showActive();
+    int posed = 0, misses = 0;
+    // Space and Enter press the focused button; every seventh question is
+    // missed with a wrong digit, every 31st by waiting.
+    while (QApplication::focusWidget() == w->BtnShutudai && posed < 200) {
+        QTest::keyClick(QApplication::focusWidget(), posed % 2 ? Qt::Key_Return : Qt::Key_Space);
+        ++posed;
+        QCOMPARE(QApplication::focusWidget(), btn(0));
+        if (posed % 31 == 0) {
+            ++misses;
+            for (int i = 0; i < 10; ++i)
+                w->Timer1Timer();
+        } else {
+            misses += posed % 7 == 0;
+            const int row = (w->SeikaiNo + (posed % 7 == 0)) % 10;
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(Qt::Key_0 + row));
+        }
+    }
+    QCOMPARE(QApplication::focusWidget(), w->BtnClose);
+    QCOMPARE(posed, 100 + misses);
+    QCOMPARE(counters().section(' ', 0, 3), QStringLiteral("%1 100 %2 %3")
+                                                .arg(100 + misses)
+                                                .arg(misses)
+                                                .arg(training::seikairitu(100, 100 + misses)));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(!w->isVisible() && menu_->isVisible());
+}
+
+QTEST_MAIN(tst_Training)
+#include "tst_training.moc"

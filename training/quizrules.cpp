@@ -1,0 +1,79 @@
+#include "quizrules.h"
+
+namespace training {
+
+std::array<deck::PoemNo, deck::kPoemCount> drawPoemOrder(platform::Random &rng)
+{
+    std::array<deck::PoemNo, deck::kPoemCount> order{};
+    std::array<bool, deck::kPoemCount + 1> taken{};
+    for (auto &no : order) {
+        do
+            no = rng.below(deck::kPoemCount) + 1;
+        while (taken[no]);
+        taken[no] = true;
+    }
+    return order;
+}
+
+void shuffleMondaiList(platform::Random &rng, const deck::PoemTableData &table, MondaiListType &list)
+{
+    const auto order = drawPoemOrder(rng);
+    for (int p = 1; p <= deck::kPoemCount; ++p)
+        list[p] = table[order[p - 1]];
+}
+
+std::array<deck::PoemNo, kDistractorCount> drawDistractors(platform::Random &rng,
+                                                           const deck::PoemTableData &table,
+                                                           SentakushiList &sentakushi)
+{
+    std::array<deck::PoemNo, kDistractorCount> drawn{};
+    for (int k = 1; k <= kDistractorCount; ++k) {
+        deck::PoemNo no;
+        bool repeat;
+        do {
+            no = rng.below(deck::kPoemCount) + 1;
+            sentakushi[k] = table[no];
+            repeat = std::find(drawn.begin(), drawn.begin() + (k - 1), no) != drawn.begin() + (k - 1)
+                || sentakushi[k].Kaminoku == sentakushi[0].Kaminoku;
+        } while (repeat);
+        drawn[k - 1] = no;
+    }
+    return drawn;
+}
+
+std::array<int, kChoiceCount> drawPlacement(platform::Random &rng)
+{
+    std::array<int, kChoiceCount> rows{};
+    std::array<bool, kChoiceCount> taken{};
+    for (int &row : rows) {
+        do
+            row = rng.below(kChoiceCount);
+        while (taken[row]);
+        taken[row] = true;
+    }
+    return rows;
+}
+
+KaitoRanList placeChoices(const SentakushiList &sentakushi, const std::array<int, kChoiceCount> &rows)
+{
+    KaitoRanList kaitoRan{};
+    for (int k = 0; k < kChoiceCount; ++k)
+        kaitoRan[rows[k]] = sentakushi[k];
+    return kaitoRan;
+}
+
+int seikairitu(int seikai, int mondaisu)
+{
+    if (mondaisu <= 0)
+        return 0;
+    // Exact integer rounding: the same result as dividing in floating point
+    // and rounding half to even, without depending on the rounding mode.
+    const long long scaled = static_cast<long long>(seikai) * 100;
+    long long q = scaled / mondaisu;
+    const long long twiceRest = 2 * (scaled % mondaisu);
+    if (twiceRest > mondaisu || (twiceRest == mondaisu && q % 2 != 0))
+        ++q;
+    return static_cast<int>(q);
+}
+
+} // namespace training
