@@ -13,15 +13,11 @@ TF_Training *F_Training = nullptr;
 
 namespace {
 
-// "System" is a raster face with a 16-pixel character cell: asked for at
-// 19 pixels it still draws 16-pixel characters. The verse rows are sized for
-// that cell (288 = 18 characters, 16 pixels high); a true 19-pixel face would
-// cut the end of nearly every verse.
-constexpr int kSystemCell = 16;
-
+// The verse rows are sized for the System face's 16-pixel cell (288 = 18
+// characters, 16 pixels high); fonts::font draws System at that size.
 QFont systemFont()
 {
-    return fonts::font(fonts::System, kSystemCell, true);
+    return fonts::font(fonts::System, 19, true);
 }
 
 void setTextColor(QWidget *w, const QColor &c)
