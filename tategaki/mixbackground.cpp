@@ -1,0 +1,109 @@
+#include "mixbackground.h"
+
+#include <QPainter>
+#include <QWidget>
+
+#include <algorithm>
+#include <vector>
+
+namespace tategaki {
+namespace {
+
+// Controls whose background capture is under way (nested captures happen
+// when a mixed control lies beneath another one).
+std::vector<const QWidget *> &capturing()
+{
+    static std::vector<const QWidget *> list;
+    return list;
+}
+
+class CaptureGuard {
+public:
+    explicit CaptureGuard(const QWidget &w) : w_(&w) { capturing().push_back(w_); }
+    ~CaptureGuard()
+    {
+        auto &list = capturing();
+        list.erase(std::find(list.begin(), list.end(), w_));
+    }
+    CaptureGuard(const CaptureGuard &) = delete;
+    CaptureGuard &operator=(const CaptureGuard &) = delete;
+
+private:
+    const QWidget *w_;
+};
+
+bool fillsItsBackground(const QWidget &w)
+{
+    return w.isWindow() || w.autoFillBackground() || w.testAttribute(Qt::WA_OpaquePaintEvent)
+        || w.testAttribute(Qt::WA_NoSystemBackground);
+}
+
+// Renders `region` of `w` (w's coordinates) so that w's origin falls on
+// `origin` in the painter's device.
+void renderPart(QPainter &p, const QWidget &w, QRect region, const QPoint &origin, QWidget::RenderFlags flags)
+{
+    region &= w.rect();
+    if (region.isEmpty())
+        return;
+    // render() places the top-left of the region's bounding rectangle at
+    // the target offset.
+    const_cast<QWidget &>(w).render(&p, origin + region.topLeft(), QRegion(region), flags);
+}
+
+// Paints what lies beneath `w` within `r` (w's coordinates); w's origin is
+// at `origin` in the device.
+void paintUnder(QPainter &p, const QWidget &w, const QRect &r, const QPoint &origin)
+{
+    const QWidget *parent = w.parentWidget();
+    if (!parent || w.isWindow()) {
+        p.fillRect(QRect(origin + r.topLeft(), r.size()), w.palette().window());
+        return;
+    }
+    const QPoint parentOrigin = origin - w.pos();
+    const QRect pr = r.translated(w.pos()) & parent->rect();
+    if (pr.isEmpty())
+        return;
+    if (!fillsItsBackground(*parent))
+        paintUnder(p, *parent, pr, parentOrigin);
+    renderPart(p, *parent, pr, parentOrigin, QWidget::DrawWindowBackground);
+    // Children are stacked in the order of the parent's child list, the
+    // last on top: only those before `w` lie beneath it.
+    for (const QObject *o : parent->children()) {
+        if (o == &w)
+            break;
+        const auto *s = qobject_cast<const QWidget *>(o);
+        if (!s || s->isWindow() || !s->isVisible())
+            continue;
+        const QRect sr = s->geometry() & pr;
+        if (sr.isEmpty())
+            continue;
+        renderPart(p, *s, sr.translated(-s->pos()), parentOrigin + s->pos(),
+                   QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
+}
+
+} // namespace
+
+bool isCapturingBackground(const QWidget &control)
+{
+    const auto &list = capturing();
+    return std::find(list.begin(), list.end(), &control) != list.end();
+}
+
+void paintBeneath(const QWidget &control, QImage &into, const QRect &area)
+{
+    CaptureGuard guard(control);
+    QPainter p(&into);
+    paintUnder(p, control, area, -area.topLeft());
+}
+
+void paintMixedWidget(QPainter &canvas, const QWidget &control, const QRect &clip, const DrawProcedure &draw,
+                      int level)
+{
+    const BackgroundSource background = [&control](QImage &into, const QRect &area) {
+        paintBeneath(control, into, area);
+    };
+    paintMixedArea(canvas, clip, control.rect(), background, draw, level);
+}
+
+} // namespace tategaki
