@@ -74,9 +74,9 @@ private:
     qreal ascent_ = 0;
 };
 
-// Measures with a real font along one writing direction. Keeps the last run
-// it shaped, so the extents of a column's prefixes and the column's glyphs
-// come from one shaping.
+// Measures with a real font along one writing direction. Keeps the runs it
+// shaped last, so the extents of a column's prefixes and the column's glyphs
+// come from one shaping. Meant to live for one layout or paint.
 class FontMeasurer final : public TategakiMeasurer {
 public:
     FontMeasurer(const QFont &font, bool vertical);
@@ -94,7 +94,8 @@ private:
     std::shared_ptr<FontShaper> shaper_;
     bool vertical_;
     int fontSize_;
-    ShapedRun last_;
+    static constexpr std::size_t kRecentRuns = 16;
+    std::vector<ShapedRun> recent_; // one paint's runs, oldest first
 };
 
 // Absolute character height of a font in pixels.
