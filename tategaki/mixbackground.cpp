@@ -3,34 +3,8 @@
 #include <QPainter>
 #include <QWidget>
 
-#include <algorithm>
-#include <vector>
-
 namespace tategaki {
 namespace {
-
-// Controls whose background capture is under way (nested captures happen
-// when a mixed control lies beneath another one).
-std::vector<const QWidget *> &capturing()
-{
-    static std::vector<const QWidget *> list;
-    return list;
-}
-
-class CaptureGuard {
-public:
-    explicit CaptureGuard(const QWidget &w) : w_(&w) { capturing().push_back(w_); }
-    ~CaptureGuard()
-    {
-        auto &list = capturing();
-        list.erase(std::find(list.begin(), list.end(), w_));
-    }
-    CaptureGuard(const CaptureGuard &) = delete;
-    CaptureGuard &operator=(const CaptureGuard &) = delete;
-
-private:
-    const QWidget *w_;
-};
 
 bool fillsItsBackground(const QWidget &w)
 {
@@ -72,7 +46,7 @@ void paintUnder(QPainter &p, const QWidget &w, const QRect &r, const QPoint &ori
         if (o == &w)
             break;
         const auto *s = qobject_cast<const QWidget *>(o);
-        if (!s || s->isWindow() || !s->isVisible())
+        if (!s || s->isWindow() || !s->isVisibleTo(parent))
             continue;
         const QRect sr = s->geometry() & pr;
         if (sr.isEmpty())
@@ -84,15 +58,8 @@ void paintUnder(QPainter &p, const QWidget &w, const QRect &r, const QPoint &ori
 
 } // namespace
 
-bool isCapturingBackground(const QWidget &control)
-{
-    const auto &list = capturing();
-    return std::find(list.begin(), list.end(), &control) != list.end();
-}
-
 void paintBeneath(const QWidget &control, QImage &into, const QRect &area)
 {
-    CaptureGuard guard(control);
     QPainter p(&into);
     paintUnder(p, control, area, -area.topLeft());
 }
@@ -104,6 +71,15 @@ void paintMixedWidget(QPainter &canvas, const QWidget &control, const QRect &cli
         paintBeneath(control, into, area);
     };
     paintMixedArea(canvas, clip, control.rect(), background, draw, level);
+}
+
+void PaintMixedWithBackground(TCustomTategaki &Control, QPainter &Canvas, const TTategakiDrawProc &DrawProc,
+                              int Level)
+{
+    // A painter opened on a widget does not expose the paint event's region
+    // as its clip; the whole client is mixed then and Qt clips the result.
+    const QRect clip = Canvas.hasClipping() ? Canvas.clipBoundingRect().toAlignedRect() : Control.rect();
+    paintMixedWidget(Canvas, Control, clip, [&](QPainter &p) { DrawProc(&Control, p); }, Level);
 }
 
 } // namespace tategaki

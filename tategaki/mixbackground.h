@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QRect>
 
+#include "tategaki/customtategaki.h"
 #include "tategaki/mix.h"
 
 class QPainter;
@@ -23,8 +24,9 @@ void paintBeneath(const QWidget &control, QImage &into, const QRect &area);
 void paintMixedWidget(QPainter &canvas, const QWidget &control, const QRect &clip, const DrawProcedure &draw,
                       int level);
 
-// True while `control` is capturing its own background: a paint of the
-// control that arrives meanwhile must draw nothing.
-bool isCapturingBackground(const QWidget &control);
+// The blend of a vertical control's painting with its background at a
+// level of 1 .. 7: what PaintMixed does for those levels.
+void PaintMixedWithBackground(TCustomTategaki &Control, QPainter &Canvas, const TTategakiDrawProc &DrawProc,
+                              int Level);
 
 } // namespace tategaki

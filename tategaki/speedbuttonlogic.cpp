@@ -6,7 +6,7 @@ void SpeedButtonLogic::setState(TTategakiButtonState state, bool repaint)
 {
     state_ = state;
     if (repaint)
-        host_.repaint();
+        host_.Invalidate();
 }
 
 void SpeedButtonLogic::setAllowAllUp(bool value)
@@ -96,15 +96,15 @@ void SpeedButtonLogic::release(bool inside)
     } else if (inside) {
         setDown(!down_);
         if (down_)
-            host_.repaint();
+            host_.Invalidate();
     } else {
         // Outside the face is up again, even when no move came before the
         // release to say so.
         state_ = down_ ? tbsLatched : tbsUp;
-        host_.repaint();
+        host_.Invalidate();
     }
     if (inside)
-        host_.click();
+        host_.DoClick();
     UpdateTracking();
 }
 
@@ -125,7 +125,7 @@ void SpeedButtonLogic::pointerEntered()
         return;
     if (!mouseInControl_) {
         mouseInControl_ = true;
-        host_.repaint();
+        host_.Invalidate();
     }
 }
 
@@ -135,7 +135,7 @@ void SpeedButtonLogic::pointerLeft()
         return;
     if (mouseInControl_ && !dragging_) {
         mouseInControl_ = false;
-        host_.repaint();
+        host_.Invalidate();
     }
 }
 

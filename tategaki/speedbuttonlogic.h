@@ -23,8 +23,8 @@ using TDrawButtonZelNumImages = std::uint8_t; // 1 .. 3
 class SpeedButtonHost {
 public:
     virtual ~SpeedButtonHost() = default;
-    virtual void repaint() = 0;
-    virtual void click() = 0;
+    virtual void Invalidate() = 0;
+    virtual void DoClick() = 0;
     // Passes (GroupIndex, sender) to every button of the same parent.
     virtual void announceToGroup() = 0;
     // Is the pointer over this very control now (the toolkit's answer)?

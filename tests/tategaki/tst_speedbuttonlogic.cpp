@@ -20,8 +20,8 @@ struct FakeButton : SpeedButtonHost {
     bool pointerOver = false;
     QStringList notices; // enter / leave notifications sent to itself
 
-    void repaint() override { ++repaints; }
-    void click() override { ++clicks; }
+    void Invalidate() override { ++repaints; }
+    void DoClick() override { ++clicks; }
     void announceToGroup() override;
     bool pointerIsOverThis() const override { return pointerOver; }
     void sendPointerEntered() override
