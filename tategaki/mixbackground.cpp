@@ -8,8 +8,14 @@ namespace {
 
 bool fillsItsBackground(const QWidget &w)
 {
-    return w.isWindow() || w.autoFillBackground() || w.testAttribute(Qt::WA_OpaquePaintEvent)
-        || w.testAttribute(Qt::WA_NoSystemBackground);
+    return w.isWindow() || w.autoFillBackground() || w.testAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+// render() fills the widget it starts from with its palette unless told
+// not to; only widgets that fill their background on screen may do so.
+QWidget::RenderFlags ownBackground(const QWidget &w)
+{
+    return fillsItsBackground(w) ? QWidget::DrawWindowBackground : QWidget::RenderFlags();
 }
 
 // Renders `region` of `w` (w's coordinates) so that w's origin falls on
@@ -39,7 +45,7 @@ void paintUnder(QPainter &p, const QWidget &w, const QRect &r, const QPoint &ori
         return;
     if (!fillsItsBackground(*parent))
         paintUnder(p, *parent, pr, parentOrigin);
-    renderPart(p, *parent, pr, parentOrigin, QWidget::DrawWindowBackground);
+    renderPart(p, *parent, pr, parentOrigin, ownBackground(*parent));
     // Children are stacked in the order of the parent's child list, the
     // last on top: only those before `w` lie beneath it.
     for (const QObject *o : parent->children()) {
@@ -52,7 +58,7 @@ void paintUnder(QPainter &p, const QWidget &w, const QRect &r, const QPoint &ori
         if (sr.isEmpty())
             continue;
         renderPart(p, *s, sr.translated(-s->pos()), parentOrigin + s->pos(),
-                   QWidget::DrawWindowBackground | QWidget::DrawChildren);
+                   ownBackground(*s) | QWidget::DrawChildren);
     }
 }
 

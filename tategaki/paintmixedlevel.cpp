@@ -3,8 +3,8 @@
 
 namespace tategaki {
 
-// Levels 1 .. 7 of TCustomTategaki::PaintMixed. Kept alone in this file so
-// that the linker takes it only where no other definition is linked.
+// Levels 1 .. 7 of TCustomTategaki::PaintMixed, for the label and the
+// button alike.
 void PaintMixedLevel(TCustomTategaki &Control, QPainter &Canvas, const TTategakiDrawProc &DrawProc, int Level)
 {
     PaintMixedWithBackground(Control, Canvas, DrawProc, Level);

@@ -10,7 +10,6 @@
 
 #include "platform/ui/colors.h"
 #include "platform/ui/panel.h"
-#include "tategaki/mixbackground.h"
 
 namespace tategaki {
 namespace {
@@ -411,11 +410,7 @@ void TCustomSpeedButtonTategaki::Paint(QPainter &Canvas)
     const TTategakiDrawProc proc = [](TCustomTategaki *control, QPainter &canvas) {
         static_cast<TCustomSpeedButtonTategaki *>(control)->DrawButton(canvas);
     };
-    const int level = MixLevel(Canvas);
-    if (level == 0)
-        PaintMixed(Canvas, proc, 0);
-    else
-        PaintMixedWithBackground(*this, Canvas, proc, level);
+    PaintMixed(Canvas, proc, MixLevel(Canvas));
 }
 
 void TCustomSpeedButtonTategaki::MouseEnter()
