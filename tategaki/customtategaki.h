@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+class QPainter;
+
+namespace tategaki {
+
+using TTrnsIndex = std::uint8_t; // mix level with the background, 0 .. 7
+
+using TNotifyEvent = std::function<void(QObject *Sender)>;
+using TMouseEvent =
+    std::function<void(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>;
+
+class TCustomTategaki;
+// A control's own face-drawing procedure; draws in the control's client
+// coordinates on whatever painter it is given.
+using TTategakiDrawProc = std::function<void(TCustomTategaki *Control, QPainter &Canvas)>;
+
+// Common base of the vertical label and the vertical speed button: the
+// drawing properties shared by both, the pointer-entered and -left events,
+// and the painting wrapper both Paint operations go through.
+class TCustomTategaki : public QWidget {
+    Q_OBJECT
+public:
+    explicit TCustomTategaki(QWidget *parent = nullptr);
+
+    TTrnsIndex TrnsIndex() const { return FTrnsIndex; }
+    void setTrnsIndex(TTrnsIndex Value); // values above 7 are ignored
+    bool TrnsPrint() const { return FTrnsPrint; }
+    void setTrnsPrint(bool Value) { FTrnsPrint = Value; }
+    bool Transparent() const { return FTransparent; }
+    void setTransparent(bool Value);
+
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+
+    // True when the control covers its whole rectangle itself, so the parent
+    // need not paint beneath it.
+    virtual bool IsOpaque() const;
+
+    // Level 0 calls DrawProc(this, Canvas) directly; 1 .. 7 blend the
+    // painting with what lies behind the control (PaintMixedLevel).
+    void PaintMixed(QPainter &Canvas, const TTategakiDrawProc &DrawProc, int Level);
+
+    // TrnsIndex, but 0 on a printer's painter unless TrnsPrint.
+    int MixLevel(const QPainter &Canvas) const;
+    static bool IsPrinterCanvas(const QPainter &Canvas);
+
+protected:
+    // Brings the opaque declaration to Qt in line with IsOpaque(); call after
+    // changing anything IsOpaque() reads.
+    void UpdateOpaque();
+
+    // Opens a painter on the control and runs Paint.
+    void paintEvent(QPaintEvent *event) override;
+    virtual void Paint(QPainter &Canvas);
+
+    // Pointer entered / left: Qt's handling, then these; they fire
+    // OnMouseEnter / OnMouseLeave. Descendants extend them (hot tracking).
+    virtual void MouseEnter();
+    virtual void MouseLeave();
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
+private:
+    TTrnsIndex FTrnsIndex = 0;
+    bool FTrnsPrint = false;
+    bool FTransparent = false;
+};
+
+// Paints DrawProc blended with the control's background at a level of 1 to
+// 7. The mixing lives in a file of its own.
+void PaintMixedLevel(TCustomTategaki &Control, QPainter &Canvas, const TTategakiDrawProc &DrawProc, int Level);
+
+} // namespace tategaki

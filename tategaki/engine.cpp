@@ -1,0 +1,262 @@
+#include "engine.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+#include "platform/sjis.h"
+#include "platform/ui/colors.h"
+#include "tategaki/kinsoku.h"
+#include "tategaki/shaper.h"
+
+namespace tategaki {
+namespace {
+
+constexpr char16_t CR = 0x000D;
+
+// Length along the writing direction, where every column is broken.
+int alongExtent(const TRect &rect, bool tategaki)
+{
+    return tategaki ? rect.Height() : rect.Width();
+}
+
+int clampedLength(QStringView text, int length)
+{
+    return std::clamp<int>(length, 0, static_cast<int>(text.size()));
+}
+
+} // namespace
+
+int BreakTategakiLine(TategakiMeasurer &Canvas, QStringView Text, int Length, int &Position, int MaxExtent,
+                      int HangExtent, int KinsokuLevel)
+{
+    const int L = clampedLength(Text, Length);
+    const int p = Position;
+    if (p < 0 || p >= L)
+        return 0;
+
+    auto unit = [&](int i) { return Text[p + i].unicode(); };
+    auto S = [&](int i) { return CannotBeginColumn(unit(i), KinsokuLevel); };
+    auto E = [&](int i) { return CannotEndColumn(unit(i)); };
+
+    // One measurement of the run up to the next CR gives ext(k) for every k
+    // the rules below can ask for: they never look past a CR.
+    int runEnd = p;
+    while (runEnd < L && Text[runEnd].unicode() != CR)
+        ++runEnd;
+    std::vector<int> ext;
+    Canvas.prefixExtents(Text.sliced(p, runEnd - p), ext);
+
+    int t = -1;
+    for (int k = 1; p + k <= L; ++k) {
+        if (unit(k - 1) == CR || ext[k] > MaxExtent) {
+            t = k - 1;
+            break;
+        }
+    }
+
+    if (t >= 0) {
+        if (unit(t) == CR) {
+            // Hard break: the CR and the unit after it go with this column.
+            Position = p + t + 2;
+            return t;
+        }
+        if (t >= 2 && (E(t - 1) || S(t))) {
+            if (ext[t + 1] <= HangExtent && S(t)) {
+                int k = t;
+                while (p + k < L && S(k) && ext[k + 1] <= HangExtent)
+                    ++k;
+                if (p + k < L && S(k) && E(t - 1) && !E(t - 2))
+                    t = t - 1; // the opening mark moves to the next column
+                else
+                    t = k;
+            } else {
+                t = t - 1;
+                if (E(t - 1) && t > 1)
+                    t = t - 1;
+            }
+        }
+    } else {
+        t = L - p;
+    }
+
+    if (t <= 0)
+        t = 1; // a unit wider than the column still makes a column
+    int next = p + t;
+    // A CR LF right after an automatic break ends this column too, so it
+    // does not produce an empty one; after another CR LF it does.
+    if (next < L && Text[next].unicode() == CR && (next < 2 || Text[next - 2].unicode() != CR))
+        next += 2;
+    Position = next;
+    return t;
+}
+
+int CountTategakiLines(TategakiMeasurer &Canvas, QStringView Text, int Length, const TRect &Rect,
+                       const TTategakiTextParams &Params)
+{
+    if (!Params.MultiLine)
+        return 1;
+    const int L = clampedLength(Text, Length);
+    const int hang = alongExtent(Rect, Params.Tategaki);
+    const int max = hang - Params.KinsokuMargin;
+    int n = 0;
+    for (int pos = 0; pos < L; ++n)
+        BreakTategakiLine(Canvas, Text, L, pos, max, hang, Params.KinsokuLevel);
+    return n;
+}
+
+TategakiLayout LayoutTategakiText(TategakiMeasurer &Canvas, QStringView Text, const TRect &Rect,
+                                  const TTategakiTextParams &Params)
+{
+    TategakiLayout layout;
+    layout.fontSize = Canvas.fontSize();
+    layout.linePitch = layout.fontSize + Params.LineMargin;
+
+    const int L = static_cast<int>(Text.size());
+    const int along = alongExtent(Rect, Params.Tategaki);
+    const int hang = along;
+    const int max = hang - Params.KinsokuMargin;
+    const int n = CountTategakiLines(Canvas, Text, L, Rect, Params);
+    const int b = n * layout.linePitch - Params.LineMargin;
+
+    int across; // first column's right edge, or first line's top
+    if (Params.Tategaki) {
+        switch (Params.Layout) {
+        case tlCenter: across = (Rect.Left + Rect.Right + b) / 2; break;
+        case tlBottom: across = Rect.Left + b; break;
+        default: across = Rect.Right; break;
+        }
+    } else {
+        switch (Params.Layout) {
+        case tlCenter: across = (Rect.Top + Rect.Bottom - b + 1) / 2; break;
+        case tlBottom: across = Rect.Bottom - b; break;
+        default: across = Rect.Top; break;
+        }
+    }
+
+    std::vector<int> prefix;
+    int pos = 0;
+    while (pos < L) {
+        TategakiColumn col;
+        col.first = pos;
+        if (Params.MultiLine) {
+            col.count = BreakTategakiLine(Canvas, Text, L, pos, max, hang, Params.KinsokuLevel);
+        } else {
+            col.count = L;
+            pos = L;
+        }
+
+        Canvas.prefixExtents(Text.sliced(col.first, col.count), prefix);
+        col.extent = prefix.back();
+
+        int offset = 0;
+        if (Params.Alignment == taRightJustify || Params.Alignment == taCenter) {
+            offset = along - col.extent;
+            if (Params.Alignment == taCenter)
+                offset /= 2;
+        } else {
+            const int after = col.first + col.count;
+            col.justified = col.extent < max && col.count > 1 && pos < L && Text[after].unicode() > 13;
+            if (col.justified) {
+                const int g = col.count - 1;
+                const int room = max - col.extent;
+                col.spacing = room / g;
+                col.wideGaps = room % g;
+            }
+        }
+
+        // Unit i follows i gaps; of the g gaps the first g - r take q extra
+        // pixels and the last r take q + 1, so a justified column ends
+        // exactly at MaxExtent.
+        const int narrowGaps = col.count - 1 - col.wideGaps;
+        col.offsets.resize(col.count + 1);
+        for (int i = 0; i <= col.count; ++i) {
+            int extra = 0;
+            if (col.justified) {
+                const int gaps = std::min(i, col.count - 1);
+                extra = gaps * col.spacing + std::max(0, gaps - narrowGaps);
+            }
+            col.offsets[i] = prefix[i] + extra;
+        }
+
+        const int k = static_cast<int>(layout.columns.size());
+        if (Params.Tategaki) {
+            col.x = across - k * layout.linePitch;
+            col.y = Rect.Top + offset;
+        } else {
+            col.x = Rect.Left + offset;
+            col.y = across + k * layout.linePitch;
+        }
+        layout.columns.push_back(std::move(col));
+    }
+    return layout;
+}
+
+TRect MeasureTategakiText(TategakiMeasurer &Canvas, QStringView Text, const TRect &Rect,
+                          const TTategakiTextParams &Params)
+{
+    TRect r = Rect;
+    const int fontSize = Canvas.fontSize();
+    if (Params.MultiLine) {
+        const int n = CountTategakiLines(Canvas, Text, static_cast<int>(Text.size()), Rect, Params);
+        const int b = n * (fontSize + Params.LineMargin) - Params.LineMargin;
+        if (Params.Tategaki)
+            r.Left = r.Right - b;
+        else
+            r.Bottom = r.Top + b;
+    } else {
+        const int w = Canvas.extent(Text);
+        if (Params.Tategaki) {
+            r.Left = r.Right - fontSize;
+            r.Bottom = r.Top + w;
+        } else {
+            r.Right = r.Left + w;
+            r.Bottom = r.Top + fontSize;
+        }
+    }
+    return r;
+}
+
+QString TategakiUnits(QByteArrayView Text)
+{
+    return platform::sjis::decode(Text);
+}
+
+void DrawTategakiText(QPainter &Canvas, TRect &Rect, QByteArrayView Text, const TTategakiTextParams &Params)
+{
+    const QString units = TategakiUnits(Text);
+    FontMeasurer measurer(Canvas.font(), Params.Tategaki);
+    if (!measurer.isValid())
+        return; // no usable font: nothing to draw, nothing to measure
+    if (Params.MeasureOnly) {
+        Rect = MeasureTategakiText(measurer, units, Rect, Params);
+        return;
+    }
+    const TategakiLayout layout = LayoutTategakiText(measurer, units, Rect, Params);
+    for (const TategakiColumn &col : layout.columns) {
+        if (col.count == 0)
+            continue;
+        const ShapedRun &run = measurer.shaped(QStringView(units).sliced(col.first, col.count));
+        measurer.shaper()->draw(Canvas, run, col.offsets, QPoint(col.x, col.y), Params.Tategaki);
+    }
+}
+
+void DrawTategakiTextState(QPainter &Canvas, const QFont &Font, QByteArrayView Text, bool Enabled,
+                           const TTategakiTextParams &Params, TRect &Rect)
+{
+    Canvas.setFont(Font);
+    if (Enabled || Params.MeasureOnly) {
+        DrawTategakiText(Canvas, Rect, Text, Params);
+        return;
+    }
+    const QPen pen = Canvas.pen();
+    Rect.Offset(1, 1);
+    Canvas.setPen(platform::colors::clBtnHighlight);
+    DrawTategakiText(Canvas, Rect, Text, Params);
+    Rect.Offset(-1, -1);
+    Canvas.setPen(platform::colors::clBtnShadow);
+    DrawTategakiText(Canvas, Rect, Text, Params);
+    Canvas.setPen(pen);
+}
+
+} // namespace tategaki
