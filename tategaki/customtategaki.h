@@ -48,6 +48,12 @@ public:
 
     // TrnsIndex, but 0 on a printer's painter unless TrnsPrint.
     int MixLevel(const QPainter &Canvas) const;
+
+    // Paints the control on any painter, a printer's included, exactly as
+    // on screen (Paint). QWidget::render() into a printer goes through an
+    // off-screen image first, so only this way does the control see the
+    // printer.
+    void PaintTo(QPainter &Canvas) { Paint(Canvas); }
     static bool IsPrinterCanvas(const QPainter &Canvas);
 
 protected:
