@@ -99,10 +99,4 @@ void TCustomTategaki::leaveEvent(QEvent *event)
     MouseLeave();
 }
 
-// Until the blend with the background exists, every level paints directly.
-void PaintMixedLevel(TCustomTategaki &Control, QPainter &Canvas, const TTategakiDrawProc &DrawProc, int)
-{
-    DrawProc(&Control, Canvas);
-}
-
 } // namespace tategaki

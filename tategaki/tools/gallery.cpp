@@ -17,6 +17,7 @@
 #include "platform/ui/panel.h"
 #include "tategaki/engine.h"
 #include "tategaki/labeltategaki.h"
+#include "tategaki/tools/buttonsheet.h"
 
 using namespace tategaki;
 namespace colors = platform::colors;
@@ -279,5 +280,5 @@ int main(int argc, char **argv)
         return 1;
     }
     std::printf("%s\n", qPrintable(out));
-    return 0;
+    return SaveButtonSheet(ButtonSheetPath(out)) ? 0 : 1;
 }
