@@ -1,22 +1,125 @@
 #include "tf_record.h"
 
+#include <QKeyEvent>
+
+#include <exception>
+
+#include "platform/services.h"
+#include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
+#include "records/recordsfile.h"
+#include "records/statictext.h"
 
 using namespace platform;
+using records::StaticText;
 
 TF_RecordS *F_RecordS = nullptr;
 TF_RecordM *F_RecordM = nullptr;
 TF_RecordL *F_RecordL = nullptr;
 
-TF_Record::TF_Record(const QString &caption, QWidget *parent)
-    : Form(caption, QSize(592, 423), parent)
+namespace {
+
+constexpr int Rows = 10;
+constexpr int CellHeight = 17;
+
+struct Column {
+    int x;
+    int width;
+    Qt::Alignment alignment;
+    const char *head;
+};
+
+const Column Columns[] = {
+    {16, 41, Qt::AlignRight, "順位"},
+    {72, 41, Qt::AlignRight, "得点"},
+    {128, 185, Qt::AlignLeft, "氏名"},
+    {328, 81, Qt::AlignHCenter, "日付"},
+};
+
+QString cellName(int column, int row)
+{
+    return QStringLiteral("st%1%2").arg(column).arg(row);
+}
+
+StaticText *cell(const QWidget *panel, int column, int row)
+{
+    auto *c = findControl<StaticText>(panel, QStringLiteral("st%1").arg(column), row);
+    Q_ASSERT(c);
+    return c;
+}
+
+} // namespace
+
+TF_Record::TF_Record(const QString &caption, records::BoardSize size, QWidget *parent)
+    : Form(caption, QSize(592, 423), parent), size_(size)
 {
     setFont(fonts::font(fonts::MSPGothic, 12));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, colors::clBtnFace);
+    setPalette(pal);
+
     Button1 = new QPushButton(QStringLiteral("O K"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(464, 352, 105, 41);
     Button1->setFont(fonts::font(fonts::MSPGothic, 19, true));
     connect(Button1, &QPushButton::clicked, this, &TF_Record::Button1Click);
+
+    Panel1 = new Panel(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(24, 24, 425, 369);
+    Panel1->setColor(colors::clNavy);
+    Panel1->setBevels(Bevel::Lowered, Bevel::Lowered, 1);
+    Panel1->setEnabled(false); // it only displays
+
+    // "System" is a bitmap face with one size: asked for 19 pixels it draws
+    // its 16-pixel cells (full-width 16, half-width 8), and the columns are
+    // made to hold ten of those, a date or a full name.
+    const QFont cellFont = fonts::font(fonts::System, 16, true);
+    for (int c = 0; c < 4; ++c) {
+        const Column &col = Columns[c];
+        auto *head = new StaticText(QStringLiteral("ST%1").arg(c + 1), QRect(col.x, 16, col.width, CellHeight),
+                                    Qt::AlignHCenter, colors::clYellow, Panel1);
+        head->setFont(cellFont);
+        head->setText(QString::fromUtf8(col.head));
+        for (int r = 0; r < Rows; ++r) {
+            auto *st = new StaticText(cellName(c + 1, r), QRect(col.x, 48 + 32 * r, col.width, CellHeight),
+                                      col.alignment, colors::clWhite, Panel1);
+            st->setFont(cellFont);
+        }
+    }
+    Button1->setFocus();
+}
+
+void TF_Record::FormShow()
+{
+    std::exception_ptr failure;
+    try {
+        // Rows past the last entry are cleared too, so the grid always shows
+        // the file as it is now.
+        for (int r = 0; r < Rows; ++r)
+            for (int c = 1; c <= 4; ++c)
+                cell(Panel1, c, r)->clear();
+
+        const QString path = records::fileName(size_);
+        const records::Table table = records::readTable(path);
+        for (int r = 0; r < table.entries.size(); ++r) {
+            const records::RecordsEntry &e = table.entries[r];
+            cell(Panel1, 1, r)->setText(QString::number(r + 1));
+            cell(Panel1, 2, r)->setText(e.Tokuten.text());
+            cell(Panel1, 3, r)->setText(e.Shimei.text());
+            cell(Panel1, 4, r)->setText(e.Hiduke.text());
+        }
+        if (!table.isSound())
+            throw InOutError(records::damagedMessage(path, table.damage).toStdString());
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    Button1->setFocus();
+    // The error is shown once the window is on screen, over the rows read
+    // before the fault, rather than in place of it.
+    if (failure)
+        QMetaObject::invokeMethod(
+            this, [failure] { guarded([failure] { std::rethrow_exception(failure); }); }, Qt::QueuedConnection);
 }
 
 void TF_Record::Button1Click()
@@ -24,17 +127,27 @@ void TF_Record::Button1Click()
     closeAndShowMain();
 }
 
-TF_RecordS::TF_RecordS(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｓ"), parent)
+void TF_Record::keyPressEvent(QKeyEvent *event)
+{
+    // Enter presses the focused button, as on the desktop's own dialogs.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && Button1->hasFocus()) {
+        Button1->animateClick();
+        return;
+    }
+    Form::keyPressEvent(event);
+}
+
+TF_RecordS::TF_RecordS(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｓ"), records::BoardSize::S, parent)
 {
     setObjectName(QStringLiteral("F_RecordS"));
 }
 
-TF_RecordM::TF_RecordM(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｍ"), parent)
+TF_RecordM::TF_RecordM(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｍ"), records::BoardSize::M, parent)
 {
     setObjectName(QStringLiteral("F_RecordM"));
 }
 
-TF_RecordL::TF_RecordL(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｌ"), parent)
+TF_RecordL::TF_RecordL(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｌ"), records::BoardSize::L, parent)
 {
     setObjectName(QStringLiteral("F_RecordL"));
 }

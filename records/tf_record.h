@@ -3,15 +3,29 @@
 #include <QPushButton>
 
 #include "platform/ui/form.h"
+#include "platform/ui/panel.h"
+#include "records/boardsize.h"
 
-// The records viewer of one board size.
+// The records viewer of one board size: the ten best results read from the
+// board's records file every time the window is shown.
 class TF_Record : public platform::Form {
     Q_OBJECT
 public:
-    TF_Record(const QString &caption, QWidget *parent = nullptr);
+    TF_Record(const QString &caption, records::BoardSize size, QWidget *parent = nullptr);
+
+    records::BoardSize boardSize() const { return size_; }
 
     QPushButton *Button1;
+    platform::Panel *Panel1;
+
     void Button1Click();
+
+protected:
+    void FormShow() override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    records::BoardSize size_;
 };
 
 class TF_RecordS : public TF_Record {

@@ -1,0 +1,236 @@
+#include <QtTest>
+#include <QLabel>
+
+#include "platform/ui/fonts.h"
+#include "platform/ui/form.h"
+#include "recordsfixture.h"
+#include "records/tf_record.h"
+
+using fixture::readFile;
+using fixture::slot;
+using fixture::table;
+
+namespace {
+
+// The grid as text, one "rank|score|name|date" per row.
+QStringList grid(const TF_Record &w)
+{
+    QStringList rows;
+    for (int r = 0; r < 10; ++r) {
+        QStringList cells;
+        for (int c = 1; c <= 4; ++c) {
+            auto *st = platform::findControl<QLabel>(w.Panel1, QStringLiteral("st%1").arg(c), r);
+            cells << (st ? st->text() : QStringLiteral("<none>"));
+        }
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+QStringList rows(QStringList filled)
+{
+    while (filled.size() < 10)
+        filled << QStringLiteral("|||");
+    return filled;
+}
+
+} // namespace
+
+class tst_RecordViewer : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void showsTheFile_data();
+    void showsTheFile();
+    void readsAgainAtEveryShow();
+    void eachWindowReadsItsOwnFile();
+    void unreadableFileIsReported();
+    void okReturnsToTheMenu_data();
+    void okReturnsToTheMenu();
+
+private:
+    std::unique_ptr<fixture::ScratchDir> dir_;
+    fixture::FakeErrors errors_;
+    std::unique_ptr<platform::ScopedServices> services_;
+    std::unique_ptr<platform::Form> main_;
+};
+
+void tst_RecordViewer::initTestCase()
+{
+    platform::fonts::installSubstitutes();
+}
+
+void tst_RecordViewer::init()
+{
+    dir_ = std::make_unique<fixture::ScratchDir>();
+    errors_.shown.clear();
+    platform::Services s;
+    s.errors = &errors_;
+    services_ = std::make_unique<platform::ScopedServices>(s);
+    main_ = std::make_unique<platform::Form>(QStringLiteral("琴葉"), QSize(592, 423));
+    main_->makeMainForm();
+}
+
+void tst_RecordViewer::cleanup()
+{
+    main_.reset();
+    services_.reset();
+    dir_.reset();
+}
+
+void tst_RecordViewer::showsTheFile_data()
+{
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QString>("error"); // part of the message, empty for none
+
+    const QByteArray z = fixture::zeroSlot();
+    QTest::newRow("no file: empty, and created") << false << QByteArray() << rows({}) << QString();
+    QTest::newRow("empty file") << true << QByteArray() << rows({}) << QString();
+    QTest::newRow("three entries")
+        << true << table({900, 800, 700}, "2026/12/06")
+        << rows({"1|900|P900|2026/12/06", "2|800|P800|2026/12/06", "3|700|P700|2026/12/06"}) << QString();
+    QTest::newRow("equal scores get different ranks in file order")
+        << true << z + slot("500", "old", "2026/01/01") + slot("500", "new", "2026/02/01")
+        << rows({"1|500|old|2026/01/01", "2|500|new|2026/02/01"}) << QString();
+    QTest::newRow("Japanese name ending in half a character")
+        << true << z + slot("72", "\x82\xA0\x82\xA2\x82", "26/1/2", char(0xEE)) << rows({"1|72|あい|26/1/2"})
+        << QString();
+    QTest::newRow("twelve entries: the first ten")
+        << true << table({12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}, "d")
+        << QStringList{"1|12|P12|d", "2|11|P11|d", "3|10|P10|d", "4|9|P9|d", "5|8|P8|d",
+                       "6|7|P7|d", "7|6|P6|d", "8|5|P5|d", "9|4|P4|d", "10|3|P3|d"}
+        << QString();
+    QTest::newRow("score shown as stored") << true << z + slot("ab", "X", "d") << rows({"1|ab|X|d"}) << QString();
+    QTest::newRow("entry cut short: rows before it, then the error")
+        << true << table({900, 800, 700}, "d").chopped(1) << rows({"1|900|P900|d", "2|800|P800|d"})
+        << "entry 3 is cut short";
+    QTest::newRow("name longer than its field: rows before it, then the error")
+        << true << [&] {
+               QByteArray f = table({900, 800}, "d");
+               f[74 + 5] = char(200);
+               return f;
+           }()
+        << rows({"1|900|P900|d"}) << "entry 2: its name is 200 bytes long";
+    QTest::newRow("slot 0 alone") << true << z << rows({}) << "entry 1 is cut short";
+}
+
+void tst_RecordViewer::showsTheFile()
+{
+    QFETCH(bool, exists);
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, error);
+    if (exists)
+        QVERIFY(fixture::writeFile("RecordsS.dat", file));
+
+    TF_RecordS w;
+    w.show();
+
+    QCOMPARE(grid(w), shown);
+    QVERIFY(errors_.shown.isEmpty()); // reported once the window is up
+    QCoreApplication::processEvents();
+    if (error.isEmpty()) {
+        QCOMPARE(errors_.shown, QStringList());
+    } else {
+        QCOMPARE(errors_.shown.size(), 1);
+        QVERIFY2(errors_.shown[0].contains(error) && errors_.shown[0].contains("RecordsS.dat"),
+                 qPrintable(errors_.shown[0]));
+    }
+    QCOMPARE(readFile("RecordsS.dat"), file); // never written; a missing one is created empty
+    QCOMPARE(dir_->entries(), QStringList{"RecordsS.dat"});
+    QCOMPARE(w.focusWidget(), w.Button1);
+}
+
+void tst_RecordViewer::readsAgainAtEveryShow()
+{
+    QVERIFY(fixture::writeFile("RecordsS.dat", table({900, 800, 700}, "d")));
+    TF_RecordS w;
+    w.show();
+    QCOMPARE(grid(w), rows({"1|900|P900|d", "2|800|P800|d", "3|700|P700|d"}));
+    w.Button1Click();
+
+    // A game stored a new best meanwhile.
+    QVERIFY(fixture::writeFile("RecordsS.dat", table({1000, 900, 800, 700}, "d")));
+    w.show();
+    QCOMPARE(grid(w), rows({"1|1000|P1000|d", "2|900|P900|d", "3|800|P800|d", "4|700|P700|d"}));
+    w.Button1Click();
+
+    // The file was removed: the rows shown before do not linger.
+    QVERIFY(QFile::remove("RecordsS.dat"));
+    w.show();
+    QCOMPARE(grid(w), rows({}));
+    QCOMPARE(readFile("RecordsS.dat"), QByteArray(""));
+}
+
+void tst_RecordViewer::eachWindowReadsItsOwnFile()
+{
+    QVERIFY(fixture::writeFile("RecordsS.dat", table({1}, "s")));
+    QVERIFY(fixture::writeFile("RecordsM.dat", table({2}, "m")));
+    QVERIFY(fixture::writeFile("RecordsL.dat", table({3}, "l")));
+    TF_RecordS s;
+    TF_RecordM m;
+    TF_RecordL l;
+    QCOMPARE(m.windowTitle(), QStringLiteral("琴葉記録Ｍ"));
+    QCOMPARE(l.windowTitle(), QStringLiteral("琴葉記録Ｌ"));
+    s.show();
+    m.show();
+    l.show();
+    QCOMPARE(grid(s).first(), QStringLiteral("1|1|P1|s"));
+    QCOMPARE(grid(m).first(), QStringLiteral("1|2|P2|m"));
+    QCOMPARE(grid(l).first(), QStringLiteral("1|3|P3|l"));
+}
+
+void tst_RecordViewer::unreadableFileIsReported()
+{
+    const QByteArray file = table({900}, "d");
+    QVERIFY(fixture::writeFile("RecordsS.dat", file));
+    QVERIFY(fixture::setMode(dir_->file("RecordsS.dat"), 0));
+    TF_RecordS w;
+    {
+        fixture::Unprivileged nobody;
+        w.show();
+    }
+    QCOMPARE(grid(w), rows({}));
+    QCoreApplication::processEvents();
+    QCOMPARE(errors_.shown.size(), 1);
+    QVERIFY2(errors_.shown[0].contains("access denied"), qPrintable(errors_.shown[0]));
+    QVERIFY(fixture::setMode(dir_->file("RecordsS.dat"), 0644));
+    QCOMPARE(readFile("RecordsS.dat"), file);
+}
+
+void tst_RecordViewer::okReturnsToTheMenu_data()
+{
+    QTest::addColumn<int>("how");
+    QTest::newRow("click") << 0;
+    QTest::newRow("Enter") << 1;
+    QTest::newRow("Space") << 2;
+}
+
+void tst_RecordViewer::okReturnsToTheMenu()
+{
+    QFETCH(int, how);
+    TF_RecordM w;
+    main_->hide();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QVERIFY(w.Button1->hasFocus());
+    if (how == 0)
+        QTest::mouseClick(w.Button1, Qt::LeftButton);
+    else
+        QTest::keyClick(QApplication::focusWidget(), how == 1 ? Qt::Key_Return : Qt::Key_Space);
+    QTRY_VERIFY(!w.isVisible());
+    QVERIFY(main_->isVisible());
+
+    // No other way out: a close request from outside is refused.
+    w.show();
+    w.close();
+    QVERIFY(w.isVisible());
+}
+
+QTEST_MAIN(tst_RecordViewer)
+#include "tst_recordviewer.moc"
