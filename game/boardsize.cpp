@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
+
 namespace game {
 namespace {
 
@@ -58,6 +60,11 @@ const BoardSpec kBoards[] = {
 const BoardSpec &boardSpec(BoardSize size)
 {
     return kBoards[static_cast<int>(size)];
+}
+
+int readingFontHeight(const BoardLayout &layout)
+{
+    return std::min(kReadingFontHeight, layout.lt1.height() / kVerseCharacters);
 }
 
 QRect cardRect(int yokoSu, int k)

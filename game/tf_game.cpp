@@ -1,7 +1,10 @@
 #include "tf_game.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QTimer>
+
+#include <algorithm>
 
 #include "deck/poemtable.h"
 #include "platform/random.h"
@@ -22,17 +25,30 @@ TF_84 *F_84 = nullptr;
 
 namespace {
 
+// A caption wider than its button (the sort buttons on the M board) is
+// narrowed rather than cut at both ends; face and height stay.
+QFont fittedFont(QFont font, const QString &caption, int width)
+{
+    constexpr int padding = 8;
+    const int advance = QFontMetrics(font).horizontalAdvance(caption);
+    if (advance > width - padding) {
+        const int stretch = std::max(75, 100 * (width - padding) / advance);
+        font.setStretch(stretch);
+    }
+    return font;
+}
+
 QPushButton *pushButton(QWidget *parent, const char *name, const QString &caption, const QRect &bounds)
 {
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
     b->setGeometry(bounds);
-    b->setFont(fonts::font(fonts::System, 19));
+    b->setFont(fittedFont(fonts::font(fonts::System, 19), caption, bounds.width()));
     b->setFocusPolicy(Qt::StrongFocus);
     return b;
 }
 
-TLabelTategaki *readingLabel(QWidget *parent, const char *name, int tag, const QRect &bounds)
+TLabelTategaki *readingLabel(QWidget *parent, const char *name, int tag, const QRect &bounds, int fontHeight)
 {
     auto *l = new TLabelTategaki(parent);
     l->setLoading(true); // keep the bounds given here
@@ -40,7 +56,7 @@ TLabelTategaki *readingLabel(QWidget *parent, const char *name, int tag, const Q
     l->setProperty("Tag", tag);
     l->setAutoSize(false);
     l->setGeometry(bounds);
-    l->setFont(fonts::font(QStringLiteral("@") + fonts::System, 19, true));
+    l->setFont(fonts::font(QStringLiteral("@") + fonts::System, fontHeight, true));
     QPalette pal = l->palette();
     pal.setColor(QPalette::WindowText, colors::clWindowText);
     l->setPalette(pal);
@@ -121,8 +137,10 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
     Panel1->setBevels(Bevel::None, Bevel::Raised, 1);
     Panel1->setBorderLine(true);
 
-    lt1 = readingLabel(Panel1, "lt1", 1, at.lt1);
-    lt2 = readingLabel(Panel1, "lt2", 2, at.lt2);
+    // One size for both labels, so that the two lines read as one poem.
+    const int readingFont = game::readingFontHeight(at);
+    lt1 = readingLabel(Panel1, "lt1", 1, at.lt1, readingFont);
+    lt2 = readingLabel(Panel1, "lt2", 2, at.lt2, readingFont);
 
     const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 16, true);
     for (int k = 1; k <= spec_.FudaSu; ++k) {

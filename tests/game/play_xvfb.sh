@@ -68,6 +68,8 @@ MAIN=$(wait_window "琴葉")
 for B in "${BOARDS[@]}"; do
   read -r YOKO N R MENU SHOW START YOMI TORI P2 <<<"$(board "$B")"
   rm -f "Records$B.dat"
+  # What the other boards' files hold now; this game must leave them alone.
+  others_before=$(for o in S M L; do [ "$o" = "$B" ] || md5sum "Records$o.dat" 2>/dev/null || echo "no Records$o.dat"; done)
   read -r MX MY <<<"$(origin "$MAIN")"
   click $((MX + 72 + ${MENU%,*} + 60)) $((MY + 96 + ${MENU#*,} + 20))
   GAME=$(wait_window "琴葉ゲーム")
@@ -123,10 +125,8 @@ for B in "${BOARDS[@]}"; do
   DATE=$(tail -c 10 "$F" | head -c "${BYTES[26]}")
   [[ "$SCORE" =~ ^[0-9]+$ ]] || { echo "$F: score '$SCORE'" >&2; exit 1; }
   [ "$NAME" = ABC ] || { echo "$F: name '$NAME'" >&2; exit 1; }
-  for other in S M L; do
-    [ "$other" = "$B" ] || [ ! -e "Records$other.dat" ] || [ "$other" \< "$B" ] ||
-      { echo "Records$other.dat written by board $B" >&2; exit 1; }
-  done
+  others_after=$(for o in S M L; do [ "$o" = "$B" ] || md5sum "Records$o.dat" 2>/dev/null || echo "no Records$o.dat"; done)
+  [ "$others_before" = "$others_after" ] || { echo "board $B touched another board's records file" >&2; exit 1; }
   echo "board $B: $R readings, score $SCORE, name $NAME, date '$DATE', file $SIZE bytes"
 
   # Back to the menu.

@@ -13,7 +13,9 @@
 #include "platform/sjis.h"
 #include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
+#include "tategaki/engine.h"
 #include "tategaki/labeltategaki.h"
+#include "tategaki/shaper.h"
 #include "tategaki/speedbuttontategaki.h"
 
 using namespace platform;
@@ -98,6 +100,8 @@ private slots:
     void controlsStandAtTheirPlaces();
     void cardsAreNumberedRightToLeft_data();
     void cardsAreNumberedRightToLeft();
+    void wholeVersesFitTheReadingLabels_data();
+    void wholeVersesFitTheReadingLabels();
     void firstShowIsTheResetState_data();
     void firstShowIsTheResetState();
 
@@ -258,6 +262,11 @@ void tst_TF_Game::controlsStandAtTheirPlaces()
     QCOMPARE(w->BtnReset->text(), QStringLiteral("リセット"));
     QCOMPARE(w->BtnClose->text(), QStringLiteral("終了"));
     QCOMPARE(w->Label1->text(), QStringLiteral("得点"));
+    // Every caption fits its button whole, at the font's full height.
+    for (QPushButton *b : {w->BtnShow, w->BtnStart, w->BtnYomijun, w->BtnTorijun, w->BtnReset, w->BtnClose}) {
+        QCOMPARE(b->font().pixelSize(), 19);
+        QVERIFY2(QFontMetrics(b->font()).horizontalAdvance(b->text()) <= b->width() - 8, qPrintable(b->text()));
+    }
 
     // Tab order: the six buttons in a row.
     const QList<QWidget *> tabs{w->BtnShow, w->BtnStart, w->BtnYomijun, w->BtnTorijun, w->BtnReset, w->BtnClose};
@@ -276,7 +285,8 @@ void tst_TF_Game::controlsStandAtTheirPlaces()
         QCOMPARE(lt->Layout(), tategaki::tlTop);
         QCOMPARE(lt->Alignment(), tategaki::taLeftJustify);
         QCOMPARE(lt->LineMargin(), 0);
-        QCOMPARE(lt->font().pixelSize(), 19);
+        QVERIFY(lt->font().pixelSize() <= 19);
+        QCOMPARE(lt->font(), w->lt1->font());
         QVERIFY(lt->font().bold());
     }
     QCOMPARE(w->lt1->property("Tag").toInt(), 1);
@@ -313,6 +323,36 @@ void tst_TF_Game::cardsAreNumberedRightToLeft()
     // The top row runs right to left, the next row starts again at the right.
     QVERIFY(w->card(1)->x() > w->card(2)->x());
     QCOMPARE(w->card(b.YokoSu + 1)->x(), w->card(1)->x());
+}
+
+void tst_TF_Game::wholeVersesFitTheReadingLabels_data()
+{
+    addBoardRows();
+}
+
+// Every upper verse must show whole in lt1, and the lower verse in lt2, in
+// one column each: a second column would fall outside the narrow label.
+void tst_TF_Game::wholeVersesFitTheReadingLabels()
+{
+    QFETCH(BoardSize, size);
+    TF_Game *w = window(size);
+    for (auto *lt : {w->lt1, w->lt2}) {
+        tategaki::FontMeasurer measurer(lt->font(), true);
+        QVERIFY(measurer.isValid());
+        const tategaki::TRect box = tategaki::TRect::fromQRect(lt->rect());
+        for (int no = 1; no <= deck::kPoemCount; ++no) {
+            const auto &poem = deck::PoemTable[no];
+            const QByteArray verse = (lt == w->lt1 ? poem.Kaminoku : poem.Shimonoku).toByteArray();
+            const auto layout = tategaki::LayoutTategakiText(measurer, tategaki::TategakiUnits(verse), box,
+                                                             lt->TextParams());
+            QVERIFY2(layout.columns.size() == 1,
+                     qPrintable(QStringLiteral("%1 of poem %2: %3 columns")
+                                    .arg(lt->objectName()).arg(no).arg(layout.columns.size())));
+            const auto &column = layout.columns.front();
+            QCOMPARE(column.count, int(verse.size() / 2));
+            QVERIFY(column.y + column.offsets.back() <= box.Bottom);
+        }
+    }
 }
 
 void tst_TF_Game::firstShowIsTheResetState_data()
@@ -727,9 +767,9 @@ void tst_TF_Game::wholeGameEndsWithOneRecordStep()
             ticks(w, 5);
             w->sbt1Click(w->card(otherCard(w))); // wrong
         } else {
-            ticks(w, reading);
+            ticks(w, reading % 60);
             w->sbt1Click(w->card(rightCard(w)));
-            expected += 72 - reading;
+            expected += 72 - reading % 60;
         }
         QCOMPARE(prompt_.asked, last ? 1 : 0);
     }
