@@ -169,7 +169,7 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setTimerType(Qt::PreciseTimer);
-    Timer1->setInterval(game::kTickInterval);
+    Timer1->setInterval(0); // not running until a reading starts
     connect(Timer1, &QTimer::timeout, this, &TF_Game::Timer1Timer);
 
     connect(BtnShow, &QPushButton::clicked, this, &TF_Game::BtnShowClick);
@@ -200,6 +200,13 @@ void TF_Game::markCard(int k, const QColor &color)
     TSpeedButtonTategaki *b = card(k);
     b->setColor(color);
     b->setEnabled(false);
+}
+
+// Interval 0 is the timer's stopped state, as the controls' states describe it.
+void TF_Game::stopTimer()
+{
+    Timer1->stop();
+    Timer1->setInterval(0);
 }
 
 void TF_Game::showBoard()
@@ -280,7 +287,7 @@ void TF_Game::BtnResetClick()
     lt2->setCaption(QByteArray());
 
     BtnShow->setFocus();
-    Timer1->stop();
+    stopTimer();
     for (int k = 1; k <= spec_.FudaSu; ++k)
         setCard(k, QByteArray(), false);
 }
@@ -334,7 +341,7 @@ void TF_Game::Timer1Timer()
             services().beeper->beep();
         return;
     case game::TickStep::Kind::TimeOut:
-        Timer1->stop();
+        stopTimer();
         BtnStart->setEnabled(true);
         BtnStart->setFocus();
         markCard(step.missedCard, colors::clRed);
@@ -347,13 +354,13 @@ void TF_Game::Timer1Timer()
 void TF_Game::sbt1Click(QObject *Sender)
 {
     auto *clicked = qobject_cast<TSpeedButtonTategaki *>(Sender);
-    if (!clicked)
+    if (!clicked || clicked->parentWidget() != Panel2)
         return;
     const game::Take take = game_.take(clicked->Tag());
     if (take.kind == game::Take::Kind::Ignored)
         return;
 
-    Timer1->stop();
+    stopTimer();
     BtnStart->setEnabled(true);
     BtnStart->setFocus();
     if (take.kind == game::Take::Kind::Correct) {
@@ -374,6 +381,9 @@ void TF_Game::endOfGame()
 {
     BtnShow->setEnabled(true);
     BtnStart->setEnabled(false);
+    // The next step is a new deal; without this the focus would drift to
+    // "ãªã»ãã" when the start button goes off.
+    BtnShow->setFocus();
     // The records file's troubles are reported by the standard error display;
     // the board stays playable either way.
     const QString tokuten = PTokuten->caption();

@@ -64,6 +64,7 @@ protected:
 
 private:
     void MakeYomijun();
+    void stopTimer();
     void sortBoard(game::SortKey key);
     void showBoard();
     void setCard(int k, const QByteArray &caption, bool enabled);

@@ -292,6 +292,7 @@ void tst_TF_Game::controlsStandAtTheirPlaces()
     QCOMPARE(w->lt1->property("Tag").toInt(), 1);
     QCOMPARE(w->lt2->property("Tag").toInt(), 2);
     QVERIFY(!w->Timer1->isActive());
+    QCOMPARE(w->Timer1->interval(), 0);
     QCOMPARE(w->Timer1->timerType(), Qt::PreciseTimer);
 }
 
@@ -579,6 +580,7 @@ void tst_TF_Game::correctTakeScores()
     QVERIFY(!w->card(7)->isEnabled());
     QCOMPARE(soundLog_, QStringList{"play Push.wav"});
     QVERIFY(!w->Timer1->isActive());
+    QCOMPARE(w->Timer1->interval(), 0);
     QVERIFY(w->BtnStart->isEnabled());
     QCOMPARE(w->focusWidget(), w->BtnStart);
     // The answer is shown whole, all 36 bytes of the lower verse included.
@@ -777,6 +779,7 @@ void tst_TF_Game::wholeGameEndsWithOneRecordStep()
     QCOMPARE(w->PTokuten->caption(), QString::number(expected));
     QVERIFY(!w->BtnStart->isEnabled());
     QVERIFY(w->BtnShow->isEnabled());
+    QCOMPARE(w->focusWidget(), w->BtnShow);
     QVERIFY(!w->Timer1->isActive());
     QVERIFY(errors_.messages.isEmpty());
 
@@ -858,6 +861,12 @@ void tst_TF_Game::boardsNeverShareState()
     QCOMPARE(s_->PTokuten->caption(), QStringLiteral("0"));
     QVERIFY(l_->card(1)->Caption().isEmpty());
     QCOMPARE(l_->state().YomiNo, 0);
+
+    // A card of one board means nothing to another.
+    s_->BtnStartClick();
+    s_->sbt1Click(m_->card(rightCard(s_.get())));
+    QCOMPARE(s_->PTokuten->caption(), QStringLiteral("0"));
+    QVERIFY(s_->Timer1->isActive());
 
     // A reset on one board leaves the other as it was.
     s_->BtnResetClick();
