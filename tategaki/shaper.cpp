@@ -188,7 +188,13 @@ ShapedRun FontShaper::shape(QStringView text, bool vertical) const
                 shapeSegment(segStart, i, segOrientation);
             segStart = -1;
         } else {
-            const GlyphOrientation o = vertical ? orientationOf(c, d->hasVerticalForm(c)) : GlyphOrientation::Upright;
+            GlyphOrientation o = GlyphOrientation::Upright;
+            if (vertical) {
+                // Only Tr characters depend on the font: shape them alone once.
+                const bool tr = u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_VERTICAL_ORIENTATION) ==
+                                U_VO_TRANSFORMED_ROTATED;
+                o = orientationOf(c, tr && d->hasVerticalForm(c));
+            }
             if (segStart >= 0 && o != segOrientation) {
                 shapeSegment(segStart, i, segOrientation);
                 segStart = -1;

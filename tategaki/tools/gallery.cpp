@@ -103,11 +103,11 @@ private:
     std::vector<std::pair<QRect, QString>> notes_;
 };
 
-TLabelTategaki *readingLabel(QWidget *parent, QRect geometry, const QByteArray &caption)
+TLabelTategaki *readingLabel(QWidget *parent, QRect geometry, const QByteArray &caption, int px)
 {
     auto *lt = new TLabelTategaki(parent);
     lt->setLoading(true);
-    lt->setFont(fonts::font(QStringLiteral("@") + fonts::System, 19, true));
+    lt->setFont(fonts::font(QStringLiteral("@") + fonts::System, px, true));
     lt->setAutoSize(false);
     lt->setMultiLine(true);
     lt->setGeometry(geometry);
@@ -133,7 +133,7 @@ int main(int argc, char **argv)
 
     // Reading panels of the S board: the whole poem 1, and poem 2 stopped at
     // tick 25 (the caption ends in a first byte).
-    auto readingPanel = [&](QPoint at, const deck::PoemEntry &poem, int ticks, int lt1Width) {
+    auto readingPanel = [&](QPoint at, const deck::PoemEntry &poem, int ticks, int lt1Width, int px = 19) {
         auto *panel = new platform::Panel(&sheet);
         panel->setGeometry(QRect(at, QSize(49, 353)));
         panel->setColor(colors::clHighlightText);
@@ -142,13 +142,18 @@ int main(int argc, char **argv)
         const QByteArray kami = poem.Kaminoku.toByteArray();
         const QByteArray shimo = poem.Shimonoku.toByteArray();
         const int k = std::min(ticks, 40);
-        readingLabel(panel, QRect(24, 8, lt1Width, 337), kami.left(k));
-        readingLabel(panel, QRect(5, 43, lt1Width, 305), ticks > 40 ? shimo.left(std::min(ticks, 72) - 40) : QByteArray());
+        readingLabel(panel, QRect(24, 8, lt1Width, 337), kami.left(k), px);
+        readingLabel(panel, QRect(5, 43, lt1Width, 305), ticks > 40 ? shimo.left(std::min(ticks, 72) - 40) : QByteArray(),
+                     px);
     };
     readingPanel({16, 16}, deck::PoemTable[1], 72, 17);
     readingPanel({80, 16}, deck::PoemTable[2], 25, 17);
     readingPanel({144, 16}, deck::PoemTable[3], 58, 15);
+    // 19 px advances fit only 17 characters into 337 px; at 16 px (the
+    // cell of a raster System face) the whole upper verse fits.
+    readingPanel({1100, 16}, deck::PoemTable[1], 72, 17, 16);
     sheet.note({16, 374}, QStringLiteral("lt1/lt2 @System 19 bold: whole, tick 25 (odd), L board 15 px"), 200);
+    sheet.note({1040, 374}, QStringLiteral("the same at 16 px"), 120);
 
     // Cards: 65 x 113, "@ＭＳ 明朝" 16 bold, centred, 2 px between columns.
     TTategakiTextParams cardParams;
@@ -215,11 +220,10 @@ int main(int argc, char **argv)
 
     // A multi-line label that sizes itself: right edge and height stay.
     auto *multi = new TLabelTategaki(&sheet);
-    multi->setGeometry(QRect(200, 420, 20, 200));
-    QPalette pal = multi->palette();
+    multi->setMultiLine(true);
     multi->setColor(QColor(255, 255, 224));
     multi->setFont(fonts::font(QStringLiteral("@") + fonts::MSMincho, 19));
-    multi->setMultiLine(true);
+    multi->setGeometry(QRect(200, 420, 20, 200));
     multi->setLineMargin(6);
     multi->setKinsokuMargin(19);
     multi->setCaption(sjis(QStringLiteral("「縦書きラベル」は、禁則処理をして文字を縦に並べます。行末の句読点はぶら下がり、"
@@ -272,7 +276,6 @@ int main(int argc, char **argv)
     transparent->setCaption(sjis(QStringLiteral("透明なラベル")));
     transparent->move(900, 480);
     sheet.note({880, 480 + transparent->height() + 4}, QStringLiteral("Transparent"), 120);
-    Q_UNUSED(pal);
 
     const QPixmap shot = sheet.grab();
     if (!shot.save(out)) {

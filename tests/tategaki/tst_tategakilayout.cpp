@@ -2,6 +2,8 @@
 // advances (16 px full-width, 8 px half-width): no font involved.
 #include <QtTest>
 
+#include <random>
+
 #include "tategaki/engine.h"
 #include "tategaki/kinsoku.h"
 
@@ -43,6 +45,7 @@ private slots:
     void breaks();
     void breakPositionSkipsLineBreaks_data();
     void breakPositionSkipsLineBreaks();
+    void everyUnitLandsInOneColumn();
     void countTategakiLines_data();
     void countTategakiLines();
 
@@ -207,6 +210,51 @@ void tst_TategakiLayout::breakPositionSkipsLineBreaks()
     int pos = start;
     QCOMPARE(BreakTategakiLine(m, text, int(text.size()), pos, maxExtent, hangExtent, 2), count);
     QCOMPARE(pos, next);
+}
+
+void tst_TategakiLayout::everyUnitLandsInOneColumn()
+{
+    // Random texts of kana, marks, half-width units and line breaks in boxes
+    // of random length: every call moves on, no column holds a CR, and every
+    // unit is drawn exactly once unless it is a CR or the unit after one.
+    const QString alphabet = QStringLiteral("あいかーっ。、」「（）ｱA!$\r\n");
+    std::mt19937 gen(20240601);
+    FixedMeasurer m(16, 8);
+    for (int round = 0; round < 3000; ++round) {
+        QString text;
+        const int length = int(gen() % 30);
+        for (int i = 0; i < length; ++i)
+            text += alphabet[int(gen() % alphabet.size())];
+        const int hang = int(gen() % 120);
+        const int margin = int(gen() % 40) - 5;
+        const int level = int(gen() % 3);
+
+        std::vector<int> drawn(text.size(), 0);
+        std::vector<bool> lineBreak(text.size(), false);
+        for (int i = 0; i < text.size(); ++i)
+            if (text[i] == QLatin1Char('\r')) { // a CR and whatever follows it
+                lineBreak[i] = true;
+                if (i + 1 < text.size())
+                    lineBreak[++i] = true;
+            }
+        int pos = 0;
+        while (pos < text.size()) {
+            const int start = pos;
+            const int count = BreakTategakiLine(m, text, int(text.size()), pos, hang - margin, hang, level);
+            QVERIFY2(pos > start, qPrintable(text));
+            QVERIFY(count >= 0 && start + count <= text.size());
+            QCOMPARE(count == 0, text[start] == QLatin1Char('\r'));
+            for (int i = start; i < start + count; ++i) {
+                QVERIFY2(text[i] != QLatin1Char('\r'), qPrintable(text));
+                ++drawn[i];
+            }
+        }
+        for (int i = 0; i < text.size(); ++i)
+            QVERIFY2(drawn[i] == (lineBreak[i] ? 0 : 1),
+                     qPrintable(QStringLiteral("%1 at %2").arg(QString(text).replace(QLatin1Char('\r'), QLatin1Char('R'))
+                                                                   .replace(QLatin1Char('\n'), QLatin1Char('N')))
+                                    .arg(i)));
+    }
 }
 
 void tst_TategakiLayout::countTategakiLines_data()
