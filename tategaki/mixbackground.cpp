@@ -1,5 +1,6 @@
 #include "mixbackground.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 #include <QWidget>
 
@@ -64,6 +65,25 @@ void paintUnder(QPainter &p, const QWidget &w, const QRect &r, const QPoint &ori
 
 } // namespace
 
+QRect paintedRect(const QPainter &canvas, const QRect &client)
+{
+    QRect r = client;
+    // A widget's paint event region reaches the painter only as the
+    // engine's system clip, in device coordinates.
+    if (const QPaintEngine *engine = canvas.paintEngine()) {
+        const QRegion system = engine->systemClip();
+        if (!system.isEmpty()) {
+            bool invertible = false;
+            const QTransform toLogical = canvas.deviceTransform().inverted(&invertible);
+            if (invertible)
+                r &= toLogical.mapRect(QRectF(system.boundingRect())).toAlignedRect();
+        }
+    }
+    if (canvas.hasClipping())
+        r &= canvas.clipBoundingRect().toAlignedRect();
+    return r;
+}
+
 void paintBeneath(const QWidget &control, QImage &into, const QRect &area)
 {
     QPainter p(&into);
@@ -82,10 +102,8 @@ void paintMixedWidget(QPainter &canvas, const QWidget &control, const QRect &cli
 void PaintMixedWithBackground(TCustomTategaki &Control, QPainter &Canvas, const TTategakiDrawProc &DrawProc,
                               int Level)
 {
-    // A painter opened on a widget does not expose the paint event's region
-    // as its clip; the whole client is mixed then and Qt clips the result.
-    const QRect clip = Canvas.hasClipping() ? Canvas.clipBoundingRect().toAlignedRect() : Control.rect();
-    paintMixedWidget(Canvas, Control, clip, [&](QPainter &p) { DrawProc(&Control, p); }, Level);
+    paintMixedWidget(Canvas, Control, paintedRect(Canvas, Control.rect()),
+                     [&](QPainter &p) { DrawProc(&Control, p); }, Level);
 }
 
 } // namespace tategaki

@@ -18,6 +18,10 @@ namespace tategaki {
 // The control itself and the siblings above it are left out.
 void paintBeneath(const QWidget &control, QImage &into, const QRect &area);
 
+// The part of `client` a paint reaches: the paint event's region (the
+// engine's system clip) and the painter's own clip, in logical coordinates.
+QRect paintedRect(const QPainter &canvas, const QRect &client);
+
 // A control's whole mixed paint at a level of 1..7: the area from the
 // painter's clip (the paint event's rectangle), the bands, the background
 // from paintBeneath.

@@ -59,6 +59,8 @@ private slots:
     void labelMixesToo();
     void mixedControlOverAnotherMixedControl();
     void mixingOnAShownWindow();
+    void paintedRectFollowsThePaintRegion();
+    void overlappingMixedCardsStayCheap();
 };
 
 void tst_MixWidgets::backgroundLeavesOutTheControlAndWhatIsAbove()
@@ -176,6 +178,73 @@ void tst_MixWidgets::mixingOnAShownWindow()
     QVERIFY(!store.isNull());
     QCOMPARE(px(store, 50, 40), QColor(192, 192, 192)); // 255 - 63
     QCOMPARE(px(store, 5, 5), QColor(Qt::black));
+}
+
+namespace {
+
+// Notes the rectangle each paint would mix.
+class RegionProbe : public QWidget {
+public:
+    using QWidget::QWidget;
+    QList<QRect> seen;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        seen << paintedRect(p, rect());
+    }
+};
+
+} // namespace
+
+void tst_MixWidgets::paintedRectFollowsThePaintRegion()
+{
+    QWidget top;
+    top.resize(200, 150);
+    auto *probe = new RegionProbe(&top);
+    probe->setGeometry(50, 40, 100, 80);
+
+    QImage img(200, 150, QImage::Format_RGB32);
+    top.render(&img, QPoint(), QRegion(60, 50, 10, 10));
+    {
+        QPainter p(&img);
+        probe->render(&p, QPoint(7, 9), QRegion(20, 30, 5, 5));
+    }
+    QCOMPARE(probe->seen, (QList<QRect>{QRect(10, 10, 10, 10), QRect(20, 30, 5, 5)}));
+
+    // A painter of its own: its clip, else the whole client.
+    QPainter p(&img);
+    QCOMPARE(paintedRect(p, QRect(0, 0, 65, 113)), QRect(0, 0, 65, 113));
+    p.setClipRect(10, 20, 100, 5);
+    QCOMPARE(paintedRect(p, QRect(0, 0, 65, 113)), QRect(10, 20, 55, 5));
+}
+
+void tst_MixWidgets::overlappingMixedCardsStayCheap()
+{
+    // Cards overlap their neighbours by one pixel, as on the board: each
+    // card's background holds a strip of the cards beneath it, which are
+    // mixed too. Only those strips may be painted again, not whole cards
+    // (which would cascade through the whole board).
+    platform::Panel board;
+    board.setColor(Qt::black);
+    board.setBevels(platform::Bevel::None, platform::Bevel::None);
+    board.resize(8 + 64 * 6 + 1 + 8, 8 + 112 * 4 + 1 + 8);
+    int draws = 0;
+    for (int k = 1; k <= 24; ++k) {
+        const int r = (k - 1) / 6, j = (k - 1) % 6;
+        auto *b = new TSpeedButtonTategaki(&board);
+        b->setGeometry(8 + 64 * (6 - 1 - j), 8 + 112 * r, 65, 113);
+        b->setColor(Qt::white);
+        b->setTrnsIndex(4);
+        b->OnDrawButton = [&draws](TCustomSpeedButtonTategaki *, TDrawButtonZelInfo &) { ++draws; };
+    }
+    const QImage img = render(board);
+    QVERIFY2(draws <= 24 * 8, qPrintable(QString::number(draws))); // whole cards again: thousands
+    // In a card's middle, and on the overlap of two cards, still one mix of
+    // the card's face over what lies beneath.
+    QCOMPARE(px(img, 40, 60), QColor(128, 128, 128));
+    QCOMPARE(px(img, 8 + 64 * 5, 60), QColor(128, 128, 128));
 }
 
 QTEST_MAIN(tst_MixWidgets)
