@@ -41,7 +41,8 @@ struct CountedString {
     void assign(QByteArrayView src)
     {
         const auto n = std::min<std::size_t>(static_cast<std::size_t>(src.size()), Capacity);
-        std::memcpy(bytes.data(), src.data(), n);
+        if (n > 0) // an empty view may have no data pointer at all
+            std::memcpy(bytes.data(), src.data(), n);
         length = static_cast<std::uint8_t>(n);
     }
 
