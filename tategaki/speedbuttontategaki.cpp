@@ -16,7 +16,7 @@ namespace {
 
 namespace cl = platform::colors;
 
-QRect inclusive(const TRect &r)
+QRect toQRect(const TRect &r)
 {
     return r.toQRect();
 }
@@ -40,7 +40,7 @@ TRect adjusted(TRect r, int dl, int dt, int dr, int db)
 // Two one-pixel rings, outer first: a classic 3-D edge.
 void bevel(QPainter &p, const TRect &r, QColor outerTL, QColor outerBR, QColor innerTL, QColor innerBR)
 {
-    const QRect inner = platform::frame3D(p, inclusive(r), outerTL, outerBR, 1);
+    const QRect inner = platform::frame3D(p, toQRect(r), outerTL, outerBR, 1);
     platform::frame3D(p, inner, innerTL, innerBR, 1);
 }
 
@@ -54,10 +54,10 @@ void drawRectFrame(QPainter &p, const TRect &r, TTategakiFrameStyle style)
         bevel(p, r, cl::clBtnShadow, cl::clBtnHighlight, cl::cl3DDkShadow, cl::cl3DLight);
         break;
     case tfsFlatRaised:
-        platform::frame3D(p, inclusive(r), cl::clBtnHighlight, cl::clBtnShadow, 1);
+        platform::frame3D(p, toQRect(r), cl::clBtnHighlight, cl::clBtnShadow, 1);
         break;
     case tfsFlatLowered:
-        platform::frame3D(p, inclusive(r), cl::clBtnShadow, cl::clBtnHighlight, 1);
+        platform::frame3D(p, toQRect(r), cl::clBtnShadow, cl::clBtnHighlight, 1);
         break;
     case tfsNone:
         break;
@@ -154,7 +154,7 @@ void DrawButtonFace(QPainter &Canvas, const TDrawButtonZelInfo &Info, bool Ellip
             Canvas.setBrush(Info.Color);
             Canvas.drawEllipse(QRectF(R.Left + 1, R.Top + 1, R.Width() - 2, R.Height() - 2));
         } else {
-            Canvas.fillRect(inclusive(R), Info.Color);
+            Canvas.fillRect(toQRect(R), Info.Color);
         }
     }
 
