@@ -7,7 +7,7 @@
 namespace game {
 namespace {
 
-const BoardSpec kBoards[] = {
+const Board kBoards[] = {
     {BoardSize::S, QStringLiteral("F_24"), 24, 20, 8, 3, QStringLiteral("RecordsS.dat"), QSize(592, 423),
      {
          QRect(16, 8, 129, 25),   // BtnShow
@@ -57,7 +57,7 @@ const BoardSpec kBoards[] = {
 
 } // namespace
 
-const BoardSpec &boardSpec(BoardSize size)
+const Board &boardOf(BoardSize size)
 {
     return kBoards[static_cast<int>(size)];
 }

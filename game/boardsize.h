@@ -26,7 +26,7 @@ struct BoardLayout {
 };
 
 // Everything in which the three boards differ.
-struct BoardSpec {
+struct Board {
     BoardSize size;
     QString windowName; // "F_24", the name of the window object
     int FudaSu;         // cards on the board
@@ -38,7 +38,7 @@ struct BoardSpec {
     BoardLayout layout;
 };
 
-const BoardSpec &boardSpec(BoardSize size);
+const Board &boardOf(BoardSize size);
 
 // Character height of the reading labels: the layouts' 19 pixels where a
 // whole upper verse (20 characters) fits the height of lt1, else the largest

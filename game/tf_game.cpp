@@ -83,13 +83,13 @@ records::BoardSize recordsBoard(game::BoardSize size)
 } // namespace
 
 TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
-    : Form(QStringLiteral("琴葉ゲーム"), game::boardSpec(size).client, parent),
-      spec_(game::boardSpec(size)),
-      game_(spec_.FudaSu, spec_.YomiSu)
+    : Form(QStringLiteral("琴葉ゲーム"), game::boardOf(size).client, parent),
+      board_(game::boardOf(size)),
+      game_(board_.FudaSu, board_.YomiSu)
 {
-    setObjectName(spec_.windowName);
+    setObjectName(board_.windowName);
     setFont(fonts::font(fonts::MSPGothic, 12));
-    const game::BoardLayout &at = spec_.layout;
+    const game::BoardLayout &at = board_.layout;
 
     BtnShow = pushButton(this, "BtnShow", QStringLiteral("札を表示"), at.BtnShow);
     BtnStart = pushButton(this, "BtnStart", QStringLiteral("読み開始"), at.BtnStart);
@@ -143,11 +143,11 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
     lt2 = readingLabel(Panel1, "lt2", 2, at.lt2, readingFont);
 
     const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 16, true);
-    for (int k = 1; k <= spec_.FudaSu; ++k) {
+    for (int k = 1; k <= board_.FudaSu; ++k) {
         auto *b = new TSpeedButtonTategaki(Panel2);
         b->setObjectName(QStringLiteral("sbt%1").arg(k));
         b->setTag(k);
-        b->setGeometry(game::cardRect(spec_.YokoSu, k));
+        b->setGeometry(game::cardRect(board_.YokoSu, k));
         b->setAllowAllUp(true);
         b->setHideFrame(false);
         b->setColor(colors::clBtnFace);
@@ -211,7 +211,7 @@ void TF_Game::stopTimer()
 
 void TF_Game::showBoard()
 {
-    for (int k = 1; k <= spec_.FudaSu; ++k)
+    for (int k = 1; k <= board_.FudaSu; ++k)
         setCard(k, game_.Torifuda[static_cast<std::size_t>(k)].Shimonoku.toByteArray(), false);
 }
 
@@ -288,7 +288,7 @@ void TF_Game::BtnResetClick()
 
     BtnShow->setFocus();
     stopTimer();
-    for (int k = 1; k <= spec_.FudaSu; ++k)
+    for (int k = 1; k <= board_.FudaSu; ++k)
         setCard(k, QByteArray(), false);
 }
 
@@ -321,7 +321,7 @@ void TF_Game::BtnStartClick()
     lt2->setCaption(QByteArray());
 
     if (game_.startReading()) {
-        for (int k = 1; k <= spec_.FudaSu; ++k)
+        for (int k = 1; k <= board_.FudaSu; ++k)
             card(k)->setEnabled(true);
     }
     Timer1->start(game::kTickInterval);
@@ -387,7 +387,7 @@ void TF_Game::endOfGame()
     // The records file's troubles are reported by the standard error display;
     // the board stays playable either way.
     const QString tokuten = PTokuten->caption();
-    guarded([&] { records::KirokuToroku(tokuten, recordsBoard(spec_.size)); });
+    guarded([&] { records::KirokuToroku(tokuten, recordsBoard(board_.size)); });
 }
 
 TF_24::TF_24(QWidget *parent) : TF_Game(game::BoardSize::S, parent) {}

@@ -53,7 +53,7 @@ public:
     void BtnResetClick();
     void BtnCloseClick();
 
-    const game::BoardSpec &board() const { return spec_; }
+    const game::Board &board() const { return board_; }
     const game::Game &state() const { return game_; }
     // Card button sbt<k>, looked up by its name.
     tategaki::TSpeedButtonTategaki *card(int k) const;
@@ -74,7 +74,7 @@ private:
     void addToScore(int points);
     void endOfGame();
 
-    const game::BoardSpec &spec_;
+    const game::Board &board_;
     game::Game game_;
 };
 

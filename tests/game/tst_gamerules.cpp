@@ -180,7 +180,7 @@ void tst_GameRules::controlsFitTheirParents_data()
 void tst_GameRules::controlsFitTheirParents()
 {
     QFETCH(BoardSize, size);
-    const BoardSpec &b = boardSpec(size);
+    const Board &b = boardOf(size);
     QTEST(b.FudaSu, "n");
     QTEST(b.YomiSu, "r");
     QTEST(b.YokoSu, "yokoSu");
@@ -291,7 +291,7 @@ void tst_GameRules::invariantsAfterDealAndSort()
 {
     QFETCH(BoardSize, size);
     QFETCH(quint32, state);
-    const BoardSpec &b = boardSpec(size);
+    const Board &b = boardOf(size);
     platform::Random rng;
     rng.state = state;
     Game g(b.FudaSu, b.YomiSu);

@@ -325,7 +325,7 @@ void tst_TF_Game::cardsAreNumberedRightToLeft()
 {
     QFETCH(BoardSize, size);
     TF_Game *w = window(size);
-    const game::BoardSpec &b = w->board();
+    const game::Board &b = w->board();
     QCOMPARE(w->Panel2->findChildren<TSpeedButtonTategaki *>().size(), b.FudaSu);
     for (int k = 1; k <= b.FudaSu; ++k) {
         TSpeedButtonTategaki *c = w->card(k);
@@ -725,7 +725,7 @@ void tst_TF_Game::wholeGameEndsWithOneRecordStep()
     QFETCH(BoardSize, size);
     QFETCH(bool, lastTimesOut);
     TF_Game *w = window(size);
-    const game::BoardSpec &b = w->board();
+    const game::Board &b = w->board();
     w->show();
     setState(4711);
     w->BtnShowClick();
