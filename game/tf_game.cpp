@@ -1,22 +1,295 @@
 #include "tf_game.h"
 
+#include <QFontMetrics>
+#include <QLabel>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "deck/poemtable.h"
+#include "platform/random.h"
+#include "platform/services.h"
+#include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
+#include "records/kirokutoroku.h"
+#include "tategaki/labeltategaki.h"
+#include "tategaki/speedbuttontategaki.h"
 
 using namespace platform;
+using tategaki::TLabelTategaki;
+using tategaki::TSpeedButtonTategaki;
 
 TF_24 *F_24 = nullptr;
 TF_44 *F_44 = nullptr;
 TF_84 *F_84 = nullptr;
 
-TF_Game::TF_Game(const Geometry &geometry, QWidget *parent)
-    : Form(QStringLiteral("琴葉ゲーム"), geometry.client, parent)
+namespace {
+
+// A caption wider than its button (the sort buttons on the M board) is
+// narrowed rather than cut at both ends; face and height stay.
+QFont fittedFont(QFont font, const QString &caption, int width)
 {
+    constexpr int padding = 8;
+    const int advance = QFontMetrics(font).horizontalAdvance(caption);
+    if (advance > width - padding) {
+        const int stretch = std::max(75, 100 * (width - padding) / advance);
+        font.setStretch(stretch);
+    }
+    return font;
+}
+
+QPushButton *pushButton(QWidget *parent, const char *name, const QString &caption, const QRect &bounds)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(bounds);
+    b->setFont(fittedFont(fonts::font(fonts::System, 19), caption, bounds.width()));
+    b->setFocusPolicy(Qt::StrongFocus);
+    return b;
+}
+
+TLabelTategaki *readingLabel(QWidget *parent, const char *name, int tag, const QRect &bounds, int fontHeight)
+{
+    auto *l = new TLabelTategaki(parent);
+    l->setLoading(true); // keep the bounds given here
+    l->setObjectName(QLatin1String(name));
+    l->setProperty("Tag", tag);
+    l->setAutoSize(false);
+    l->setGeometry(bounds);
+    l->setFont(fonts::font(QStringLiteral("@") + fonts::System, fontHeight, true));
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, colors::clWindowText);
+    l->setPalette(pal);
+    l->setAlignment(tategaki::taLeftJustify);
+    l->setLayout(tategaki::tlTop);
+    l->setLineMargin(0);
+    l->setMultiLine(true);
+    l->setTategaki(true);
+    l->setTransparent(false);
+    l->setLoading(false);
+    return l;
+}
+
+records::BoardSize recordsBoard(game::BoardSize size)
+{
+    switch (size) {
+    case game::BoardSize::S: return records::BoardSize::S;
+    case game::BoardSize::M: return records::BoardSize::M;
+    case game::BoardSize::L: return records::BoardSize::L;
+    }
+    Q_UNREACHABLE();
+}
+
+} // namespace
+
+TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
+    : Form(QStringLiteral("琴葉ゲーム"), game::boardOf(size).client, parent),
+      board_(game::boardOf(size)),
+      game_(board_.FudaSu, board_.YomiSu)
+{
+    setObjectName(board_.windowName);
     setFont(fonts::font(fonts::MSPGothic, 12));
-    BtnClose = new QPushButton(QStringLiteral("終了"), this);
-    BtnClose->setObjectName(QStringLiteral("BtnClose"));
-    BtnClose->setGeometry(geometry.btnClose);
-    BtnClose->setFont(fonts::font(fonts::System, 19));
+    const game::BoardLayout &at = board_.layout;
+
+    BtnShow = pushButton(this, "BtnShow", QStringLiteral("札を表示"), at.BtnShow);
+    BtnStart = pushButton(this, "BtnStart", QStringLiteral("読み開始"), at.BtnStart);
+    BtnYomijun = pushButton(this, "BtnYomijun", QStringLiteral("並替(読み札順)"), at.BtnYomijun);
+    BtnTorijun = pushButton(this, "BtnTorijun", QStringLiteral("並替(取り札順)"), at.BtnTorijun);
+    BtnReset = pushButton(this, "BtnReset", QStringLiteral("リセット"), at.BtnReset);
+    BtnClose = pushButton(this, "BtnClose", QStringLiteral("終了"), at.BtnClose);
+    BtnStart->setEnabled(false);
+    BtnYomijun->setEnabled(false);
+    BtnTorijun->setEnabled(false);
+    setTabOrder(BtnShow, BtnStart);
+    setTabOrder(BtnStart, BtnYomijun);
+    setTabOrder(BtnYomijun, BtnTorijun);
+    setTabOrder(BtnTorijun, BtnReset);
+    setTabOrder(BtnReset, BtnClose);
+
+    Label1 = new QLabel(QStringLiteral("得点"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(at.Label1);
+    Label1->setFont(fonts::font(fonts::System, 19, true));
+    QPalette black = Label1->palette();
+    black.setColor(QPalette::WindowText, colors::clBlack);
+    Label1->setPalette(black);
+
+    PTokuten = new Panel(this);
+    PTokuten->setObjectName(QStringLiteral("PTokuten"));
+    PTokuten->setGeometry(at.PTokuten);
+    PTokuten->setColor(colors::clWhite);
+    PTokuten->setBevels(Bevel::Lowered, Bevel::Lowered, 1);
+    PTokuten->setFont(fonts::font(fonts::System, 19, true));
+    PTokuten->setFontColor(colors::clBlack);
+    PTokuten->setCaptionAlignment(Qt::AlignRight);
+    PTokuten->setCaption(QStringLiteral("0"));
+
+    Panel2 = new Panel(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setGeometry(at.Panel2);
+    Panel2->setColor(colors::clNavy);
+    Panel2->setBevels(Bevel::Lowered, Bevel::Lowered, 1);
+
+    Panel1 = new Panel(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(at.Panel1);
+    Panel1->setColor(colors::clHighlightText);
+    Panel1->setBevels(Bevel::None, Bevel::Raised, 1);
+    Panel1->setBorderLine(true);
+
+    // One size for both labels, so that the two lines read as one poem.
+    const int readingFont = game::readingFontHeight(at);
+    lt1 = readingLabel(Panel1, "lt1", 1, at.lt1, readingFont);
+    lt2 = readingLabel(Panel1, "lt2", 2, at.lt2, readingFont);
+
+    const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 16, true);
+    for (int k = 1; k <= board_.FudaSu; ++k) {
+        auto *b = new TSpeedButtonTategaki(Panel2);
+        b->setObjectName(QStringLiteral("sbt%1").arg(k));
+        b->setTag(k);
+        b->setGeometry(game::cardRect(board_.YokoSu, k));
+        b->setAllowAllUp(true);
+        b->setHideFrame(false);
+        b->setColor(colors::clBtnFace);
+        b->setFont(cardFont);
+        b->setImageIndex(0);
+        b->setLayout(tategaki::blGlyphTop);
+        b->setMultiLine(true);
+        b->setNumImages(1);
+        b->setTategaki(true);
+        b->setEnabled(false);
+        b->OnClick = [this](QObject *sender) { sbt1Click(sender); };
+    }
+
+    MP1 = services().makeWavePlayer();
+    MP2 = services().makeWavePlayer();
+
+    // Precise: the next tick is due a whole interval after the last one was
+    // due, not after it was handled, so a reading keeps its pace.
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1->setInterval(0); // not running until a reading starts
+    connect(Timer1, &QTimer::timeout, this, &TF_Game::Timer1Timer);
+
+    connect(BtnShow, &QPushButton::clicked, this, &TF_Game::BtnShowClick);
+    connect(BtnStart, &QPushButton::clicked, this, &TF_Game::BtnStartClick);
+    connect(BtnYomijun, &QPushButton::clicked, this, &TF_Game::BtnYomijunClick);
+    connect(BtnTorijun, &QPushButton::clicked, this, &TF_Game::BtnTorijunClick);
+    connect(BtnReset, &QPushButton::clicked, this, &TF_Game::BtnResetClick);
     connect(BtnClose, &QPushButton::clicked, this, &TF_Game::BtnCloseClick);
+}
+
+TF_Game::~TF_Game() = default;
+
+TSpeedButtonTategaki *TF_Game::card(int k) const
+{
+    return findControl<TSpeedButtonTategaki>(Panel2, QStringLiteral("sbt"), k);
+}
+
+void TF_Game::setCard(int k, const QByteArray &caption, bool enabled)
+{
+    TSpeedButtonTategaki *b = card(k);
+    b->setCaption(caption);
+    b->setColor(colors::clBtnFace);
+    b->setEnabled(enabled);
+}
+
+void TF_Game::markCard(int k, const QColor &color)
+{
+    TSpeedButtonTategaki *b = card(k);
+    b->setColor(color);
+    b->setEnabled(false);
+}
+
+// Interval 0 is the timer's stopped state, as the controls' states describe it.
+void TF_Game::stopTimer()
+{
+    Timer1->stop();
+    Timer1->setInterval(0);
+}
+
+void TF_Game::showBoard()
+{
+    for (int k = 1; k <= board_.FudaSu; ++k)
+        setCard(k, game_.Torifuda[static_cast<std::size_t>(k)].Shimonoku.toByteArray(), false);
+}
+
+void TF_Game::appendByte(TLabelTategaki *label, char byte)
+{
+    QByteArray caption = label->Caption();
+    caption.append(byte);
+    label->setCaption(caption);
+}
+
+void TF_Game::showWholeVerses()
+{
+    lt1->setCaption(game_.reading().Kaminoku.toByteArray());
+    lt2->setCaption(game_.reading().Shimonoku.toByteArray());
+}
+
+void TF_Game::addToScore(int points)
+{
+    const int score = toInt(PTokuten->caption()) + points;
+    PTokuten->setCaption(QString::number(score));
+}
+
+void TF_Game::BtnShowClick()
+{
+    BtnShow->setEnabled(false);
+    BtnStart->setEnabled(true);
+    BtnYomijun->setEnabled(true);
+    BtnTorijun->setEnabled(true);
+
+    PTokuten->setCaption(QStringLiteral("0"));
+    lt1->setCaption(QByteArray());
+    lt2->setCaption(QByteArray());
+
+    rng().reseed();
+    game_.deal(deck::PoemTable, rng());
+    showBoard();
+    MakeYomijun();
+    BtnStart->setFocus();
+}
+
+void TF_Game::MakeYomijun()
+{
+    game_.MakeYomijun(rng());
+}
+
+void TF_Game::sortBoard(game::SortKey key)
+{
+    game_.sort(key);
+    showBoard();
+    MakeYomijun();
+}
+
+void TF_Game::BtnYomijunClick()
+{
+    sortBoard(game::SortKey::Kaminoku);
+}
+
+void TF_Game::BtnTorijunClick()
+{
+    sortBoard(game::SortKey::Shimonoku);
+}
+
+void TF_Game::BtnResetClick()
+{
+    BtnShow->setEnabled(true);
+    BtnStart->setEnabled(false);
+    BtnYomijun->setEnabled(false);
+    BtnTorijun->setEnabled(false);
+
+    PTokuten->setCaption(QStringLiteral("0"));
+    game_.reset();
+    lt1->setCaption(QByteArray());
+    lt2->setCaption(QByteArray());
+
+    BtnShow->setFocus();
+    stopTimer();
+    for (int k = 1; k <= board_.FudaSu; ++k)
+        setCard(k, QByteArray(), false);
 }
 
 void TF_Game::BtnCloseClick()
@@ -24,17 +297,101 @@ void TF_Game::BtnCloseClick()
     closeAndShowMain();
 }
 
-TF_24::TF_24(QWidget *parent) : TF_Game({QSize(592, 423), QRect(336, 32, 129, 25)}, parent)
+void TF_Game::FormShow()
 {
-    setObjectName(QStringLiteral("F_24"));
+    BtnShow->setFocus();
+    MP1->open(QStringLiteral("Push.wav"));
+    MP2->open(QStringLiteral("Close.wav"));
 }
 
-TF_44::TF_44(QWidget *parent) : TF_Game({QSize(792, 522), QRect(576, 8, 113, 33)}, parent)
+void TF_Game::FormHide()
 {
-    setObjectName(QStringLiteral("F_44"));
+    BtnResetClick();
+    MP1->close();
+    MP2->close();
 }
 
-TF_84::TF_84(QWidget *parent) : TF_Game({QSize(967, 723), QRect(728, 0, 129, 25)}, parent)
+void TF_Game::BtnStartClick()
 {
-    setObjectName(QStringLiteral("F_84"));
+    BtnStart->setEnabled(false);
+    BtnYomijun->setEnabled(false);
+    BtnTorijun->setEnabled(false);
+
+    lt1->setCaption(QByteArray());
+    lt2->setCaption(QByteArray());
+
+    if (game_.startReading()) {
+        for (int k = 1; k <= board_.FudaSu; ++k)
+            card(k)->setEnabled(true);
+    }
+    Timer1->start(game::kTickInterval);
 }
+
+void TF_Game::Timer1Timer()
+{
+    const game::TickStep step = game_.tick();
+    switch (step.kind) {
+    case game::TickStep::Kind::None:
+        return;
+    case game::TickStep::Kind::Kaminoku:
+    case game::TickStep::Kind::Shimonoku:
+        if (step.hasByte)
+            appendByte(step.kind == game::TickStep::Kind::Kaminoku ? lt1 : lt2, step.byte);
+        if (step.beep)
+            services().beeper->beep();
+        return;
+    case game::TickStep::Kind::TimeOut:
+        stopTimer();
+        BtnStart->setEnabled(true);
+        BtnStart->setFocus();
+        markCard(step.missedCard, colors::clRed);
+        if (step.gameOver)
+            endOfGame();
+        return;
+    }
+}
+
+void TF_Game::sbt1Click(QObject *Sender)
+{
+    auto *clicked = qobject_cast<TSpeedButtonTategaki *>(Sender);
+    if (!clicked || clicked->parentWidget() != Panel2)
+        return;
+    const game::Take take = game_.take(clicked->Tag());
+    if (take.kind == game::Take::Kind::Ignored)
+        return;
+
+    stopTimer();
+    BtnStart->setEnabled(true);
+    BtnStart->setFocus();
+    if (take.kind == game::Take::Kind::Correct) {
+        clicked->setColor(colors::clBlue);
+        addToScore(take.points);
+        clicked->setEnabled(false);
+        MP1->play();
+    } else {
+        markCard(take.rightCard, colors::clRed);
+        MP2->play();
+    }
+    showWholeVerses();
+    if (take.gameOver)
+        endOfGame();
+}
+
+void TF_Game::endOfGame()
+{
+    BtnShow->setEnabled(true);
+    BtnStart->setEnabled(false);
+    // The next step is a new deal; without this the focus would drift to
+    // "ãªã»ãã" when the start button goes off.
+    BtnShow->setFocus();
+    // The records file's troubles are reported by the standard error display;
+    // the board stays playable either way.
+    const QString tokuten = PTokuten->caption();
+    guarded([&] { records::KirokuToroku(tokuten, recordsBoard(board_.size)); });
+}
+
+TF_24::TF_24(QWidget *parent) : TF_Game(game::BoardSize::S, parent) {}
+
+TF_44::TF_44(QWidget *parent) : TF_Game(game::BoardSize::M, parent) {}
+
+TF_84::TF_84(QWidget *parent) : TF_Game(game::BoardSize::L, parent) {}

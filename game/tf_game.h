@@ -2,20 +2,80 @@
 
 #include <QPushButton>
 
-#include "platform/ui/form.h"
+#include <memory>
 
-// The card-taking game window; one class serves the three board sizes.
+#include "game/boardsize.h"
+#include "game/gamerules.h"
+#include "platform/ui/form.h"
+#include "platform/ui/panel.h"
+
+class QLabel;
+class QTimer;
+
+namespace platform {
+class WavePlayer;
+}
+namespace tategaki {
+class TLabelTategaki;
+class TSpeedButtonTategaki;
+}
+
+// The card-taking game window; one class serves the three board sizes, each
+// window with a game state of its own.
 class TF_Game : public platform::Form {
     Q_OBJECT
 public:
-    struct Geometry {
-        QSize client;
-        QRect btnClose;
-    };
-    TF_Game(const Geometry &geometry, QWidget *parent = nullptr);
+    explicit TF_Game(game::BoardSize size, QWidget *parent = nullptr);
+    ~TF_Game() override;
 
+    QPushButton *BtnShow;
+    QPushButton *BtnStart;
+    QPushButton *BtnYomijun;
+    QPushButton *BtnTorijun;
+    QPushButton *BtnReset;
     QPushButton *BtnClose;
+    QLabel *Label1;
+    platform::Panel *PTokuten;
+    platform::Panel *Panel2; // the board, parent of sbt1 .. sbtN
+    platform::Panel *Panel1; // the reading panel, parent of lt1 and lt2
+    tategaki::TLabelTategaki *lt1;
+    tategaki::TLabelTategaki *lt2;
+    std::unique_ptr<platform::WavePlayer> MP1;
+    std::unique_ptr<platform::WavePlayer> MP2;
+    QTimer *Timer1;
+
+    void BtnShowClick();
+    void BtnStartClick();
+    void Timer1Timer();
+    void sbt1Click(QObject *Sender);
+    void BtnYomijunClick();
+    void BtnTorijunClick();
+    void BtnResetClick();
     void BtnCloseClick();
+
+    const game::Board &board() const { return board_; }
+    const game::Game &state() const { return game_; }
+    // Card button sbt<k>, looked up by its name.
+    tategaki::TSpeedButtonTategaki *card(int k) const;
+
+protected:
+    void FormShow() override;
+    void FormHide() override;
+
+private:
+    void MakeYomijun();
+    void stopTimer();
+    void sortBoard(game::SortKey key);
+    void showBoard();
+    void setCard(int k, const QByteArray &caption, bool enabled);
+    void markCard(int k, const QColor &color);
+    void appendByte(tategaki::TLabelTategaki *label, char byte);
+    void showWholeVerses();
+    void addToScore(int points);
+    void endOfGame();
+
+    const game::Board &board_;
+    game::Game game_;
 };
 
 class TF_24 : public TF_Game {

@@ -1,0 +1,150 @@
+// Timing of the game window: how steadily the reading timer ticks while the
+// window paints, and how long painting the boards takes. Prints its figures;
+// run it under any platform plugin (offscreen, xcb under Xvfb, a desktop).
+//
+//   bench_game [readings]     readings per board for the tick figures (default 1)
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+#include <vector>
+
+#include "deck/poemtable.h"
+#include "game/tf_game.h"
+#include "platform/ui/fonts.h"
+#include "tategaki/labeltategaki.h"
+#include "tategaki/speedbuttontategaki.h"
+
+namespace {
+
+struct TickFigures {
+    int ticks = 0;
+    double meanPeriod = 0;   // ms between successive ticks
+    double worstPeriod = 0;  // the longest gap
+    double shortestPeriod = 0;
+    double meanLateness = 0; // ms behind the ideal schedule start + k * 150
+    double worstLateness = 0;
+};
+
+// Plays whole readings in real time (73 ticks each) and notes when each tick
+// has been handled, label repaint requests included.
+TickFigures measureReadings(TF_Game &w, int readings)
+{
+    std::vector<double> periods, lateness;
+    QElapsedTimer clock;
+    for (int r = 0; r < readings; ++r) {
+        w.BtnStartClick();
+        clock.start();
+        double last = 0;
+        int k = 0;
+        QEventLoop loop;
+        auto conn = QObject::connect(w.Timer1, &QTimer::timeout, &loop, [&] {
+            const double now = clock.nsecsElapsed() / 1e6;
+            ++k;
+            periods.push_back(now - last);
+            lateness.push_back(now - k * 150.0);
+            last = now;
+            if (!w.Timer1->isActive())
+                loop.quit();
+        });
+        loop.exec();
+        QObject::disconnect(conn);
+    }
+    TickFigures f;
+    f.ticks = int(periods.size());
+    f.meanPeriod = std::accumulate(periods.begin(), periods.end(), 0.0) / periods.size();
+    f.worstPeriod = *std::max_element(periods.begin(), periods.end());
+    f.shortestPeriod = *std::min_element(periods.begin(), periods.end());
+    f.meanLateness = std::accumulate(lateness.begin(), lateness.end(), 0.0) / lateness.size();
+    f.worstLateness = *std::max_element(lateness.begin(), lateness.end());
+    return f;
+}
+
+struct PaintFigures {
+    double mean = 0, best = 0, worst = 0;
+};
+
+template <typename Fn>
+PaintFigures timeRepeated(int times, Fn fn)
+{
+    std::vector<double> ms;
+    QElapsedTimer t;
+    for (int i = 0; i < times; ++i) {
+        t.start();
+        fn();
+        ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return {std::accumulate(ms.begin(), ms.end(), 0.0) / ms.size(), ms.front(), ms.back()};
+}
+
+void printPaint(const char *what, const PaintFigures &f)
+{
+    std::printf("  %-38s mean %7.3f ms   best %7.3f ms   worst %7.3f ms\n", what, f.mean, f.best, f.worst);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    platform::fonts::installSubstitutes();
+    deck::PoemTable.fill();
+    const int readings = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
+
+    TF_24 s;
+    TF_84 l;
+    std::printf("platform: %s\n", qPrintable(QGuiApplication::platformName()));
+
+    std::printf("\npainting (each figure renders the widget and its children into an image)\n");
+    for (TF_Game *w : {static_cast<TF_Game *>(&s), static_cast<TF_Game *>(&l)}) {
+        w->show();
+        w->BtnShowClick();
+        app.processEvents();
+        auto paint = [](QWidget *widget) {
+            QImage image(widget->size(), QImage::Format_RGB32);
+            return [widget, image]() mutable { widget->render(&image); };
+        };
+        const QString name = w->objectName();
+        printPaint(qPrintable(name + " whole window, dealt"), timeRepeated(50, paint(w)));
+        printPaint(qPrintable(name + " board panel with its cards"), timeRepeated(50, paint(w->Panel2)));
+        // New captions every time: nothing laid out before.
+        printPaint(qPrintable(name + " sort, then the whole window"), timeRepeated(20, [&, full = paint(w)]() mutable {
+                       w->BtnTorijunClick();
+                       full();
+                       w->BtnYomijunClick();
+                       full();
+                   }));
+        w->BtnStartClick();
+        w->Timer1->stop();
+        auto label = paint(w->lt1);
+        // The label as it grows tick by tick: what one tick repaints.
+        printPaint(qPrintable(name + " lt1 after each of 40 ticks"), timeRepeated(40, [&]() mutable {
+                       w->Timer1Timer();
+                       label();
+                   }));
+        printPaint(qPrintable(name + " one card"), timeRepeated(200, paint(w->card(1))));
+        w->BtnResetClick();
+        w->hide();
+    }
+
+    std::printf("\nreading timer, %d reading(s) of 73 ticks per board, nominal period 150 ms\n", readings);
+    for (TF_Game *w : {static_cast<TF_Game *>(&s), static_cast<TF_Game *>(&l)}) {
+        w->show();
+        w->BtnShowClick();
+        app.processEvents();
+        const TickFigures f = measureReadings(*w, readings);
+        std::printf("  %s: %d ticks   period mean %.3f ms, shortest %.3f, longest %.3f   "
+                    "lateness mean %.3f ms, worst %.3f ms\n",
+                    qPrintable(w->objectName()), f.ticks, f.meanPeriod, f.shortestPeriod, f.worstPeriod,
+                    f.meanLateness, f.worstLateness);
+        w->BtnResetClick();
+        w->hide();
+    }
+    return 0;
+}

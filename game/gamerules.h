@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QByteArrayView>
+
+#include <array>
+#include <span>
+
+#include "deck/poemtable.h"
+#include "platform/random.h"
+
+// The card-taking game without its window: the deal, the reading order, the
+// sorts, one reading tick by tick and the judging of a take. The window
+// applies what these steps return to its controls.
+namespace game {
+
+constexpr int kMaxFudaSu = 84;
+
+constexpr int kTickInterval = 150;  // milliseconds between two ticks of a reading
+constexpr int kKaminokuTicks = 40;  // one byte of the upper verse per tick
+constexpr int kShimonokuTicks = 32; // then the lower verse's first 32 bytes
+constexpr int kFullPoints = kKaminokuTicks + kShimonokuTicks;
+constexpr int kTimeOutTick = kFullPoints + 1;
+
+// Points for a correct take after `keika` ticks (0 .. 72).
+constexpr int takePoints(int keika) { return kFullPoints - keika; }
+
+// 1-based arrays, as the game counts cards and readings; slot 0 is unused.
+using Cards = std::array<deck::PoemEntry, kMaxFudaSu + 1>;
+using Numbers = std::array<int, kMaxFudaSu + 1>;
+
+// Fills Kuji[i] with a number from 1..m that none of Kuji[1..i-1] holds,
+// drawing again as often as needed. Needs m >= i.
+void drawWithoutRepetition(Numbers &Kuji, int i, int m, platform::Random &rng);
+
+// Unsigned byte order over the shorter length; on a common prefix the
+// shorter key comes first.
+int compareKeys(QByteArrayView a, QByteArrayView b);
+
+enum class SortKey { Kaminoku, Shimonoku };
+
+// Stable insertion sort, ascending by the chosen verse.
+void insertionSort(std::span<deck::PoemEntry> entries, SortKey key);
+
+// What one tick of a reading does.
+struct TickStep {
+    enum class Kind {
+        None,     // not in a reading: nothing happens
+        Kaminoku,  // append `byte` to the upper-verse label
+        Shimonoku, // append `byte` to the lower-verse label
+        TimeOut,  // the reading is judged as missed
+    };
+    Kind kind = Kind::None;
+    bool hasByte = false; // false only past the end of a short verse
+    char byte = 0;
+    bool beep = false;
+    int missedCard = 0; // TimeOut: the card to mark as missed
+    bool gameOver = false;
+};
+
+// The judging of a click on card `tag`.
+struct Take {
+    enum class Kind {
+        Ignored, // judged already, or no reading: nothing happens at all
+        Correct,
+        Wrong,
+    };
+    Kind kind = Kind::Ignored;
+    int points = 0;    // Correct: added to the score
+    int rightCard = 0; // the card of the reading (Correct: the clicked one)
+    bool gameOver = false;
+};
+
+// One board's game state. The names are the game's own; arrays run 1..FudaSu.
+class Game {
+public:
+    Game(int fudaSu, int yomiSu);
+
+    int FudaSu() const { return fudaSu_; }
+    int YomiSu() const { return yomiSu_; }
+
+    Cards Torifuda{};  // the cards on the board; card k is on button sbt<k>
+    Cards Yomifuda{};  // copies of the cards in reading order
+    Numbers YomiSbtNo{}; // reading i is of card YomiSbtNo[i]
+    Numbers Kuji{};    // scratch of the draws
+    int YomiNo = 0;    // reading in progress or last judged; 0 before the first
+    int Keika = 0;     // ticks fired in the current reading
+    bool Hanteizumi = false;
+
+    // Deals FudaSu different poems from the table onto the board and resets
+    // the reading count. Draws from `rng` as it stands; the caller reseeds.
+    void deal(const deck::PoemTableData &table, platform::Random &rng);
+    // A fresh random reading order of the whole board.
+    void MakeYomijun(platform::Random &rng);
+    // Sorts the board; the old reading order no longer matches it, so a new
+    // one must follow.
+    void sort(SortKey key);
+    void reset() { YomiNo = 0; }
+
+    // Starts the next reading; true when it is the first of the board.
+    bool startReading();
+    TickStep tick();
+    Take take(int tag);
+
+    bool inReading() const { return YomiNo >= 1 && YomiNo <= yomiSu_ && !Hanteizumi; }
+    // The poem of the current (or last judged) reading and its card.
+    const deck::PoemEntry &reading() const { return Yomifuda[static_cast<std::size_t>(YomiNo)]; }
+    int readingCard() const { return YomiSbtNo[static_cast<std::size_t>(YomiNo)]; }
+
+private:
+    bool judge();
+
+    int fudaSu_;
+    int yomiSu_;
+};
+
+} // namespace game

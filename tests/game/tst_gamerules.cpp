@@ -1,0 +1,562 @@
+#include <QtTest>
+
+#include <algorithm>
+#include <random>
+#include <set>
+
+#include "deck/poemtable.h"
+#include "game/boardsize.h"
+#include "game/gamerules.h"
+#include "platform/sjis.h"
+
+using namespace game;
+using deck::PoemTable;
+
+Q_DECLARE_METATYPE(game::BoardSize)
+Q_DECLARE_METATYPE(game::SortKey)
+
+namespace {
+
+QByteArray sj(const char *utf8)
+{
+    return platform::sjis::encode(QString::fromUtf8(utf8));
+}
+
+// The poem number of an entry, found by its upper verse.
+int poemNo(const deck::PoemEntry &e)
+{
+    for (int no = 1; no <= deck::kPoemCount; ++no)
+        if (PoemTable[no].Kaminoku == e.Kaminoku)
+            return no;
+    return 0;
+}
+
+QList<int> boardPoems(const Game &g)
+{
+    QList<int> out;
+    for (int k = 1; k <= g.FudaSu(); ++k)
+        out << poemNo(g.Torifuda[k]);
+    return out;
+}
+
+QList<int> numbers(const Numbers &a, int n)
+{
+    return QList<int>(a.begin() + 1, a.begin() + 1 + n);
+}
+
+// A board whose first reading is poem `no` on card `card`.
+Game readingOf(int no, int card = 1)
+{
+    Game g(24, 20);
+    g.Torifuda[card] = PoemTable[no];
+    g.Yomifuda[1] = PoemTable[no];
+    g.YomiSbtNo[1] = card;
+    return g;
+}
+
+struct Shown {
+    QByteArray lt1;
+    QByteArray lt2;
+    int beeps = 0;
+};
+
+// Runs `ticks` ticks and applies them as the window would.
+Shown runTicks(Game &g, int ticks)
+{
+    Shown s;
+    for (int t = 0; t < ticks; ++t) {
+        const TickStep step = g.tick();
+        if (step.hasByte)
+            (step.kind == TickStep::Kind::Kaminoku ? s.lt1 : s.lt2).append(step.byte);
+        s.beeps += step.beep ? 1 : 0;
+    }
+    return s;
+}
+
+// Checks what must hold of a board whenever it is dealt or sorted.
+void verifyBoardInvariants(const Game &g)
+{
+    const int n = g.FudaSu();
+    std::set<int> poems;
+    for (int k = 1; k <= n; ++k) {
+        const int no = poemNo(g.Torifuda[k]);
+        QVERIFY2(no >= 1, qPrintable(QStringLiteral("card %1 is no poem of the table").arg(k)));
+        QCOMPARE(g.Torifuda[k], PoemTable[no]); // a whole copy, all four texts
+        poems.insert(no);
+    }
+    QCOMPARE(int(poems.size()), n);
+
+    std::set<int> cards;
+    for (int i = 1; i <= n; ++i) {
+        const int k = g.YomiSbtNo[i];
+        QVERIFY(k >= 1 && k <= n);
+        cards.insert(k);
+        QCOMPARE(g.Yomifuda[i], g.Torifuda[k]);
+    }
+    QCOMPARE(int(cards.size()), n);
+    QCOMPARE(numbers(g.Kuji, n), numbers(g.YomiSbtNo, n));
+}
+
+} // namespace
+
+class tst_GameRules : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { PoemTable.fill(); }
+
+    void cardGrid_data();
+    void cardGrid();
+    void controlsFitTheirParents_data();
+    void controlsFitTheirParents();
+
+    void drawWithoutRepetition_data();
+    void drawWithoutRepetition();
+    void dealIsPinnedByTheGeneratorState_data();
+    void dealIsPinnedByTheGeneratorState();
+    void invariantsAfterDealAndSort_data();
+    void invariantsAfterDealAndSort();
+
+    void compareKeys_data();
+    void compareKeys();
+    void sortOrder_data();
+    void sortOrder();
+    void sortMatchesAStableReference_data();
+    void sortMatchesAStableReference();
+
+    void reveal_data();
+    void reveal();
+    void beepsOnOddTicksOnly();
+    void scoreOfATake_data();
+    void scoreOfATake();
+    void judgedReadingIgnoresClicksAndTicks_data();
+    void judgedReadingIgnoresClicksAndTicks();
+    void nothingHappensOutsideAReading();
+
+};
+
+// --- the three boards -------------------------------------------------------
+
+
+
+void tst_GameRules::cardGrid_data()
+{
+    QTest::addColumn<int>("yokoSu");
+    QTest::addColumn<int>("k");
+    QTest::addColumn<QPoint>("topLeft");
+    QTest::newRow("S sbt1 top right") << 8 << 1 << QPoint(456, 8);
+    QTest::newRow("S sbt8 top left") << 8 << 8 << QPoint(8, 8);
+    QTest::newRow("S sbt9 second row right") << 8 << 9 << QPoint(456, 120);
+    QTest::newRow("S sbt24 bottom left") << 8 << 24 << QPoint(8, 232);
+    QTest::newRow("M sbt11 top left") << 11 << 11 << QPoint(8, 8);
+    QTest::newRow("M sbt12 second row right") << 11 << 12 << QPoint(648, 120);
+    QTest::newRow("M sbt34 bottom right") << 11 << 34 << QPoint(648, 344);
+    QTest::newRow("M sbt44 bottom left") << 11 << 44 << QPoint(8, 344);
+    QTest::newRow("L sbt14 top left") << 14 << 14 << QPoint(8, 8);
+    QTest::newRow("L sbt71 bottom right") << 14 << 71 << QPoint(840, 568);
+    QTest::newRow("L sbt84 bottom left") << 14 << 84 << QPoint(8, 568);
+}
+
+void tst_GameRules::cardGrid()
+{
+    QFETCH(int, yokoSu);
+    QFETCH(int, k);
+    const QRect r = cardRect(yokoSu, k);
+    QTEST(r.topLeft(), "topLeft");
+    QCOMPARE(r.size(), QSize(65, 113));
+}
+
+void tst_GameRules::controlsFitTheirParents_data()
+{
+    QTest::addColumn<BoardSize>("size");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<int>("r");
+    QTest::addColumn<int>("yokoSu");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("S") << BoardSize::S << 24 << 20 << 8 << "RecordsS.dat";
+    QTest::newRow("M") << BoardSize::M << 44 << 40 << 11 << "RecordsM.dat";
+    QTest::newRow("L") << BoardSize::L << 84 << 80 << 14 << "RecordsL.dat";
+}
+
+void tst_GameRules::controlsFitTheirParents()
+{
+    QFETCH(BoardSize, size);
+    const Board &b = boardOf(size);
+    QTEST(b.FudaSu, "n");
+    QTEST(b.YomiSu, "r");
+    QTEST(b.YokoSu, "yokoSu");
+    QTEST(b.recordsFile, "file");
+    QCOMPARE(b.rows * b.YokoSu, b.FudaSu);
+    const BoardLayout &l = b.layout;
+    const QRect client(QPoint(0, 0), b.client);
+    for (const QRect &r : {l.BtnShow, l.BtnStart, l.BtnYomijun, l.BtnTorijun, l.BtnReset, l.BtnClose, l.Label1,
+                           l.PTokuten, l.Panel2, l.Panel1})
+        QVERIFY2(client.contains(r), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height())));
+    const QRect reading(QPoint(0, 0), l.Panel1.size());
+    QVERIFY(reading.contains(l.lt1));
+    QVERIFY(reading.contains(l.lt2));
+
+    // Every card lies inside the board's bevels, and neighbours overlap by
+    // exactly one pixel both ways.
+    const QRect inner = QRect(QPoint(0, 0), l.Panel2.size()).adjusted(2, 2, -2, -2);
+    for (int k = 1; k <= b.FudaSu; ++k) {
+        const QRect card = cardRect(b.YokoSu, k);
+        QVERIFY2(inner.contains(card), qPrintable(QStringLiteral("sbt%1").arg(k)));
+        if ((k - 1) % b.YokoSu != b.YokoSu - 1)
+            QCOMPARE(card.intersected(cardRect(b.YokoSu, k + 1)).width(), 1);
+        if (k + b.YokoSu <= b.FudaSu)
+            QCOMPARE(card.intersected(cardRect(b.YokoSu, k + b.YokoSu)).height(), 1);
+    }
+}
+
+// --- deal and reading order -------------------------------------------------
+
+void tst_GameRules::drawWithoutRepetition_data()
+{
+    QTest::addColumn<quint32>("state");
+    QTest::addColumn<QList<int>>("earlier");
+    QTest::addColumn<int>("m");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<quint32>("stateAfter");
+    // From state 1692 the draws out of 50 are 5, 42, 37: the first repeats
+    // the first earlier number and the second the last, so both redraw.
+    QTest::newRow("redraws on the first and the last earlier number")
+        << quint32(1692) << QList<int>{5, 17, 42} << 50 << 37 << quint32(3152655947u);
+    QTest::newRow("no earlier numbers takes the first draw") << quint32(1692) << QList<int>{} << 50 << 5
+                                                             << quint32(407408909u);
+    QTest::newRow("one number left") << quint32(0) << QList<int>{3, 1, 2} << 4 << 4 << quint32(3698175007u);
+}
+
+void tst_GameRules::drawWithoutRepetition()
+{
+    QFETCH(quint32, state);
+    QFETCH(QList<int>, earlier);
+    QFETCH(int, m);
+    QFETCH(int, expected);
+    Numbers kuji{};
+    std::copy(earlier.begin(), earlier.end(), kuji.begin() + 1);
+    platform::Random rng;
+    rng.state = state;
+    const int i = int(earlier.size()) + 1;
+    game::drawWithoutRepetition(kuji, i, m, rng);
+    QCOMPARE(kuji[i], expected);
+    QCOMPARE(numbers(kuji, i - 1), earlier);
+    QTEST(rng.state, "stateAfter");
+}
+
+void tst_GameRules::dealIsPinnedByTheGeneratorState_data()
+{
+    QTest::addColumn<quint32>("state");
+    QTest::addColumn<QList<int>>("board");
+    QTest::addColumn<QList<int>>("order");
+    QTest::addColumn<quint32>("stateAfter");
+    QTest::newRow("12345") << quint32(12345)
+                           << QList<int>{39, 29, 8, 56, 64, 35, 44, 4, 93, 98, 33, 25,
+                                         79, 52, 43, 85, 81, 78, 89, 20, 6, 71, 19, 72}
+                           << QList<int>{10, 7, 12, 2, 19, 4, 21, 13, 20, 16, 9, 15,
+                                         6, 23, 24, 17, 14, 11, 18, 1, 5, 8, 3, 22}
+                           << quint32(3861809071u);
+    QTest::newRow("last millisecond of the day")
+        << quint32(86399999) << QList<int>{73, 100, 34, 24, 16, 9, 86, 95, 64, 85, 30, 82,
+                                           35, 75, 70, 40, 33, 43, 55, 8, 1, 27, 7, 14}
+        << QList<int>{23, 10, 14, 8, 6, 11, 2, 16, 19, 20, 13, 3, 18, 12, 17, 9, 21, 15, 24, 4, 5, 1, 7, 22}
+        << quint32(3823098287u);
+}
+
+void tst_GameRules::dealIsPinnedByTheGeneratorState()
+{
+    QFETCH(quint32, state);
+    QFETCH(QList<int>, board);
+    QFETCH(QList<int>, order);
+    platform::Random rng;
+    rng.state = state;
+    Game g(24, 20);
+    g.deal(PoemTable, rng);
+    QCOMPARE(numbers(g.Kuji, 24), board);
+    QCOMPARE(boardPoems(g), board);
+    g.MakeYomijun(rng);
+    QCOMPARE(numbers(g.YomiSbtNo, 24), order);
+    QTEST(rng.state, "stateAfter");
+}
+
+void tst_GameRules::invariantsAfterDealAndSort_data()
+{
+    QTest::addColumn<BoardSize>("size");
+    QTest::addColumn<quint32>("state");
+    for (const auto &[name, size] : {std::pair{"S", BoardSize::S}, {"M", BoardSize::M}, {"L", BoardSize::L}})
+        for (quint32 state : {0u, 1u, 12345u, 86399999u, 4294967295u})
+            QTest::addRow("%s state %u", name, state) << size << state;
+}
+
+void tst_GameRules::invariantsAfterDealAndSort()
+{
+    QFETCH(BoardSize, size);
+    QFETCH(quint32, state);
+    const Board &b = boardOf(size);
+    platform::Random rng;
+    rng.state = state;
+    Game g(b.FudaSu, b.YomiSu);
+    g.YomiNo = 7;
+    g.deal(PoemTable, rng);
+    QCOMPARE(g.YomiNo, 0);
+    for (int k = 1; k <= b.FudaSu; ++k)
+        QCOMPARE(g.Torifuda[k], PoemTable[g.Kuji[k]]);
+    g.MakeYomijun(rng);
+    verifyBoardInvariants(g);
+    if (QTest::currentTestFailed())
+        return;
+
+    for (SortKey key : {SortKey::Kaminoku, SortKey::Shimonoku}) {
+        const QList<int> before = boardPoems(g);
+        g.sort(key);
+        g.MakeYomijun(rng);
+        verifyBoardInvariants(g);
+        if (QTest::currentTestFailed())
+            return;
+        QList<int> sortedBefore = before, after = boardPoems(g);
+        std::sort(sortedBefore.begin(), sortedBefore.end());
+        std::sort(after.begin(), after.end());
+        QCOMPARE(after, sortedBefore); // the same cards, only moved
+        for (int k = 2; k <= b.FudaSu; ++k) {
+            const auto &prev = key == SortKey::Kaminoku ? g.Torifuda[k - 1].Kaminoku : g.Torifuda[k - 1].Shimonoku;
+            const auto &cur = key == SortKey::Kaminoku ? g.Torifuda[k].Kaminoku : g.Torifuda[k].Shimonoku;
+            QVERIFY(game::compareKeys(prev.view(), cur.view()) < 0);
+        }
+    }
+}
+
+
+// --- sorting ---------------------------------------------------------------
+
+void tst_GameRules::compareKeys_data()
+{
+    QTest::addColumn<QByteArray>("a");
+    QTest::addColumn<QByteArray>("b");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("equal") << QByteArray("\x82\xa0") << QByteArray("\x82\xa0") << 0;
+    QTest::newRow("both empty") << QByteArray() << QByteArray() << 0;
+    QTest::newRow("empty before anything") << QByteArray() << QByteArray("\x81\x40") << -1;
+    QTest::newRow("shorter prefix first") << QByteArray("\x82\xa0") << QByteArray("\x82\xa0\x82\xa2") << -1;
+    QTest::newRow("longer after its prefix") << QByteArray("\x82\xa0\x82\xa2") << QByteArray("\x82\xa0") << 1;
+    QTest::newRow("bytes are unsigned") << QByteArray("\x81") << QByteArray("\x7f") << 1;
+    QTest::newRow("first difference decides over length")
+        << QByteArray("\x82\xa0\x82\xa4") << QByteArray("\x82\xa2") << -1;
+    QTest::newRow("ideographic space before kana") << sj("　") << sj("あ") << -1;
+    QTest::newRow("syllabary order") << sj("わ") << sj("な") << 1;
+}
+
+void tst_GameRules::compareKeys()
+{
+    QFETCH(QByteArray, a);
+    QFETCH(QByteArray, b);
+    QFETCH(int, expected);
+    QCOMPARE(game::compareKeys(a, b), expected);
+    QCOMPARE(game::compareKeys(b, a), -expected);
+}
+
+void tst_GameRules::sortOrder_data()
+{
+    QTest::addColumn<SortKey>("key");
+    QTest::addColumn<QList<int>>("poems");
+    QTest::addColumn<QList<int>>("expected");
+    QTest::newRow("1 2 3 by upper verse") << SortKey::Kaminoku << QList<int>{1, 2, 3} << QList<int>{1, 3, 2};
+    QTest::newRow("3 2 1 by upper verse") << SortKey::Kaminoku << QList<int>{3, 2, 1} << QList<int>{1, 3, 2};
+    QTest::newRow("1 2 3 by lower verse") << SortKey::Shimonoku << QList<int>{1, 2, 3} << QList<int>{2, 3, 1};
+    QTest::newRow("3 1 2 by lower verse") << SortKey::Shimonoku << QList<int>{3, 1, 2} << QList<int>{2, 3, 1};
+    // Both open "きみがため　"; the second phrase decides.
+    QTest::newRow("15 50 by upper verse") << SortKey::Kaminoku << QList<int>{15, 50} << QList<int>{50, 15};
+    QTest::newRow("50 15 by upper verse") << SortKey::Kaminoku << QList<int>{50, 15} << QList<int>{50, 15};
+    QTest::newRow("15 50 by lower verse") << SortKey::Shimonoku << QList<int>{15, 50} << QList<int>{50, 15};
+    // "わかころもては" and "わかころもてに" part at the seventh character.
+    QTest::newRow("1 15 by lower verse") << SortKey::Shimonoku << QList<int>{1, 15} << QList<int>{15, 1};
+    // Row 4 has no separator: "たごのうらにう..." against "たきのおと..." and "たかさごの".
+    QTest::newRow("4 55 73 by upper verse") << SortKey::Kaminoku << QList<int>{4, 55, 73} << QList<int>{73, 55, 4};
+}
+
+void tst_GameRules::sortOrder()
+{
+    QFETCH(SortKey, key);
+    QFETCH(QList<int>, poems);
+    std::vector<deck::PoemEntry> entries;
+    for (int no : poems)
+        entries.push_back(PoemTable[no]);
+    insertionSort(entries, key);
+    QList<int> got;
+    for (const auto &e : entries)
+        got << poemNo(e);
+    QTEST(got, "expected");
+}
+
+
+void tst_GameRules::sortMatchesAStableReference_data()
+{
+    QTest::addColumn<SortKey>("key");
+    QTest::addColumn<int>("seed");
+    for (int seed = 1; seed <= 5; ++seed) {
+        QTest::addRow("upper verse, shuffle %d", seed) << SortKey::Kaminoku << seed;
+        QTest::addRow("lower verse, shuffle %d", seed) << SortKey::Shimonoku << seed;
+    }
+}
+
+void tst_GameRules::sortMatchesAStableReference()
+{
+    QFETCH(SortKey, key);
+    QFETCH(int, seed);
+    // All hundred rows, plus copies cut short so that prefixes and equal keys occur.
+    std::vector<deck::PoemEntry> entries;
+    for (int no = 1; no <= deck::kPoemCount; ++no) {
+        entries.push_back(PoemTable[no]);
+        deck::PoemEntry cut = PoemTable[no];
+        cut.Kaminoku.length = static_cast<std::uint8_t>(2 * (no % 7));
+        cut.Shimonoku.length = static_cast<std::uint8_t>(2 * (no % 5));
+        cut.Kimariji = deck::PoemString(QByteArray::number(no)); // tells the copies apart
+        entries.push_back(cut);
+    }
+    std::mt19937 gen(static_cast<unsigned>(seed));
+    std::shuffle(entries.begin(), entries.end(), gen);
+
+    std::vector<deck::PoemEntry> reference = entries;
+    std::stable_sort(reference.begin(), reference.end(), [key](const auto &a, const auto &b) {
+        const auto ka = key == SortKey::Kaminoku ? a.Kaminoku.view() : a.Shimonoku.view();
+        const auto kb = key == SortKey::Kaminoku ? b.Kaminoku.view() : b.Shimonoku.view();
+        // std::lexicographical_compare on unsigned bytes, independent of the code under test.
+        return std::lexicographical_compare(
+            reinterpret_cast<const unsigned char *>(ka.data()),
+            reinterpret_cast<const unsigned char *>(ka.data()) + ka.size(),
+            reinterpret_cast<const unsigned char *>(kb.data()),
+            reinterpret_cast<const unsigned char *>(kb.data()) + kb.size());
+    });
+    insertionSort(entries, key);
+    QVERIFY(entries == reference);
+}
+
+
+// --- one reading -------------------------------------------------------------
+
+void tst_GameRules::reveal_data()
+{
+    QTest::addColumn<int>("poem");
+    QTest::addColumn<int>("ticks");
+    QTest::addColumn<QByteArray>("lt1");
+    QTest::addColumn<QByteArray>("lt2");
+    const QByteArray kami1 = PoemTable[1].Kaminoku.toByteArray();
+    const QByteArray shimo1 = PoemTable[1].Shimonoku.toByteArray();
+    QTest::newRow("poem 1, no tick") << 1 << 0 << QByteArray() << QByteArray();
+    QTest::newRow("poem 1, tick 1: lead byte only") << 1 << 1 << kami1.left(1) << QByteArray();
+    QTest::newRow("poem 1, tick 2") << 1 << 2 << sj("あ") << QByteArray();
+    QTest::newRow("poem 1, tick 10") << 1 << 10 << sj("あきのたの") << QByteArray();
+    QTest::newRow("poem 1, tick 12") << 1 << 12 << sj("あきのたの　") << QByteArray();
+    QTest::newRow("poem 1, tick 40") << 1 << 40 << kami1 << QByteArray();
+    QTest::newRow("poem 1, tick 41") << 1 << 41 << kami1 << shimo1.left(1);
+    QTest::newRow("poem 1, tick 54") << 1 << 54 << kami1 << sj("わかころもては");
+    QTest::newRow("poem 1, tick 72") << 1 << 72 << kami1 << shimo1.left(32);
+    QTest::newRow("poem 1, time-out keeps what was shown") << 1 << 73 << kami1 << shimo1.left(32);
+    QTest::newRow("poem 100, tick 11") << 100 << 11 << sj("ももしきや").append('\x81') << QByteArray();
+    QTest::newRow("poem 21, tick 72: no separator")
+        << 21 << 72 << PoemTable[21].Kaminoku.toByteArray() << sj("ありあけのつきをまちいてつるかな");
+}
+
+void tst_GameRules::reveal()
+{
+    QFETCH(int, poem);
+    QFETCH(int, ticks);
+    Game g = readingOf(poem);
+    g.startReading();
+    const Shown shown = runTicks(g, ticks);
+    QTEST(shown.lt1, "lt1");
+    QTEST(shown.lt2, "lt2");
+    QCOMPARE(g.Keika, ticks);
+}
+
+void tst_GameRules::beepsOnOddTicksOnly()
+{
+    Game g = readingOf(7);
+    g.startReading();
+    for (int t = 1; t <= 72; ++t) {
+        const TickStep step = g.tick();
+        QCOMPARE(step.beep, t % 2 == 1);
+        QVERIFY(step.hasByte);
+        QCOMPARE(step.kind, t <= 40 ? TickStep::Kind::Kaminoku : TickStep::Kind::Shimonoku);
+    }
+    QVERIFY(!g.tick().beep); // the time-out is silent
+}
+
+
+void tst_GameRules::scoreOfATake_data()
+{
+    QTest::addColumn<int>("ticks");
+    QTest::addColumn<int>("points");
+    QTest::newRow("before the first tick") << 0 << 72;
+    QTest::newRow("after tick 1") << 1 << 71;
+    QTest::newRow("right after tick 40") << 40 << 32;
+    QTest::newRow("after tick 41") << 41 << 31;
+    QTest::newRow("after tick 72") << 72 << 0;
+}
+
+void tst_GameRules::scoreOfATake()
+{
+    QFETCH(int, ticks);
+    Game g = readingOf(33, 5);
+    g.startReading();
+    runTicks(g, ticks);
+    const Take t = g.take(5);
+    QCOMPARE(t.kind, Take::Kind::Correct);
+    QTEST(t.points, "points");
+    QCOMPARE(t.rightCard, 5);
+    QVERIFY(g.Hanteizumi);
+}
+
+
+void tst_GameRules::judgedReadingIgnoresClicksAndTicks_data()
+{
+    QTest::addColumn<QString>("judgedBy");
+    QTest::newRow("correct take") << "correct";
+    QTest::newRow("wrong take") << "wrong";
+    QTest::newRow("time-out") << "timeout";
+}
+
+void tst_GameRules::judgedReadingIgnoresClicksAndTicks()
+{
+    QFETCH(QString, judgedBy);
+    Game g = readingOf(33, 5);
+    g.startReading();
+    runTicks(g, 10);
+    if (judgedBy == "correct")
+        g.take(5);
+    else if (judgedBy == "wrong")
+        g.take(2);
+    else
+        runTicks(g, 63);
+    QVERIFY(g.Hanteizumi);
+    const int keika = g.Keika;
+    for (int tag : {5, 2, 24}) {
+        const Take t = g.take(tag);
+        QCOMPARE(t.kind, Take::Kind::Ignored);
+        QCOMPARE(t.points, 0);
+        QVERIFY(!t.gameOver);
+    }
+    QCOMPARE(g.tick().kind, TickStep::Kind::None);
+    QCOMPARE(g.Keika, keika);
+}
+
+void tst_GameRules::nothingHappensOutsideAReading()
+{
+    Game g(24, 20);
+    QCOMPARE(g.take(1).kind, Take::Kind::Ignored); // dealt, before the first reading
+    QCOMPARE(g.tick().kind, TickStep::Kind::None);
+    QCOMPARE(g.Keika, 0);
+
+    // A reset in the middle of a reading leaves no reading behind.
+    g = readingOf(1, 1);
+    g.startReading();
+    runTicks(g, 5);
+    g.reset();
+    QVERIFY(!g.Hanteizumi);
+    QCOMPARE(g.take(1).kind, Take::Kind::Ignored);
+    QCOMPARE(g.tick().kind, TickStep::Kind::None);
+}
+
+
+
+
+QTEST_GUILESS_MAIN(tst_GameRules)
+#include "tst_gamerules.moc"

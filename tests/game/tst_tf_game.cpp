@@ -1,0 +1,853 @@
+#include <QtTest>
+
+#include <QLabel>
+#include <QTimer>
+
+#include <algorithm>
+#include <set>
+
+#include "deck/poemtable.h"
+#include "game/tf_game.h"
+#include "platform/random.h"
+#include "platform/services.h"
+#include "platform/sjis.h"
+#include "platform/ui/colors.h"
+#include "platform/ui/fonts.h"
+#include "tategaki/engine.h"
+#include "tategaki/labeltategaki.h"
+#include "tategaki/shaper.h"
+#include "tategaki/speedbuttontategaki.h"
+
+using namespace platform;
+using game::BoardSize;
+using tategaki::TSpeedButtonTategaki;
+
+Q_DECLARE_METATYPE(game::BoardSize)
+
+namespace {
+
+QByteArray sj(const char *utf8)
+{
+    return sjis::encode(QString::fromUtf8(utf8));
+}
+
+class FakeClock final : public Clock {
+public:
+    QTime time{0, 0};
+    QTime utcTimeOfDay() const override { return time; }
+    QDate localDate() const override { return QDate(2026, 12, 6); }
+    QString shortDateFormat() const override { return QStringLiteral("yyyy/MM/dd"); }
+};
+
+class CountingBeeper final : public Beeper {
+public:
+    int beeps = 0;
+    void beep() override { ++beeps; }
+};
+
+// Every wave player writes what it is asked to do into one shared log.
+class LoggingPlayer final : public WavePlayer {
+public:
+    explicit LoggingPlayer(QStringList *log) : log_(log) {}
+    bool open(const QString &fileName) override
+    {
+        file_ = fileName;
+        *log_ << "open " + fileName;
+        return true;
+    }
+    void play() override { *log_ << "play " + file_; }
+    void close() override { *log_ << "close " + file_; }
+
+private:
+    QStringList *log_;
+    QString file_;
+};
+
+class NamePrompt final : public InputBox {
+public:
+    int asked = 0;
+    QString answer = QStringLiteral("ABC");
+    QString ask(const QString &, const QString &, const QString &) override
+    {
+        ++asked;
+        return answer;
+    }
+};
+
+class CollectedErrors final : public ErrorDisplay {
+public:
+    QStringList messages;
+    void showError(const QString &message) override { messages << message; }
+};
+
+const char *const kRecordsFiles[] = {"RecordsS.dat", "RecordsM.dat", "RecordsL.dat"};
+
+QTime timeOfState(int ms)
+{
+    return QTime::fromMSecsSinceStartOfDay(ms);
+}
+
+// The state a board is in when shown, after "リセット" and after "終了".
+void verifyResetState(const TF_Game *w)
+{
+    QVERIFY(w->BtnShow->isEnabled());
+    QVERIFY(!w->BtnStart->isEnabled());
+    QVERIFY(!w->BtnYomijun->isEnabled());
+    QVERIFY(!w->BtnTorijun->isEnabled());
+    QVERIFY(w->BtnReset->isEnabled() && w->BtnClose->isEnabled());
+    QVERIFY(!w->Timer1->isActive());
+    QCOMPARE(w->PTokuten->caption(), QStringLiteral("0"));
+    QVERIFY(w->lt1->Caption().isEmpty());
+    QVERIFY(w->lt2->Caption().isEmpty());
+    for (int k = 1; k <= w->board().FudaSu; ++k) {
+        QVERIFY(w->card(k)->Caption().isEmpty());
+        QVERIFY(!w->card(k)->isEnabled());
+        QCOMPARE(w->card(k)->Color(), colors::clBtnFace);
+    }
+}
+
+} // namespace
+
+class tst_TF_Game : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void controlsStandAtTheirPlaces_data();
+    void controlsStandAtTheirPlaces();
+    void cardsAreNumberedRightToLeft_data();
+    void cardsAreNumberedRightToLeft();
+    void wholeVersesFitTheReadingLabels_data();
+    void wholeVersesFitTheReadingLabels();
+    void firstShowIsTheResetState_data();
+    void firstShowIsTheResetState();
+
+    void dealShowsTheDrawnCards_data();
+    void dealShowsTheDrawnCards();
+    void sortPutsTheSmallestKeyTopRight_data();
+    void sortPutsTheSmallestKeyTopRight();
+
+    void startEnablesCardsOnlyAtTheFirstReading();
+    void revealOfPoem1_data();
+    void revealOfPoem1();
+    void correctTakeScores_data();
+    void correctTakeScores();
+    void wrongTakeMarksTheRightCard();
+    void clickAfterTimeOutIsIgnoredAndSilent();
+    void resetInTheMiddleOfAReading();
+    void closeResetsAndReturnsToTheMenu();
+    void mouseClickOnACardTakesIt();
+
+    void wholeGameEndsWithOneRecordStep_data();
+    void wholeGameEndsWithOneRecordStep();
+    void recordStepErrorGoesToTheErrorDisplay();
+    void boardsNeverShareState();
+
+private:
+    TF_Game *window(BoardSize size) const;
+    void setState(int ms) { clock_.time = timeOfState(ms); }
+    void ticks(TF_Game *w, int n);
+    int rightCard(const TF_Game *w) const { return w->state().readingCard(); }
+    // A card of the board that is neither the reading's nor taken yet.
+    int otherCard(const TF_Game *w) const;
+
+    FakeClock clock_;
+    CountingBeeper beeper_;
+    NamePrompt prompt_;
+    CollectedErrors errors_;
+    QStringList soundLog_;
+    std::unique_ptr<ScopedServices> services_;
+    std::unique_ptr<Form> menu_;
+    std::unique_ptr<TF_24> s_;
+    std::unique_ptr<TF_44> m_;
+    std::unique_ptr<TF_84> l_;
+};
+
+void tst_TF_Game::initTestCase()
+{
+    fonts::installSubstitutes();
+    deck::PoemTable.fill();
+}
+
+void tst_TF_Game::init()
+{
+    for (const char *f : kRecordsFiles)
+        QFile::remove(QLatin1String(f));
+    soundLog_.clear();
+    beeper_.beeps = 0;
+    prompt_.asked = 0;
+    errors_.messages.clear();
+    clock_.time = QTime(0, 0);
+
+    Services s;
+    s.clock = &clock_;
+    s.beeper = &beeper_;
+    s.inputBox = &prompt_;
+    s.errors = &errors_;
+    s.makeWavePlayer = [this] { return std::make_unique<LoggingPlayer>(&soundLog_); };
+    services_ = std::make_unique<ScopedServices>(s);
+
+    menu_ = std::make_unique<Form>(QStringLiteral("menu"), QSize(100, 100));
+    menu_->makeMainForm();
+    s_ = std::make_unique<TF_24>();
+    m_ = std::make_unique<TF_44>();
+    l_ = std::make_unique<TF_84>();
+}
+
+void tst_TF_Game::cleanup()
+{
+    l_.reset();
+    m_.reset();
+    s_.reset();
+    menu_.reset();
+    services_.reset();
+    for (const char *f : kRecordsFiles)
+        QFile::remove(QLatin1String(f));
+}
+
+TF_Game *tst_TF_Game::window(BoardSize size) const
+{
+    switch (size) {
+    case BoardSize::S: return s_.get();
+    case BoardSize::M: return m_.get();
+    case BoardSize::L: return l_.get();
+    }
+    return nullptr;
+}
+
+void tst_TF_Game::ticks(TF_Game *w, int n)
+{
+    for (int i = 0; i < n; ++i)
+        w->Timer1Timer();
+}
+
+int tst_TF_Game::otherCard(const TF_Game *w) const
+{
+    for (int k = 1; k <= w->board().FudaSu; ++k)
+        if (k != rightCard(w) && w->card(k)->isEnabled())
+            return k;
+    return 0;
+}
+
+static void addBoardRows()
+{
+    QTest::addColumn<BoardSize>("size");
+    QTest::newRow("S") << BoardSize::S;
+    QTest::newRow("M") << BoardSize::M;
+    QTest::newRow("L") << BoardSize::L;
+}
+
+// --- the window ------------------------------------------------------------
+
+void tst_TF_Game::controlsStandAtTheirPlaces_data()
+{
+    addBoardRows();
+}
+
+void tst_TF_Game::controlsStandAtTheirPlaces()
+{
+    QFETCH(BoardSize, size);
+    TF_Game *w = window(size);
+    const game::BoardLayout &at = w->board().layout;
+    QCOMPARE(w->windowTitle(), QStringLiteral("琴葉ゲーム"));
+    QCOMPARE(w->size(), w->board().client);
+
+    const struct {
+        QWidget *control;
+        QWidget *parent;
+        QRect bounds;
+        const char *name;
+        QString text;
+    } controls[] = {
+        {w->BtnShow, w, at.BtnShow, "BtnShow", "札を表示"},
+        {w->BtnStart, w, at.BtnStart, "BtnStart", "読み開始"},
+        {w->BtnYomijun, w, at.BtnYomijun, "BtnYomijun", "並替(読み札順)"},
+        {w->BtnTorijun, w, at.BtnTorijun, "BtnTorijun", "並替(取り札順)"},
+        {w->BtnReset, w, at.BtnReset, "BtnReset", "リセット"},
+        {w->BtnClose, w, at.BtnClose, "BtnClose", "終了"},
+        {w->Label1, w, at.Label1, "Label1", "得点"},
+        {w->PTokuten, w, at.PTokuten, "PTokuten", {}},
+        {w->Panel2, w, at.Panel2, "Panel2", {}},
+        {w->Panel1, w, at.Panel1, "Panel1", {}},
+        {w->lt1, w->Panel1, at.lt1, "lt1", {}},
+        {w->lt2, w->Panel1, at.lt2, "lt2", {}},
+    };
+    for (const auto &c : controls) {
+        QCOMPARE(c.control->objectName(), QLatin1String(c.name));
+        QCOMPARE(c.control->parentWidget(), c.parent);
+        QCOMPARE(c.control->geometry(), c.bounds);
+        if (auto *b = qobject_cast<QPushButton *>(c.control))
+            QCOMPARE(b->text(), c.text);
+    }
+    QCOMPARE(w->Label1->text(), QStringLiteral("得点"));
+    // Every caption fits its button whole, at the font's full height.
+    for (QPushButton *b : {w->BtnShow, w->BtnStart, w->BtnYomijun, w->BtnTorijun, w->BtnReset, w->BtnClose}) {
+        QCOMPARE(b->font().pixelSize(), 19);
+        QVERIFY2(QFontMetrics(b->font()).horizontalAdvance(b->text()) <= b->width() - 8, qPrintable(b->text()));
+    }
+
+    // Tab order: the six buttons in a row.
+    const QList<QWidget *> tabs{w->BtnShow, w->BtnStart, w->BtnYomijun, w->BtnTorijun, w->BtnReset, w->BtnClose};
+    for (int i = 0; i + 1 < tabs.size(); ++i) {
+        QWidget *next = tabs[i]->nextInFocusChain();
+        while (next && next->focusPolicy() == Qt::NoFocus)
+            next = next->nextInFocusChain();
+        QCOMPARE(next, tabs[i + 1]);
+    }
+
+    for (auto *lt : {w->lt1, w->lt2}) {
+        QVERIFY(!lt->AutoSize());
+        QVERIFY(lt->MultiLine());
+        QVERIFY(lt->Tategaki());
+        QVERIFY(!lt->Transparent());
+        QCOMPARE(lt->Layout(), tategaki::tlTop);
+        QCOMPARE(lt->Alignment(), tategaki::taLeftJustify);
+        QCOMPARE(lt->LineMargin(), 0);
+        QVERIFY(lt->font().pixelSize() <= 19);
+        QCOMPARE(lt->font(), w->lt1->font());
+        QVERIFY(lt->font().bold());
+    }
+    QCOMPARE(w->lt1->property("Tag").toInt(), 1);
+    QCOMPARE(w->lt2->property("Tag").toInt(), 2);
+    QVERIFY(!w->Timer1->isActive());
+    QCOMPARE(w->Timer1->interval(), 0);
+    QCOMPARE(w->Timer1->timerType(), Qt::PreciseTimer);
+}
+
+void tst_TF_Game::cardsAreNumberedRightToLeft_data()
+{
+    addBoardRows();
+}
+
+void tst_TF_Game::cardsAreNumberedRightToLeft()
+{
+    QFETCH(BoardSize, size);
+    TF_Game *w = window(size);
+    const game::Board &b = w->board();
+    QCOMPARE(w->Panel2->findChildren<TSpeedButtonTategaki *>().size(), b.FudaSu);
+    for (int k = 1; k <= b.FudaSu; ++k) {
+        TSpeedButtonTategaki *c = w->card(k);
+        QVERIFY2(c, qPrintable(QStringLiteral("sbt%1").arg(k)));
+        QCOMPARE(c->Tag(), k);
+        QCOMPARE(c->geometry(), game::cardRect(b.YokoSu, k));
+        QVERIFY(c->MultiLine() && c->Tategaki() && c->AllowAllUp());
+        QCOMPARE(c->font().pixelSize(), 16);
+    }
+    QVERIFY(!w->card(b.FudaSu + 1));
+    // The top row runs right to left, the next row starts again at the right.
+    QVERIFY(w->card(1)->x() > w->card(2)->x());
+    QCOMPARE(w->card(b.YokoSu + 1)->x(), w->card(1)->x());
+}
+
+void tst_TF_Game::wholeVersesFitTheReadingLabels_data()
+{
+    addBoardRows();
+}
+
+// Every upper verse must show whole in lt1, and the lower verse in lt2, in
+// one column each: a second column would fall outside the narrow label.
+void tst_TF_Game::wholeVersesFitTheReadingLabels()
+{
+    QFETCH(BoardSize, size);
+    TF_Game *w = window(size);
+    for (auto *lt : {w->lt1, w->lt2}) {
+        tategaki::FontMeasurer measurer(lt->font(), true);
+        QVERIFY(measurer.isValid());
+        const tategaki::TRect box = tategaki::TRect::fromQRect(lt->rect());
+        for (int no = 1; no <= deck::kPoemCount; ++no) {
+            const auto &poem = deck::PoemTable[no];
+            const QByteArray verse = (lt == w->lt1 ? poem.Kaminoku : poem.Shimonoku).toByteArray();
+            const auto layout = tategaki::LayoutTategakiText(measurer, tategaki::TategakiUnits(verse), box,
+                                                             lt->TextParams());
+            QVERIFY2(layout.columns.size() == 1,
+                     qPrintable(QStringLiteral("%1 of poem %2: %3 columns")
+                                    .arg(lt->objectName()).arg(no).arg(layout.columns.size())));
+            const auto &column = layout.columns.front();
+            QCOMPARE(column.count, int(verse.size() / 2));
+            QVERIFY(column.y + column.offsets.back() <= box.Bottom);
+        }
+    }
+}
+
+void tst_TF_Game::firstShowIsTheResetState_data()
+{
+    addBoardRows();
+}
+
+void tst_TF_Game::firstShowIsTheResetState()
+{
+    QFETCH(BoardSize, size);
+    TF_Game *w = window(size);
+    w->show();
+    QVERIFY(w->isVisible());
+    QCOMPARE(soundLog_, (QStringList{"open Push.wav", "open Close.wav"}));
+    QCOMPARE(w->focusWidget(), w->BtnShow);
+    verifyResetState(w);
+}
+
+// --- deal and sort ------------------------------------------------------------
+
+void tst_TF_Game::dealShowsTheDrawnCards_data()
+{
+    addBoardRows();
+}
+
+void tst_TF_Game::dealShowsTheDrawnCards()
+{
+    QFETCH(BoardSize, size);
+    TF_Game *w = window(size);
+    w->show();
+    w->PTokuten->setCaption(QStringLiteral("1234")); // left from a finished game
+    setState(12345);
+    w->BtnShowClick();
+
+    QVERIFY(!w->BtnShow->isEnabled());
+    QVERIFY(w->BtnStart->isEnabled());
+    QVERIFY(w->BtnYomijun->isEnabled());
+    QVERIFY(w->BtnTorijun->isEnabled());
+    QCOMPARE(w->focusWidget(), w->BtnStart);
+    QCOMPARE(w->PTokuten->caption(), QStringLiteral("0"));
+    QCOMPARE(w->state().YomiNo, 0);
+
+    // The generator was reseeded from the clock: 12345 ms after midnight
+    // gives this board (the first cards of every size are the same draws).
+    const QList<int> first{39, 29, 8, 56, 64, 35, 44, 4, 93, 98, 33, 25};
+    std::set<QByteArray> shown;
+    for (int k = 1; k <= w->board().FudaSu; ++k) {
+        TSpeedButtonTategaki *c = w->card(k);
+        if (k <= first.size())
+            QCOMPARE(c->Caption(), deck::PoemTable[first[k - 1]].Shimonoku.toByteArray());
+        QCOMPARE(c->Caption(), w->state().Torifuda[k].Shimonoku.toByteArray());
+        QCOMPARE(c->Color(), colors::clBtnFace);
+        QVERIFY(!c->isEnabled());
+        shown.insert(c->Caption());
+    }
+    QCOMPARE(int(shown.size()), w->board().FudaSu);
+}
+
+
+void tst_TF_Game::sortPutsTheSmallestKeyTopRight_data()
+{
+    QTest::addColumn<BoardSize>("size");
+    QTest::addColumn<bool>("byUpperVerse");
+    QTest::newRow("S by upper verse") << BoardSize::S << true;
+    QTest::newRow("S by lower verse") << BoardSize::S << false;
+    QTest::newRow("M by upper verse") << BoardSize::M << true;
+    QTest::newRow("M by lower verse") << BoardSize::M << false;
+    QTest::newRow("L by lower verse") << BoardSize::L << false;
+}
+
+void tst_TF_Game::sortPutsTheSmallestKeyTopRight()
+{
+    QFETCH(BoardSize, size);
+    QFETCH(bool, byUpperVerse);
+    TF_Game *w = window(size);
+    w->show();
+    setState(31337);
+    w->BtnShowClick();
+    const int n = w->board().FudaSu;
+
+    auto key = [&](int k) {
+        const auto &e = w->state().Torifuda[k];
+        return (byUpperVerse ? e.Kaminoku : e.Shimonoku).toByteArray();
+    };
+    // The expected order, by a sort of our own over the dealt keys.
+    std::vector<std::pair<QByteArray, QByteArray>> expected; // key, lower verse
+    for (int k = 1; k <= n; ++k)
+        expected.emplace_back(key(k), w->state().Torifuda[k].Shimonoku.toByteArray());
+    std::sort(expected.begin(), expected.end());
+
+    auto sortOnce = [&] { byUpperVerse ? w->BtnYomijunClick() : w->BtnTorijunClick(); };
+    sortOnce();
+    for (int k = 1; k <= n; ++k) {
+        QCOMPARE(w->card(k)->Caption(), expected[k - 1].second);
+        QCOMPARE(w->card(k)->Color(), colors::clBtnFace);
+        QVERIFY(!w->card(k)->isEnabled());
+    }
+    // The reading order follows the sorted board.
+    for (int i = 1; i <= n; ++i)
+        QCOMPARE(w->state().Yomifuda[i], w->state().Torifuda[w->state().YomiSbtNo[i]]);
+
+    // Again: the same board, a new reading order, the buttons as they were.
+    const auto order = w->state().YomiSbtNo;
+    sortOnce();
+    for (int k = 1; k <= n; ++k)
+        QCOMPARE(w->card(k)->Caption(), expected[k - 1].second);
+    QVERIFY(w->state().YomiSbtNo != order);
+    QVERIFY(w->BtnStart->isEnabled());
+    QVERIFY(w->BtnYomijun->isEnabled());
+    QVERIFY(w->BtnTorijun->isEnabled());
+    QVERIFY(!w->BtnShow->isEnabled());
+}
+
+// --- a reading --------------------------------------------------------------
+
+void tst_TF_Game::startEnablesCardsOnlyAtTheFirstReading()
+{
+    TF_Game *w = s_.get();
+    w->show();
+    setState(23);
+    w->BtnShowClick();
+    w->lt1->setCaption("x");
+    w->BtnStartClick();
+    QVERIFY(w->Timer1->isActive());
+    QCOMPARE(w->Timer1->interval(), 150);
+    QVERIFY(w->lt1->Caption().isEmpty());
+    QVERIFY(!w->BtnStart->isEnabled());
+    QVERIFY(!w->BtnYomijun->isEnabled());
+    QVERIFY(!w->BtnTorijun->isEnabled());
+    QVERIFY(!w->BtnShow->isEnabled());
+    for (int k = 1; k <= 24; ++k)
+        QVERIFY(w->card(k)->isEnabled());
+    QCOMPARE(w->state().YomiNo, 1);
+    QCOMPARE(w->state().Keika, 0);
+
+    const int first = rightCard(w);
+    w->sbt1Click(w->card(first));
+    w->BtnStartClick();
+    QCOMPARE(w->state().YomiNo, 2);
+    QVERIFY(!w->card(first)->isEnabled()); // taken cards stay off
+    QCOMPARE(w->card(first)->Color(), colors::clBlue);
+}
+
+void tst_TF_Game::revealOfPoem1_data()
+{
+    QTest::addColumn<int>("ticks");
+    QTest::addColumn<QByteArray>("lt1");
+    QTest::addColumn<QByteArray>("lt2");
+    QTest::addColumn<int>("beeps");
+    const QByteArray kami = deck::PoemTable[1].Kaminoku.toByteArray();
+    QTest::newRow("tick 1") << 1 << kami.left(1) << QByteArray() << 1;
+    QTest::newRow("tick 12") << 12 << sj("あきのたの　") << QByteArray() << 6;
+    QTest::newRow("tick 54") << 54 << kami << sj("わかころもては") << 27;
+    QTest::newRow("tick 72") << 72 << kami << deck::PoemTable[1].Shimonoku.toByteArray().left(32) << 36;
+}
+
+void tst_TF_Game::revealOfPoem1()
+{
+    QFETCH(int, ticks);
+    TF_Game *w = s_.get();
+    w->show();
+    setState(23); // this deal reads poem 1 first, from sbt7
+    w->BtnShowClick();
+    QCOMPARE(w->state().YomiSbtNo[1], 7);
+    QCOMPARE(w->state().Yomifuda[1], deck::PoemTable[1]);
+    w->BtnStartClick();
+    this->ticks(w, ticks);
+    QTEST(w->lt1->Caption(), "lt1");
+    QTEST(w->lt2->Caption(), "lt2");
+    QTEST(beeper_.beeps, "beeps");
+    QVERIFY(w->Timer1->isActive());
+}
+
+void tst_TF_Game::correctTakeScores_data()
+{
+    QTest::addColumn<int>("ticks");
+    QTest::addColumn<QString>("score");
+    QTest::newRow("before the first tick") << 0 << "72";
+    QTest::newRow("right after tick 40") << 40 << "32";
+    QTest::newRow("after tick 72") << 72 << "0";
+}
+
+void tst_TF_Game::correctTakeScores()
+{
+    QFETCH(int, ticks);
+    TF_Game *w = s_.get();
+    w->show();
+    setState(23);
+    w->BtnShowClick();
+    w->BtnStartClick();
+    this->ticks(w, ticks);
+    soundLog_.clear();
+    w->sbt1Click(w->card(7));
+
+    QTEST(w->PTokuten->caption(), "score");
+    QCOMPARE(w->card(7)->Color(), colors::clBlue);
+    QVERIFY(!w->card(7)->isEnabled());
+    QCOMPARE(soundLog_, QStringList{"play Push.wav"});
+    QVERIFY(!w->Timer1->isActive());
+    QCOMPARE(w->Timer1->interval(), 0);
+    QVERIFY(w->BtnStart->isEnabled());
+    QCOMPARE(w->focusWidget(), w->BtnStart);
+    // The answer is shown whole, all 36 bytes of the lower verse included.
+    QCOMPARE(w->lt1->Caption(), deck::PoemTable[1].Kaminoku.toByteArray());
+    QCOMPARE(w->lt2->Caption(), deck::PoemTable[1].Shimonoku.toByteArray());
+
+    // The score adds up over readings.
+    const int before = toInt(w->PTokuten->caption());
+    w->BtnStartClick();
+    this->ticks(w, 1);
+    w->sbt1Click(w->card(rightCard(w)));
+    QCOMPARE(w->PTokuten->caption(), QString::number(before + 71));
+}
+
+void tst_TF_Game::wrongTakeMarksTheRightCard()
+{
+    TF_Game *w = s_.get();
+    w->show();
+    setState(23);
+    w->BtnShowClick();
+    w->BtnStartClick();
+    ticks(w, 5);
+    const int right = rightCard(w);
+    const int next = w->state().YomiSbtNo[2]; // the card of the next reading
+    soundLog_.clear();
+    w->sbt1Click(w->card(next));
+
+    QCOMPARE(w->PTokuten->caption(), QStringLiteral("0"));
+    QCOMPARE(w->card(next)->Color(), colors::clBtnFace);
+    QVERIFY(w->card(next)->isEnabled());
+    QCOMPARE(w->card(right)->Color(), colors::clRed);
+    QVERIFY(!w->card(right)->isEnabled());
+    QCOMPARE(soundLog_, QStringList{"play Close.wav"});
+    QVERIFY(!w->Timer1->isActive());
+    QCOMPARE(w->lt2->Caption(), deck::PoemTable[1].Shimonoku.toByteArray());
+
+    // The card clicked wrongly can still be taken when its own reading comes.
+    w->BtnStartClick();
+    QCOMPARE(rightCard(w), next);
+    w->sbt1Click(w->card(next));
+    QCOMPARE(w->PTokuten->caption(), QStringLiteral("72"));
+    QCOMPARE(w->card(next)->Color(), colors::clBlue);
+}
+
+void tst_TF_Game::clickAfterTimeOutIsIgnoredAndSilent()
+{
+    TF_Game *w = s_.get();
+    w->show();
+    setState(23);
+    w->BtnShowClick();
+    w->BtnStartClick();
+    soundLog_.clear();
+    ticks(w, 72);
+    QVERIFY(w->Timer1->isActive());
+    QCOMPARE(w->card(7)->Color(), colors::clBtnFace);
+    ticks(w, 1);
+
+    QVERIFY(!w->Timer1->isActive());
+    QCOMPARE(w->card(7)->Color(), colors::clRed);
+    QVERIFY(!w->card(7)->isEnabled());
+    QVERIFY(w->BtnStart->isEnabled());
+    QCOMPARE(w->focusWidget(), w->BtnStart);
+    QCOMPARE(beeper_.beeps, 36);
+    QCOMPARE(w->lt1->Caption(), deck::PoemTable[1].Kaminoku.toByteArray());
+    QCOMPARE(w->lt2->Caption(), deck::PoemTable[1].Shimonoku.toByteArray().left(32));
+
+    const int other = otherCard(w);
+    w->sbt1Click(w->card(other));
+    QVERIFY(soundLog_.isEmpty());
+    QCOMPARE(w->PTokuten->caption(), QStringLiteral("0"));
+    QCOMPARE(w->card(other)->Color(), colors::clBtnFace);
+    QVERIFY(w->card(other)->isEnabled());
+    QCOMPARE(w->lt2->Caption(), deck::PoemTable[1].Shimonoku.toByteArray().left(32));
+    ticks(w, 3); // a late tick changes nothing either
+    QCOMPARE(beeper_.beeps, 36);
+    QCOMPARE(w->state().Keika, 73);
+}
+
+void tst_TF_Game::resetInTheMiddleOfAReading()
+{
+    TF_Game *w = m_.get();
+    w->show();
+    w->BtnShowClick();
+    w->BtnStartClick();
+    w->sbt1Click(w->card(rightCard(w)));
+    w->BtnStartClick();
+    ticks(w, 9);
+    soundLog_.clear();
+    w->BtnResetClick();
+
+    verifyResetState(w);
+    QCOMPARE(w->focusWidget(), w->BtnShow);
+    QVERIFY(soundLog_.isEmpty());
+
+    // A fresh game: the first start enables every card again.
+    w->BtnShowClick();
+    w->BtnStartClick();
+    QCOMPARE(w->state().YomiNo, 1);
+    for (int k = 1; k <= 44; ++k)
+        QVERIFY(w->card(k)->isEnabled());
+}
+
+void tst_TF_Game::closeResetsAndReturnsToTheMenu()
+{
+    TF_Game *w = l_.get();
+    w->show();
+    w->BtnShowClick();
+    w->BtnStartClick();
+    ticks(w, 3);
+    soundLog_.clear();
+    w->BtnCloseClick();
+    QVERIFY(!w->isVisible());
+    QVERIFY(menu_->isVisible());
+    verifyResetState(w);
+    QCOMPARE(soundLog_, (QStringList{"close Push.wav", "close Close.wav"}));
+
+    // Shown again: the empty board, and the sounds opened afresh.
+    menu_->hide();
+    w->show();
+    verifyResetState(w);
+    QCOMPARE(soundLog_.mid(2), (QStringList{"open Push.wav", "open Close.wav"}));
+}
+
+void tst_TF_Game::mouseClickOnACardTakesIt()
+{
+    TF_Game *w = s_.get();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    setState(23);
+    w->BtnShowClick();
+    QTest::mouseClick(w->card(7), Qt::LeftButton); // disabled: nothing
+    QCOMPARE(w->PTokuten->caption(), QStringLiteral("0"));
+    w->BtnStartClick();
+    ticks(w, 2);
+    QTest::mouseClick(w->card(7), Qt::LeftButton, {}, QPoint(30, 50));
+    QCOMPARE(w->PTokuten->caption(), QStringLiteral("70"));
+    QCOMPARE(w->card(7)->Color(), colors::clBlue);
+}
+
+// --- whole games --------------------------------------------------------------
+
+void tst_TF_Game::wholeGameEndsWithOneRecordStep_data()
+{
+    QTest::addColumn<BoardSize>("size");
+    QTest::addColumn<bool>("lastTimesOut");
+    for (const auto &[name, size] : {std::pair{"S", BoardSize::S}, {"M", BoardSize::M}, {"L", BoardSize::L}}) {
+        QTest::addRow("%s, last reading taken", name) << size << false;
+        QTest::addRow("%s, last reading timed out", name) << size << true;
+    }
+}
+
+void tst_TF_Game::wholeGameEndsWithOneRecordStep()
+{
+    QFETCH(BoardSize, size);
+    QFETCH(bool, lastTimesOut);
+    TF_Game *w = window(size);
+    const game::Board &b = w->board();
+    w->show();
+    setState(4711);
+    w->BtnShowClick();
+
+    int expected = 0;
+    std::set<int> read;
+    for (int reading = 1; reading <= b.YomiSu; ++reading) {
+        QVERIFY(w->BtnStart->isEnabled());
+        QVERIFY(!w->BtnShow->isEnabled());
+        w->BtnStartClick();
+        read.insert(rightCard(w));
+        const bool last = reading == b.YomiSu;
+        if ((last && lastTimesOut) || (!last && reading % 4 == 0)) {
+            ticks(w, 73);
+        } else if (reading % 4 == 1) {
+            ticks(w, 5);
+            w->sbt1Click(w->card(otherCard(w))); // wrong
+        } else {
+            ticks(w, reading % 60);
+            w->sbt1Click(w->card(rightCard(w)));
+            expected += 72 - reading % 60;
+        }
+        QCOMPARE(prompt_.asked, last ? 1 : 0);
+    }
+    QCOMPARE(int(read.size()), b.YomiSu);
+    QCOMPARE(w->PTokuten->caption(), QString::number(expected));
+    QVERIFY(!w->BtnStart->isEnabled());
+    QVERIFY(w->BtnShow->isEnabled());
+    QCOMPARE(w->focusWidget(), w->BtnShow);
+    QVERIFY(!w->Timer1->isActive());
+    QVERIFY(errors_.messages.isEmpty());
+
+    // The record went to this board's file only, as the first entry.
+    for (const char *f : kRecordsFiles)
+        QCOMPARE(QFile::exists(QLatin1String(f)), QLatin1String(f) == b.recordsFile);
+    QFile file(b.recordsFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QCOMPARE(bytes.size(), 74);
+    QCOMPARE(bytes.left(37), QByteArray(37, '\0'));
+    const QByteArray score = QByteArray::number(expected);
+    QCOMPARE(int(bytes[37]), int(score.size()));
+    QCOMPARE(bytes.mid(38, score.size()), score);
+    QCOMPARE(bytes.mid(37 + 5, 4), QByteArray("\x03" "ABC"));
+    QCOMPARE(bytes.mid(37 + 26), QByteArray("\x0a" "2026/12/06"));
+
+    // Unread cards stay enabled, but nothing more can be taken.
+    int unreadEnabled = 0;
+    for (int k = 1; k <= b.FudaSu; ++k)
+        if (!read.count(k) && w->card(k)->isEnabled()) {
+            ++unreadEnabled;
+            w->sbt1Click(w->card(k));
+        }
+    QVERIFY(unreadEnabled > 0);
+    QCOMPARE(w->PTokuten->caption(), QString::number(expected));
+    QCOMPARE(prompt_.asked, 1);
+
+    // "札を表示" deals the next game at once.
+    w->BtnShowClick();
+    QCOMPARE(w->PTokuten->caption(), QStringLiteral("0"));
+    QVERIFY(w->BtnStart->isEnabled());
+}
+
+void tst_TF_Game::recordStepErrorGoesToTheErrorDisplay()
+{
+    // A folder where the records file should be: the record step cannot
+    // open it, and the failure is reported, not swallowed.
+    QVERIFY(QDir().mkdir("RecordsS.dat"));
+    TF_Game *w = s_.get();
+    w->show();
+    w->BtnShowClick();
+    for (int reading = 1; reading <= 20; ++reading) {
+        w->BtnStartClick();
+        w->sbt1Click(w->card(rightCard(w)));
+    }
+    QDir().rmdir("RecordsS.dat");
+    QCOMPARE(errors_.messages.size(), 1);
+    QCOMPARE(w->PTokuten->caption(), QStringLiteral("1440"));
+    QVERIFY(w->BtnShow->isEnabled());
+    QVERIFY(!w->BtnStart->isEnabled());
+}
+
+void tst_TF_Game::boardsNeverShareState()
+{
+    for (TF_Game *w : {window(BoardSize::S), window(BoardSize::M), window(BoardSize::L)})
+        w->show();
+    setState(1000);
+    s_->BtnShowClick();
+    setState(2000);
+    m_->BtnShowClick();
+
+    QList<QByteArray> sBoard;
+    for (int k = 1; k <= 24; ++k)
+        sBoard << s_->card(k)->Caption();
+    const auto sOrder = s_->state().YomiSbtNo;
+
+    m_->BtnTorijunClick();
+    m_->BtnStartClick();
+    m_->sbt1Click(m_->card(rightCard(m_.get())));
+    QCOMPARE(m_->PTokuten->caption(), QStringLiteral("72"));
+
+    for (int k = 1; k <= 24; ++k) {
+        QCOMPARE(s_->card(k)->Caption(), sBoard[k - 1]);
+        QVERIFY(!s_->card(k)->isEnabled());
+    }
+    QVERIFY(s_->state().YomiSbtNo == sOrder);
+    QCOMPARE(s_->state().YomiNo, 0);
+    QCOMPARE(s_->PTokuten->caption(), QStringLiteral("0"));
+    QVERIFY(l_->card(1)->Caption().isEmpty());
+    QCOMPARE(l_->state().YomiNo, 0);
+
+    // A card of one board means nothing to another.
+    s_->BtnStartClick();
+    s_->sbt1Click(m_->card(rightCard(s_.get())));
+    QCOMPARE(s_->PTokuten->caption(), QStringLiteral("0"));
+    QVERIFY(s_->Timer1->isActive());
+
+    // A reset on one board leaves the other as it was.
+    s_->BtnResetClick();
+    QCOMPARE(m_->PTokuten->caption(), QStringLiteral("72"));
+    QCOMPARE(m_->state().YomiNo, 1);
+}
+
+QTEST_MAIN(tst_TF_Game)
+#include "tst_tf_game.moc"
