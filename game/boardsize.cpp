@@ -62,11 +62,6 @@ const Board &boardOf(BoardSize size)
     return kBoards[static_cast<int>(size)];
 }
 
-int readingFontHeight(const BoardLayout &layout)
-{
-    return std::min(kReadingFontHeight, layout.lt1.height() / kVerseCharacters);
-}
-
 QRect cardRect(int yokoSu, int k)
 {
     Q_ASSERT(yokoSu > 0 && k >= 1);

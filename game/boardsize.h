@@ -40,13 +40,6 @@ struct Board {
 
 const Board &boardOf(BoardSize size);
 
-// Character height of the reading labels: the layouts' 19 pixels where a
-// whole upper verse (20 characters) fits the height of lt1, else the largest
-// height that fits. The layouts were drawn for a 16-pixel character cell;
-// at 19 pixels the last three characters of every verse would be cut off.
-constexpr int kReadingFontHeight = 19;
-constexpr int kVerseCharacters = 20;
-int readingFontHeight(const BoardLayout &layout);
 
 constexpr int kCardWidth = 65;
 constexpr int kCardHeight = 113;

@@ -48,7 +48,7 @@ QPushButton *pushButton(QWidget *parent, const char *name, const QString &captio
     return b;
 }
 
-TLabelTategaki *readingLabel(QWidget *parent, const char *name, int tag, const QRect &bounds, int fontHeight)
+TLabelTategaki *readingLabel(QWidget *parent, const char *name, int tag, const QRect &bounds)
 {
     auto *l = new TLabelTategaki(parent);
     l->setLoading(true); // keep the bounds given here
@@ -56,7 +56,8 @@ TLabelTategaki *readingLabel(QWidget *parent, const char *name, int tag, const Q
     l->setProperty("Tag", tag);
     l->setAutoSize(false);
     l->setGeometry(bounds);
-    l->setFont(fonts::font(QStringLiteral("@") + fonts::System, fontHeight, true));
+    // System draws at its 16-pixel cell, so a whole upper verse fits lt1.
+    l->setFont(fonts::font(QStringLiteral("@") + fonts::System, 19, true));
     QPalette pal = l->palette();
     pal.setColor(QPalette::WindowText, colors::clWindowText);
     l->setPalette(pal);
@@ -138,9 +139,8 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
     Panel1->setBorderLine(true);
 
     // One size for both labels, so that the two lines read as one poem.
-    const int readingFont = game::readingFontHeight(at);
-    lt1 = readingLabel(Panel1, "lt1", 1, at.lt1, readingFont);
-    lt2 = readingLabel(Panel1, "lt2", 2, at.lt2, readingFont);
+    lt1 = readingLabel(Panel1, "lt1", 1, at.lt1);
+    lt2 = readingLabel(Panel1, "lt2", 2, at.lt2);
 
     const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 16, true);
     for (int k = 1; k <= board_.FudaSu; ++k) {

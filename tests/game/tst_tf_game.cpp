@@ -284,7 +284,7 @@ void tst_TF_Game::controlsStandAtTheirPlaces()
     QCOMPARE(w->Label1->text(), QStringLiteral("得点"));
     // Every caption fits its button whole, at the font's full height.
     for (QPushButton *b : {w->BtnShow, w->BtnStart, w->BtnYomijun, w->BtnTorijun, w->BtnReset, w->BtnClose}) {
-        QCOMPARE(b->font().pixelSize(), 19);
+        QCOMPARE(b->font().pixelSize(), fonts::font(fonts::System, 19).pixelSize());
         QVERIFY2(QFontMetrics(b->font()).horizontalAdvance(b->text()) <= b->width() - 8, qPrintable(b->text()));
     }
 
