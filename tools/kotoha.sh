@@ -80,6 +80,7 @@ case "${1:-}" in
     install_packages
     build
     ctest --test-dir "$BUILD" --output-on-failure -j2
+    tests/e2e/play_s_game.sh "$BUILD"
     sanitized_tests
     fuzz_runs
     ;;
