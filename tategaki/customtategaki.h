@@ -57,6 +57,17 @@ public:
     static bool IsPrinterCanvas(const QPainter &Canvas);
 
 protected:
+    // Stores a drawing property and repaints when it changed.
+    template <typename T>
+    bool SetAndRepaint(T &field, const T &value)
+    {
+        if (field == value)
+            return false;
+        field = value;
+        update();
+        return true;
+    }
+
     // Brings the opaque declaration to Qt in line with IsOpaque(); call after
     // changing anything IsOpaque() reads.
     void UpdateOpaque();

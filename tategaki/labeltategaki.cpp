@@ -27,10 +27,7 @@ void TCustomLabelTategaki::setCaption(const QByteArray &Value)
 
 void TCustomLabelTategaki::setAlignment(TAlignment Value)
 {
-    if (Value == FAlignment)
-        return;
-    FAlignment = Value;
-    update();
+    SetAndRepaint(FAlignment, Value);
 }
 
 void TCustomLabelTategaki::setAutoSize(bool Value)
@@ -43,34 +40,23 @@ void TCustomLabelTategaki::setAutoSize(bool Value)
 
 void TCustomLabelTategaki::setKinsokuMargin(int Value)
 {
-    if (Value < 0 || Value > 100 || Value == FKinsokuMargin)
-        return;
-    FKinsokuMargin = Value;
-    update();
+    if (Value >= 0 && Value <= 100)
+        SetAndRepaint(FKinsokuMargin, Value);
 }
 
 void TCustomLabelTategaki::setLayout(TTextLayout Value)
 {
-    if (Value == FLayout)
-        return;
-    FLayout = Value;
-    update();
+    SetAndRepaint(FLayout, Value);
 }
 
 void TCustomLabelTategaki::setLineMargin(int Value)
 {
-    if (Value == FLineMargin)
-        return;
-    FLineMargin = Value;
-    update();
+    SetAndRepaint(FLineMargin, Value);
 }
 
 void TCustomLabelTategaki::setMultiLine(bool Value)
 {
-    if (Value == FMultiLine)
-        return;
-    FMultiLine = Value;
-    update();
+    SetAndRepaint(FMultiLine, Value);
 }
 
 void TCustomLabelTategaki::setTategaki(bool Value)
@@ -105,10 +91,7 @@ void TCustomLabelTategaki::setColor(const QColor &Value)
 
 void TCustomLabelTategaki::setParentColor(bool Value)
 {
-    if (Value == FParentColor)
-        return;
-    FParentColor = Value;
-    update();
+    SetAndRepaint(FParentColor, Value);
 }
 
 QByteArray TCustomLabelTategaki::GetLabelText() const

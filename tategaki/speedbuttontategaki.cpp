@@ -234,18 +234,12 @@ TCustomSpeedButtonTategaki::~TCustomSpeedButtonTategaki()
 
 void TCustomSpeedButtonTategaki::setHideFrame(bool Value)
 {
-    if (Value == FHideFrame)
-        return;
-    FHideFrame = Value;
-    update();
+    SetAndRepaint(FHideFrame, Value);
 }
 
 void TCustomSpeedButtonTategaki::setCaption(const QByteArray &Value)
 {
-    if (Value == FCaption)
-        return;
-    FCaption = Value;
-    update();
+    SetAndRepaint(FCaption, Value);
 }
 
 QColor TCustomSpeedButtonTategaki::Color() const
@@ -271,10 +265,7 @@ void TCustomSpeedButtonTategaki::setColor(const QColor &Value)
 
 void TCustomSpeedButtonTategaki::setParentColor(bool Value)
 {
-    if (Value == FParentColor)
-        return;
-    FParentColor = Value;
-    update();
+    SetAndRepaint(FParentColor, Value);
 }
 
 void TCustomSpeedButtonTategaki::setElliptic(bool Value)
@@ -298,10 +289,7 @@ void TCustomSpeedButtonTategaki::setFlat(bool Value)
 
 void TCustomSpeedButtonTategaki::setImageIndex(int Value)
 {
-    if (Value == FImageIndex)
-        return;
-    FImageIndex = Value;
-    update();
+    SetAndRepaint(FImageIndex, Value);
 }
 
 void TCustomSpeedButtonTategaki::setImages(TImageList *Value)
@@ -322,34 +310,23 @@ void TCustomSpeedButtonTategaki::ImagesDestroyed()
 
 void TCustomSpeedButtonTategaki::setNumImages(TDrawButtonZelNumImages Value)
 {
-    if (Value < 1 || Value > 3 || Value == FNumImages)
-        return;
-    FNumImages = Value;
-    update();
+    if (Value >= 1 && Value <= 3)
+        SetAndRepaint(FNumImages, Value);
 }
 
 void TCustomSpeedButtonTategaki::setLayout(TButtonLayout Value)
 {
-    if (Value == FLayout)
-        return;
-    FLayout = Value;
-    update();
+    SetAndRepaint(FLayout, Value);
 }
 
 void TCustomSpeedButtonTategaki::setMultiLine(bool Value)
 {
-    if (Value == FMultiLine)
-        return;
-    FMultiLine = Value;
-    update();
+    SetAndRepaint(FMultiLine, Value);
 }
 
 void TCustomSpeedButtonTategaki::setTategaki(bool Value)
 {
-    if (Value == FTategaki)
-        return;
-    FTategaki = Value;
-    update();
+    SetAndRepaint(FTategaki, Value);
 }
 
 bool TCustomSpeedButtonTategaki::IsOpaque() const
