@@ -12,7 +12,7 @@ PACKAGES=(
   qt6-base-dev qt6-multimedia-dev libharfbuzz-dev libicu-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   libbenchmark-dev clang libclang-rt-14-dev
-  xvfb xauth imagemagick xdotool
+  xvfb xauth imagemagick xdotool python3 desktop-file-utils
 )
 
 as_root() {
