@@ -52,11 +52,11 @@ click() { # x y [pause]
 }
 
 # The window of w x h, cut from the screen, kept small: a 256-colour PNG.
-shot() { # name w h
+shot() { # name w h [colours]
   local x y
   read -r x y < <(origin "$2" "$3")
   import -window root -crop "$(dev "$2")x$(dev "$3")+$(dev "$x")+$(dev "$y")" +repage \
-    -strip -colors 256 "PNG8:$OUT/$1.png"
+    -strip +dither -colors "${4:-256}" "PNG8:$OUT/$1.png"
   echo "$OUT/$1.png"
 }
 
@@ -83,7 +83,7 @@ wait_title "琴葉ゲーム"
 read -r LX LY < <(origin 967 723)
 click $((LX + 8 + 64)) $((LY + 0 + 12)) 0.8      # 札を表示
 click $((LX + 440 + 64)) $((LY + 0 + 12)) 0.8    # sorted by the lower verses
-shot game-l 967 723
+shot game-l 967 723 32 # a big window of few colours
 click $((LX + 728 + 64)) $((LY + 0 + 12)) 0.6    # 終了
 wait_title "琴葉"
 
