@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace tategaki {
@@ -54,11 +55,25 @@ void mixWords(std::uint8_t *d, const std::uint8_t *g, std::size_t count)
         d[i] = mixChannel(Level, d[i], g[i]);
 }
 
-QImage workBitmap(int width, int rows)
+QImage workBitmap(int width, int rows, qreal scale)
 {
-    QImage image(std::max(width, 1), std::max(rows, 1), QImage::Format_BGR888);
+    QImage image(std::max(deviceLength(width, scale), 1), std::max(deviceLength(rows, scale), 1),
+                 QImage::Format_BGR888);
+    image.setDevicePixelRatio(scale);
     image.fill(Qt::black); // padding bytes too, so no uninitialised byte is ever mixed
     return image;
+}
+
+// Smallest number of logical rows that covers whole device rows at `scale`
+// (2 at 1.5, 4 at 1.25), or 1 when no small number does.
+int wholeDeviceRowStep(qreal scale)
+{
+    for (int k = 1; k <= 8; ++k) {
+        const qreal device = k * scale;
+        if (std::abs(device - std::round(device)) < 1e-6)
+            return k;
+    }
+    return 1;
 }
 
 } // namespace
@@ -73,20 +88,39 @@ QRect mixArea(const QRect &clip, const QRect &client)
     return visible.adjusted(0, 0, 1, 1);
 }
 
-int mixBandRows(const QRect &area)
+qreal mixScale(const QPainter &canvas)
+{
+    const QTransform t = canvas.deviceTransform();
+    const qreal scale = t.type() <= QTransform::TxScale ? std::max(std::abs(t.m11()), std::abs(t.m22()))
+                                                         : std::sqrt(std::abs(t.determinant()));
+    return std::clamp(scale, qreal(1), MaxMixScale);
+}
+
+int deviceLength(int logical, qreal scale)
+{
+    // The tolerance keeps 3 x (1/3) at 1 rather than 2.
+    return int(std::ceil(logical * scale - 1e-6));
+}
+
+int mixBandRows(const QRect &area, qreal scale)
 {
     const int w = area.width(), h = area.height();
     if (w <= 0 || h <= 0)
         return 0;
-    if (qint64(w) * h <= MixBandPixels)
+    const qint64 deviceWidth = std::max(deviceLength(w, scale), 1);
+    if (deviceWidth * deviceLength(h, scale) <= MixBandPixels)
         return h;
-    return std::max(MixBandPixels / w, 1);
+    int rows = int((MixBandPixels / deviceWidth) / scale);
+    const int step = wholeDeviceRowStep(scale);
+    if (rows >= step)
+        rows -= rows % step;
+    return std::max(rows, 1);
 }
 
-std::vector<QRect> mixBands(const QRect &area)
+std::vector<QRect> mixBands(const QRect &area, qreal scale)
 {
     std::vector<QRect> bands;
-    const int rows = mixBandRows(area);
+    const int rows = mixBandRows(area, scale);
     if (rows <= 0)
         return bands;
     const int bottom = area.top() + area.height(); // one past the last row
@@ -132,8 +166,8 @@ void mixRows(QImage &drawing, const QImage &background, int rows, int level)
     mixBytes(drawing.bits(), background.constBits(), bytes, level);
 }
 
-MixBitmaps::MixBitmaps(int width, int rows)
-    : background(workBitmap(width, rows)), drawing(workBitmap(width, rows))
+MixBitmaps::MixBitmaps(int width, int rows, qreal scale)
+    : background(workBitmap(width, rows, scale)), drawing(workBitmap(width, rows, scale))
 {
 }
 
@@ -143,8 +177,10 @@ void drawMix(QPainter &canvas, const QRect &area, MixBitmaps &bitmaps, const Bac
     const int w = area.width(), h = area.height();
     if (w <= 0 || h <= 0)
         throw MixError();
-    if (bitmaps.background.width() < w || bitmaps.background.height() < h)
-        bitmaps = MixBitmaps(w, h);
+    const qreal scale = bitmaps.scale();
+    const int dw = deviceLength(w, scale), dh = deviceLength(h, scale);
+    if (bitmaps.background.width() < dw || bitmaps.background.height() < dh)
+        bitmaps = MixBitmaps(w, h, scale);
 
     QImage &B = bitmaps.background;
     QImage &D = bitmaps.drawing;
@@ -164,8 +200,10 @@ void drawMix(QPainter &canvas, const QRect &area, MixBitmaps &bitmaps, const Bac
         p.setRenderHints(canvas.renderHints());
         draw(p);
     }
-    mixRows(D, B, h, level);
-    canvas.drawImage(area.topLeft(), D, QRect(0, 0, w, h));
+    mixRows(D, B, dh, level);
+    // Device pixels of the bitmap onto the area's logical rectangle: one to
+    // one when the bitmaps were made at the canvas's scale.
+    canvas.drawImage(QRectF(area), D, QRectF(0, 0, w * scale, h * scale));
 }
 
 void paintMixedArea(QPainter &canvas, const QRect &clip, const QRect &client, const BackgroundSource &background,
@@ -175,8 +213,9 @@ void paintMixedArea(QPainter &canvas, const QRect &clip, const QRect &client, co
     if (area.isEmpty())
         return;
     // One pair of work bitmaps for the whole paint; freed on every way out.
-    MixBitmaps bitmaps(area.width(), mixBandRows(area));
-    for (const QRect &band : mixBands(area))
+    const qreal scale = mixScale(canvas);
+    MixBitmaps bitmaps(area.width(), mixBandRows(area, scale), scale);
+    for (const QRect &band : mixBands(area, scale))
         drawMix(canvas, band, bitmaps, background, draw, level);
 }
 

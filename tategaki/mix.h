@@ -17,10 +17,18 @@ class QPainter;
 // a multiple of four bytes: QImage::Format_BGR888 has exactly that layout)
 // and never on more than MixBandPixels pixels at a time, so a large control
 // is mixed in horizontal bands and memory stays bounded.
+//
+// Areas and bands are in logical pixels; the work bitmaps are made at the
+// canvas's own scale (its device pixel ratio), so on a high-density screen a
+// mixed control is drawn at the screen's resolution like a plain one.
 namespace tategaki {
 
-// Largest number of pixels mixed in one pass.
+// Largest number of (device) pixels mixed in one pass.
 constexpr int MixBandPixels = 16384;
+
+// The work bitmaps are never finer than this many device pixels per logical
+// pixel (a printer's painter may ask for far more).
+constexpr qreal MaxMixScale = 4;
 
 // Mix levels run from 1 (one eighth of background) to 7 (seven eighths);
 // 0 means "paint directly" and is never passed to the functions below.
@@ -38,12 +46,20 @@ public:
 // and the client rectangle do not meet.
 QRect mixArea(const QRect &clip, const QRect &client);
 
-// Cuts `area` into horizontal bands of at most MixBandPixels pixels
-// (at least one row each), top to bottom.
-std::vector<QRect> mixBands(const QRect &area);
+// Device pixels per logical pixel of `canvas` (its device pixel ratio times
+// any scaling of its own), kept within 1 .. MaxMixScale.
+qreal mixScale(const QPainter &canvas);
 
-// Rows of the largest band of `area` (the height of the work bitmaps).
-int mixBandRows(const QRect &area);
+// Whole device pixels that `logical` pixels cover at `scale`.
+int deviceLength(int logical, qreal scale);
+
+// Cuts `area` into horizontal bands of at most MixBandPixels device pixels
+// at `scale` (at least one row each), top to bottom. Where the scale allows,
+// band edges fall on whole device pixels (even rows at 1.5, for instance).
+std::vector<QRect> mixBands(const QRect &area, qreal scale = 1);
+
+// Logical rows of the largest band of `area` at `scale`.
+int mixBandRows(const QRect &area, qreal scale = 1);
 
 // One channel byte: `d` the control's painting, `g` the background.
 // This is the plain reference; mixBytes computes the same four bytes at a time.
@@ -77,31 +93,37 @@ void mixBytesPlain(std::uint8_t *d, const std::uint8_t *g, std::size_t count, in
 void mixRows(QImage &drawing, const QImage &background, int rows, int level);
 
 // The two work bitmaps of one paint, created once and reused by every band.
+// `width` x `rows` logical pixels at `scale`: the images hold the device
+// pixels and carry the scale as their device pixel ratio, so a painter
+// opened on them draws in logical coordinates.
 struct MixBitmaps {
     QImage background; // B: what lies beneath, as its parent painted it
     QImage drawing;    // D: the control's painting over a copy of B
 
-    MixBitmaps(int width, int rows);
+    MixBitmaps(int width, int rows, qreal scale = 1);
+    qreal scale() const { return background.devicePixelRatio(); }
 };
 
-// Fills `into` (already sized, Format_BGR888) with what lies beneath the
-// control in `area`, given in the control's client coordinates; the
-// bitmap's origin is the area's top-left corner.
+// Fills `into` (already sized, Format_BGR888, with the work scale as its
+// device pixel ratio) with what lies beneath the control in `area`, given in
+// the control's client coordinates; the bitmap's origin is the area's
+// top-left corner.
 using BackgroundSource = std::function<void(QImage &into, const QRect &area)>;
 
 // The control's own drawing procedure, in its client coordinates.
 using DrawProcedure = std::function<void(QPainter &)>;
 
-// One blending pass over `area` (client coordinates): captures the
-// background, paints the control over a copy of it shifted so that the
-// area's top-left falls on the bitmap's origin, mixes, and copies the
-// result onto `canvas` at the area's position. Throws MixError for an area
-// with no width or height.
+// One blending pass over `area` (client coordinates) at the bitmaps' scale:
+// captures the background, paints the control over a copy of it shifted so
+// that the area's top-left falls on the bitmap's origin, mixes, and copies
+// the result onto `canvas` at the area's position. Throws MixError for an
+// area with no width or height.
 void drawMix(QPainter &canvas, const QRect &area, MixBitmaps &bitmaps, const BackgroundSource &background,
              const DrawProcedure &draw, int level);
 
 // The whole mixing of one paint at a level of 1..7: area, bands, one pair of
-// work bitmaps freed at the end (also when a band fails).
+// work bitmaps at the canvas's scale, freed at the end (also when a band
+// fails).
 void paintMixedArea(QPainter &canvas, const QRect &clip, const QRect &client, const BackgroundSource &background,
                     const DrawProcedure &draw, int level);
 

@@ -8,11 +8,11 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${KOTOHA_BUILD_DIR:-$ROOT/build}"
 
 PACKAGES=(
-  cmake ninja-build g++ pkg-config dpkg-dev
+  cmake ninja-build g++ pkg-config dpkg-dev file
   qt6-base-dev qt6-multimedia-dev libharfbuzz-dev libicu-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   libbenchmark-dev clang libclang-rt-14-dev
-  xvfb xauth imagemagick xdotool
+  xvfb xauth imagemagick xdotool python3 desktop-file-utils
 )
 
 as_root() {

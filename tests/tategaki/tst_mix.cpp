@@ -52,6 +52,12 @@ private slots:
     void emptyAreaFails();
     void printerSkipsTheMixUnlessAsked_data();
     void printerSkipsTheMixUnlessAsked();
+    void scaleFollowsTheCanvas_data();
+    void scaleFollowsTheCanvas();
+    void bandsAtScale_data();
+    void bandsAtScale();
+    void mixKeepsDevicePixels_data();
+    void mixKeepsDevicePixels();
 };
 
 void tst_Mix::channel_data()
@@ -349,6 +355,126 @@ void tst_Mix::printerSkipsTheMixUnlessAsked()
     QFETCH(bool, printing);
     QFETCH(int, level);
     QCOMPARE(effectiveMixLevel(trnsIndex, trnsPrint, printing), level);
+}
+
+void tst_Mix::scaleFollowsTheCanvas_data()
+{
+    QTest::addColumn<qreal>("ratio");     // the canvas image's device pixel ratio
+    QTest::addColumn<QTransform>("world"); // the painter's own transform
+    QTest::addColumn<qreal>("scale");
+    QTest::newRow("plain image") << 1.0 << QTransform() << 1.0;
+    QTest::newRow("150 %") << 1.5 << QTransform() << 1.5;
+    QTest::newRow("200 %, translated") << 2.0 << QTransform::fromTranslate(7, 3) << 2.0;
+    QTest::newRow("painter scaled by 3") << 1.0 << QTransform::fromScale(3, 3) << 3.0;
+    QTest::newRow("turned a quarter at 200 %") << 2.0 << QTransform().rotate(90) << 2.0;
+    QTest::newRow("mirrored") << 2.0 << QTransform::fromScale(-1, 1) << 2.0;
+    QTest::newRow("printer-like 6.25 is capped") << 1.0 << QTransform::fromScale(6.25, 6.25) << MaxMixScale;
+    QTest::newRow("shrunk: never below 1") << 1.0 << QTransform::fromScale(0.5, 0.5) << 1.0;
+}
+
+void tst_Mix::scaleFollowsTheCanvas()
+{
+    QFETCH(qreal, ratio);
+    QFETCH(QTransform, world);
+    QFETCH(qreal, scale);
+    QImage canvas(8, 8, QImage::Format_RGB32);
+    canvas.setDevicePixelRatio(ratio);
+    QPainter p(&canvas);
+    p.setWorldTransform(world);
+    QCOMPARE(mixScale(p), scale);
+}
+
+void tst_Mix::bandsAtScale_data()
+{
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<qreal>("scale");
+    QTest::addColumn<QList<int>>("rows");
+    QTest::newRow("1: as before") << QRect(0, 0, 201, 121) << 1.0 << QList<int>{81, 40};
+    QTest::newRow("2: a card needs two passes") << QRect(0, 0, 66, 114) << 2.0 << QList<int>{62, 52};
+    QTest::newRow("2: small control, one pass") << QRect(0, 0, 40, 30) << 2.0 << QList<int>{30};
+    QTest::newRow("1.5: even rows, edges on whole device rows")
+        << QRect(0, 0, 201, 121) << 1.5 << QList<int>{36, 36, 36, 13};
+    QTest::newRow("3: offset area") << QRect(4, 9, 65, 113) << 3.0 << QList<int>{28, 28, 28, 28, 1};
+    QTest::newRow("2: wider than the cap, one row") << QRect(0, 0, 9000, 2) << 2.0 << QList<int>{1, 1};
+}
+
+void tst_Mix::bandsAtScale()
+{
+    QFETCH(QRect, area);
+    QFETCH(qreal, scale);
+    QFETCH(QList<int>, rows);
+    const auto bands = mixBands(area, scale);
+    QList<int> got;
+    int top = area.top();
+    for (const QRect &band : bands) {
+        got.append(band.height());
+        QCOMPARE(band.top(), top);
+        QCOMPARE(band.left(), area.left());
+        QCOMPARE(band.width(), area.width());
+        top += band.height();
+        // Device pixels of one pass stay within the cap (a single row may
+        // exceed it on its own).
+        QVERIFY(qint64(deviceLength(band.width(), scale)) * deviceLength(band.height(), scale) <= MixBandPixels
+                || band.height() == 1);
+        // Every band but the last ends on a whole device row.
+        if (band.bottom() < area.bottom()) {
+            const qreal edge = (band.bottom() + 1 - area.top()) * scale;
+            QCOMPARE(edge, std::round(edge));
+        }
+    }
+    QCOMPARE(got, rows);
+    QCOMPARE(top, area.top() + area.height());
+    QCOMPARE(mixBandRows(area, scale), rows.first());
+}
+
+void tst_Mix::mixKeepsDevicePixels_data()
+{
+    QTest::addColumn<qreal>("scale");
+    QTest::addColumn<int>("level");
+    QTest::newRow("200 %, half") << 2.0 << 4;
+    QTest::newRow("150 %, one eighth") << 1.5 << 1;
+    QTest::newRow("300 %, seven eighths") << 3.0 << 7;
+}
+
+void tst_Mix::mixKeepsDevicePixels()
+{
+    // A stroke one device pixel wide (a fraction of a logical pixel) over a
+    // black background: at the canvas's scale the mix keeps it one device
+    // pixel wide; made at one logical pixel it would be lost or widened.
+    QFETCH(qreal, scale);
+    QFETCH(int, level);
+    const int logicalW = 40, logicalH = 30, column = 10;
+    QImage canvas(deviceLength(logicalW, scale), deviceLength(logicalH, scale), QImage::Format_RGB32);
+    canvas.setDevicePixelRatio(scale);
+    canvas.fill(Qt::blue);
+    QList<QSize> sizes;
+    QList<qreal> ratios;
+    const BackgroundSource black = [&](QImage &into, const QRect &) {
+        sizes.append(into.size());
+        ratios.append(into.devicePixelRatio());
+        into.fill(Qt::black);
+    };
+    {
+        QPainter p(&canvas);
+        paintMixedArea(p, QRect(0, 0, logicalW, logicalH), QRect(0, 0, logicalW, logicalH), black,
+                       [&](QPainter &q) {
+                           q.fillRect(QRectF(0, 0, logicalW, logicalH), Qt::black);
+                           q.fillRect(QRectF(column, 0, 1 / scale, logicalH), Qt::white);
+                       }, level);
+    }
+    const int x = int(std::lround(column * scale));
+    const QRgb ink = qRgb(mixChannel(level, 255, 0), mixChannel(level, 255, 0), mixChannel(level, 255, 0));
+    for (int y : {0, canvas.height() / 2, deviceLength(logicalH, scale) - 1}) {
+        QCOMPARE(canvas.pixel(x, y), ink);
+        QCOMPARE(canvas.pixel(x - 1, y), qRgb(0, 0, 0));
+        QCOMPARE(canvas.pixel(x + 1, y), qRgb(0, 0, 0));
+    }
+    // The background was captured into device-sized bitmaps at the scale.
+    QVERIFY(!sizes.isEmpty());
+    for (int i = 0; i < sizes.size(); ++i) {
+        QCOMPARE(ratios[i], scale);
+        QCOMPARE(sizes[i].width(), deviceLength(logicalW + 1, scale));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_Mix)
