@@ -382,7 +382,7 @@ void TF_Game::endOfGame()
     BtnShow->setEnabled(true);
     BtnStart->setEnabled(false);
     // The next step is a new deal; without this the focus would drift to
-    // "ãªã»ãã" when the start button goes off.
+    // "リセット" when the start button goes off.
     BtnShow->setFocus();
     // The records file's troubles are reported by the standard error display;
     // the board stays playable either way.
