@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -271,6 +272,12 @@ void run(Reader &in, const QString &dir)
         const QByteArray name = input.cancel ? QByteArray() : platform::sjis::truncated(
                                                                   platform::sjis::encode(input.answer), 20);
         checkInserted(seen, last.table, last.scores, score, place, after, platform::sjis::encode(tokuten), name);
+        // A numeric format of at most 10 bytes is kept and never cut;
+        // anything else falls back to year/month/day.
+        const RecordsEntry e = parseTable(after, after.size()).entries.at(place - 1);
+        const int width = numericDateWidth(clock.format);
+        const QString format = width >= 1 && width <= 10 ? clock.format : QStringLiteral("yyyy/MM/dd");
+        CHECK(e.Hiduke.view() == QLocale::c().toString(clock.date, format).toLatin1());
     }
 
     // The viewer on what the step left; it creates a missing file empty.
