@@ -2,6 +2,9 @@
 // table, or two sets of results side by side.
 //   benchtable RESULT.json|DIR ...
 //   benchtable --compare OLD.json|DIR NEW.json|DIR
+// Times are per iteration. A counter named per_* is an inverted rate (seconds
+// per item, benchmark::Counter::kInvert) and is printed as a time; any other
+// counter as a plain number. The comparison is of the real time.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -73,8 +76,6 @@ QString quantity(double v)
     return figure(v) + QLatin1String(prefixes[p]);
 }
 
-// Counters that Google Benchmark reports inverted (per_card as a time) are
-// seconds; the rest are plain quantities.
 QString counter(const QString &key, double v)
 {
     if (key.startsWith(QLatin1String("per_")))
