@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release) and runs every one of them, then prints one
-# table of the figures.
+# table of the Google Benchmark figures.
 #   tools/bench.sh [--compare OLD_RESULTS] [benchmark options...]
 # Results are kept as JSON in build-bench/results/ (KOTOHA_BENCH_DIR sets the
 # build folder). To compare two builds, keep a copy of the results of the
 # first and pass it to --compare when running the second. Options such as
-# --benchmark_filter=Draw or --benchmark_repetitions=5 go to every benchmark.
+# --benchmark_filter=Draw or --benchmark_repetitions=5 go to every Google
+# Benchmark program; a bench_* program without Google Benchmark runs without
+# arguments and prints its own figures.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -35,8 +37,15 @@ failed=0
 for b in "$BUILD"/bench/bench_*; do
   [ -f "$b" ] && [ -x "$b" ] || continue
   name="$(basename "$b")"
-  echo "== $name"
-  "$b" --benchmark_out="$results/$name.json" --benchmark_out_format=json "$@" || failed=1
+  if grep -qaE 'libbenchmark|benchmark_out_format' "$b"; then
+    echo "== $name"
+    "$b" --benchmark_out="$results/$name.json" --benchmark_out_format=json "$@" || failed=1
+  else
+    # A program that prints its own figures (one that needs the real event
+    # loop, say): run as it is, its output kept beside the JSON results.
+    echo "== $name (prints its own figures)"
+    "$b" 2>&1 | tee "$results/$name.txt" || failed=1
+  fi
 done
 
 echo
