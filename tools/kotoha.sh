@@ -51,16 +51,28 @@ fuzz_runs() {
   local dir="$BUILD-fuzz" seconds="${KOTOHA_FUZZ_SECONDS:-20}"
   cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOTOHA_FUZZ=ON \
     -DKOTOHA_BUILD_TESTS=OFF -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-  cmake --build "$dir"
-  local f name work
+  cmake --build "$dir" --target fuzzers
+  # An input that runs for more than 10 s counts as a hang. A crashing input
+  # is kept in $dir/crashes/ and the fuzzer's whole report is shown.
+  mkdir -p "$dir/crashes"
+  local f name work log failed=0
   for f in "$dir"/fuzz/fuzz_*; do
     [ -f "$f" ] && [ -x "$f" ] || continue
     name="$(basename "$f")"
     work="$(mktemp -d)"
+    log="$work.log"
     echo "== $name for ${seconds}s"
-    "$f" -max_total_time="$seconds" -print_final_stats=0 "$work" "$ROOT/fuzz/corpus/${name#fuzz_}" 2>&1 | tail -n 2
-    rm -rf "$work"
+    if "$f" -max_total_time="$seconds" -timeout=10 -max_len=2048 -print_final_stats=0 \
+         -artifact_prefix="$dir/crashes/$name-" "$work" "$ROOT/fuzz/corpus/${name#fuzz_}" >"$log" 2>&1; then
+      tail -n 1 "$log"
+    else
+      cat "$log"
+      echo "$name failed; the input is in $dir/crashes/" >&2
+      failed=1
+    fi
+    rm -rf "$work" "$log"
   done
+  return "$failed"
 }
 
 case "${1:-}" in

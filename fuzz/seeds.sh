@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Writes the seed corpora of fuzz_records and fuzz_tategaki from readable
+# descriptions; the input layouts are described at the top of each fuzzer.
+# The seeds are kept in the repository; run this after changing a layout.
+set -euo pipefail
+
+CORPUS="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/corpus"
+
+# Raw bytes from printf escapes.
+b() { printf "$@"; }
+# A length byte and the bytes of $1 (UTF-8 as typed).
+counted() { local n; n=$(printf '%s' "$1" | wc -c); printf "\\x$(printf '%02x' "$n")%s" "$1"; }
+# Two bytes, big-endian.
+u16() { printf "\\x$(printf '%02x' $(( ($1 >> 8) & 255 )))\\x$(printf '%02x' $(( $1 & 255 )))"; }
+# One 37-byte slot: score, name, date (ASCII), the rest zero.
+slot() {
+  local s="$1" n="$2" d="$3"
+  counted "$s"; head -c $((4 - ${#s})) /dev/zero
+  counted "$n"; head -c $((20 - ${#n})) /dev/zero
+  counted "$d"; head -c $((10 - ${#d})) /dev/zero
+}
+zeroslot() { head -c 37 /dev/zero; }
+# Slot 0 and one entry per score, best first.
+table() { zeroslot; for s in "$@"; do slot "$s" "P$s" "2026/01/01"; done; }
+
+# flags, score, name, date format, day offset [, rewrite], file
+step() {
+  local flags="$1" score="$2" name="$3" format="$4"
+  b "\\x$(printf '%02x' "$flags")"; u16 "$score"; counted "$name"; counted "$format"; u16 0
+}
+
+r="$CORPUS/records"
+rm -rf "$r"; mkdir -p "$r"
+step 0 500 ABC yyyy/MM/dd >"$r/empty-file"
+step 3 0 "" yyyy/MM/dd >"$r/missing-file-cancel"
+{ step 0 50 "かるた" yyyy/MM/dd; table 900 800 700; } >"$r/below-three"
+{ step 0 100 Z yyyy/MM/dd; table 1000 900 800 700 600 500 400 300 200 100; } >"$r/full-equal-lowest"
+{ step 0 150 "あいうえおかきくけこさ" "d MMMM yyyy"; table 1000 900 800 700 600 500 400 300 200 100; } >"$r/full-long-name"
+{ step 0 800 ABC yyyy/MM/dd; table 900 800 800 700; } >"$r/equal-scores"
+{ step 0 10 ABC yyyy/MM/dd; zeroslot; b '\x03123\x00\x19'; head -c 31 /dev/zero; } >"$r/name-too-long"
+{ step 0 10 ABC yyyy/MM/dd; table 900 800; b 'cut'; } >"$r/cut-short"
+{ step 0 10 ABC yyyy/MM/dd; zeroslot; slot 1a P1 2026/01/01; } >"$r/score-not-number"
+{ step 0 10 ABC dd.MM.yy; table 90 80 70 60 50 40 30 20 10 5 4 3; } >"$r/twelve-entries"
+{ b '\x08'; counted " 42"; counted ABC; counted yyyy/MM/dd; u16 0; } >"$r/score-text"
+{ step 4 650 ABC yyyy/MM/dd; u16 407; table 1000 900 800 700 700 700 700 700 700 650; table 700; } >"$r/rewritten-while-asking"
+
+t="$CORPUS/tategaki"
+rm -rf "$t"; mkdir -p "$t"
+sjis() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
+# Parameter bytes: flags, line margin, kinsoku margin, full and half advance,
+# font size; then width and height; then the cut.
+# The card box: multi-line, centred, 57 x 105, line margin 2.
+{ b '\x16\x02\x00\x10\x08\x10'; u16 57; u16 105; b '\x00'; sjis "わかころもてはつゆにぬれつつ"; } >"$t/card"
+{ b '\x10\x00\x00\x10\x08\x10'; u16 40; u16 100; b '\x00'; sjis "あいうえお「かきくけ」。こさしすせそ"; } >"$t/kinsoku"
+{ b '\x10\x00\x10\x10\x08\x10'; u16 40; u16 96; b '\x00'; sjis "あいうえおか」。きくけこさしすっーせそ"; } >"$t/hanging"
+{ b '\x10\x01\x00\x10\x08\x10'; u16 60; u16 200; b '\x00'; sjis "あいう"; b '\r\n\r\n'; sjis "えおか"; b '\r'; } >"$t/line-breaks"
+{ b '\xb0\x00\x00\x10\x08\x10'; u16 120; u16 40; b '\x03'; sjis "ABC ｶﾀｶﾅ (半角) mixed, text!"; } >"$t/horizontal"
+{ b '\x00\x00\x00\x13\x09\x13'; u16 19; u16 337; b '\x00'; sjis "あきのたのかりほのいほのとまをあらみ"; b '\x82'; } >"$t/reading-label"
