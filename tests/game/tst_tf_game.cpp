@@ -87,14 +87,27 @@ QTime timeOfState(int ms)
     return QTime::fromMSecsSinceStartOfDay(ms);
 }
 
+void addBoardRows()
+{
+    QTest::addColumn<BoardSize>("size");
+    QTest::newRow("S") << BoardSize::S;
+    QTest::newRow("M") << BoardSize::M;
+    QTest::newRow("L") << BoardSize::L;
+}
+
+// Which of the six buttons are enabled, in tab order: "1" on, "0" off.
+QString enabledButtons(const TF_Game *w)
+{
+    QString out;
+    for (const QWidget *b : {w->BtnShow, w->BtnStart, w->BtnYomijun, w->BtnTorijun, w->BtnReset, w->BtnClose})
+        out += b->isEnabled() ? u'1' : u'0';
+    return out;
+}
+
 // The state a board is in when shown, after "リセット" and after "終了".
 void verifyResetState(const TF_Game *w)
 {
-    QVERIFY(w->BtnShow->isEnabled());
-    QVERIFY(!w->BtnStart->isEnabled());
-    QVERIFY(!w->BtnYomijun->isEnabled());
-    QVERIFY(!w->BtnTorijun->isEnabled());
-    QVERIFY(w->BtnReset->isEnabled() && w->BtnClose->isEnabled());
+    QCOMPARE(enabledButtons(w), QStringLiteral("100011"));
     QVERIFY(!w->Timer1->isActive());
     QCOMPARE(w->PTokuten->caption(), QStringLiteral("0"));
     QVERIFY(w->lt1->Caption().isEmpty());
@@ -115,16 +128,16 @@ private slots:
     void init();
     void cleanup();
 
-    void controlsStandAtTheirPlaces_data();
+    void controlsStandAtTheirPlaces_data() { addBoardRows(); }
     void controlsStandAtTheirPlaces();
-    void cardsAreNumberedRightToLeft_data();
+    void cardsAreNumberedRightToLeft_data() { addBoardRows(); }
     void cardsAreNumberedRightToLeft();
-    void wholeVersesFitTheReadingLabels_data();
+    void wholeVersesFitTheReadingLabels_data() { addBoardRows(); }
     void wholeVersesFitTheReadingLabels();
-    void firstShowIsTheResetState_data();
+    void firstShowIsTheResetState_data() { addBoardRows(); }
     void firstShowIsTheResetState();
 
-    void dealShowsTheDrawnCards_data();
+    void dealShowsTheDrawnCards_data() { addBoardRows(); }
     void dealShowsTheDrawnCards();
     void sortPutsTheSmallestKeyTopRight_data();
     void sortPutsTheSmallestKeyTopRight();
@@ -152,6 +165,8 @@ private:
     int rightCard(const TF_Game *w) const { return w->state().readingCard(); }
     // A card of the board that is neither the reading's nor taken yet.
     int otherCard(const TF_Game *w) const;
+    // The small board shown and dealt so that its first reading is poem 1, on sbt7.
+    TF_Game *dealPoem1First();
 
     FakeClock clock_;
     CountingBeeper beeper_;
@@ -223,6 +238,15 @@ void tst_TF_Game::ticks(TF_Game *w, int n)
         w->Timer1Timer();
 }
 
+TF_Game *tst_TF_Game::dealPoem1First()
+{
+    TF_Game *w = s_.get();
+    w->show();
+    setState(23);
+    w->BtnShowClick();
+    return w;
+}
+
 int tst_TF_Game::otherCard(const TF_Game *w) const
 {
     for (int k = 1; k <= w->board().FudaSu; ++k)
@@ -231,20 +255,7 @@ int tst_TF_Game::otherCard(const TF_Game *w) const
     return 0;
 }
 
-static void addBoardRows()
-{
-    QTest::addColumn<BoardSize>("size");
-    QTest::newRow("S") << BoardSize::S;
-    QTest::newRow("M") << BoardSize::M;
-    QTest::newRow("L") << BoardSize::L;
-}
-
 // --- the window ------------------------------------------------------------
-
-void tst_TF_Game::controlsStandAtTheirPlaces_data()
-{
-    addBoardRows();
-}
 
 void tst_TF_Game::controlsStandAtTheirPlaces()
 {
@@ -316,11 +327,6 @@ void tst_TF_Game::controlsStandAtTheirPlaces()
     QCOMPARE(w->Timer1->timerType(), Qt::PreciseTimer);
 }
 
-void tst_TF_Game::cardsAreNumberedRightToLeft_data()
-{
-    addBoardRows();
-}
-
 void tst_TF_Game::cardsAreNumberedRightToLeft()
 {
     QFETCH(BoardSize, size);
@@ -339,11 +345,6 @@ void tst_TF_Game::cardsAreNumberedRightToLeft()
     // The top row runs right to left, the next row starts again at the right.
     QVERIFY(w->card(1)->x() > w->card(2)->x());
     QCOMPARE(w->card(b.YokoSu + 1)->x(), w->card(1)->x());
-}
-
-void tst_TF_Game::wholeVersesFitTheReadingLabels_data()
-{
-    addBoardRows();
 }
 
 // Every upper verse must show whole in lt1, and the lower verse in lt2, in
@@ -371,11 +372,6 @@ void tst_TF_Game::wholeVersesFitTheReadingLabels()
     }
 }
 
-void tst_TF_Game::firstShowIsTheResetState_data()
-{
-    addBoardRows();
-}
-
 void tst_TF_Game::firstShowIsTheResetState()
 {
     QFETCH(BoardSize, size);
@@ -389,11 +385,6 @@ void tst_TF_Game::firstShowIsTheResetState()
 
 // --- deal and sort ------------------------------------------------------------
 
-void tst_TF_Game::dealShowsTheDrawnCards_data()
-{
-    addBoardRows();
-}
-
 void tst_TF_Game::dealShowsTheDrawnCards()
 {
     QFETCH(BoardSize, size);
@@ -403,10 +394,7 @@ void tst_TF_Game::dealShowsTheDrawnCards()
     setState(12345);
     w->BtnShowClick();
 
-    QVERIFY(!w->BtnShow->isEnabled());
-    QVERIFY(w->BtnStart->isEnabled());
-    QVERIFY(w->BtnYomijun->isEnabled());
-    QVERIFY(w->BtnTorijun->isEnabled());
+    QCOMPARE(enabledButtons(w), QStringLiteral("011111"));
     QCOMPARE(w->focusWidget(), w->BtnStart);
     QCOMPARE(w->PTokuten->caption(), QStringLiteral("0"));
     QCOMPARE(w->state().YomiNo, 0);
@@ -476,29 +464,20 @@ void tst_TF_Game::sortPutsTheSmallestKeyTopRight()
     for (int k = 1; k <= n; ++k)
         QCOMPARE(w->card(k)->Caption(), expected[k - 1].second);
     QVERIFY(w->state().YomiSbtNo != order);
-    QVERIFY(w->BtnStart->isEnabled());
-    QVERIFY(w->BtnYomijun->isEnabled());
-    QVERIFY(w->BtnTorijun->isEnabled());
-    QVERIFY(!w->BtnShow->isEnabled());
+    QCOMPARE(enabledButtons(w), QStringLiteral("011111"));
 }
 
 // --- a reading --------------------------------------------------------------
 
 void tst_TF_Game::startEnablesCardsOnlyAtTheFirstReading()
 {
-    TF_Game *w = s_.get();
-    w->show();
-    setState(23);
-    w->BtnShowClick();
+    TF_Game *w = dealPoem1First();
     w->lt1->setCaption("x");
     w->BtnStartClick();
     QVERIFY(w->Timer1->isActive());
     QCOMPARE(w->Timer1->interval(), 150);
     QVERIFY(w->lt1->Caption().isEmpty());
-    QVERIFY(!w->BtnStart->isEnabled());
-    QVERIFY(!w->BtnYomijun->isEnabled());
-    QVERIFY(!w->BtnTorijun->isEnabled());
-    QVERIFY(!w->BtnShow->isEnabled());
+    QCOMPARE(enabledButtons(w), QStringLiteral("000011"));
     for (int k = 1; k <= 24; ++k)
         QVERIFY(w->card(k)->isEnabled());
     QCOMPARE(w->state().YomiNo, 1);
@@ -528,10 +507,7 @@ void tst_TF_Game::revealOfPoem1_data()
 void tst_TF_Game::revealOfPoem1()
 {
     QFETCH(int, ticks);
-    TF_Game *w = s_.get();
-    w->show();
-    setState(23); // this deal reads poem 1 first, from sbt7
-    w->BtnShowClick();
+    TF_Game *w = dealPoem1First();
     QCOMPARE(w->state().YomiSbtNo[1], 7);
     QCOMPARE(w->state().Yomifuda[1], deck::PoemTable[1]);
     w->BtnStartClick();
@@ -554,10 +530,7 @@ void tst_TF_Game::correctTakeScores_data()
 void tst_TF_Game::correctTakeScores()
 {
     QFETCH(int, ticks);
-    TF_Game *w = s_.get();
-    w->show();
-    setState(23);
-    w->BtnShowClick();
+    TF_Game *w = dealPoem1First();
     w->BtnStartClick();
     this->ticks(w, ticks);
     soundLog_.clear();
@@ -585,10 +558,7 @@ void tst_TF_Game::correctTakeScores()
 
 void tst_TF_Game::wrongTakeMarksTheRightCard()
 {
-    TF_Game *w = s_.get();
-    w->show();
-    setState(23);
-    w->BtnShowClick();
+    TF_Game *w = dealPoem1First();
     w->BtnStartClick();
     ticks(w, 5);
     const int right = rightCard(w);
@@ -615,10 +585,7 @@ void tst_TF_Game::wrongTakeMarksTheRightCard()
 
 void tst_TF_Game::clickAfterTimeOutIsIgnoredAndSilent()
 {
-    TF_Game *w = s_.get();
-    w->show();
-    setState(23);
-    w->BtnShowClick();
+    TF_Game *w = dealPoem1First();
     w->BtnStartClick();
     soundLog_.clear();
     ticks(w, 72);
@@ -694,11 +661,8 @@ void tst_TF_Game::closeResetsAndReturnsToTheMenu()
 
 void tst_TF_Game::mouseClickOnACardTakesIt()
 {
-    TF_Game *w = s_.get();
-    w->show();
+    TF_Game *w = dealPoem1First();
     QVERIFY(QTest::qWaitForWindowExposed(w));
-    setState(23);
-    w->BtnShowClick();
     QTest::mouseClick(w->card(7), Qt::LeftButton); // disabled: nothing
     QCOMPARE(w->PTokuten->caption(), QStringLiteral("0"));
     w->BtnStartClick();
@@ -752,8 +716,7 @@ void tst_TF_Game::wholeGameEndsWithOneRecordStep()
     }
     QCOMPARE(int(read.size()), b.YomiSu);
     QCOMPARE(w->PTokuten->caption(), QString::number(expected));
-    QVERIFY(!w->BtnStart->isEnabled());
-    QVERIFY(w->BtnShow->isEnabled());
+    QCOMPARE(enabledButtons(w), QStringLiteral("100011"));
     QCOMPARE(w->focusWidget(), w->BtnShow);
     QVERIFY(!w->Timer1->isActive());
     QVERIFY(errors_.messages.isEmpty());
@@ -804,8 +767,7 @@ void tst_TF_Game::recordStepErrorGoesToTheErrorDisplay()
     QDir().rmdir("RecordsS.dat");
     QCOMPARE(errors_.messages.size(), 1);
     QCOMPARE(w->PTokuten->caption(), QStringLiteral("1440"));
-    QVERIFY(w->BtnShow->isEnabled());
-    QVERIFY(!w->BtnStart->isEnabled());
+    QCOMPARE(enabledButtons(w), QStringLiteral("100011"));
 }
 
 void tst_TF_Game::boardsNeverShareState()
