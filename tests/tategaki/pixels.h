@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <QRect>
+#include <QWidget>
 
 // Where a drawing left ink: the bounding box of the pixels that differ from
 // the background (empty when none do).
@@ -18,11 +19,23 @@ inline QRect inkBox(const QImage &image, QColor background, QRect within = QRect
     return box;
 }
 
-inline int countPixels(const QImage &image, QColor color)
+inline int countPixels(const QImage &image, QColor color, QRect within = QRect())
 {
+    const QRect area = within.isNull() ? image.rect() : within.intersected(image.rect());
     int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
             n += image.pixel(x, y) == color.rgb();
     return n;
+}
+
+// What a widget shows, in a format whose pixels compare as plain RGB.
+inline QImage render(QWidget &w)
+{
+    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+inline QColor px(const QImage &image, int x, int y)
+{
+    return QColor(image.pixel(x, y));
 }

@@ -366,7 +366,7 @@ void tst_LabelTategaki::readingLabelCutsTheColumnOnTheLeft()
     label->setGeometry(24, 8, 17, 337);
     const QByteArray kaminoku = sjis(QStringLiteral("あきのたのかりほのいほのとまをあらみ"));
     label->setCaption(kaminoku);
-    const QImage shown = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage shown = render(*label);
 
     // The same column drawn 19 wide: the label shows its right 17 pixels.
     QImage wide(19, 337, QImage::Format_RGB32);
@@ -393,7 +393,7 @@ void tst_LabelTategaki::appendingBytesFillsTheColumnFromTheTop()
     int previousBottom = -1;
     for (int tick = 1; tick <= verse.size(); ++tick) {
         label->setCaption(label->Caption() + verse.mid(tick - 1, 1));
-        const QImage image = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage image = render(*label);
         const QRect ink = inkBox(image, colors::clWhite);
         if (tick % 2 == 1) {
             // A first byte alone changes nothing on screen.
@@ -464,12 +464,12 @@ void tst_LabelTategaki::disabledLabelIsEmbossed()
     label->setColor(QColor(100, 100, 100));
     label->setCaption(sjis(QStringLiteral("あい")));
     label->setEnabled(false);
-    const QImage image = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage image = render(*label);
     QCOMPARE(countPixels(image, Qt::black), 0);
     QVERIFY(countPixels(image, colors::clBtnShadow) > 20);
     QVERIFY(countPixels(image, colors::clBtnHighlight) > 5);
     label->setEnabled(true);
-    const QImage enabled = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage enabled = render(*label);
     QCOMPARE(countPixels(enabled, colors::clBtnShadow), 0);
     QVERIFY(countPixels(enabled, Qt::black) > 20);
 }

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "pixels.h"
+
 #include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/panel.h"
@@ -36,16 +38,6 @@ protected:
         p.fillRect(width() / 2, 0, width() - width() / 2, height(), Qt::white);
     }
 };
-
-QColor px(const QImage &img, int x, int y)
-{
-    return QColor(img.pixel(x, y));
-}
-
-QImage render(QWidget &w)
-{
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
 
 } // namespace
 

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "pixels.h"
+
 #include "deck/poemtable.h"
 #include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
@@ -68,36 +70,6 @@ struct Scene {
         note();
     }
 };
-
-QImage render(QWidget &w)
-{
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-QColor px(const QImage &img, int x, int y)
-{
-    return QColor(img.pixel(x, y));
-}
-
-// Bounding box of the pixels inside `area` that differ from the face.
-QRect inkBox(const QImage &img, const QRect &area, QColor face)
-{
-    QRect box;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (img.pixel(x, y) != face.rgb())
-                box |= QRect(x, y, 1, 1);
-    return box;
-}
-
-int countColor(const QImage &img, const QRect &area, QColor c)
-{
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            n += img.pixel(x, y) == c.rgb();
-    return n;
-}
 
 void makeCard(TSpeedButtonTategaki &b, const QByteArray &caption)
 {
@@ -358,7 +330,7 @@ void tst_SpeedButton::cardFace()
     QCOMPARE(px(up, 2, 2), color);
     // The caption stays inside its box (4, 4) - (61, 109), in three columns
     // of at most 16 pixels each with 2 between them: at most 52 wide.
-    const QRect text = inkBox(up, QRect(2, 2, 61, 109), color);
+    const QRect text = inkBox(up, color, QRect(2, 2, 61, 109));
     QVERIFY2(QRect(4, 4, 57, 105).contains(text), qPrintable(QString("text at %1,%2 %3x%4")
                                                              .arg(text.x()).arg(text.y())
                                                              .arg(text.width()).arg(text.height())));
@@ -378,13 +350,13 @@ void tst_SpeedButton::cardTextMovesWhileHeld()
 {
     TSpeedButtonTategaki b;
     makeCard(b, shimonoku(17));
-    const QRect up = inkBox(render(b), QRect(2, 2, 61, 109), cl::clBtnFace);
+    const QRect up = inkBox(render(b), cl::clBtnFace, QRect(2, 2, 61, 109));
     QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(30, 30));
-    const QRect held = inkBox(render(b), QRect(2, 2, 61, 109), cl::clBtnFace);
+    const QRect held = inkBox(render(b), cl::clBtnFace, QRect(2, 2, 61, 109));
     QVERIFY(!up.isEmpty());
     QCOMPARE(held, up.translated(2, 2));
     QTest::mouseMove(&b, QPoint(100, 30)); // outside: up again
-    QCOMPARE(inkBox(render(b), QRect(2, 2, 61, 109), cl::clBtnFace), up);
+    QCOMPARE(inkBox(render(b), cl::clBtnFace, QRect(2, 2, 61, 109)), up);
     QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(100, 30));
 }
 
@@ -395,9 +367,9 @@ void tst_SpeedButton::disabledCaptionIsEmbossed()
     b.setEnabled(false);
     const QImage img = render(b);
     const QRect inside(4, 4, 57, 105);
-    QCOMPARE(countColor(img, inside, cl::clWindowText), 0);
-    QVERIFY(countColor(img, inside, cl::clBtnShadow) > 50);
-    QVERIFY(countColor(img, inside, cl::clBtnHighlight) > 20);
+    QCOMPARE(countPixels(img, cl::clWindowText, inside), 0);
+    QVERIFY(countPixels(img, cl::clBtnShadow, inside) > 50);
+    QVERIFY(countPixels(img, cl::clBtnHighlight, inside) > 20);
 }
 
 void tst_SpeedButton::transparentButtonShowsItsParent()
@@ -478,7 +450,7 @@ void tst_SpeedButton::drawButtonHookChangesTheFace()
     };
     const QImage img = render(b);
     QVERIFY(calls >= 1);
-    QCOMPARE(countColor(img, img.rect(), cl::clYellow), 65 * 113);
+    QCOMPARE(countPixels(img, cl::clYellow), 65 * 113);
 }
 
 void tst_SpeedButton::focusMarkInverts()
@@ -500,7 +472,7 @@ void tst_SpeedButton::focusMarkInverts()
     }
     QVERIFY2(black >= 14 && black <= 17, qPrintable(QString::number(black)));
     QVERIFY(black > 0 && px(img, 20, 15) == QColor(Qt::white));
-    QCOMPARE(countColor(img, QRect(0, 0, 40, 4), Qt::white), 160);
+    QCOMPARE(countPixels(img, Qt::white, QRect(0, 0, 40, 4)), 160);
 }
 
 void tst_SpeedButton::imageFollowsTheState_data()
@@ -539,7 +511,7 @@ void tst_SpeedButton::imageFollowsTheState()
     // while held.
     const QPoint at = state == "held" ? QPoint(14, 14) : QPoint(12, 12);
     QCOMPARE(px(img, at.x() + 8, at.y() + 8), shown);
-    QCOMPARE(countColor(img, img.rect(), shown), 256);
+    QCOMPARE(countPixels(img, shown), 256);
     if (state == "held")
         QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(5, 5));
 }
@@ -551,18 +523,18 @@ void tst_SpeedButton::imageListChangesAndDestruction()
     TSpeedButtonTategaki b;
     b.resize(40, 40);
     b.setImages(list.get());
-    QCOMPARE(countColor(render(b), QRect(0, 0, 40, 40), Qt::red), 256);
+    QCOMPARE(countPixels(render(b), Qt::red, QRect(0, 0, 40, 40)), 256);
     list->Replace(0, solidImage(Qt::blue));
-    QCOMPARE(countColor(render(b), QRect(0, 0, 40, 40), Qt::blue), 256);
+    QCOMPARE(countPixels(render(b), Qt::blue, QRect(0, 0, 40, 40)), 256);
 
     // An index outside the list: no image.
     b.setImageIndex(3);
-    QCOMPARE(countColor(render(b), QRect(0, 0, 40, 40), Qt::blue), 0);
+    QCOMPARE(countPixels(render(b), Qt::blue, QRect(0, 0, 40, 40)), 0);
     b.setImageIndex(0);
 
     list.reset();
     QCOMPARE(b.Images(), nullptr);
-    QCOMPARE(countColor(render(b), QRect(0, 0, 40, 40), Qt::blue), 0);
+    QCOMPARE(countPixels(render(b), Qt::blue, QRect(0, 0, 40, 40)), 0);
 
     // A button destroyed first leaves the list without a dangling link.
     TImageList kept(16, 16);
