@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <set>
 
+#include "../support/fakeservices.h"
+
 #include "deck/poemtable.h"
 #include "game/tf_game.h"
 #include "platform/random.h"
@@ -19,6 +21,7 @@
 #include "tategaki/speedbuttontategaki.h"
 
 using namespace platform;
+using namespace fakes;
 using game::BoardSize;
 using tategaki::TSpeedButtonTategaki;
 
@@ -30,55 +33,6 @@ QByteArray sj(const char *utf8)
 {
     return sjis::encode(QString::fromUtf8(utf8));
 }
-
-class FakeClock final : public Clock {
-public:
-    QTime time{0, 0};
-    QTime utcTimeOfDay() const override { return time; }
-    QDate localDate() const override { return QDate(2026, 12, 6); }
-    QString shortDateFormat() const override { return QStringLiteral("yyyy/MM/dd"); }
-};
-
-class CountingBeeper final : public Beeper {
-public:
-    int beeps = 0;
-    void beep() override { ++beeps; }
-};
-
-// Every wave player writes what it is asked to do into one shared log.
-class LoggingPlayer final : public WavePlayer {
-public:
-    explicit LoggingPlayer(QStringList *log) : log_(log) {}
-    bool open(const QString &fileName) override
-    {
-        file_ = fileName;
-        *log_ << "open " + fileName;
-        return true;
-    }
-    void play() override { *log_ << "play " + file_; }
-    void close() override { *log_ << "close " + file_; }
-
-private:
-    QStringList *log_;
-    QString file_;
-};
-
-class NamePrompt final : public InputBox {
-public:
-    int asked = 0;
-    QString answer = QStringLiteral("ABC");
-    QString ask(const QString &, const QString &, const QString &) override
-    {
-        ++asked;
-        return answer;
-    }
-};
-
-class CollectedErrors final : public ErrorDisplay {
-public:
-    QStringList messages;
-    void showError(const QString &message) override { messages << message; }
-};
 
 const char *const kRecordsFiles[] = {"RecordsS.dat", "RecordsM.dat", "RecordsL.dat"};
 
@@ -170,9 +124,9 @@ private:
 
     FakeClock clock_;
     CountingBeeper beeper_;
-    NamePrompt prompt_;
-    CollectedErrors errors_;
-    QStringList soundLog_;
+    FakeInput prompt_;
+    FakeErrors errors_;
+    SoundBoard sounds_;
     std::unique_ptr<ScopedServices> services_;
     std::unique_ptr<Form> menu_;
     std::unique_ptr<TF_24> s_;
@@ -190,10 +144,11 @@ void tst_TF_Game::init()
 {
     for (const char *f : kRecordsFiles)
         QFile::remove(QLatin1String(f));
-    soundLog_.clear();
+    sounds_ = SoundBoard{};
     beeper_.beeps = 0;
-    prompt_.asked = 0;
-    errors_.messages.clear();
+    prompt_.asked.clear();
+    prompt_.answer = QStringLiteral("ABC");
+    errors_.shown.clear();
     clock_.time = QTime(0, 0);
 
     Services s;
@@ -201,7 +156,7 @@ void tst_TF_Game::init()
     s.beeper = &beeper_;
     s.inputBox = &prompt_;
     s.errors = &errors_;
-    s.makeWavePlayer = [this] { return std::make_unique<LoggingPlayer>(&soundLog_); };
+    s.makeWavePlayer = [this] { return std::make_unique<FakePlayer>(sounds_); };
     services_ = std::make_unique<ScopedServices>(s);
 
     menu_ = std::make_unique<Form>(QStringLiteral("menu"), QSize(100, 100));
@@ -378,7 +333,7 @@ void tst_TF_Game::firstShowIsTheResetState()
     TF_Game *w = window(size);
     w->show();
     QVERIFY(w->isVisible());
-    QCOMPARE(soundLog_, (QStringList{"open Push.wav", "open Close.wav"}));
+    QCOMPARE(sounds_.log, (QStringList{"open Push.wav", "open Close.wav"}));
     QCOMPARE(w->focusWidget(), w->BtnShow);
     verifyResetState(w);
 }
@@ -533,13 +488,13 @@ void tst_TF_Game::correctTakeScores()
     TF_Game *w = dealPoem1First();
     w->BtnStartClick();
     this->ticks(w, ticks);
-    soundLog_.clear();
+    sounds_.log.clear();
     w->sbt1Click(w->card(7));
 
     QTEST(w->PTokuten->caption(), "score");
     QCOMPARE(w->card(7)->Color(), colors::clBlue);
     QVERIFY(!w->card(7)->isEnabled());
-    QCOMPARE(soundLog_, QStringList{"play Push.wav"});
+    QCOMPARE(sounds_.log, QStringList{"play Push.wav"});
     QVERIFY(!w->Timer1->isActive());
     QCOMPARE(w->Timer1->interval(), 0);
     QVERIFY(w->BtnStart->isEnabled());
@@ -563,7 +518,7 @@ void tst_TF_Game::wrongTakeMarksTheRightCard()
     ticks(w, 5);
     const int right = rightCard(w);
     const int next = w->state().YomiSbtNo[2]; // the card of the next reading
-    soundLog_.clear();
+    sounds_.log.clear();
     w->sbt1Click(w->card(next));
 
     QCOMPARE(w->PTokuten->caption(), QStringLiteral("0"));
@@ -571,7 +526,7 @@ void tst_TF_Game::wrongTakeMarksTheRightCard()
     QVERIFY(w->card(next)->isEnabled());
     QCOMPARE(w->card(right)->Color(), colors::clRed);
     QVERIFY(!w->card(right)->isEnabled());
-    QCOMPARE(soundLog_, QStringList{"play Close.wav"});
+    QCOMPARE(sounds_.log, QStringList{"play Close.wav"});
     QVERIFY(!w->Timer1->isActive());
     QCOMPARE(w->lt2->Caption(), deck::PoemTable[1].Shimonoku.toByteArray());
 
@@ -587,7 +542,7 @@ void tst_TF_Game::clickAfterTimeOutIsIgnoredAndSilent()
 {
     TF_Game *w = dealPoem1First();
     w->BtnStartClick();
-    soundLog_.clear();
+    sounds_.log.clear();
     ticks(w, 72);
     QVERIFY(w->Timer1->isActive());
     QCOMPARE(w->card(7)->Color(), colors::clBtnFace);
@@ -604,7 +559,7 @@ void tst_TF_Game::clickAfterTimeOutIsIgnoredAndSilent()
 
     const int other = otherCard(w);
     w->sbt1Click(w->card(other));
-    QVERIFY(soundLog_.isEmpty());
+    QVERIFY(sounds_.log.isEmpty());
     QCOMPARE(w->PTokuten->caption(), QStringLiteral("0"));
     QCOMPARE(w->card(other)->Color(), colors::clBtnFace);
     QVERIFY(w->card(other)->isEnabled());
@@ -623,12 +578,12 @@ void tst_TF_Game::resetInTheMiddleOfAReading()
     w->sbt1Click(w->card(rightCard(w)));
     w->BtnStartClick();
     ticks(w, 9);
-    soundLog_.clear();
+    sounds_.log.clear();
     w->BtnResetClick();
 
     verifyResetState(w);
     QCOMPARE(w->focusWidget(), w->BtnShow);
-    QVERIFY(soundLog_.isEmpty());
+    QVERIFY(sounds_.log.isEmpty());
 
     // A fresh game: the first start enables every card again.
     w->BtnShowClick();
@@ -645,18 +600,18 @@ void tst_TF_Game::closeResetsAndReturnsToTheMenu()
     w->BtnShowClick();
     w->BtnStartClick();
     ticks(w, 3);
-    soundLog_.clear();
+    sounds_.log.clear();
     w->BtnCloseClick();
     QVERIFY(!w->isVisible());
     QVERIFY(menu_->isVisible());
     verifyResetState(w);
-    QCOMPARE(soundLog_, (QStringList{"close Push.wav", "close Close.wav"}));
+    QCOMPARE(sounds_.log, (QStringList{"close Push.wav", "close Close.wav"}));
 
     // Shown again: the empty board, and the sounds opened afresh.
     menu_->hide();
     w->show();
     verifyResetState(w);
-    QCOMPARE(soundLog_.mid(2), (QStringList{"open Push.wav", "open Close.wav"}));
+    QCOMPARE(sounds_.log.mid(2), (QStringList{"open Push.wav", "open Close.wav"}));
 }
 
 void tst_TF_Game::mouseClickOnACardTakesIt()
@@ -712,14 +667,14 @@ void tst_TF_Game::wholeGameEndsWithOneRecordStep()
             w->sbt1Click(w->card(rightCard(w)));
             expected += 72 - reading % 60;
         }
-        QCOMPARE(prompt_.asked, last ? 1 : 0);
+        QCOMPARE(prompt_.asked.size(), last ? 1 : 0);
     }
     QCOMPARE(int(read.size()), b.YomiSu);
     QCOMPARE(w->PTokuten->caption(), QString::number(expected));
     QCOMPARE(enabledButtons(w), QStringLiteral("100011"));
     QCOMPARE(w->focusWidget(), w->BtnShow);
     QVERIFY(!w->Timer1->isActive());
-    QVERIFY(errors_.messages.isEmpty());
+    QVERIFY(errors_.shown.isEmpty());
 
     // The record went to this board's file only, as the first entry.
     for (const char *f : kRecordsFiles)
@@ -744,7 +699,7 @@ void tst_TF_Game::wholeGameEndsWithOneRecordStep()
         }
     QVERIFY(unreadEnabled > 0);
     QCOMPARE(w->PTokuten->caption(), QString::number(expected));
-    QCOMPARE(prompt_.asked, 1);
+    QCOMPARE(prompt_.asked.size(), 1);
 
     // "札を表示" deals the next game at once.
     w->BtnShowClick();
@@ -765,7 +720,7 @@ void tst_TF_Game::recordStepErrorGoesToTheErrorDisplay()
         w->sbt1Click(w->card(rightCard(w)));
     }
     QDir().rmdir("RecordsS.dat");
-    QCOMPARE(errors_.messages.size(), 1);
+    QCOMPARE(errors_.shown.size(), 1);
     QCOMPARE(w->PTokuten->caption(), QStringLiteral("1440"));
     QCOMPARE(enabledButtons(w), QStringLiteral("100011"));
 }

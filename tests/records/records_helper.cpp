@@ -69,7 +69,7 @@ int main(int argc, char **argv)
         }
     }
 
-    fixture::FakeClock clock;
+    fakes::FakeClock clock;
     platform::Services s;
     s.clock = &clock;
     s.inputBox = &input;

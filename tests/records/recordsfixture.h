@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared by the records tests: records files written by hand, fakes for the
-// services, and a way to meet "access denied" even when the tests run as root.
+// Shared by the records tests: records files written by hand, and a way to
+// meet "access denied" even when the tests run as root.
 
 #include <QByteArray>
 #include <QDir>
@@ -9,13 +9,10 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <functional>
-#include <optional>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/services.h"
+#include "../support/fakeservices.h"
 
 namespace fixture {
 
@@ -62,36 +59,6 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
-
-class FakeClock final : public platform::Clock {
-public:
-    QDate date{2026, 12, 6};
-    QString format = QStringLiteral("yyyy/MM/dd");
-    QTime utcTimeOfDay() const override { return QTime(12, 0); }
-    QDate localDate() const override { return date; }
-    QString shortDateFormat() const override { return format; }
-};
-
-class FakeInput final : public platform::InputBox {
-public:
-    std::optional<QString> answer; // nullopt: Cancel
-    std::function<void()> whileAsking; // e.g. another copy storing a result meanwhile
-    QStringList asked;                 // "caption|prompt|default" per call
-
-    QString ask(const QString &caption, const QString &prompt, const QString &defaultText) override
-    {
-        asked << caption + QLatin1Char('|') + prompt + QLatin1Char('|') + defaultText;
-        if (whileAsking)
-            whileAsking();
-        return answer ? *answer : defaultText;
-    }
-};
-
-class FakeErrors final : public platform::ErrorDisplay {
-public:
-    QStringList shown;
-    void showError(const QString &message) override { shown << message; }
-};
 
 // Root reads and writes anything: a scope that must meet "access denied"
 // runs as nobody when the tests run as root.

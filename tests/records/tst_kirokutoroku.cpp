@@ -64,9 +64,9 @@ private:
     void startHelper(QProcess &p, const QStringList &args);
 
     std::unique_ptr<fixture::ScratchDir> dir_;
-    fixture::FakeClock clock_;
-    fixture::FakeInput input_;
-    fixture::FakeErrors errors_;
+    fakes::FakeClock clock_;
+    fakes::FakeInput input_;
+    fakes::FakeErrors errors_;
     std::unique_ptr<platform::ScopedServices> services_;
 };
 
@@ -74,7 +74,7 @@ void tst_KirokuToroku::init()
 {
     dir_ = std::make_unique<fixture::ScratchDir>();
     QVERIFY(dir_->isValid());
-    clock_ = fixture::FakeClock();
+    clock_ = fakes::FakeClock();
     input_.answer = QStringLiteral("ABC");
     input_.whileAsking = nullptr;
     input_.asked.clear();

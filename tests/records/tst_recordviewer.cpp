@@ -53,7 +53,7 @@ private slots:
 
 private:
     std::unique_ptr<fixture::ScratchDir> dir_;
-    fixture::FakeErrors errors_;
+    fakes::FakeErrors errors_;
     std::unique_ptr<platform::ScopedServices> services_;
     std::unique_ptr<platform::Form> main_;
 };

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include "../support/fakeservices.h"
+
 #include "deck/poemtable.h"
 #include "platform/random.h"
 #include "platform/ui/colors.h"
@@ -10,6 +12,8 @@
 
 using namespace platform;
 using deck::PoemTable;
+using fakes::FakePlayer;
+using fakes::SoundBoard;
 
 namespace {
 
@@ -20,33 +24,6 @@ public:
     QTime utcTimeOfDay() const override { return QTime(12, 34, 56, 789).addMSecs(calls++); }
     QDate localDate() const override { return {2026, 12, 7}; }
     QString shortDateFormat() const override { return QStringLiteral("yyyy/MM/dd"); }
-};
-
-struct SoundBoard {
-    QStringList log;
-    QStringList unopenable;
-    bool playThrows = false;
-    bool noPlayer = false;
-};
-
-class FakePlayer final : public WavePlayer {
-public:
-    explicit FakePlayer(SoundBoard &b) : board(b) {}
-    bool open(const QString &name) override
-    {
-        file = name;
-        board.log << "open " + name;
-        return !board.unopenable.contains(name);
-    }
-    void play() override
-    {
-        board.log << "play " + file;
-        if (board.playThrows)
-            throw std::runtime_error("no audio device");
-    }
-    void close() override { board.log << "close " + file; }
-    SoundBoard &board;
-    QString file;
 };
 
 class MenuStandIn final : public Form {

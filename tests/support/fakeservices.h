@@ -1,0 +1,82 @@
+#pragma once
+
+// Stand-ins for the desktop services, shared by the window and records tests.
+
+#include <QDate>
+#include <QStringList>
+#include <QTime>
+
+#include <functional>
+#include <optional>
+#include <stdexcept>
+
+#include "platform/services.h"
+
+namespace fakes {
+
+class FakeClock final : public platform::Clock {
+public:
+    QTime time{12, 0};
+    QDate date{2026, 12, 6};
+    QString format = QStringLiteral("yyyy/MM/dd");
+    QTime utcTimeOfDay() const override { return time; }
+    QDate localDate() const override { return date; }
+    QString shortDateFormat() const override { return format; }
+};
+
+class CountingBeeper final : public platform::Beeper {
+public:
+    int beeps = 0;
+    void beep() override { ++beeps; }
+};
+
+// What every wave player was asked to do, in one log, and how they fail.
+struct SoundBoard {
+    QStringList log;
+    QStringList unopenable;
+    bool playThrows = false;
+    bool noPlayer = false;
+};
+
+class FakePlayer final : public platform::WavePlayer {
+public:
+    explicit FakePlayer(SoundBoard &b) : board(b) {}
+    bool open(const QString &name) override
+    {
+        file = name;
+        board.log << "open " + name;
+        return !board.unopenable.contains(name);
+    }
+    void play() override
+    {
+        board.log << "play " + file;
+        if (board.playThrows)
+            throw std::runtime_error("no audio device");
+    }
+    void close() override { board.log << "close " + file; }
+    SoundBoard &board;
+    QString file;
+};
+
+class FakeInput final : public platform::InputBox {
+public:
+    std::optional<QString> answer; // nullopt: Cancel
+    std::function<void()> whileAsking; // e.g. another copy storing a result meanwhile
+    QStringList asked;                 // "caption|prompt|default" per call
+
+    QString ask(const QString &caption, const QString &prompt, const QString &defaultText) override
+    {
+        asked << caption + QLatin1Char('|') + prompt + QLatin1Char('|') + defaultText;
+        if (whileAsking)
+            whileAsking();
+        return answer ? *answer : defaultText;
+    }
+};
+
+class FakeErrors final : public platform::ErrorDisplay {
+public:
+    QStringList shown;
+    void showError(const QString &message) override { shown << message; }
+};
+
+} // namespace fakes
