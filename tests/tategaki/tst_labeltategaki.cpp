@@ -65,14 +65,11 @@ private slots:
     void cleanup();
 
     void newLabel();
-    void autoSizeMultiLineGrowsLeftward();
+    void autoSize_data();
+    void autoSize();
     void layoutChangesRepaintWithoutResizing();
-    void autoSizeIgnoresKinsokuMargin();
     void kinsokuMarginRange_data();
     void kinsokuMarginRange();
-    void autoSizeSingleLine_data();
-    void autoSizeSingleLine();
-    void emptyMultiLineCaptionHasNoWidth();
     void boundsStayWhileLoadingOrWithoutAutoSize();
     void fontChangeResizes();
 
@@ -130,18 +127,6 @@ void tst_LabelTategaki::newLabel()
     QCOMPARE(fresh.TextParams().KinsokuLevel, 2);
 }
 
-void tst_LabelTategaki::autoSizeMultiLineGrowsLeftward()
-{
-    REQUIRE_IPA_FONTS();
-    label->setMultiLine(true);
-    label->setLineMargin(2);
-    label->setGeometry(200, 10, 19, 120); // 6 characters of 19 px per column
-    label->setCaption(sjis(QStringLiteral("あいうえおかきくけこさしすせそ")));
-    QCOMPARE(label->geometry(), QRect(219 - 61, 10, 61, 120));
-    label->setCaption(sjis(QStringLiteral("あいうえおか")));
-    QCOMPARE(label->geometry(), QRect(219 - 19, 10, 19, 120));
-}
-
 void tst_LabelTategaki::layoutChangesRepaintWithoutResizing()
 {
     REQUIRE_IPA_FONTS();
@@ -158,18 +143,6 @@ void tst_LabelTategaki::layoutChangesRepaintWithoutResizing()
     QCOMPARE(label->geometry(), before);
     label->setCaption(sjis(QStringLiteral("あいうえおかきくけこさしすせそた")));
     QCOMPARE(label->geometry(), QRect(219 - (3 * 25 - 6), 10, 3 * 25 - 6, 120));
-}
-
-void tst_LabelTategaki::autoSizeIgnoresKinsokuMargin()
-{
-    REQUIRE_IPA_FONTS();
-    label->setMultiLine(true);
-    label->setKinsokuMargin(10);
-    label->setGeometry(200, 10, 19, 120);
-    // 12 characters: two columns of 6 without the margin (three with it).
-    label->setCaption(sjis(QStringLiteral("あいうえおかきくけこさし")));
-    QCOMPARE(label->width(), 2 * 19);
-    QCOMPARE(label->TextParams().KinsokuMargin, 10);
 }
 
 void tst_LabelTategaki::kinsokuMarginRange_data()
@@ -191,41 +164,59 @@ void tst_LabelTategaki::kinsokuMarginRange()
     QCOMPARE(label->KinsokuMargin(), stored);
 }
 
-void tst_LabelTategaki::autoSizeSingleLine_data()
+void tst_LabelTategaki::autoSize_data()
 {
-    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("multiLine");
     QTest::addColumn<bool>("tategaki");
+    QTest::addColumn<int>("lineMargin");    // -1: left as it is
+    QTest::addColumn<int>("kinsokuMargin"); // -1: left as it is
+    QTest::addColumn<QRect>("start");
+    QTest::addColumn<QStringList>("captions"); // set in turn
     QTest::addColumn<QRect>("expected");
-    // The label starts at 100, 50, 30 x 40.
-    QTest::newRow("vertical: one column, right and top kept") << QStringLiteral("あいう") << true
-                                                              << QRect(130 - 19, 50, 19, 57);
-    QTest::newRow("vertical, with half-width") << QStringLiteral("あA1") << true << QRect(130 - 19, 50, 19, 19 + 10 + 10);
-    QTest::newRow("horizontal: left and top kept") << QStringLiteral("あいう") << false << QRect(100, 50, 57, 19);
+    const QRect small(100, 50, 30, 40), column(200, 10, 19, 120); // a column holds 6 characters of 19 px
+    const QString fifteen = QStringLiteral("あいうえおかきくけこさしすせそ");
+    QTest::newRow("vertical: one column, right and top kept")
+        << false << true << -1 << -1 << small << QStringList{"あいう"} << QRect(130 - 19, 50, 19, 57);
+    QTest::newRow("vertical, with half-width")
+        << false << true << -1 << -1 << small << QStringList{"あA1"} << QRect(130 - 19, 50, 19, 19 + 10 + 10);
+    QTest::newRow("horizontal: left and top kept")
+        << false << false << -1 << -1 << small << QStringList{"あいう"} << QRect(100, 50, 57, 19);
+    QTest::newRow("multi-line grows leftward")
+        << true << true << 2 << -1 << column << QStringList{fifteen} << QRect(219 - 61, 10, 61, 120);
+    QTest::newRow("multi-line shrinks back to the right edge")
+        << true << true << 2 << -1 << column << QStringList{fifteen, "あいうえおか"} << QRect(219 - 19, 10, 19, 120);
+    // 12 characters: two columns of 6 without the kinsoku margin (three with it).
+    QTest::newRow("kinsoku margin does not widen")
+        << true << true << -1 << 10 << column << QStringList{"あいうえおかきくけこさし"} << QRect(219 - 38, 10, 38, 120);
+    QTest::newRow("empty multi-line caption has no width")
+        << true << true << 3 << -1 << small << QStringList{"あ", ""} << QRect(130, 50, 0, 40);
+    QTest::newRow("one character after an empty caption")
+        << true << true << 3 << -1 << small << QStringList{"あ", "", "あ"} << QRect(130 - 19, 50, 19, 40);
 }
 
-void tst_LabelTategaki::autoSizeSingleLine()
+void tst_LabelTategaki::autoSize()
 {
-    REQUIRE_IPA_FONTS();
-    QFETCH(QString, caption);
+    QFETCH(bool, multiLine);
     QFETCH(bool, tategaki);
-    QFETCH(QRect, expected);
-    label->setGeometry(100, 50, 30, 40);
+    QFETCH(int, lineMargin);
+    QFETCH(int, kinsokuMargin);
+    QFETCH(QRect, start);
+    QFETCH(QStringList, captions);
+    // One full-width character is one cell in any face; longer runs need the real glyphs.
+    if (std::any_of(captions.begin(), captions.end(), [](const QString &c) { return c.size() > 1; }))
+        REQUIRE_IPA_FONTS();
+    label->setMultiLine(multiLine);
     label->setTategaki(tategaki);
-    label->setGeometry(100, 50, 30, 40);
-    label->setCaption(sjis(caption));
-    QCOMPARE(label->geometry(), expected);
-}
-
-void tst_LabelTategaki::emptyMultiLineCaptionHasNoWidth()
-{
-    label->setMultiLine(true);
-    label->setLineMargin(3);
-    label->setGeometry(100, 50, 30, 40);
-    label->setCaption(sjis(QStringLiteral("あ")));
-    label->setCaption(QByteArray());
-    QCOMPARE(label->geometry(), QRect(130, 50, 0, 40));
-    label->setCaption(sjis(QStringLiteral("あ")));
-    QCOMPARE(label->geometry(), QRect(130 - 19, 50, 19, 40));
+    if (lineMargin >= 0)
+        label->setLineMargin(lineMargin);
+    if (kinsokuMargin >= 0)
+        label->setKinsokuMargin(kinsokuMargin);
+    label->setGeometry(start);
+    for (const QString &c : captions)
+        label->setCaption(sjis(c));
+    QTEST(label->geometry(), "expected");
+    if (kinsokuMargin >= 0)
+        QCOMPARE(label->TextParams().KinsokuMargin, kinsokuMargin);
 }
 
 void tst_LabelTategaki::boundsStayWhileLoadingOrWithoutAutoSize()
