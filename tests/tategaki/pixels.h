@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QWidget>
 
+#include "platform/ui/panel.h"
+
 // Where a drawing left ink: the bounding box of the pixels that differ from
 // the background (empty when none do).
 inline QRect inkBox(const QImage &image, QColor background, QRect within = QRect())
@@ -38,4 +40,20 @@ inline QImage render(QWidget &w)
 inline QColor px(const QImage &image, int x, int y)
 {
     return QColor(image.pixel(x, y));
+}
+
+// A borderless panel of one colour: a known background to draw over.
+inline void plain(platform::Panel &panel, QColor color, QSize size)
+{
+    panel.setBevels(platform::Bevel::None, platform::Bevel::None);
+    panel.setColor(color);
+    panel.resize(size);
+}
+
+inline platform::Panel *plain(QWidget *parent, QColor color, QRect geometry)
+{
+    auto *panel = new platform::Panel(parent);
+    plain(*panel, color, geometry.size());
+    panel->move(geometry.topLeft());
+    return panel;
 }

@@ -467,10 +467,7 @@ void tst_LabelTategaki::disabledLabelIsEmbossed()
 
 void tst_LabelTategaki::backgroundFollowsTransparentAndParentColor()
 {
-    auto *panel = new platform::Panel(window);
-    panel->setGeometry(0, 0, 100, 200);
-    panel->setBevels(platform::Bevel::None, platform::Bevel::None);
-    panel->setColor(colors::clYellow);
+    auto *panel = plain(window, colors::clYellow, QRect(0, 0, 100, 200));
     auto *inPanel = new TLabelTategaki(panel);
     inPanel->setAutoSize(false);
     inPanel->setGeometry(10, 10, 30, 100);

@@ -15,15 +15,6 @@ using namespace tategaki;
 
 namespace {
 
-platform::Panel *plain(QWidget *parent, QColor c, QRect geometry)
-{
-    auto *p = new platform::Panel(parent);
-    p->setBevels(platform::Bevel::None, platform::Bevel::None);
-    p->setColor(c);
-    p->setGeometry(geometry);
-    return p;
-}
-
 // A widget that paints a fixed pattern and nothing else: the left half
 // black, the right half white.
 class Halves : public QWidget {
@@ -58,9 +49,7 @@ private slots:
 void tst_MixWidgets::backgroundLeavesOutTheControlAndWhatIsAbove()
 {
     platform::Panel parent;
-    parent.setBevels(platform::Bevel::None, platform::Bevel::None);
-    parent.setColor(Qt::blue);
-    parent.resize(100, 100);
+    plain(parent, Qt::blue, QSize(100, 100));
     plain(&parent, Qt::red, QRect(0, 0, 30, 100));               // beneath
     auto *b = new TSpeedButtonTategaki(&parent);
     b->setGeometry(10, 10, 60, 60);
@@ -98,9 +87,7 @@ void tst_MixWidgets::backgroundLooksThroughParentsThatDoNotPaint()
 void tst_MixWidgets::hiddenSiblingsAreNotBeneath()
 {
     platform::Panel parent;
-    parent.setBevels(platform::Bevel::None, platform::Bevel::None);
-    parent.setColor(Qt::blue);
-    parent.resize(50, 50);
+    plain(parent, Qt::blue, QSize(50, 50));
     auto *hidden = plain(&parent, Qt::red, QRect(0, 0, 50, 50));
     hidden->hide();
     auto *b = new TSpeedButtonTategaki(&parent);
@@ -113,9 +100,7 @@ void tst_MixWidgets::hiddenSiblingsAreNotBeneath()
 void tst_MixWidgets::labelMixesToo()
 {
     platform::Panel parent;
-    parent.setBevels(platform::Bevel::None, platform::Bevel::None);
-    parent.setColor(Qt::black);
-    parent.resize(220, 140);
+    plain(parent, Qt::black, QSize(220, 140));
     auto *label = new TLabelTategaki(&parent);
     label->setAutoSize(false);
     label->setGeometry(10, 10, 200, 120);
@@ -133,9 +118,7 @@ void tst_MixWidgets::mixedControlOverAnotherMixedControl()
 {
     // The upper control's background holds the lower one already mixed.
     platform::Panel parent;
-    parent.setBevels(platform::Bevel::None, platform::Bevel::None);
-    parent.setColor(Qt::black);
-    parent.resize(100, 100);
+    plain(parent, Qt::black, QSize(100, 100));
     auto *lower = new TSpeedButtonTategaki(&parent);
     lower->setGeometry(0, 0, 100, 100);
     lower->setColor(Qt::white);
@@ -155,9 +138,7 @@ void tst_MixWidgets::mixingOnAShownWindow()
 {
     // Painting through the window's backing store, not through grab().
     platform::Panel top;
-    top.setBevels(platform::Bevel::None, platform::Bevel::None);
-    top.setColor(Qt::black);
-    top.resize(120, 80);
+    plain(top, Qt::black, QSize(120, 80));
     auto *b = new TSpeedButtonTategaki(&top);
     b->setGeometry(10, 10, 100, 60);
     b->setColor(Qt::white);
@@ -219,9 +200,7 @@ void tst_MixWidgets::overlappingMixedCardsStayCheap()
     // mixed too. Only those strips may be painted again, not whole cards
     // (which would cascade through the whole board).
     platform::Panel board;
-    board.setColor(Qt::black);
-    board.setBevels(platform::Bevel::None, platform::Bevel::None);
-    board.resize(8 + 64 * 6 + 1 + 8, 8 + 112 * 4 + 1 + 8);
+    plain(board, Qt::black, QSize(8 + 64 * 6 + 1 + 8, 8 + 112 * 4 + 1 + 8));
     int draws = 0;
     for (int k = 1; k <= 24; ++k) {
         const int r = (k - 1) / 6, j = (k - 1) % 6;

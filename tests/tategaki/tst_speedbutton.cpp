@@ -375,9 +375,7 @@ void tst_SpeedButton::disabledCaptionIsEmbossed()
 void tst_SpeedButton::transparentButtonShowsItsParent()
 {
     platform::Panel parent;
-    parent.setBevels(platform::Bevel::None, platform::Bevel::None);
-    parent.setColor(cl::clNavy);
-    parent.resize(100, 130);
+    plain(parent, cl::clNavy, QSize(100, 130));
     auto *b = new TSpeedButtonTategaki(&parent);
     b->setGeometry(10, 10, 65, 113);
     b->setTransparent(true);
@@ -391,9 +389,7 @@ void tst_SpeedButton::transparentButtonShowsItsParent()
 void tst_SpeedButton::ellipticFaceStaysInsideItsEllipse()
 {
     platform::Panel parent;
-    parent.setBevels(platform::Bevel::None, platform::Bevel::None);
-    parent.setColor(cl::clNavy);
-    parent.resize(100, 60);
+    plain(parent, cl::clNavy, QSize(100, 60));
     auto *b = new TSpeedButtonTategaki(&parent);
     b->setGeometry(10, 10, 80, 40);
     b->setElliptic(true);
@@ -572,23 +568,15 @@ void tst_SpeedButton::mixedButtonOverItsParent()
     QFETCH(int, level);
     QFETCH(int, value);
     platform::Panel parent;
-    parent.setBevels(platform::Bevel::None, platform::Bevel::None);
-    parent.setColor(Qt::black);
-    parent.resize(220, 140);
+    plain(parent, Qt::black, QSize(220, 140));
     // A sibling beneath the button shows through; one above it does not mix.
-    auto *beneath = new platform::Panel(&parent);
-    beneath->setBevels(platform::Bevel::None, platform::Bevel::None);
-    beneath->setColor(Qt::red);
-    beneath->setGeometry(0, 0, 20, 140);
+    plain(&parent, Qt::red, QRect(0, 0, 20, 140));
     auto *b = new TSpeedButtonTategaki(&parent);
     b->setGeometry(10, 10, 200, 120); // mixed in two bands
     b->setColor(Qt::white);
     b->setHideFrame(true);
     b->setTrnsIndex(TTrnsIndex(level));
-    auto *above = new platform::Panel(&parent);
-    above->setBevels(platform::Bevel::None, platform::Bevel::None);
-    above->setColor(Qt::green);
-    above->setGeometry(200, 0, 20, 140);
+    plain(&parent, Qt::green, QRect(200, 0, 20, 140));
 
     const QImage img = render(parent);
     QCOMPARE(px(img, 100, 20), QColor(value, value, value));
@@ -605,9 +593,7 @@ void tst_SpeedButton::mixedButtonOverItsParent()
 void tst_SpeedButton::mixedEllipticButtonKeepsTheBackgroundOutside()
 {
     platform::Panel parent;
-    parent.setBevels(platform::Bevel::None, platform::Bevel::None);
-    parent.setColor(Qt::black);
-    parent.resize(220, 140);
+    plain(parent, Qt::black, QSize(220, 140));
     auto *b = new TSpeedButtonTategaki(&parent);
     b->setGeometry(10, 10, 200, 120);
     b->setColor(Qt::white);
