@@ -4,6 +4,8 @@
 #include <random>
 #include <set>
 
+#include "../support/poems.h"
+
 #include "deck/poemtable.h"
 #include "game/boardsize.h"
 #include "game/gamerules.h"
@@ -22,20 +24,11 @@ QByteArray sj(const char *utf8)
     return platform::sjis::encode(QString::fromUtf8(utf8));
 }
 
-// The poem number of an entry, found by its upper verse.
-int poemNo(const deck::PoemEntry &e)
-{
-    for (int no = 1; no <= deck::kPoemCount; ++no)
-        if (PoemTable[no].Kaminoku == e.Kaminoku)
-            return no;
-    return 0;
-}
-
 QList<int> boardPoems(const Game &g)
 {
     QList<int> out;
     for (int k = 1; k <= g.FudaSu(); ++k)
-        out << poemNo(g.Torifuda[k]);
+        out << poemNumber(g.Torifuda[k]);
     return out;
 }
 
@@ -79,7 +72,7 @@ void verifyBoardInvariants(const Game &g)
     const int n = g.FudaSu();
     std::set<int> poems;
     for (int k = 1; k <= n; ++k) {
-        const int no = poemNo(g.Torifuda[k]);
+        const int no = poemNumber(g.Torifuda[k]);
         QVERIFY2(no >= 1, qPrintable(QStringLiteral("card %1 is no poem of the table").arg(k)));
         QCOMPARE(g.Torifuda[k], PoemTable[no]); // a whole copy, all four texts
         poems.insert(no);
@@ -382,7 +375,7 @@ void tst_GameRules::sortOrder()
     insertionSort(entries, key);
     QList<int> got;
     for (const auto &e : entries)
-        got << poemNo(e);
+        got << poemNumber(e);
     QTEST(got, "expected");
 }
 

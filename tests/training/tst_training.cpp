@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "../support/fakeservices.h"
+#include "../support/poems.h"
 
 #include "deck/poemtable.h"
 #include "platform/random.h"
@@ -30,14 +31,6 @@ class MenuStandIn final : public Form {
 public:
     MenuStandIn() : Form(QStringLiteral("琴葉"), QSize(100, 100)) { makeMainForm(); }
 };
-
-int poemOf(const deck::PoemEntry &e)
-{
-    for (int no = 1; no <= 100; ++no)
-        if (PoemTable[no].Kaminoku == e.Kaminoku)
-            return no;
-    return 0;
-}
 
 // "W" white, "Y" yellow, "?" anything else: the text colours of some labels.
 QString colours(std::initializer_list<const QWidget *> ws)
@@ -113,7 +106,7 @@ private:
     {
         QList<int> out;
         for (int p = 1; p <= 100; ++p)
-            out << poemOf(w->MondaiList[p]);
+            out << poemNumber(w->MondaiList[p]);
         return out;
     }
 
@@ -365,7 +358,7 @@ void tst_Training::verdicts()
     QCOMPARE(w->Timer2->interval(), 300);
     // Next comes the poem that followed the one just posed.
     w->BtnShutudaiClick();
-    QCOMPARE(poemOf(w->MondaiList[w->MondaiNo]), before[n]);
+    QCOMPARE(poemNumber(w->MondaiList[w->MondaiNo]), before[n]);
 }
 
 void tst_Training::nothingJudgesTwice_data()
@@ -427,7 +420,7 @@ void tst_Training::missMovesThePoem()
     QCOMPARE(w->MondaiNo, position - 1);
     for (int p : next) {
         w->BtnShutudaiClick();
-        QCOMPARE(poemOf(w->MondaiList[w->MondaiNo]), before[p - 1]);
+        QCOMPARE(poemNumber(w->MondaiList[w->MondaiNo]), before[p - 1]);
         w->Btn0Click(btn(w->SeikaiNo));
     }
     // Complete: "出題" stays disabled and poses nothing; focus on "終了".
