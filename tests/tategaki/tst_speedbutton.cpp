@@ -101,9 +101,8 @@ private slots:
     void initTestCase();
     void pointer_data();
     void pointer();
-    void doubleClickIsTwoClicks();
-    void disabledButtonRaisesNoClick();
-    void disablingWhileHeldDropsThePress();
+    void clicks_data();
+    void clicks();
     void groupLatchesExclusively();
     void ellipticHitRegion_data();
     void ellipticHitRegion();
@@ -167,39 +166,41 @@ void tst_SpeedButton::pointer()
     QCOMPARE(s.button->FrameStyle(), tfsRaised);
 }
 
-void tst_SpeedButton::doubleClickIsTwoClicks()
+void tst_SpeedButton::clicks_data()
 {
-    Scene s;
-    QSignalSpy spy(s.button, &TCustomSpeedButtonTategaki::clicked);
-    QTest::mouseDClick(s.window(), Qt::LeftButton, {}, s.at(30, 30));
-    QCOMPARE(s.clicks, 2);
-    QCOMPARE(spy.count(), 2);
-}
-
-void tst_SpeedButton::disabledButtonRaisesNoClick()
-{
-    Scene s;
-    s.button->setEnabled(false);
-    QTest::mouseClick(s.window(), Qt::LeftButton, {}, s.at(30, 30));
-    QCOMPARE(s.clicks, 0);
-    QCOMPARE(s.button->State(), tbsUp);
-    s.button->setEnabled(true);
-    QTest::mouseClick(s.window(), Qt::LeftButton, {}, s.at(30, 30));
-    QCOMPARE(s.clicks, 1);
-    // Right button: no click.
-    QTest::mouseClick(s.window(), Qt::RightButton, {}, s.at(30, 30));
-    QCOMPARE(s.clicks, 1);
-}
-
-void tst_SpeedButton::disablingWhileHeldDropsThePress()
-{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("clicks");
+    QTest::newRow("double click is two clicks") << "double" << 2;
+    QTest::newRow("right button") << "right" << 0;
+    QTest::newRow("disabled button") << "off click" << 0;
+    QTest::newRow("enabled again") << "off click on click" << 1;
     // The game may switch a card off while the player holds it (a reading
     // times out): the release that follows must not count as a take.
+    QTest::newRow("disabled while held") << "press off release" << 0;
+}
+
+void tst_SpeedButton::clicks()
+{
+    QFETCH(QString, script);
     Scene s;
-    s.press(30, 30);
-    s.button->setEnabled(false);
-    s.release(30, 30);
-    QCOMPARE(s.clicks, 0);
+    QSignalSpy spy(s.button, &TCustomSpeedButtonTategaki::clicked);
+    const QPoint at = s.at(30, 30);
+    for (const QString &step : script.split(' ')) {
+        if (step == "double")
+            QTest::mouseDClick(s.window(), Qt::LeftButton, {}, at);
+        else if (step == "right")
+            QTest::mouseClick(s.window(), Qt::RightButton, {}, at);
+        else if (step == "click")
+            QTest::mouseClick(s.window(), Qt::LeftButton, {}, at);
+        else if (step == "press")
+            QTest::mousePress(s.window(), Qt::LeftButton, {}, at);
+        else if (step == "release")
+            QTest::mouseRelease(s.window(), Qt::LeftButton, {}, at);
+        else
+            s.button->setEnabled(step == "on");
+    }
+    QTEST(s.clicks, "clicks");
+    QCOMPARE(spy.count(), s.clicks);
     QCOMPARE(s.button->State(), tbsUp);
     QVERIFY(!s.button->Dragging());
 }
