@@ -96,7 +96,6 @@ private slots:
     void transitions();
     void pressShowsAtOnceAndReleaseOutsideRestoresTheFace();
     void latchingReleasesTheOthers();
-    void latchedMemberOfAStrictGroupStaysDown();
     void allowAllUpSpreadsToTheGroup();
     void otherGroupsAreLeftAlone();
     void leavingEveryGroupReleasesTheButton();
@@ -207,20 +206,6 @@ void tst_SpeedButtonLogic::latchingReleasesTheOthers()
     QVERIFY(!board[1].Down());
     QCOMPARE(board[1].State(), tbsUp);
     QVERIFY(board[2].Down());
-}
-
-void tst_SpeedButtonLogic::latchedMemberOfAStrictGroupStaysDown()
-{
-    Board board(3);
-    for (int i = 0; i < 3; ++i)
-        board[i].setGroupIndex(1);
-    run(board.button(0), "pL ri");
-    run(board.button(1), "pL ri");
-    run(board.button(1), "pL ri");
-    QVERIFY(board[1].Down());
-    QCOMPARE(board[1].State(), tbsLatched);
-    QCOMPARE(board.button(1).clicks, 2);
-    QVERIFY(!board[0].Down() && !board[2].Down());
 }
 
 void tst_SpeedButtonLogic::allowAllUpSpreadsToTheGroup()
