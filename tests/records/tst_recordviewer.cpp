@@ -175,8 +175,6 @@ void tst_RecordViewer::eachWindowReadsItsOwnFile()
     TF_RecordS s;
     TF_RecordM m;
     TF_RecordL l;
-    QCOMPARE(m.windowTitle(), QStringLiteral("琴葉記録Ｍ"));
-    QCOMPARE(l.windowTitle(), QStringLiteral("琴葉記録Ｌ"));
     s.show();
     m.show();
     l.show();
