@@ -122,10 +122,7 @@ BENCHMARK(BM_ProcessStartToFirstPaint)->UseManualTime()->Unit(benchmark::kMillis
 int firstPaintChild(int argc, char **argv)
 {
     platform::ui::Application app(argc, argv);
-    app.setStyle(QStringLiteral("Fusion"));
-    app.setWindowIcon(QIcon(QStringLiteral(":/kotoha.xpm")));
-    platform::fonts::installSubstitutes();
-    platform::ui::installDesktopServices();
+    InitialiseApplication(app);
 
     CreateForms();
     FirstPaint watch;

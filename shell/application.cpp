@@ -1,9 +1,23 @@
 #include "application.h"
 
+#include <QApplication>
+#include <QIcon>
+
+#include "platform/ui/desktop.h"
+#include "platform/ui/fonts.h"
+
 #include "game/tf_game.h"
 #include "records/tf_record.h"
 #include "shell/tf_main.h"
 #include "training/tf_training.h"
+
+void InitialiseApplication(QApplication &app)
+{
+    app.setStyle(QStringLiteral("Fusion"));
+    app.setWindowIcon(QIcon(QStringLiteral(":/kotoha.xpm")));
+    platform::fonts::installSubstitutes();
+    platform::ui::installDesktopServices();
+}
 
 void CreateForms()
 {

@@ -1,5 +1,11 @@
 #pragma once
 
+class QApplication;
+
+// Everything the program sets up before its first window: the style, the
+// icon, the Japanese font substitutes and the desktop services.
+void InitialiseApplication(QApplication &app);
+
 // Creates the eight windows once, in their fixed order. The first is the
 // main window, whose creation fills the poem table before any other exists.
 void CreateForms();

@@ -1,17 +1,11 @@
-#include <QIcon>
-
 #include "platform/ui/desktop.h"
-#include "platform/ui/fonts.h"
 #include "shell/application.h"
 #include "shell/tf_main.h"
 
 int main(int argc, char **argv)
 {
     platform::ui::Application app(argc, argv);
-    app.setStyle(QStringLiteral("Fusion"));
-    app.setWindowIcon(QIcon(QStringLiteral(":/kotoha.xpm")));
-    platform::fonts::installSubstitutes();
-    platform::ui::installDesktopServices();
+    InitialiseApplication(app);
 
     CreateForms();
     F_Main->show();

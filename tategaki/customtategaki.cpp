@@ -1,5 +1,7 @@
 #include "customtategaki.h"
 
+#include "platform/ui/panel.h"
+
 #include <QPaintEngine>
 #include <QPainter>
 
@@ -97,6 +99,32 @@ void TCustomTategaki::leaveEvent(QEvent *event)
 {
     QWidget::leaveEvent(event);
     MouseLeave();
+}
+
+QColor TCustomTategaki::Color() const
+{
+    if (!FParentColor)
+        return FColor;
+    const QWidget *parent = parentWidget();
+    if (!parent)
+        return palette().color(QPalette::Window);
+    if (const auto *panel = qobject_cast<const platform::Panel *>(parent))
+        return panel->color();
+    return parent->palette().color(parent->backgroundRole());
+}
+
+void TCustomTategaki::setColor(const QColor &Value)
+{
+    if (!FParentColor && Value == FColor)
+        return;
+    FColor = Value;
+    FParentColor = false;
+    update();
+}
+
+void TCustomTategaki::setParentColor(bool Value)
+{
+    SetAndRepaint(FParentColor, Value);
 }
 
 } // namespace tategaki

@@ -35,6 +35,12 @@ public:
     bool Transparent() const { return FTransparent; }
     void setTransparent(bool Value);
 
+    // Background colour; follows the parent's colour while ParentColor.
+    QColor Color() const;
+    void setColor(const QColor &Value);
+    bool ParentColor() const { return FParentColor; }
+    void setParentColor(bool Value);
+
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
 
@@ -57,6 +63,9 @@ public:
     static bool IsPrinterCanvas(const QPainter &Canvas);
 
 protected:
+    QColor FColor;
+    bool FParentColor = false;
+
     // Stores a drawing property and repaints when it changed.
     template <typename T>
     bool SetAndRepaint(T &field, const T &value)

@@ -12,6 +12,7 @@ namespace tategaki {
 TCustomLabelTategaki::TCustomLabelTategaki(QWidget *parent)
     : TCustomTategaki(parent)
 {
+    FParentColor = true;
     // One column of a vertical text.
     resize(fontPixelSize(font()), 128);
 }
@@ -66,32 +67,6 @@ void TCustomLabelTategaki::setTategaki(bool Value)
     FTategaki = Value;
     AdjustBounds();
     update();
-}
-
-QColor TCustomLabelTategaki::Color() const
-{
-    if (!FParentColor)
-        return FColor;
-    const QWidget *parent = parentWidget();
-    if (!parent)
-        return palette().color(QPalette::Window);
-    if (const auto *panel = qobject_cast<const platform::Panel *>(parent))
-        return panel->color();
-    return parent->palette().color(parent->backgroundRole());
-}
-
-void TCustomLabelTategaki::setColor(const QColor &Value)
-{
-    if (!FParentColor && Value == FColor)
-        return;
-    FColor = Value;
-    FParentColor = false;
-    update();
-}
-
-void TCustomLabelTategaki::setParentColor(bool Value)
-{
-    SetAndRepaint(FParentColor, Value);
 }
 
 QByteArray TCustomLabelTategaki::GetLabelText() const

@@ -41,12 +41,6 @@ public:
     bool Tategaki() const { return FTategaki; }
     void setTategaki(bool Value);
 
-    // Background colour; follows the parent's colour while ParentColor.
-    QColor Color() const;
-    void setColor(const QColor &Value);
-    bool ParentColor() const { return FParentColor; }
-    void setParentColor(bool Value);
-
     // While loading, size changes by AdjustBounds are held back, so the
     // bounds a window gives the label stay.
     void setLoading(bool Value) { FLoading = Value; }
@@ -86,8 +80,6 @@ private:
     int FLineMargin = 0;
     bool FMultiLine = false;
     bool FTategaki = true;
-    QColor FColor;
-    bool FParentColor = true;
     bool FLoading = false;
     bool FPressed = false;
 };

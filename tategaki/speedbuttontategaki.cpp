@@ -218,8 +218,9 @@ void DrawButtonFace(QPainter &Canvas, const TDrawButtonZelInfo &Info, bool Ellip
 }
 
 TCustomSpeedButtonTategaki::TCustomSpeedButtonTategaki(QWidget *parent)
-    : TCustomTategaki(parent), FColor(cl::clBtnFace)
+    : TCustomTategaki(parent)
 {
+    FColor = cl::clBtnFace;
     FImageChangeLink.OnChange = [this] { update(); };
     FImageChangeLink.OnListDestroyed = [this] { ImagesDestroyed(); };
     resize(25, 25);
@@ -240,32 +241,6 @@ void TCustomSpeedButtonTategaki::setHideFrame(bool Value)
 void TCustomSpeedButtonTategaki::setCaption(const QByteArray &Value)
 {
     SetAndRepaint(FCaption, Value);
-}
-
-QColor TCustomSpeedButtonTategaki::Color() const
-{
-    if (!FParentColor)
-        return FColor;
-    const QWidget *parent = parentWidget();
-    if (!parent)
-        return palette().color(QPalette::Window);
-    if (const auto *panel = qobject_cast<const platform::Panel *>(parent))
-        return panel->color();
-    return parent->palette().color(parent->backgroundRole());
-}
-
-void TCustomSpeedButtonTategaki::setColor(const QColor &Value)
-{
-    if (!FParentColor && Value == FColor)
-        return;
-    FColor = Value;
-    FParentColor = false;
-    update();
-}
-
-void TCustomSpeedButtonTategaki::setParentColor(bool Value)
-{
-    SetAndRepaint(FParentColor, Value);
 }
 
 void TCustomSpeedButtonTategaki::setElliptic(bool Value)

@@ -69,10 +69,6 @@ public:
     void setHideFrame(bool Value);
     QByteArray Caption() const { return FCaption; }
     void setCaption(const QByteArray &Value);
-    QColor Color() const;
-    void setColor(const QColor &Value);
-    bool ParentColor() const { return FParentColor; }
-    void setParentColor(bool Value);
     bool Elliptic() const { return FElliptic; }
     void setElliptic(bool Value);
     // Enabled is QWidget's own (setEnabled / isEnabled); a disabled button
@@ -153,8 +149,6 @@ private:
     SpeedButtonLogic FLogic{*this};
     bool FHideFrame = false;
     QByteArray FCaption;
-    QColor FColor;
-    bool FParentColor = false;
     bool FElliptic = false;
     int FImageIndex = 0;
     TImageList *FImages = nullptr;
