@@ -2,6 +2,8 @@
 //   QT_QPA_PLATFORM=offscreen bench_speedbutton
 #include <benchmark/benchmark.h>
 
+#include "benchrunner.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
@@ -134,15 +136,9 @@ BENCHMARK(BM_RepaintBoard84)->Arg(0)->Arg(4)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreen();
     QApplication app(argc, argv);
     platform::fonts::installSubstitutes();
     deck::PoemTable.fill();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }

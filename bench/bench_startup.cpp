@@ -10,6 +10,8 @@
 //   QT_QPA_PLATFORM=offscreen bench_startup
 #include <benchmark/benchmark.h>
 
+#include "benchrunner.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QIcon>
@@ -148,8 +150,7 @@ int firstPaintChild(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreen();
     if (argc > 1 && std::strcmp(argv[1], ChildFlag) == 0)
         return firstPaintChild(argc, argv);
 
@@ -157,10 +158,5 @@ int main(int argc, char **argv)
     app.setStyle(QStringLiteral("Fusion"));
     platform::fonts::installSubstitutes();
     platform::ui::installDesktopServices();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }

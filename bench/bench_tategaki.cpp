@@ -3,6 +3,8 @@
 //   QT_QPA_PLATFORM=offscreen bench_tategaki
 #include <benchmark/benchmark.h>
 
+#include "benchrunner.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -170,15 +172,9 @@ BENCHMARK(BM_FirstShaperForAFontSize)->Iterations(200);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreen();
     QGuiApplication app(argc, argv);
     platform::fonts::installSubstitutes();
     deck::PoemTable.fill();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }

@@ -34,21 +34,11 @@
 #include "records/kirokutoroku.h"
 #include "records/recordsfile.h"
 
+#include "fuzzcheck.h"
+
 using namespace records;
 
 namespace {
-
-[[noreturn]] void failed(const char *what)
-{
-    std::fprintf(stderr, "fuzz_records: %s\n", what);
-    std::abort();
-}
-
-#define CHECK(cond)                                                                                                    \
-    do {                                                                                                               \
-        if (!(cond))                                                                                                   \
-            failed(#cond);                                                                                             \
-    } while (0)
 
 class Reader {
 public:
@@ -100,7 +90,7 @@ QByteArray readAll(const QString &path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        failed("the records file cannot be read back");
+        fuzzFailed("the records file cannot be read back");
     return f.readAll();
 }
 
@@ -108,7 +98,7 @@ void writeAll(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        failed("the records file cannot be written");
+        fuzzFailed("the records file cannot be written");
 }
 
 QByteArray slotAt(const QByteArray &file, qsizetype k)
@@ -320,7 +310,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     static QCoreApplication app(argc, argv);
     static const QString dir = scratchDir();
     if (dir.isEmpty())
-        failed("no scratch folder");
+        fuzzFailed("no scratch folder");
 
     Reader in(data, size);
     run(in, dir);

@@ -27,21 +27,11 @@
 #include "tategaki/kinsoku.h"
 #include "tategaki/measurer.h"
 
+#include "fuzzcheck.h"
+
 using namespace tategaki;
 
 namespace {
-
-[[noreturn]] void failed(const char *what)
-{
-    std::fprintf(stderr, "fuzz_tategaki: %s\n", what);
-    std::abort();
-}
-
-#define CHECK(cond)                                                                                                    \
-    do {                                                                                                               \
-        if (!(cond))                                                                                                   \
-            failed(#cond);                                                                                             \
-    } while (0)
 
 constexpr char16_t CR = 0x000D;
 
