@@ -40,6 +40,17 @@ public:
     void showError(const QString &message) override { qWarning("%s", qUtf8Printable(message)); }
 };
 
+// Without a desktop nobody can answer: every question is answered no.
+class LoggedMessages final : public Messages {
+public:
+    void inform(const QString &message) override { qInfo("%s", qUtf8Printable(message)); }
+    bool askYesNo(const QString &message) override
+    {
+        qInfo("%s", qUtf8Printable(message));
+        return false;
+    }
+};
+
 Services makeDefaults()
 {
     static SystemClock clock;
@@ -47,12 +58,14 @@ Services makeDefaults()
     static NoBeep beeper;
     static CancelInput input;
     static StderrErrors errors;
+    static LoggedMessages messages;
     Services s;
     s.clock = &clock;
     s.screen = &screen;
     s.beeper = &beeper;
     s.inputBox = &input;
     s.errors = &errors;
+    s.messages = &messages;
     s.makeWavePlayer = [] { return std::make_unique<SilentPlayer>(); };
     return s;
 }
@@ -74,6 +87,7 @@ ScopedServices::ScopedServices(const Services &replacement)
     if (replacement.beeper) s.beeper = replacement.beeper;
     if (replacement.inputBox) s.inputBox = replacement.inputBox;
     if (replacement.errors) s.errors = replacement.errors;
+    if (replacement.messages) s.messages = replacement.messages;
     if (replacement.makeWavePlayer) s.makeWavePlayer = replacement.makeWavePlayer;
 }
 
@@ -87,7 +101,7 @@ int toInt(const QString &text)
     bool ok = false;
     const int value = text.trimmed().toInt(&ok, 10);
     if (!ok)
-        throw ConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString());
+        throw ConvertError(QStringLiteral("「%1」は数として読めません。").arg(text).toStdString());
     return value;
 }
 

@@ -59,12 +59,22 @@ public:
     virtual void showError(const QString &message) = 0;
 };
 
+// Message windows of the program's own: a notice, and a question answered
+// yes or no.
+class Messages {
+public:
+    virtual ~Messages() = default;
+    virtual void inform(const QString &message) = 0;
+    virtual bool askYesNo(const QString &message) = 0; // true on yes
+};
+
 struct Services {
     Clock *clock = nullptr;
     Screen *screen = nullptr;
     Beeper *beeper = nullptr;
     InputBox *inputBox = nullptr;
     ErrorDisplay *errors = nullptr;
+    Messages *messages = nullptr;
     std::function<std::unique_ptr<WavePlayer>()> makeWavePlayer;
 };
 

@@ -1,7 +1,7 @@
 #include "kirokutoroku.h"
 
 #include <QLocale>
-#include <QLockFile>
+#include <QFileInfo>
 
 #include "platform/services.h"
 #include "platform/sjis.h"
@@ -13,34 +13,37 @@ const QString FallbackDateFormat = QStringLiteral("yyyy/MM/dd");
 constexpr qsizetype MaxDateBytes = 10;
 constexpr qsizetype MaxNameBytes = 20;
 
-// A table that may be rewritten: anything the reader cannot vouch for is
-// refused, so a damaged file is never made worse.
-Table soundTable(const QString &path, const QByteArray &bytes)
-{
-    Table table = parseTable(bytes, bytes.size());
-    if (!table.isSound())
-        throw platform::InOutError(damagedMessage(path, table.damage).toStdString());
-    return table;
-}
+using Kind = RecordsError::Kind;
 
-void lock(QLockFile &lockFile, const QString &path)
+// The file as the step finds it with the lock held: a table that may be
+// rewritten, or a damaged file, which is never made worse. That one is set
+// aside on the player's yes and the step goes on with a new, empty table.
+struct Scan {
+    QByteArray bytes;
+    Table table;
+    QList<int> scores;
+};
+
+Scan scan(UpdateFile &file, const QString &path, QString &setAsideAs)
 {
-    if (lockFile.tryLock(LockWaitMs))
-        return;
-    QString why;
-    switch (lockFile.error()) {
-    case QLockFile::LockFailedError:
-        why = QStringLiteral("another copy of the program is updating it");
-        break;
-    case QLockFile::PermissionError:
-        why = QStringLiteral("access denied to its folder");
-        break;
-    default:
-        why = QStringLiteral("its lock file \"%1\" cannot be made").arg(lockFile.fileName());
-        break;
+    Scan s;
+    try {
+        s.bytes = file.readAll();
+        s.table = parseTable(s.bytes, s.bytes.size());
+        if (!s.table.isSound())
+            throw RecordsError(Kind::Damaged, path, s.table.damage);
+        s.scores = scoresOf(s.table.entries, path);
+        return s;
+    } catch (const RecordsError &e) {
+        if (e.kind != Kind::Damaged)
+            throw;
+        const QString aside = setAsideName(path);
+        const bool yes = platform::services().messages->askYesNo(setAsideQuestion(path, e.reason, aside));
+        if (!yes)
+            throw;
+        setAsideAs = file.setAside(aside);
+        return Scan{};
     }
-    throw platform::InOutError(
-        QStringLiteral("Cannot update the records file \"%1\": %2. It was left as it was.").arg(path, why).toStdString());
 }
 
 bool isPlainSeparator(QChar c)
@@ -57,15 +60,13 @@ QList<int> scoresOf(const QList<RecordsEntry> &entries, const QString &path)
     QList<int> scores;
     scores.reserve(entries.size());
     for (qsizetype k = 0; k < entries.size(); ++k) {
-        try {
-            scores.append(platform::toInt(entries[k].Tokuten.text()));
-        } catch (const platform::ConvertError &e) {
-            throw platform::ConvertError(QStringLiteral("The records file \"%1\", entry %2: %3. It was left as it was.")
-                                             .arg(path)
-                                             .arg(k + 1)
-                                             .arg(QString::fromUtf8(e.what()))
-                                             .toStdString());
-        }
+        bool ok = false;
+        scores.append(entries[k].Tokuten.text().trimmed().toInt(&ok, 10));
+        if (!ok)
+            throw RecordsError(Kind::Damaged, path,
+                               QStringLiteral("%1 番目の記録の得点「%2」が数字ではありません")
+                                   .arg(k + 1)
+                                   .arg(entries[k].Tokuten.text()));
     }
     return scores;
 }
@@ -179,17 +180,18 @@ RecordsEntry makeEntry(const QString &tokuten, const QByteArray &name, const QBy
     return entry;
 }
 
-int storeResult(const QString &path, const QString &tokuten)
+Stored storeResult(const QString &path, const QString &tokuten)
 {
     const int score = platform::toInt(tokuten);
-    const QString lockPath = path + QStringLiteral(".lock");
+    Stored stored;
     {
-        // Taking the lock here too finds a folder that cannot hold the new
-        // table before the player is asked for a name.
-        QLockFile lockFile(lockPath);
-        lock(lockFile, path);
-        if (!qualifies(scoresOf(soundTable(path, readForUpdate(path)).entries, path), score))
-            return 0;
+        // The file is opened for writing and locked before the player is
+        // asked for a name, so a file that cannot take the result is found
+        // first.
+        UpdateFile file(path);
+        file.lock();
+        if (!qualifies(scan(file, path, stored.setAsideAs).scores, score))
+            return stored;
     }
 
     const platform::Clock &clock = *platform::services().clock;
@@ -200,21 +202,72 @@ int storeResult(const QString &path, const QString &tokuten)
     // Another copy of the program may have stored a result while the prompt
     // was up, so the table is read again and the place worked out afresh,
     // with the lock held until the new table is in place.
-    QLockFile lockFile(lockPath);
-    lock(lockFile, path);
-    const QByteArray current = readForUpdate(path);
-    const Table table = soundTable(path, current);
-    const QList<int> scores = scoresOf(table.entries, path);
-    if (!qualifies(scores, score))
-        return 0;
-    const int place = insertionPlace(scores, score);
-    replaceContent(path, withEntryInserted(current, table.slotCount, place, entry));
-    return place;
+    UpdateFile file(path);
+    file.lock();
+    const Scan now = scan(file, path, stored.setAsideAs);
+    if (!qualifies(now.scores, score)) {
+        stored.crowdedOut = true;
+        return stored;
+    }
+    const int place = insertionPlace(now.scores, score);
+    file.write(now.bytes, withEntryInserted(now.bytes, now.table.slotCount, place, entry), place);
+    stored.place = place;
+    stored.inPlace = file.wroteInPlace();
+    return stored;
+}
+
+QString notStoredMessage(const QString &tokuten, const std::exception &error)
+{
+    const auto *file = dynamic_cast<const RecordsError *>(&error);
+    if (!file)
+        return QStringLiteral("今回の得点「%1」は数として読めないため、記録されませんでした。\n"
+                              "これまでの記録はそのまま残っています。")
+            .arg(tokuten);
+    QString kept;
+    switch (file->kind) {
+    case Kind::Damaged:
+        kept = QStringLiteral("記録ファイルはそのまま残っています。");
+        break;
+    case Kind::NotAFile:
+        kept = QStringLiteral("それには手を付けていません。");
+        break;
+    default:
+        kept = QStringLiteral("これまでの記録はそのまま残っています。");
+        break;
+    }
+    QString reason = file->reason;
+    if (file->kind == Kind::Damaged)
+        reason = QStringLiteral("記録ファイル「%1」が壊れています(%2)。").arg(shownPath(file->path), reason);
+    QString text = QStringLiteral("今回の得点(%1点)は記録されませんでした。\n\n%2\n%3").arg(tokuten, reason, kept);
+    if (!file->advice.isEmpty())
+        text += QLatin1Char('\n') + file->advice;
+    return text;
+}
+
+QString crowdedOutMessage(const QString &tokuten)
+{
+    return QStringLiteral("氏名を入力している間に、ほかの琴葉がもっとよい得点を記録したため、"
+                          "今回の得点(%1点)は十傑に入らなくなりました。\n記録表はそのときのまま残っています。")
+        .arg(tokuten);
+}
+
+QString setAsideQuestion(const QString &path, const QString &damage, const QString &newPath)
+{
+    return QStringLiteral("記録ファイル「%1」が壊れています(%2)。\n\n"
+                          "このファイルを消さずに「%3」という名前で残し、新しい記録表を始めますか?\n"
+                          "「いいえ」を選ぶと、ファイルはそのまま残り、今回の得点は記録されません。")
+        .arg(shownPath(path), damage, QFileInfo(newPath).fileName());
 }
 
 void KirokuToroku(const QString &tokuten, BoardSize size)
 {
-    platform::guarded([&] { storeResult(fileName(size), tokuten); });
+    try {
+        const Stored stored = storeResult(fileName(size), tokuten);
+        if (stored.crowdedOut)
+            platform::services().messages->inform(crowdedOutMessage(tokuten));
+    } catch (const std::exception &e) {
+        platform::services().errors->showError(notStoredMessage(tokuten, e));
+    }
 }
 
 } // namespace records

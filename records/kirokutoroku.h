@@ -18,22 +18,33 @@ namespace records {
 // application's standard error display and leaves the file as it was.
 void KirokuToroku(const QString &tokuten, BoardSize size);
 
-// KirokuToroku on the file `path`, raising platform::InOutError or
-// platform::ConvertError instead of reporting. Returns the slot the entry
-// went to, or 0 when the score did not enter the table.
-int storeResult(const QString &path, const QString &tokuten);
+// What the step did.
+struct Stored {
+    int place = 0;            // the slot the entry went to; 0: not stored
+    bool crowdedOut = false;  // it got in, but not after the name prompt
+    QString setAsideAs;       // where a damaged file was kept, when one was
+    bool inPlace = false;     // written slot by slot (folder not writable)
+};
+
+// KirokuToroku on the file `path`, raising platform::InOutError (a
+// RecordsError for the file) or platform::ConvertError instead of
+// reporting. A damaged file is set aside and a new table started only when
+// the player says yes (platform::services().messages).
+Stored storeResult(const QString &path, const QString &tokuten);
+
+// The messages the step shows.
+QString notStoredMessage(const QString &tokuten, const std::exception &error);
+QString crowdedOutMessage(const QString &tokuten);
+QString setAsideQuestion(const QString &path, const QString &damage, const QString &newPath);
 
 inline const QString NamePromptCaption = QStringLiteral("氏名登録");
 inline const QString NamePrompt = QStringLiteral("氏名を全角10字(半角20字)以内で入力して下さい");
 
-// Waiting for another copy of the program to finish its update, in ms.
-inline constexpr int LockWaitMs = 10000;
-
 // The rules, on plain values. `scores` are those of a table's first
 // MaxEntries entries, best first.
 
-// The entries' scores; a score that is not a decimal number raises
-// platform::ConvertError naming the file `path` and the entry.
+// The entries' scores; a score that is not a decimal number raises a
+// RecordsError (damaged) naming the file `path` and the entry.
 QList<int> scoresOf(const QList<RecordsEntry> &entries, const QString &path);
 
 // True when the table has room or `score` beats at least one stored score.

@@ -2,7 +2,7 @@
 
 #include <QKeyEvent>
 
-#include <exception>
+#include <QFileInfo>
 
 #include "platform/services.h"
 #include "platform/ui/colors.h"
@@ -92,15 +92,16 @@ TF_Record::TF_Record(const QString &caption, records::BoardSize size, QWidget *p
 
 void TF_Record::FormShow()
 {
-    std::exception_ptr failure;
-    try {
-        // Rows past the last entry are cleared too, so the grid always shows
-        // the file as it is now.
-        for (int r = 0; r < Rows; ++r)
-            for (int c = 1; c <= 4; ++c)
-                cell(Panel1, c, r)->clear();
+    // Rows past the last entry are cleared too, so the grid always shows
+    // the file as it is now.
+    for (int r = 0; r < Rows; ++r)
+        for (int c = 1; c <= 4; ++c)
+            cell(Panel1, c, r)->clear();
 
-        const QString path = records::fileName(size_);
+    const QString path = records::fileName(size_);
+    QString message;
+    QString damage;
+    try {
         const records::Table table = records::readTable(path);
         for (int r = 0; r < table.entries.size(); ++r) {
             const records::RecordsEntry &e = table.entries[r];
@@ -109,17 +110,40 @@ void TF_Record::FormShow()
             cell(Panel1, 3, r)->setText(e.Shimei.text());
             cell(Panel1, 4, r)->setText(e.Hiduke.text());
         }
-        if (!table.isSound())
-            throw InOutError(records::damagedMessage(path, table.damage).toStdString());
-    } catch (...) {
-        failure = std::current_exception();
+        damage = table.damage;
+    } catch (const records::RecordsError &e) {
+        message = QStringLiteral("記録を表示できません。\n\n") + QString::fromUtf8(e.what());
     }
     Button1->setFocus();
-    // The error is shown once the window is on screen, over the rows read
+    // The message comes once the window is on screen, over the rows read
     // before the fault, rather than in place of it.
-    if (failure)
+    if (!message.isEmpty()) {
         QMetaObject::invokeMethod(
-            this, [failure] { guarded([failure] { std::rethrow_exception(failure); }); }, Qt::QueuedConnection);
+            this, [message] { services().errors->showError(message); }, Qt::QueuedConnection);
+    } else if (!damage.isEmpty()) {
+        QMetaObject::invokeMethod(this, [this, path, damage] { offerNewTable(path, damage); }, Qt::QueuedConnection);
+    }
+}
+
+void TF_Record::offerNewTable(const QString &path, const QString &damage)
+{
+    const QString aside = records::setAsideName(path);
+    const QString question =
+        QStringLiteral("記録ファイル「%1」が壊れています(%2)。表には、その前まで読めた記録を出しています。\n\n"
+                       "このファイルを消さずに「%3」という名前で残し、新しい記録表を始めますか?\n"
+                       "「いいえ」を選ぶと、ファイルはそのまま残ります。ただし、このままではこの盤の得点を記録できません。")
+            .arg(records::shownPath(path), damage, QFileInfo(aside).fileName());
+    if (!services().messages->askYesNo(question))
+        return;
+    try {
+        records::setAside(path, aside);
+    } catch (const records::RecordsError &e) {
+        services().errors->showError(QStringLiteral("新しい記録表を始められませんでした。\n\n")
+                                     + QString::fromUtf8(e.what()));
+        return;
+    }
+    if (isVisible())
+        FormShow();
 }
 
 void TF_Record::Button1Click()

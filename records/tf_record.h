@@ -25,6 +25,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // Asks whether to set a damaged file aside and start a new table.
+    void offerNewTable(const QString &path, const QString &damage);
     records::BoardSize size_;
 };
 

@@ -17,6 +17,8 @@ void InitialiseApplication(QApplication &app)
     app.setWindowIcon(QIcon(QStringLiteral(":/kotoha.xpm")));
     platform::fonts::installSubstitutes();
     platform::ui::installDesktopServices();
+    if (!platform::ui::installJapaneseTranslations(app))
+        qWarning("Qt's Japanese translations (qtbase_ja.qm, package qt6-translations-l10n) are missing");
 }
 
 void CreateForms()

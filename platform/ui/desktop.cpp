@@ -4,10 +4,12 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSoundEffect>
+#include <QTranslator>
 #include <QUrl>
 
 #include "../services.h"
@@ -81,17 +83,51 @@ public:
     }
 };
 
+// Every message window bears the program's name, whatever the executable
+// is called.
+const QString MessageTitle = QStringLiteral("琴葉");
+
 class MessageBoxErrors final : public ErrorDisplay {
 public:
     void showError(const QString &message) override
     {
-        QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), message, QMessageBox::Ok,
-                        QApplication::activeWindow());
+        QMessageBox box(QMessageBox::Warning, MessageTitle, message, QMessageBox::Ok, QApplication::activeWindow());
         box.exec();
     }
 };
 
+class MessageBoxes final : public Messages {
+public:
+    void inform(const QString &message) override
+    {
+        QMessageBox box(QMessageBox::Information, MessageTitle, message, QMessageBox::Ok,
+                        QApplication::activeWindow());
+        box.exec();
+    }
+    bool askYesNo(const QString &message) override
+    {
+        // No is the default: a stray Enter never renames a file.
+        QMessageBox box(QMessageBox::Question, MessageTitle, message, QMessageBox::Yes | QMessageBox::No,
+                        QApplication::activeWindow());
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    }
+};
+
 } // namespace
+
+bool installJapaneseTranslations(QCoreApplication &app)
+{
+    // Qt's own dialogs (buttons of the name prompt and the message windows)
+    // speak Japanese whatever the system's locale, like the program.
+    auto *qt = new QTranslator(&app);
+    if (!qt->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete qt;
+        return false;
+    }
+    app.installTranslator(qt);
+    return true;
+}
 
 void installDesktopServices()
 {
@@ -99,11 +135,13 @@ void installDesktopServices()
     static DesktopBeeper beeper;
     static DialogInputBox input;
     static MessageBoxErrors errors;
+    static MessageBoxes messages;
     Services &s = services();
     s.screen = &screen;
     s.beeper = &beeper;
     s.inputBox = &input;
     s.errors = &errors;
+    s.messages = &messages;
     s.makeWavePlayer = [] { return std::make_unique<SoundEffectPlayer>(); };
 }
 

@@ -8,6 +8,10 @@ namespace platform::ui {
 // place of the silent defaults.
 void installDesktopServices();
 
+// Loads Qt's Japanese translations (qtbase_ja) into `app`; false when the
+// translations are not installed.
+bool installJapaneseTranslations(QCoreApplication &app);
+
 // The application object: an error that escapes an event handler is shown
 // by the standard error display instead of ending the program.
 class Application : public QApplication {

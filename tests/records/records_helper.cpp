@@ -75,8 +75,8 @@ int main(int argc, char **argv)
     s.inputBox = &input;
     platform::ScopedServices scoped(s);
     try {
-        const int place = records::storeResult(args[1], args[2]);
-        std::printf("stored %d\n", place);
+        const records::Stored stored = records::storeResult(args[1], args[2]);
+        std::printf("stored %d%s\n", stored.place, stored.inPlace ? " in place" : "");
         return 0;
     } catch (const std::exception &e) {
         std::printf("error: %s\n", e.what());

@@ -21,6 +21,8 @@ private slots:
     void parseTable();
     void readTableCreatesAMissingFileEmpty();
     void readTableReportsAccessDenied();
+    void onlyRegularFilesAreOpened_data();
+    void onlyRegularFilesAreOpened();
 
     void qualifiesAndPlace_data();
     void qualifiesAndPlace();
@@ -64,6 +66,7 @@ void tst_RecordsFile::parseTable_data()
     QTest::addColumn<QStringList>("scores"); // entries returned, best first
     QTest::addColumn<int>("slotCount");
     QTest::addColumn<QString>("damage"); // part of the reason, empty when sound
+    QTest::addColumn<qint64>("size");    // the file's size, when more than `file`
 
     const QByteArray z = fixture::zeroSlot();
     auto withLength = [](QByteArray file, int at, int length) {
@@ -72,31 +75,37 @@ void tst_RecordsFile::parseTable_data()
     };
     const QByteArray three = fixture::table({900, 800, 700});
 
-    QTest::newRow("empty file") << QByteArray() << QStringList() << 0 << QString();
-    QTest::newRow("one entry") << fixture::table({5}) << QStringList{"5"} << 1 << QString();
-    QTest::newRow("three entries") << three << QStringList{"900", "800", "700"} << 3 << QString();
+    QTest::newRow("empty file") << QByteArray() << QStringList() << 0 << QString() << qint64(0);
+    QTest::newRow("one entry") << fixture::table({5}) << QStringList{"5"} << 1 << QString() << qint64(0);
+    QTest::newRow("three entries") << three << QStringList{"900", "800", "700"} << 3 << QString() << qint64(0);
     QTest::newRow("twelve entries: the first ten")
         << fixture::table({12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1})
-        << QStringList{"12", "11", "10", "9", "8", "7", "6", "5", "4", "3"} << 12 << QString();
-    QTest::newRow("slot 0 alone") << z << QStringList() << 0 << "entry 1 is cut short";
-    QTest::newRow("shorter than a slot") << QByteArray(5, 'x') << QStringList() << 0 << "entry 1 is cut short";
+        << QStringList{"12", "11", "10", "9", "8", "7", "6", "5", "4", "3"} << 12 << QString() << qint64(0);
+    QTest::newRow("slot 0 alone") << z << QStringList() << 0 << "1 番目の記録が途中で切れています" << qint64(0);
+    QTest::newRow("shorter than a slot") << QByteArray(5, 'x') << QStringList() << 0 << "1 番目の記録が途中で切れています" << qint64(0);
     QTest::newRow("last entry cut short") << three.left(37 * 4 - 1) << QStringList{"900", "800"} << 2
-                                          << "entry 3 is cut short";
+                                          << "3 番目の記録が途中で切れています" << qint64(0);
     QTest::newRow("bytes after the last entry")
-        << three + "abc" << QStringList{"900", "800", "700"} << 3 << "entry 4 is cut short";
+        << three + "abc" << QStringList{"900", "800", "700"} << 3 << "4 番目の記録が途中で切れています" << qint64(0);
     QTest::newRow("cut short past entry 10")
         << fixture::table({12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}).chopped(1)
-        << QStringList{"12", "11", "10", "9", "8", "7", "6", "5", "4", "3"} << 11 << "entry 12 is cut short";
+        << QStringList{"12", "11", "10", "9", "8", "7", "6", "5", "4", "3"} << 11 << "12 番目の記録が途中で切れています" << qint64(0);
     QTest::newRow("score length 5") << withLength(three, 37 * 2 + 0, 5) << QStringList{"900"} << 3
-                                    << "entry 2: its score is 5 bytes long";
+                                    << "2 番目の記録の得点の長さが 5 バイト" << qint64(0);
     QTest::newRow("name length 21") << withLength(three, 37 * 3 + 5, 21) << QStringList{"900", "800"} << 3
-                                    << "entry 3: its name is 21 bytes long";
+                                    << "3 番目の記録の氏名の長さが 21 バイト" << qint64(0);
     QTest::newRow("date length 11") << withLength(three, 37 * 1 + 26, 11) << QStringList() << 3
-                                    << "entry 1: its date is 11 bytes long";
+                                    << "1 番目の記録の日付の長さが 11 バイト" << qint64(0);
     QTest::newRow("length 255") << withLength(three, 37 * 1 + 5, 255) << QStringList() << 3
-                                << "its name is 255 bytes long";
+                                << "氏名の長さが 255 バイト" << qint64(0);
     QTest::newRow("lengths at their limits are sound")
-        << z + slot("9999", QByteArray(20, 'n'), QByteArray(10, 'd')) << QStringList{"9999"} << 1 << QString();
+        << z + slot("9999", QByteArray(20, 'n'), QByteArray(10, 'd')) << QStringList{"9999"} << 1 << QString() << qint64(0);
+    const QByteArray ten = fixture::table({10, 9, 8, 7, 6, 5, 4, 3, 2, 1});
+    QTest::newRow("ten good entries in a file of a gigabyte")
+        << ten << QStringList{"10", "9", "8", "7", "6", "5", "4", "3", "2", "1"} << 27027026
+        << "大きさが 1000000000 バイトもあり" << qint64(1000000000);
+    QTest::newRow("the largest size taken") << ten << QStringList{"10", "9", "8", "7", "6", "5", "4", "3", "2", "1"}
+                                            << 1770 << QString() << qint64(37 * 1771);
 }
 
 void tst_RecordsFile::parseTable()
@@ -105,8 +114,9 @@ void tst_RecordsFile::parseTable()
     QFETCH(QStringList, scores);
     QFETCH(int, slotCount);
     QFETCH(QString, damage);
+    QFETCH(qint64, size);
 
-    const Table t = records::parseTable(file, file.size());
+    const Table t = records::parseTable(file, std::max<qint64>(size, file.size()));
     QStringList got;
     for (const RecordsEntry &e : t.entries)
         got << e.Tokuten.text();
@@ -135,22 +145,69 @@ void tst_RecordsFile::readTableReportsAccessDenied()
     QVERIFY(fixture::setMode(dir.file("RecordsS.dat"), 0));
     {
         fixture::Unprivileged nobody;
-        QVERIFY_THROWS_EXCEPTION(platform::InOutError, readTable(QStringLiteral("RecordsS.dat")));
         try {
             readTable(QStringLiteral("RecordsS.dat"));
+            QFAIL("an unreadable file was read");
         } catch (const platform::InOutError &e) {
-            QVERIFY2(QString::fromUtf8(e.what()).contains("access denied"), e.what());
+            QVERIFY2(QString::fromUtf8(e.what()).contains("読む許可がありません"), e.what());
         }
     }
     // A missing file in a folder that may not be written cannot be created.
     QVERIFY(fixture::setMode(dir.path(), 0555));
     {
         fixture::Unprivileged nobody;
-        QVERIFY_THROWS_EXCEPTION(platform::InOutError, readTable(QStringLiteral("RecordsL.dat")));
+        try {
+            readTable(QStringLiteral("RecordsL.dat"));
+            QFAIL("created in a closed folder");
+        } catch (const RecordsError &e) {
+            QVERIFY2(e.reason.contains("作る許可がありません"), e.what());
+        }
     }
     QVERIFY(fixture::setMode(dir.path(), 0777));
     QVERIFY(fixture::setMode(dir.file("RecordsS.dat"), 0644));
     QCOMPARE(fixture::readFile(dir.file("RecordsS.dat")), file);
+}
+
+void tst_RecordsFile::onlyRegularFilesAreOpened_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("shown"); // part of the reason; empty: opened
+    QTest::newRow("FIFO") << "fifo" << "名前付きパイプ";
+    QTest::newRow("folder") << "dir" << "フォルダー";
+    QTest::newRow("link to a FIFO") << "link-fifo" << "名前付きパイプ";
+    QTest::newRow("link to a file") << "link-file" << QString();
+}
+
+void tst_RecordsFile::onlyRegularFilesAreOpened()
+{
+    // A FIFO would block the reader and the record step for good: both must
+    // refuse it without opening it.
+    QFETCH(QString, kind);
+    QFETCH(QString, shown);
+    fixture::ScratchDir dir;
+    const QByteArray target = QFile::encodeName(dir.file("target"));
+    const QByteArray records = QFile::encodeName(dir.file("RecordsS.dat"));
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(records.constData(), 0666), 0);
+    else if (kind == "dir")
+        QCOMPARE(::mkdir(records.constData(), 0777), 0);
+    else if (kind == "link-fifo")
+        QVERIFY(::mkfifo(target.constData(), 0666) == 0 && ::symlink(target.constData(), records.constData()) == 0);
+    else
+        QVERIFY(fixture::writeFile("target", fixture::table({7})) && ::symlink(target.constData(), records.constData()) == 0);
+
+    for (int side = 0; side < 2; ++side) {
+        try {
+            if (side == 0)
+                QCOMPARE(readTable(QStringLiteral("RecordsS.dat")).entries.size(), 1);
+            else
+                UpdateFile(QStringLiteral("RecordsS.dat")).lock();
+            QVERIFY2(shown.isEmpty(), "opened");
+        } catch (const RecordsError &e) {
+            QVERIFY2(!shown.isEmpty() && e.kind == RecordsError::Kind::NotAFile && e.reason.contains(shown), e.what());
+            QVERIFY(e.reason.contains(dir.file("RecordsS.dat")));
+        }
+    }
 }
 
 void tst_RecordsFile::qualifiesAndPlace_data()

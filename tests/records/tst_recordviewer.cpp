@@ -48,12 +48,14 @@ private slots:
     void readsAgainAtEveryShow();
     void eachWindowReadsItsOwnFile();
     void unreadableFileIsReported();
+    void damagedFileSetAsideOnYes();
     void okReturnsToTheMenu_data();
     void okReturnsToTheMenu();
 
 private:
     std::unique_ptr<fixture::ScratchDir> dir_;
     fakes::FakeErrors errors_;
+    fakes::FakeMessages messages_;
     std::unique_ptr<platform::ScopedServices> services_;
     std::unique_ptr<platform::Form> main_;
 };
@@ -67,8 +69,10 @@ void tst_RecordViewer::init()
 {
     dir_ = std::make_unique<fixture::ScratchDir>();
     errors_.shown.clear();
+    messages_ = fakes::FakeMessages();
     platform::Services s;
     s.errors = &errors_;
+    s.messages = &messages_;
     services_ = std::make_unique<platform::ScopedServices>(s);
     main_ = std::make_unique<platform::Form>(QStringLiteral("琴葉"), QSize(592, 423));
     main_->makeMainForm();
@@ -86,7 +90,7 @@ void tst_RecordViewer::showsTheFile_data()
     QTest::addColumn<bool>("exists");
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("shown");
-    QTest::addColumn<QString>("error"); // part of the message, empty for none
+    QTest::addColumn<QString>("damage"); // part of the offer of a new table, empty for none
 
     const QByteArray z = fixture::zeroSlot();
     QTest::newRow("no file: empty, and created") << false << QByteArray() << rows({}) << QString();
@@ -108,15 +112,15 @@ void tst_RecordViewer::showsTheFile_data()
     QTest::newRow("score shown as stored") << true << z + slot("ab", "X", "d") << rows({"1|ab|X|d"}) << QString();
     QTest::newRow("entry cut short: rows before it, then the error")
         << true << table({900, 800, 700}, "d").chopped(1) << rows({"1|900|P900|d", "2|800|P800|d"})
-        << "entry 3 is cut short";
+        << "3 番目の記録が途中で切れています";
     QTest::newRow("name longer than its field: rows before it, then the error")
         << true << [&] {
                QByteArray f = table({900, 800}, "d");
                f[74 + 5] = char(200);
                return f;
            }()
-        << rows({"1|900|P900|d"}) << "entry 2: its name is 200 bytes long";
-    QTest::newRow("slot 0 alone") << true << z << rows({}) << "entry 1 is cut short";
+        << rows({"1|900|P900|d"}) << "2 番目の記録の氏名の長さが 200 バイト";
+    QTest::newRow("slot 0 alone") << true << z << rows({}) << "1 番目の記録が途中で切れています";
 }
 
 void tst_RecordViewer::showsTheFile()
@@ -124,7 +128,7 @@ void tst_RecordViewer::showsTheFile()
     QFETCH(bool, exists);
     QFETCH(QByteArray, file);
     QFETCH(QStringList, shown);
-    QFETCH(QString, error);
+    QFETCH(QString, damage);
     if (exists)
         QVERIFY(fixture::writeFile("RecordsS.dat", file));
 
@@ -132,14 +136,17 @@ void tst_RecordViewer::showsTheFile()
     w.show();
 
     QCOMPARE(grid(w), shown);
-    QVERIFY(errors_.shown.isEmpty()); // reported once the window is up
+    QVERIFY(messages_.asked.isEmpty()); // asked once the window is up
     QCoreApplication::processEvents();
-    if (error.isEmpty()) {
-        QCOMPARE(errors_.shown, QStringList());
+    QCOMPARE(errors_.shown, QStringList());
+    if (damage.isEmpty()) {
+        QCOMPARE(messages_.asked, QStringList());
     } else {
-        QCOMPARE(errors_.shown.size(), 1);
-        QVERIFY2(errors_.shown[0].contains(error) && errors_.shown[0].contains("RecordsS.dat"),
-                 qPrintable(errors_.shown[0]));
+        // Declined: the file stays as it is.
+        QCOMPARE(messages_.asked.size(), 1);
+        QVERIFY2(messages_.asked[0].contains(damage) && messages_.asked[0].contains(dir_->file("RecordsS.dat")),
+                 qPrintable(messages_.asked[0]));
+        QCOMPARE(grid(w), shown);
     }
     QCOMPARE(readFile("RecordsS.dat"), file); // never written; a missing one is created empty
     QCOMPARE(dir_->entries(), QStringList{"RecordsS.dat"});
@@ -196,9 +203,32 @@ void tst_RecordViewer::unreadableFileIsReported()
     QCOMPARE(grid(w), rows({}));
     QCoreApplication::processEvents();
     QCOMPARE(errors_.shown.size(), 1);
-    QVERIFY2(errors_.shown[0].contains("access denied"), qPrintable(errors_.shown[0]));
+    QVERIFY2(errors_.shown[0].contains("を読む許可がありません"), qPrintable(errors_.shown[0]));
     QVERIFY(fixture::setMode(dir_->file("RecordsS.dat"), 0644));
     QCOMPARE(readFile("RecordsS.dat"), file);
+}
+
+void tst_RecordViewer::damagedFileSetAsideOnYes()
+{
+    // Ten good entries in a gigabyte: shown, then the offer; said yes, the
+    // file is kept under a dated name and an empty table is shown.
+    const QByteArray ten = table({10, 9, 8, 7, 6, 5, 4, 3, 2, 1}, "d");
+    QVERIFY(fixture::writeFile("RecordsS.dat", ten));
+    QVERIFY(QFile::resize("RecordsS.dat", 1000000000));
+    messages_.answers = {true};
+    TF_RecordS w;
+    w.show();
+    QCOMPARE(grid(w).last(), QStringLiteral("10|1|P1|d"));
+    QCoreApplication::processEvents();
+    QCOMPARE(messages_.asked.size(), 1);
+    QVERIFY2(messages_.asked[0].contains("1000000000 バイト"), qPrintable(messages_.asked[0]));
+    QCOMPARE(errors_.shown, QStringList());
+    QCOMPARE(grid(w), rows({}));
+    const QStringList files = dir_->entries();
+    QCOMPARE(files.size(), 2);
+    QCOMPARE(readFile("RecordsS.dat"), QByteArray(""));
+    QVERIFY2(messages_.asked[0].contains(files[1]), qPrintable(files[1]));
+    QCOMPARE(QFileInfo(files[1]).size(), 1000000000);
 }
 
 void tst_RecordViewer::okReturnsToTheMenu_data()

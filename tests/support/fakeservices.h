@@ -79,4 +79,22 @@ public:
     void showError(const QString &message) override { shown << message; }
 };
 
+// Notices and questions as they were put; questions are answered from
+// `answers` in turn, no once it runs out.
+class FakeMessages final : public platform::Messages {
+public:
+    QStringList informed;
+    QStringList asked;
+    QList<bool> answers;
+    std::function<void()> whileAsking;
+    void inform(const QString &message) override { informed << message; }
+    bool askYesNo(const QString &message) override
+    {
+        asked << message;
+        if (whileAsking)
+            whileAsking();
+        return answers.isEmpty() ? false : answers.takeFirst();
+    }
+};
+
 } // namespace fakes
