@@ -1,12 +1,14 @@
 // The records file as it may be found on disk: any bytes, any size. The
 // viewers' reader and the end-of-game step run on it in a scratch folder,
-// with a fake clock and name prompt, and the file must come out either
-// byte for byte as it was or as the old table with one entry added.
+// with a fake clock, name prompt and yes/no question, and the file must come
+// out either byte for byte as it was, or as the old table with one entry
+// added, or set aside whole under another name with a new table started.
 //
 // Input, in order (missing fields take their defaults, the rest is the file):
 //   flags    1 byte   1 file missing, 2 Cancel at the prompt,
 //                     4 another copy rewrites the file while the prompt is up,
-//                     8 the score is raw text instead of a number
+//                     8 the score is raw text instead of a number,
+//                     16 yes when asked to set a damaged file aside
 //   score    2 bytes  big-endian, modulo 10000 (flag 8: a length byte and
 //                     that many bytes of UTF-8 text)
 //   name     a length byte and that many bytes of UTF-8 (the typed answer)
@@ -71,6 +73,19 @@ public:
     QString shortDateFormat() const override { return format; }
 };
 
+class FakeQuestion final : public platform::Messages {
+public:
+    bool yes = false;
+    int asked = 0;
+    int informed = 0;
+    void inform(const QString &) override { ++informed; }
+    bool askYesNo(const QString &) override
+    {
+        ++asked;
+        return yes;
+    }
+};
+
 class FakeInput final : public platform::InputBox {
 public:
     QString answer;
@@ -124,6 +139,7 @@ bool scoresOfTable(const Table &t, QList<int> &scores)
 struct Verdict {
     Table table;
     QList<int> scores;
+    bool damaged = false; // the table, not the score
     bool usable = false;
     bool qualifies = false;
 };
@@ -132,7 +148,8 @@ Verdict judge(const QByteArray &file, bool scoreOk, int score)
 {
     Verdict v;
     v.table = parseTable(file, file.size());
-    v.usable = scoreOk && v.table.isSound() && scoresOfTable(v.table, v.scores);
+    v.damaged = !(v.table.isSound() && scoresOfTable(v.table, v.scores));
+    v.usable = scoreOk && !v.damaged;
     v.qualifies = v.usable && (v.scores.size() < MaxEntries ||
                                std::any_of(v.scores.begin(), v.scores.end(), [&](int x) { return score > x; }));
     return v;
@@ -223,6 +240,8 @@ void run(Reader &in, const QString &dir)
     FakeInput input;
     input.answer = QString::fromUtf8(in.counted());
     input.cancel = flags & 2;
+    FakeQuestion question;
+    question.yes = flags & 16;
     FakeClock clock;
     clock.format = QString::fromUtf8(in.counted());
     clock.date = QDate(2026, 12, 6).addDays(std::int16_t(in.word()));
@@ -239,6 +258,7 @@ void run(Reader &in, const QString &dir)
     platform::Services s;
     s.clock = &clock;
     s.inputBox = &input;
+    s.messages = &question;
     const platform::ScopedServices scoped(s);
 
     if (!missing)
@@ -246,18 +266,18 @@ void run(Reader &in, const QString &dir)
 
     // The table the step works on: the file as found, or as the other copy
     // leaves it while the prompt is up.
-    QByteArray seen = file;
+    bool rewritten = false;
     if (rewrite) {
         input.whileAsking = [&] {
             writeAll(path, other);
-            seen = other;
+            rewritten = true;
         };
     }
 
-    int place = -1;
+    Stored stored;
     bool raised = false;
     try {
-        place = storeResult(path, tokuten);
+        stored = storeResult(path, tokuten);
     } catch (const platform::InOutError &) {
         raised = true;
     } catch (const platform::ConvertError &) {
@@ -267,25 +287,55 @@ void run(Reader &in, const QString &dir)
 
     bool scoreOk = false;
     const int score = tokuten.trimmed().toInt(&scoreOk, 10);
-    const Verdict first = judge(file, scoreOk, score);
-    const Verdict last = judge(seen, scoreOk, score);
 
+    // What the step must have done, scan by scan. A damaged table is offered
+    // to be set aside; on yes the scan goes on with an empty one.
+    int questions = 0;
+    QList<QByteArray> setAside;
+    auto scan = [&](const QByteArray &bytes, bool &refused, bool &aside) {
+        Verdict v = judge(bytes, scoreOk, score);
+        refused = aside = false;
+        if (scoreOk && v.damaged) {
+            ++questions;
+            if (!question.yes) {
+                refused = true;
+                return v;
+            }
+            setAside << bytes;
+            aside = true;
+            v = judge(QByteArray(), scoreOk, score);
+        }
+        return v;
+    };
+    bool refusedFirst = false, refusedLast = false, asideFirst = false, asideLast = false;
+    const Verdict first = scan(file, refusedFirst, asideFirst);
     // The prompt comes exactly when the table as first read lets the score in.
     CHECK(input.asked == (first.qualifies ? 1 : 0));
-    // `seen` is the table of the last scan, so its faults are the ones raised.
-    CHECK(raised == !last.usable);
-    if (raised || place == 0) {
+    CHECK(rewritten == (rewrite && first.qualifies));
+    // A table set aside is gone from its place: the second scan finds what
+    // the other copy wrote, or no file.
+    const QByteArray seen = rewritten ? other : asideFirst ? QByteArray() : file;
+    const Verdict last = first.qualifies ? scan(seen, refusedLast, asideLast) : first;
+    CHECK(question.asked == questions);
+    CHECK(raised == (!scoreOk || refusedFirst || refusedLast));
+    CHECK(stored.crowdedOut == (first.qualifies && !refusedLast && !last.qualifies));
+    CHECK(question.informed == 0); // the step itself shows nothing
+    // The file as the step's last scan left it, before any write.
+    const QByteArray base = !first.qualifies ? file : asideLast ? QByteArray() : seen;
+
+    if (raised || stored.place == 0) {
         // Whatever went wrong, or when the score stays out: nothing written.
-        CHECK(after == seen);
-        CHECK(!last.qualifies);
+        CHECK(stored.place == 0);
+        CHECK(after == base);
+        CHECK(raised || !last.qualifies);
     } else {
         CHECK(last.qualifies);
         const QByteArray name = input.cancel ? QByteArray() : platform::sjis::truncated(
                                                                   platform::sjis::encode(input.answer), 20);
-        checkInserted(seen, last.table, last.scores, score, place, after, platform::sjis::encode(tokuten), name);
+        checkInserted(base, last.table, last.scores, score, stored.place, after, platform::sjis::encode(tokuten), name);
         // A numeric format of at most 10 bytes is kept and never cut;
         // anything else falls back to year/month/day.
-        const RecordsEntry e = parseTable(after, after.size()).entries.at(place - 1);
+        const RecordsEntry e = parseTable(after, after.size()).entries.at(stored.place - 1);
         const int width = numericDateWidth(clock.format);
         const QString format = width >= 1 && width <= 10 ? clock.format : QStringLiteral("yyyy/MM/dd");
         CHECK(e.Hiduke.view() == QLocale::c().toString(clock.date, format).toLatin1());
@@ -294,9 +344,19 @@ void run(Reader &in, const QString &dir)
     // The viewer on what the step left; it creates a missing file empty.
     checkReader(path, after);
 
-    // Neither the lock nor a half-written copy stays behind.
-    const QStringList left = QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    CHECK(left == QStringList{QStringLiteral("RecordsS.dat")});
+    // Neither a lock nor a half-written copy stays behind; a damaged table
+    // set aside is kept whole beside the new one.
+    QStringList left = QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    CHECK(left.removeAll(QStringLiteral("RecordsS.dat")) == 1);
+    QList<QByteArray> kept;
+    for (const QString &name : left) {
+        CHECK(name.startsWith(QStringLiteral("RecordsS.dat.")));
+        kept << readAll(dir + QLatin1Char('/') + name);
+        QFile::remove(dir + QLatin1Char('/') + name);
+    }
+    std::sort(kept.begin(), kept.end());
+    std::sort(setAside.begin(), setAside.end());
+    CHECK(kept == setAside);
     QFile::remove(path);
 }
 

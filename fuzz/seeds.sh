@@ -42,6 +42,8 @@ step 3 0 "" yyyy/MM/dd >"$r/missing-file-cancel"
 { step 0 10 ABC yyyy/MM/dd; zeroslot; slot 1a P1 2026/01/01; } >"$r/score-not-number"
 { step 0 10 ABC dd.MM.yy; table 90 80 70 60 50 40 30 20 10 5 4 3; } >"$r/twelve-entries"
 { b '\x08'; counted " 42"; counted ABC; counted yyyy/MM/dd; u16 0; } >"$r/score-text"
+{ step 16 10 ABC yyyy/MM/dd; table 900 800; b 'cut'; } >"$r/cut-short-set-aside"
+{ step 20 650 ABC yyyy/MM/dd; u16 3; b 'bad'; table 900; b 'x'; } >"$r/set-aside-twice"
 { step 4 650 ABC yyyy/MM/dd; u16 407; table 1000 900 800 700 700 700 700 700 700 650; table 700; } >"$r/rewritten-while-asking"
 
 t="$CORPUS/tategaki"

@@ -42,7 +42,7 @@ Scan scan(UpdateFile &file, const QString &path, QString &setAsideAs)
         if (!yes)
             throw;
         setAsideAs = file.setAside(aside);
-        return Scan{};
+        return scan(file, path, setAsideAs);
     }
 }
 

@@ -459,7 +459,13 @@ QString renameAside(const QString &path, const QString &newPath)
 
 QString UpdateFile::setAside(const QString &newPath)
 {
-    return renameAside(path_, newPath);
+    const QString used = renameAside(path_, newPath);
+    // The new table's file, taken like the old one.
+    ::close(fd_);
+    fd_ = -1;
+    open();
+    lock();
+    return used;
 }
 
 QString setAside(const QString &path, const QString &newPath)

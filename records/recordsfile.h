@@ -106,7 +106,8 @@ public:
     bool wroteInPlace() const { return inPlace_; }
 
     // Renames the locked file to `newPath` (a free variant of it when that
-    // is taken); returns the name used. The lock then guards the old file.
+    // is taken) and goes on with a new, empty file in its place, locked in
+    // turn. Returns the name used.
     QString setAside(const QString &newPath);
 
 private:
