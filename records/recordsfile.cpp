@@ -1,5 +1,6 @@
 #include "recordsfile.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QScopeGuard>
+#include <QThread>
 #include <QTimer>
 
 #include <cerrno>
@@ -125,10 +127,16 @@ int openRecords(const QString &path, int access)
         }
         if (fd < 0) {
             const int err = errno;
-            if (access == O_RDWR && (err == EACCES || err == EPERM))
+            if (access == O_RDWR && (err == EACCES || err == EPERM)) {
+                const int readable = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+                if (readable >= 0)
+                    ::close(readable);
                 throw RecordsError(Kind::NotWritable, path,
-                                   QStringLiteral("記録ファイル「%1」に書き込む許可がありません。").arg(shownPath(path)),
-                                   QStringLiteral("ファイルの持ち主か管理者に、書き込みを許可してもらってください。"));
+                                   QStringLiteral("記録ファイル「%1」に%2許可がありません。")
+                                       .arg(shownPath(path), readable >= 0 ? QStringLiteral("書き込む")
+                                                                           : QStringLiteral("読み書きする")),
+                                   QStringLiteral("ファイルの持ち主か管理者に、読み書きを許可してもらってください。"));
+            }
             fail(path, err, access == O_RDWR ? QStringLiteral("読み書きする") : QStringLiteral("読む"));
         }
         if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -219,6 +227,14 @@ bool lockWithin(int fd, int ms, bool &unsupported)
     if (attempt())
         return true;
     const QDeadlineTimer deadline(ms);
+    if (!QCoreApplication::instance()) { // no windows to keep painted
+        while (!deadline.hasExpired()) {
+            QThread::msleep(10);
+            if (attempt())
+                return true;
+        }
+        return false;
+    }
     QEventLoop loop;
     QTimer poll;
     bool got = false;

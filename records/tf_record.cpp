@@ -129,7 +129,7 @@ void TF_Record::offerNewTable(const QString &path, const QString &damage)
 {
     const QString aside = records::setAsideName(path);
     const QString question =
-        QStringLiteral("記録ファイル「%1」が壊れています(%2)。表には、その前まで読めた記録を出しています。\n\n"
+        QStringLiteral("記録ファイル「%1」が壊れています(%2)。表には、読めたところまでの記録を出しています。\n\n"
                        "このファイルを消さずに「%3」という名前で残し、新しい記録表を始めますか?\n"
                        "「いいえ」を選ぶと、ファイルはそのまま残ります。ただし、このままではこの盤の得点を記録できません。")
             .arg(records::shownPath(path), damage, QFileInfo(aside).fileName());
