@@ -409,33 +409,46 @@ QByteArray UpdateFile::readAll()
     return bytes;
 }
 
+namespace {
+
+// The new table written beside the old one and renamed over it; errno of
+// the failure, 0 on success. Unbuffered: a write that fails (a full disk)
+// is then seen by the save file itself, which refuses to commit. Buffered,
+// the failure would only come at the final flush inside commit(), which
+// renames a truncated file over the old one all the same.
+int replaceWhole(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile out(path);
+    errno = 0;
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return errno ? errno : EIO;
+    if (out.write(bytes) != bytes.size()) {
+        const int err = errno ? errno : EIO;
+        out.cancelWriting();
+        return err;
+    }
+    errno = 0;
+    if (!out.commit())
+        return errno ? errno : EIO;
+    return 0;
+}
+
+} // namespace
+
 void UpdateFile::write(const QByteArray &before, const QByteArray &after, int firstSlot)
 {
-    // Unbuffered: a write that fails (a full disk) is then seen by the save
-    // file itself, which refuses to commit. Buffered, the failure would only
-    // come at the final flush inside commit(), which renames a truncated
-    // file over the old one all the same.
-    QSaveFile out(path_);
-    errno = 0;
-    if (out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        if (out.write(after) != after.size()) {
-            const int err = errno ? errno : EIO;
-            out.cancelWriting();
-            fail(path_, err, QStringLiteral("書き込む"));
-        }
-        errno = 0;
-        if (!out.commit())
-            fail(path_, errno ? errno : EIO, QStringLiteral("書き込む"));
+    const int err = replaceWhole(path_, after);
+    if (err == 0)
         return;
-    }
-    const int err = errno;
-    if (folderWritable(path_))
-        fail(path_, err ? err : EIO, QStringLiteral("書き込む"));
+    // Slots written in place need no new file, and on a full disk mostly no
+    // new block either: the way left when the folder is closed to this user
+    // but the file is not, or when the disk has no room for a copy.
+    const bool noRoom = err == ENOSPC || err == EDQUOT;
+    if (!noRoom && folderWritable(path_))
+        fail(path_, err, QStringLiteral("書き込む"));
 
-    // The folder is closed to this user but the file is not: the slots are
-    // written where they are, as the format's own step does, the moved
-    // entries from the bottom up and the new one last. The bytes come out
-    // the same as by the replace.
+    // As the format's own step does: the moved entries from the bottom up,
+    // the new one last. The bytes come out the same as by the replace.
     inPlace_ = true;
     const qsizetype count = after.size() / SlotSize;
     for (qsizetype k = count - 1; k >= firstSlot; --k) {

@@ -100,7 +100,8 @@ public:
     // it in slots `firstSlot` and up. Normally the new content is written
     // beside the file and renamed over it, so a kill or a failure leaves the
     // old table whole. When the folder may not be written but the file may,
-    // the changed slots are written in place, last slot first.
+    // or the disk has no room for a copy, the changed slots are written in
+    // place, last slot first.
     void write(const QByteArray &before, const QByteArray &after, int firstSlot);
 
     bool wroteInPlace() const { return inPlace_; }
