@@ -321,7 +321,6 @@ void tst_KirokuToroku::accessDenied_data()
     QTest::addColumn<QString>("why");
     QTest::newRow("unreadable file") << true << 0000 << 0777 << "に読み書きする許可がありません";
     QTest::newRow("read-only file") << true << 0444 << 0777 << "に書き込む許可がありません";
-    QTest::newRow("read-only file in a read-only folder") << true << 0444 << 0555 << "に書き込む許可がありません";
     QTest::newRow("read-only folder, no file") << false << 0 << 0555 << "RecordsS.dat」を作る許可がありません";
 }
 

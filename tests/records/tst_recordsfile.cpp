@@ -20,7 +20,7 @@ private slots:
     void parseTable_data();
     void parseTable();
     void readTableCreatesAMissingFileEmpty();
-    void readTableReportsAccessDenied();
+    void readTableCannotCreateInAClosedFolder();
     void onlyRegularFilesAreOpened_data();
     void onlyRegularFilesAreOpened();
 
@@ -104,8 +104,6 @@ void tst_RecordsFile::parseTable_data()
     QTest::newRow("ten good entries in a file of a gigabyte")
         << ten << QStringList{"10", "9", "8", "7", "6", "5", "4", "3", "2", "1"} << 27027026
         << "大きさが 1000000000 バイトもあり" << qint64(1000000000);
-    QTest::newRow("the largest size taken") << ten << QStringList{"10", "9", "8", "7", "6", "5", "4", "3", "2", "1"}
-                                            << 1770 << QString() << qint64(37 * 1771);
 }
 
 void tst_RecordsFile::parseTable()
@@ -137,22 +135,9 @@ void tst_RecordsFile::readTableCreatesAMissingFileEmpty()
     QCOMPARE(fixture::readFile(dir.file("RecordsM.dat")), QByteArray(""));
 }
 
-void tst_RecordsFile::readTableReportsAccessDenied()
+void tst_RecordsFile::readTableCannotCreateInAClosedFolder()
 {
     fixture::ScratchDir dir;
-    const QByteArray file = fixture::table({10});
-    QVERIFY(fixture::writeFile("RecordsS.dat", file));
-    QVERIFY(fixture::setMode(dir.file("RecordsS.dat"), 0));
-    {
-        fixture::Unprivileged nobody;
-        try {
-            readTable(QStringLiteral("RecordsS.dat"));
-            QFAIL("an unreadable file was read");
-        } catch (const platform::InOutError &e) {
-            QVERIFY2(QString::fromUtf8(e.what()).contains("読む許可がありません"), e.what());
-        }
-    }
-    // A missing file in a folder that may not be written cannot be created.
     QVERIFY(fixture::setMode(dir.path(), 0555));
     {
         fixture::Unprivileged nobody;
@@ -164,8 +149,7 @@ void tst_RecordsFile::readTableReportsAccessDenied()
         }
     }
     QVERIFY(fixture::setMode(dir.path(), 0777));
-    QVERIFY(fixture::setMode(dir.file("RecordsS.dat"), 0644));
-    QCOMPARE(fixture::readFile(dir.file("RecordsS.dat")), file);
+    QVERIFY(dir.entries().isEmpty());
 }
 
 void tst_RecordsFile::onlyRegularFilesAreOpened_data()
