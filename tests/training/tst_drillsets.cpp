@@ -131,11 +131,9 @@ void tst_DrillSets::missedPoemMovesWithinTheRun_data()
     QTest::addColumn<int>("n");
     QTest::addColumn<int>("size");
     QTest::addColumn<int>("target");
-    QTest::newRow("full run, as before") << 50 << 100 << 54;
     QTest::newRow("full run, near the end") << 97 << 100 << 100;
-    QTest::newRow("seven, early") << 3 << 7 << 7;
     QTest::newRow("seven, first") << 1 << 7 << 5;
-    QTest::newRow("a pair") << 1 << 2 << 2;
+    QTest::newRow("seven, early") << 3 << 7 << 7;
 }
 
 void tst_DrillSets::missedPoemMovesWithinTheRun()
