@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 
 #include "deck/poemtable.h"
+#include "training/drillsets.h"
 #include "platform/random.h"
 #include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
@@ -282,7 +283,10 @@ void TF_Training::FormShow()
     BtnShutudai->setFocus();
 
     rng().reseed();
-    training::shuffleMondaiList(rng(), deck::PoemTable, MondaiList);
+    if (DrillPoems.isEmpty())
+        training::shuffleMondaiList(rng(), deck::PoemTable, MondaiList);
+    else
+        training::shuffleSetList(rng(), deck::PoemTable, DrillPoems, MondaiList);
 }
 
 void TF_Training::FormHide()
@@ -294,7 +298,7 @@ void TF_Training::FormHide()
 void TF_Training::BtnShutudaiClick()
 {
     // Only from Ready: never while a question is open or after the last one.
-    if (questionOpen() || MondaiNo >= deck::kPoemCount)
+    if (questionOpen() || MondaiNo >= MondaiSu())
         return;
 
     BtnShutudai->setEnabled(false);
@@ -311,7 +315,10 @@ void TF_Training::BtnShutudaiClick()
 
     Sentakushi[0] = mondai;
     rng().reseed();
-    training::drawDistractors(rng(), deck::PoemTable, Sentakushi);
+    if (DrillPoems.isEmpty())
+        training::drawDistractors(rng(), deck::PoemTable, Sentakushi);
+    else
+        training::drawSetDistractors(rng(), deck::PoemTable, DrillPoems, deck::PoemTable.numberOf(mondai), Sentakushi);
 
     const auto rows = training::drawPlacement(rng());
     SeikaiNo = rows[0];
@@ -376,7 +383,7 @@ void TF_Training::Timer2Timer()
 void TF_Training::MondaiShuryo()
 {
     setInterval(Timer1, 0);
-    if (MondaiNo < deck::kPoemCount) {
+    if (MondaiNo < MondaiSu()) {
         BtnShutudai->setEnabled(true);
         BtnShutudai->setFocus();
     } else {
@@ -395,7 +402,7 @@ void TF_Training::MachigaiShori()
     const int n = MondaiNo;
     addTo(LblMachigai, 1);
     playQuietly(MP2.get());
-    training::moveMissedLater(MondaiList, n);
+    training::moveMissedLater(MondaiList, n, MondaiSu());
     MondaiNo = n - 1;
 }
 
