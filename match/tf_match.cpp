@@ -121,6 +121,7 @@ TF_Match::TF_Match(QWidget *parent)
     PField->setColor(colors::clNavy);
     PField->setBevels(Bevel::Lowered, Bevel::Lowered, 1);
     PField->installEventFilter(this);
+    PField->setMouseTracking(true); // moves keep the event clock's offset fresh
 
     PReading = new Panel(this);
     PReading->setObjectName(QStringLiteral("PReading"));
@@ -154,6 +155,7 @@ TF_Match::TF_Match(QWidget *parent)
         c->OnPress = [this](MatchCard *card, qint64 stamp) { cardPressed(card, stamp); };
         c->OnRelease = [this](MatchCard *card, QPoint at) { cardReleased(card, at); };
         c->installEventFilter(this);
+        c->setMouseTracking(true);
         cards_[static_cast<std::size_t>(p)] = c;
     }
 
