@@ -320,8 +320,6 @@ void TestMatchRules::opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate()
     QVERIFY(qAbs(sum / runs - l.meanMs) < l.spreadMs / 10);
     const double rate = 1000.0 * faults / runs;
     QVERIFY2(qAbs(rate - l.faultPerThousand) < 0.3 * l.faultPerThousand + 3, qPrintable(QString::number(rate)));
-    if (levelNo > 1) // faster and steadier as the level rises
-        QVERIFY(l.meanMs < level(levelNo - 1).meanMs && l.faultPerThousand < level(levelNo - 1).faultPerThousand);
 }
 
 void TestMatchRules::opponentFaultsOnTheWrongSideWithTheLookalikeCard()

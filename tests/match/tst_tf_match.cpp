@@ -59,6 +59,9 @@ private:
     void advance(qint64 ms) { now_ += ms; }
     // Runs ticks until the phase leaves Reading or `ticks` are done.
     void tickReading(int ticks);
+    // Lets readings run out, nobody taking, until one opens whose card lies
+    // on `side` (either side when not given).
+    void untilCardOn(std::optional<Side> side = std::nullopt);
 
     qint64 now_ = 100'000;
     CountingBeeper beeper_;
@@ -98,6 +101,21 @@ void tst_TF_Match::tickReading(int ticks)
     for (int i = 0; i < ticks && w_->phase() == TF_Match::Phase::Reading; ++i) {
         advance(kTickMs);
         w_->Timer1Timer();
+    }
+}
+
+void tst_TF_Match::untilCardOn(std::optional<Side> side)
+{
+    for (;;) {
+        const auto card = w_->state().field().find(w_->state().poem());
+        if (w_->phase() == TF_Match::Phase::Reading && card && (!side || card->side == *side))
+            return;
+        tickReading(200);
+        while (w_->phase() == TF_Match::Phase::Sending)
+            w_->touchPlace({Side::Player, firstCard(w_->state().field(), Side::Player)}, now_);
+        advance(10'000);
+        w_->TimerWaitTimer();
+        QVERIFY(w_->phase() == TF_Match::Phase::Reading);
     }
 }
 
@@ -205,14 +223,7 @@ void tst_TF_Match::clickIsJudgedOnItsOwnTimeAgainstTheOpponent()
     QApplication::sendEvent(w_->PField, &move);
 
     w_->BtnStartNowClick();
-    // Go on to the first reading whose card lies on the floor.
-    while (!w_->state().field().find(w_->state().poem())) {
-        tickReading(200);
-        while (w_->phase() == TF_Match::Phase::Sending)
-            w_->touchPlace({Side::Player, firstCard(w_->state().field(), Side::Player)}, now_);
-        advance(10'000);
-        w_->TimerWaitTimer();
-    }
+    untilCardOn();
     const qint64 start = now_;
     QVERIFY(w_->plan().takeAtMs);
     const qint64 opponentAt = start + *w_->plan().takeAtMs;
@@ -295,17 +306,7 @@ void tst_TF_Match::memorisationCuesThenStartsTheReadings()
 void tst_TF_Match::takingAcrossLetsThePlayerSendACard()
 {
     w_->BtnStartNowClick();
-    while (true) {
-        const auto card = w_->state().field().find(w_->state().poem());
-        if (card && card->side == Side::Opponent)
-            break;
-        tickReading(200);
-        while (w_->phase() == TF_Match::Phase::Sending)
-            w_->touchPlace({Side::Player, firstCard(w_->state().field(), Side::Player)}, now_);
-        advance(10'000);
-        w_->TimerWaitTimer();
-        QVERIFY(w_->phase() == TF_Match::Phase::Reading);
-    }
+    untilCardOn(Side::Opponent);
     const int before = w_->state().field().count(Side::Player);
     w_->touchPlace(*w_->state().field().find(w_->state().poem()), now_);
     QCOMPARE(w_->phase(), TF_Match::Phase::Sending);
