@@ -6,6 +6,14 @@
 MatchCard::MatchCard(QWidget *parent)
     : TSpeedButtonTategaki(parent)
 {
+    OnDrawButton = [this](tategaki::TCustomSpeedButtonTategaki *, tategaki::TDrawButtonZelInfo &info) {
+        if (pass_ == Pass::FrameOnly) {
+            info.Caption.clear();
+        } else if (pass_ == Pass::TextOnly) {
+            info.Frame = false;
+            info.Color = tategaki::clNone;
+        }
+    };
 }
 
 void MatchCard::setUpsideDown(bool on)
@@ -18,13 +26,22 @@ void MatchCard::setUpsideDown(bool on)
 
 void MatchCard::Paint(QPainter &Canvas)
 {
-    if (upsideDown_) {
-        // Turning the painter keeps text and bevels at the device's
-        // resolution, unlike turning a finished bitmap.
-        Canvas.translate(width(), height());
-        Canvas.rotate(180);
+    if (!upsideDown_) {
+        TSpeedButtonTategaki::Paint(Canvas);
+        return;
     }
+    // Face and bevels stay lit from the same side as every other card; only
+    // the text turns. Turning the painter, not a finished bitmap, keeps the
+    // text at the device's resolution.
+    pass_ = Pass::FrameOnly;
     TSpeedButtonTategaki::Paint(Canvas);
+    Canvas.save();
+    Canvas.translate(width(), height());
+    Canvas.rotate(180);
+    pass_ = Pass::TextOnly;
+    TSpeedButtonTategaki::Paint(Canvas);
+    Canvas.restore();
+    pass_ = Pass::Whole;
 }
 
 void MatchCard::mousePressEvent(QMouseEvent *event)

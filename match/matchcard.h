@@ -24,5 +24,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    enum class Pass { Whole, FrameOnly, TextOnly };
     bool upsideDown_ = false;
+    Pass pass_ = Pass::Whole;
 };
