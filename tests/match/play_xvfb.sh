@@ -57,7 +57,7 @@ click "X + 260" "Y + 24"                   # すぐに開始
 xdotool windowfocus --sync "$W"
 
 CX=$(( X + 8 + 449 )); CY=$(( Y + 48 + 337 )) # the floor's centre: the end screen shows there
-for i in $(seq 1 400); do
+for i in $(seq 1 3000); do
   sleep "0.$(( RANDOM % 9 + 1 ))"
   xdotool key "$(shuf -n1 -e Left Right Up Down)"
   [ $(( RANDOM % 6 )) -eq 0 ] && xdotool key space
