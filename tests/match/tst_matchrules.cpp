@@ -86,7 +86,6 @@ private slots:
     void theMatchEndsAsStated_data();
     void theMatchEndsAsStated();
     void sentCardsGoToTheReceiversFreeSlots();
-    void onlyThePlayersOwnCardsMoveAndOnlyBeforeTheFirstReading();
     void decidingTickShortensAsPartnersAreRead_data();
     void decidingTickShortensAsPartnersAreRead();
     void decidingTickMatchesTheTableBeforeAnyReading();
@@ -231,20 +230,6 @@ void TestMatchRules::sentCardsGoToTheReceiversFreeSlots()
     QCOMPARE(m.field().count(Side::Player), 2);
     QCOMPARE(m.last().sent[0], 1);
     QCOMPARE(m.sentTotal(Side::Player), 1);
-}
-
-void TestMatchRules::onlyThePlayersOwnCardsMoveAndOnlyBeforeTheFirstReading()
-{
-    Match m(smallField(), {1, 2});
-    QVERIFY(!m.rearrange(10, 0)); // no card there
-    QVERIFY(m.rearrange(0, 20));
-    QVERIFY(m.rearrange(1, 2)); // onto another card: they change places
-    QCOMPARE(m.field().at(Side::Player, 20), 1);
-    QCOMPARE(m.field().at(Side::Player, 1), 3);
-    QCOMPARE(m.field().at(Side::Player, 2), 2);
-    QCOMPARE(m.field().poems(Side::Opponent), (QList<int>{4, 5, 6}));
-    QVERIFY(m.startReading());
-    QVERIFY(!m.rearrange(20, 0));
 }
 
 void TestMatchRules::decidingTickShortensAsPartnersAreRead_data()
