@@ -36,7 +36,7 @@ wait_window() { # name -> window id
 }
 origin() { xdotool getwindowgeometry "$1" | awk '/Position/ { split($2, a, ","); print a[1], a[2] }'; }
 click() { xdotool mousemove $(( $1 )) $(( $2 )) click 1; }
-pixel() { import -window root -crop "1x1+$1+$2" txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}'; }
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}'; }
 
 MENU=$(wait_window "琴葉")
 read -r MX MY < <(origin "$MENU")
