@@ -161,8 +161,8 @@ std::optional<qint64> median(QList<qint64> values)
 int suggestLevel(const QList<qint64> &playerReactionsMs, int current)
 {
     const std::optional<qint64> mid = median(playerReactionsMs);
-    if (!mid)
-        return current;
+    if (!mid) // not one card taken: this level was too quick
+        return std::max(1, current - 1);
     int best = 1;
     for (int n = 2; n <= kLevels; ++n)
         if (std::llabs(level(n).meanMs - *mid) < std::llabs(level(best).meanMs - *mid))

@@ -58,7 +58,7 @@ int sharedBeginning(int poemA, int poemB);
 std::optional<qint64> median(QList<qint64> values);
 
 // The level to play next: the one whose mean reaction lies nearest the
-// player's median reaction; `current` when there is nothing to go by.
+// player's median reaction; one below `current` when the player took none.
 int suggestLevel(const QList<qint64> &playerReactionsMs, int current);
 
 } // namespace match

@@ -346,7 +346,8 @@ void TestMatchRules::levelSuggestionFollowsThePlayersMedian_data()
     QTest::addColumn<QList<qint64>>("reactions");
     QTest::addColumn<int>("current");
     QTest::addColumn<int>("suggested");
-    QTest::newRow("no takes: stay") << QList<qint64>{} << 3 << 3;
+    QTest::newRow("no takes: one level down") << QList<qint64>{} << 3 << 2;
+    QTest::newRow("no takes at level 1: stay") << QList<qint64>{} << 1 << 1;
     QTest::newRow("slow player: level 1") << QList<qint64>{2400, 1700, 1900} << 3 << 1;
     QTest::newRow("median, not mean: one slow take does not count") << QList<qint64>{560, 540, 9000} << 1 << 4;
     QTest::newRow("even count: mean of the middle two") << QList<qint64>{300, 320, 400, 9000} << 2 << 5;
