@@ -518,6 +518,15 @@ void TF_Match::sendsOrNext()
     }
     if (match_->sender() == Side::Player) {
         phase_ = Phase::Sending;
+        // The card to give is one's own: bring the frame over to that side.
+        if (cursor_.side != Side::Player || !match_->field().at(cursor_)) {
+            for (int k = 0; k < kSlots; ++k)
+                if (match_->field().at(Side::Player, k)) {
+                    cursor_ = {Side::Player, k};
+                    break;
+                }
+            showCursor();
+        }
         setStatus(QStringLiteral("送る札を選んでください"));
         showCounts();
         return;

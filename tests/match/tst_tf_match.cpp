@@ -307,15 +307,19 @@ void tst_TF_Match::takingAcrossLetsThePlayerSendACard()
 {
     w_->BtnStartNowClick();
     untilCardOn(Side::Opponent);
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(w_.get(), Qt::Key_Up); // the frame over the opponent's side
     w_->touchPlace(*w_->state().field().find(w_->state().poem()), now_);
     QCOMPARE(w_->phase(), TF_Match::Phase::Sending);
     QCOMPARE(w_->LblStatus->text(), QStringLiteral("送る札を選んでください"));
     const int theirs = firstCard(w_->state().field(), Side::Opponent);
     w_->touchPlace({Side::Opponent, theirs}, now_); // not one of the player's
     QCOMPARE(w_->phase(), TF_Match::Phase::Sending);
-    const int slot = firstCard(w_->state().field(), Side::Player);
-    const int sent = w_->state().field().at(Side::Player, slot);
-    w_->touchPlace({Side::Player, slot}, now_);
+    // The frame waits on one of the player's cards: Space gives it.
+    QCOMPARE(w_->cursor().side, Side::Player);
+    const int sent = w_->state().field().at(w_->cursor());
+    QVERIFY(sent);
+    QTest::keyClick(w_.get(), Qt::Key_Space);
     QCOMPARE(w_->phase(), TF_Match::Phase::Waiting);
     QCOMPARE(w_->state().field().find(sent)->side, Side::Opponent);
     QVERIFY(w_->cardOf(sent)->upsideDown());
