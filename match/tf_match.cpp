@@ -251,6 +251,7 @@ void TF_Match::newMatch(quint32 seed)
     match_ = std::make_unique<Match>(field, readingOrder(rng_));
     phase_ = Phase::Arranging;
     reactions_ = {};
+    takenShown_ = 0;
     held_.reset();
     dragged_ = 0;
     cursor_ = {Side::Player, slotAt(kRows - 1, 0)};
@@ -290,6 +291,19 @@ void TF_Match::moveCard(int poem)
     c->setGeometry(placeRect(*at));
     c->setUpsideDown(at->side == Side::Opponent);
     c->show();
+    // A card sent into the place of the one just taken covers it.
+    if (MatchCard *t = cardOf(takenShown_); t && t != c && t->geometry() == c->geometry())
+        hideTaken();
+}
+
+void TF_Match::hideTaken()
+{
+    if (MatchCard *t = cardOf(takenShown_)) {
+        t->hide();
+        t->setColor(colors::clBtnFace);
+        t->setEnabled(true);
+    }
+    takenShown_ = 0;
 }
 
 void TF_Match::showCursor()
@@ -398,6 +412,7 @@ void TF_Match::TimerWaitTimer()
 void TF_Match::startReading()
 {
     TimerWait->stop();
+    hideTaken();
     if (!match_->startReading()) {
         showEnd();
         return;
@@ -502,7 +517,16 @@ void TF_Match::readingClosed()
     Timer1->stop();
     lt1->setCaption(deck::PoemTable[match_->poem()].Kaminoku.toByteArray());
     lt2->setCaption(deck::PoemTable[match_->poem()].Shimonoku.toByteArray());
-    moveCard(match_->poem());
+    // A taken card stays where it lay until the next reading, in the
+    // taker's colour, so that every take is seen; others leave at once.
+    if (const auto &last = match_->last(); last.taker) {
+        MatchCard *c = cardOf(last.poem);
+        c->setColor(*last.taker == Side::Player ? colors::clBlue : colors::clRed);
+        c->setEnabled(false);
+        takenShown_ = last.poem;
+    } else {
+        moveCard(match_->poem());
+    }
     if (match_->last().dead && !match_->last().faulted[0] && !match_->last().faulted[1])
         setStatus(QStringLiteral("空札"));
     sendsOrNext();

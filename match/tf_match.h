@@ -86,6 +86,7 @@ protected:
 private:
     void layCards();
     void moveCard(int poem);
+    void hideTaken();
     void cardPressed(MatchCard *card, qint64 stamp);
     void cardReleased(MatchCard *card, QPoint inField);
     void startReading();
@@ -113,6 +114,7 @@ private:
     qint64 waitUntilMs_ = 0;
     qint64 session_ = 0;
     bool opponentFaultDone_ = false;
+    int takenShown_ = 0; // the card just taken, shown until the next reading
     std::array<QList<qint64>, 2> reactions_;
     match::Place cursor_{match::Side::Player, 0};
     std::optional<match::Place> held_; // a card picked up with the keyboard

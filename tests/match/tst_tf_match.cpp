@@ -223,11 +223,12 @@ void tst_TF_Match::clickIsJudgedOnItsOwnTimeAgainstTheOpponent()
     QApplication::sendEvent(w_->PField, &move);
 
     w_->BtnStartNowClick();
-    untilCardOn();
+    untilCardOn(Side::Opponent);
     const qint64 start = now_;
     QVERIFY(w_->plan().takeAtMs);
     const qint64 opponentAt = start + *w_->plan().takeAtMs;
     const int poem = w_->state().poem();
+    const int readingNo = w_->state().readingNumber();
     MatchCard *card = w_->cardOf(poem);
     // Handled 120 ms after the opponent's moment, past its grace: only the
     // event's own time can put the click first.
@@ -239,6 +240,15 @@ void tst_TF_Match::clickIsJudgedOnItsOwnTimeAgainstTheOpponent()
     QCOMPARE(w_->state().last().taker, std::optional(playerTakes ? Side::Player : Side::Opponent));
     QCOMPARE(w_->state().last().takenAtMs, opponentAt - (playerTakes ? clickBeforeOpponentMs : 0));
     QVERIFY(!w_->state().field().find(poem));
+    // The take is shown in the taker's colour until the next reading.
+    QVERIFY(!card->isHidden());
+    QCOMPARE(card->Color(), playerTakes ? QColor(0, 0, 255) : QColor(255, 0, 0));
+    if (w_->phase() == TF_Match::Phase::Sending)
+        QTest::keyClick(w_.get(), Qt::Key_Space);
+    advance(10'000);
+    w_->TimerWaitTimer();
+    QCOMPARE(w_->state().readingNumber(), readingNo + 1);
+    QVERIFY(card->isHidden());
 }
 
 void tst_TF_Match::heldKeyMovesOneCardOnce()
