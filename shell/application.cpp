@@ -7,6 +7,7 @@
 #include "platform/ui/fonts.h"
 
 #include "game/tf_game.h"
+#include "match/tf_match.h"
 #include "records/tf_record.h"
 #include "shell/tf_main.h"
 #include "training/tf_training.h"
@@ -31,6 +32,7 @@ void CreateForms()
     F_RecordS = new TF_RecordS;
     F_RecordM = new TF_RecordM;
     F_RecordL = new TF_RecordL;
+    F_Match = new TF_Match;
 }
 
 template <typename T>
@@ -42,6 +44,7 @@ static void destroy(T *&form)
 
 void DestroyForms()
 {
+    destroy(F_Match);
     destroy(F_RecordL);
     destroy(F_RecordM);
     destroy(F_RecordS);

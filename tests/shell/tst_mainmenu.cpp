@@ -2,10 +2,12 @@
 
 #include "deck/poemtable.h"
 #include "game/tf_game.h"
+#include "match/tf_match.h"
 #include "platform/services.h"
 #include "records/tf_record.h"
 #include "shell/application.h"
 #include "shell/tf_main.h"
+#include "shell/verticalmenubutton.h"
 #include "training/tf_training.h"
 
 using namespace platform;
@@ -30,6 +32,7 @@ private slots:
     void everyModeOpensAloneAndReturns_data();
     void everyModeOpensAloneAndReturns();
     void closingTheMenuEndsTheProgram();
+    void matchEntryBesideThePanelOpensFromTheKeyboard();
 
 private:
     FakeScreen screen_;
@@ -164,6 +167,33 @@ void tst_MainMenu::closingTheMenuEndsTheProgram()
     quitSeen = rc == 0;
     QVERIFY2(quitSeen, "the menu's close ends the event loop");
     QVERIFY(!F_Main->isVisible());
+}
+
+void tst_MainMenu::matchEntryBesideThePanelOpensFromTheKeyboard()
+{
+    F_Main->show();
+    VerticalMenuButton *b = F_Main->BtnMatch;
+    QCOMPARE(b->geometry(), QRect(531, 136, 49, 233));
+    QVERIFY(!b->geometry().intersects(F_Main->Panel2->geometry()));
+    QCOMPARE(F_Main->BtnClose->nextInFocusChain(), b);
+
+    b->setFocus();
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(b, &held);
+    QVERIFY(F_Main->isVisible()); // a repeat alone never acts
+    QTest::keyClick(b, Qt::Key_Space);
+    QVERIFY(!F_Main->isVisible());
+    QVERIFY(F_Match->isVisible());
+    QCOMPARE(F_Match->windowTitle(), QStringLiteral("琴葉練習試合"));
+    QVERIFY(F_Match->frameGeometry().height() <= 768 && F_Match->frameGeometry().width() <= 1024);
+
+    // Nothing under way yet: the window closes without a question.
+    int asked = 0;
+    F_Match->confirmLeave = [&] { return ++asked, false; };
+    QTest::mouseClick(F_Match->BtnClose, Qt::LeftButton);
+    QCOMPARE(asked, 0);
+    QVERIFY(!F_Match->isVisible());
+    QVERIFY(F_Main->isVisible());
 }
 
 QTEST_MAIN(tst_MainMenu)

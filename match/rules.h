@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QList>
+
+#include <array>
+#include <bitset>
+#include <optional>
+
+#include "match/field.h"
+
+// The rules of a practice match, without windows or clocks: readings open
+// and close, touches are judged in the order of their own times, and the
+// cards owed across are sent one by one.
+namespace match {
+
+enum class Verdict {
+    Ignored, // no reading open, an empty slot, or after this side's fault
+    Nothing, // a wrong card on the side that holds the read card
+    Fault,
+    Taken,
+};
+
+struct TouchResult {
+    Verdict verdict = Verdict::Ignored;
+    int poem = 0; // the card touched
+};
+
+enum class Result { Ongoing, PlayerWon, OpponentWon, Draw };
+
+// What one reading came to, for the history and the end screen.
+struct ReadingSummary {
+    int number = 0; // 1 .. 100
+    int poem = 0;
+    bool dead = false;              // no card of it on the floor
+    std::optional<Side> taker;      // nobody: dead card, or the reading ran out
+    std::optional<Place> takenFrom;
+    qint64 takenAtMs = 0;
+    std::array<bool, 2> faulted{};  // by side
+    std::array<int, 2> sent{};      // cards each side sent after it
+};
+
+class Match {
+public:
+    Match(const Field &field, const QList<int> &order);
+
+    const Field &field() const { return field_; }
+    int readings() const { return static_cast<int>(order_.size()); }
+    int readingNumber() const { return number_; } // 0 before the first
+    int poem() const { return number_ >= 1 ? order_[number_ - 1] : 0; }
+    bool readingOpen() const { return open_; }
+    bool deadCard() const { return open_ && !field_.find(poem()); }
+    // Poems read before the current one.
+    const std::bitset<101> &readBefore() const { return readBefore_; }
+    const ReadingSummary &last() const { return summary_; }
+
+    // The player may rearrange their own cards only before the first reading.
+    bool rearrange(int from, int to);
+
+    // Opens the next reading; false when none may open (one is open, cards
+    // are still owed, the match is over or the readings ran out).
+    bool startReading();
+    // A touch of the card at `place` by `who` at `atMs`. A take closes the
+    // reading; so does a faulty touch only in that it is counted once.
+    TouchResult touch(Side who, Place place, qint64 atMs);
+    // The reading ran to its end without a take: its card leaves the floor.
+    void endReading();
+
+    // After a reading closes: the side that must send a card now, if any.
+    std::optional<Side> sender() const;
+    // Which side the owed card goes to.
+    std::optional<Side> receiver() const;
+    // Sends the card in `slot` of the sending side to the receiver's free
+    // slot; false when no card is owed from that side or the slot is empty.
+    bool send(Side from, int slot);
+
+    Result result() const;
+    int faults(Side s) const { return faults_[idx(s)]; }
+    int takes(Side s) const { return takes_[idx(s)]; }
+    int sentTotal(Side s) const { return sentTotal_[idx(s)]; }
+
+private:
+    static std::size_t idx(Side s) { return static_cast<std::size_t>(s); }
+    void close();
+    void dropSendsOfEmptySides();
+
+    Field field_;
+    QList<int> order_;
+    int number_ = 0;
+    bool open_ = false;
+    std::bitset<101> readBefore_;
+    ReadingSummary summary_;
+    QList<Side> owed_; // senders, in order: the taker's card first, then faults
+    std::array<int, 2> faults_{};
+    std::array<int, 2> takes_{};
+    std::array<int, 2> sentTotal_{};
+};
+
+} // namespace match

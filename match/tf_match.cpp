@@ -1,0 +1,723 @@
+#include "tf_match.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QSpinBox>
+#include <QTimer>
+
+#include "deck/poemtable.h"
+#include "match/matchcard.h"
+#include "match/report.h"
+#include "platform/random.h"
+#include "platform/services.h"
+#include "platform/ui/colors.h"
+#include "platform/ui/fonts.h"
+#include "tategaki/labeltategaki.h"
+
+using namespace platform;
+using namespace match;
+
+TF_Match *F_Match = nullptr;
+
+namespace {
+
+constexpr int kCardW = 46;
+constexpr int kCardH = 104;
+constexpr int kPitchX = 48;
+constexpr int kPitchY = 106;
+constexpr int kMargin = 8;
+constexpr int kAreaGap = 20;   // between the left and the right area
+constexpr int kMiddleGap = 24; // between the two sides
+// A computer take is held back this long so that a click that happened
+// before it, but whose event is handled a little later, still comes first.
+constexpr qint64 kGraceMs = 60;
+
+QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QRect &r)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(r);
+    b->setFont(fonts::font(fonts::MSPGothic, 14, true));
+    return b;
+}
+
+tategaki::TLabelTategaki *readingLabel(QWidget *parent, const char *name, const QRect &r)
+{
+    auto *l = new tategaki::TLabelTategaki(parent);
+    l->setLoading(true);
+    l->setObjectName(QLatin1String(name));
+    l->setAutoSize(false);
+    l->setGeometry(r);
+    l->setFont(fonts::font(QStringLiteral("@") + fonts::System, 19, true));
+    l->setAlignment(tategaki::taLeftJustify);
+    l->setLayout(tategaki::tlTop);
+    l->setLineMargin(0);
+    l->setMultiLine(true);
+    l->setTategaki(true);
+    l->setTransparent(false);
+    l->setLoading(false);
+    return l;
+}
+
+QString seconds(std::optional<qint64> ms)
+{
+    return ms ? QStringLiteral("%1秒").arg(double(*ms) / 1000.0, 0, 'f', 2) : QStringLiteral("―");
+}
+
+const char *whoName(Side s)
+{
+    return s == Side::Player ? "あなた" : "相手";
+}
+
+} // namespace
+
+TF_Match::TF_Match(QWidget *parent)
+    : Form(QStringLiteral("琴葉練習試合"), QSize(1016, 728), parent)
+{
+    setObjectName(QStringLiteral("F_Match"));
+    setFont(fonts::font(fonts::MSPGothic, 12));
+    setFocusPolicy(Qt::StrongFocus);
+
+    CbMemorise = new QComboBox(this);
+    CbMemorise->setObjectName(QStringLiteral("CbMemorise"));
+    for (int minutes : Memorisation::kChoices)
+        CbMemorise->addItem(QStringLiteral("暗記%1分").arg(minutes), minutes);
+    CbMemorise->setCurrentIndex(3);
+    CbMemorise->setGeometry(8, 8, 96, 32);
+    BtnMemorise = button(this, "BtnMemorise", QStringLiteral("暗記開始"), QRect(108, 8, 96, 32));
+    BtnStartNow = button(this, "BtnStartNow", QStringLiteral("すぐに開始"), QRect(208, 8, 104, 32));
+    CbLevel = new QComboBox(this);
+    CbLevel->setObjectName(QStringLiteral("CbLevel"));
+    for (int n = 1; n <= kLevels; ++n)
+        CbLevel->addItem(QStringLiteral("レベル%1").arg(n), n);
+    CbLevel->setCurrentIndex(2);
+    CbLevel->setGeometry(320, 8, 92, 32);
+    LblLevel = new QLabel(this);
+    LblLevel->setObjectName(QStringLiteral("LblLevel"));
+    LblLevel->setGeometry(416, 8, 104, 32);
+    SpGap = new QSpinBox(this);
+    SpGap->setObjectName(QStringLiteral("SpGap"));
+    SpGap->setRange(1, 10);
+    SpGap->setValue(3);
+    SpGap->setPrefix(QStringLiteral("間隔"));
+    SpGap->setSuffix(QStringLiteral("秒"));
+    SpGap->setGeometry(524, 8, 88, 32);
+    LblStatus = new QLabel(this);
+    LblStatus->setObjectName(QStringLiteral("LblStatus"));
+    LblStatus->setGeometry(620, 8, 286, 32);
+    LblStatus->setFont(fonts::font(fonts::MSPGothic, 14, true));
+    BtnClose = button(this, "BtnClose", QStringLiteral("終了"), QRect(912, 8, 96, 32));
+    for (QWidget *w : {static_cast<QWidget *>(CbMemorise), static_cast<QWidget *>(CbLevel), static_cast<QWidget *>(SpGap)})
+        w->setFont(fonts::font(fonts::MSPGothic, 13));
+    LblLevel->setFont(fonts::font(fonts::MSPGothic, 13));
+
+    PField = new Panel(this);
+    PField->setObjectName(QStringLiteral("PField"));
+    PField->setGeometry(8, 48, 2 * kMargin + (kColumns - 1) * kPitchX + kCardW + kAreaGap,
+                        2 * kMargin + (2 * kRows - 1) * kPitchY + kCardH + kMiddleGap);
+    PField->setColor(colors::clNavy);
+    PField->setBevels(Bevel::Lowered, Bevel::Lowered, 1);
+    PField->installEventFilter(this);
+    PField->setMouseTracking(true); // moves keep the event clock's offset fresh
+
+    PReading = new Panel(this);
+    PReading->setObjectName(QStringLiteral("PReading"));
+    PReading->setGeometry(PField->geometry().right() + 6, 48, 1016 - 8 - PField->geometry().right() - 6,
+                          PField->height());
+    PReading->setColor(colors::clHighlightText);
+    PReading->setBevels(Bevel::None, Bevel::Raised, 1);
+    PReading->setBorderLine(true);
+    lt1 = readingLabel(PReading, "lt1", QRect(PReading->width() - 36, 8, 20, 340));
+    lt2 = readingLabel(PReading, "lt2", QRect(PReading->width() - 64, 48, 20, 310));
+    LblCount = new QLabel(PReading);
+    LblCount->setObjectName(QStringLiteral("LblCount"));
+    LblCount->setGeometry(4, 380, PReading->width() - 8, 280);
+    LblCount->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    LblCount->setFont(fonts::font(fonts::MSPGothic, 14, true));
+    LblCount->setWordWrap(true);
+
+    const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 14, true);
+    for (int p = 1; p <= deck::kPoemCount; ++p) {
+        auto *c = new MatchCard(PField);
+        c->setObjectName(QStringLiteral("card%1").arg(p));
+        c->setTag(p);
+        c->setAllowAllUp(true);
+        c->setColor(colors::clBtnFace);
+        c->setFont(cardFont);
+        c->setLayout(tategaki::blGlyphTop);
+        c->setMultiLine(true);
+        c->setTategaki(true);
+        c->setFocusPolicy(Qt::NoFocus);
+        c->hide();
+        c->OnPress = [this](MatchCard *card, qint64 stamp) { cardPressed(card, stamp); };
+        c->OnRelease = [this](MatchCard *card, QPoint at) { cardReleased(card, at); };
+        c->installEventFilter(this);
+        c->setMouseTracking(true);
+        cards_[static_cast<std::size_t>(p)] = c;
+    }
+
+    Cursor = new QWidget(PField);
+    Cursor->setObjectName(QStringLiteral("Cursor"));
+    Cursor->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Cursor->setStyleSheet(QStringLiteral("border: 3px solid yellow; background: transparent;"));
+
+    LblEnd = new QLabel(PField);
+    LblEnd->setObjectName(QStringLiteral("LblEnd"));
+    LblEnd->setGeometry(PField->width() / 2 - 260, PField->height() / 2 - 130, 520, 260);
+    LblEnd->setAlignment(Qt::AlignCenter);
+    LblEnd->setFont(fonts::font(fonts::MSPGothic, 18, true));
+    LblEnd->setAutoFillBackground(true);
+    QPalette pal = LblEnd->palette();
+    pal.setColor(QPalette::Window, colors::clYellow);
+    pal.setColor(QPalette::WindowText, colors::clBlack);
+    LblEnd->setPalette(pal);
+    LblEnd->setFrameStyle(QFrame::Box | QFrame::Plain);
+    LblEnd->hide();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1->setInterval(kTickMs);
+    connect(Timer1, &QTimer::timeout, this, &TF_Match::Timer1Timer);
+    TimerWait = new QTimer(this);
+    TimerWait->setObjectName(QStringLiteral("TimerWait"));
+    TimerWait->setInterval(200);
+    connect(TimerWait, &QTimer::timeout, this, &TF_Match::TimerWaitTimer);
+
+    auto monotonic = std::make_shared<QElapsedTimer>();
+    monotonic->start();
+    now = [monotonic] { return monotonic->elapsed(); };
+    confirmLeave = [this] {
+        QMessageBox box(QMessageBox::Question, windowTitle(), QStringLiteral("試合の途中です。終了しますか？"),
+                        QMessageBox::NoButton, this);
+        QPushButton *yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
+        box.setDefaultButton(box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole));
+        box.exec();
+        return box.clickedButton() == yes;
+    };
+
+    connect(BtnMemorise, &QPushButton::clicked, this, &TF_Match::BtnMemoriseClick);
+    connect(BtnStartNow, &QPushButton::clicked, this, &TF_Match::BtnStartNowClick);
+    connect(BtnClose, &QPushButton::clicked, this, &TF_Match::BtnCloseClick);
+    connect(CbLevel, &QComboBox::currentIndexChanged, this, [this] {
+        LblLevel->setText(QStringLiteral("平均反応 %1").arg(seconds(level(levelNo()).meanMs)));
+    });
+    LblLevel->setText(QStringLiteral("平均反応 %1").arg(seconds(level(levelNo()).meanMs)));
+
+    newMatch(0);
+}
+
+TF_Match::~TF_Match() = default;
+
+int TF_Match::levelNo() const
+{
+    return CbLevel->currentData().toInt();
+}
+
+MatchCard *TF_Match::cardOf(int poem) const
+{
+    return poem >= 1 && poem <= deck::kPoemCount ? cards_[static_cast<std::size_t>(poem)] : nullptr;
+}
+
+QRect TF_Match::placeRect(Place p) const
+{
+    // The opponent's side is turned half round: their front row and their
+    // left area face the player's.
+    const int screenRow = p.side == Side::Player ? kRows + rowOf(p.slot) : kRows - 1 - rowOf(p.slot);
+    const int screenCol = p.side == Side::Player ? columnOf(p.slot) : kColumns - 1 - columnOf(p.slot);
+    const int x = kMargin + screenCol * kPitchX + (screenCol >= kAreaColumns ? kAreaGap : 0);
+    const int y = kMargin + screenRow * kPitchY + (screenRow >= kRows ? kMiddleGap : 0);
+    return QRect(x, y, kCardW, kCardH);
+}
+
+std::optional<Place> TF_Match::placeAt(QPoint at) const
+{
+    for (Side s : {Side::Player, Side::Opponent})
+        for (int k = 0; k < kSlots; ++k)
+            if (placeRect({s, k}).adjusted(-1, -1, 1, 1).contains(at))
+                return Place{s, k};
+    return std::nullopt;
+}
+
+void TF_Match::newMatch(quint32 seed)
+{
+    Timer1->stop();
+    TimerWait->stop();
+    rng_.state = seed;
+    const Field field = dealField(rng_);
+    match_ = std::make_unique<Match>(field, readingOrder(rng_));
+    phase_ = Phase::Arranging;
+    reactions_ = {};
+    takenShown_ = 0;
+    held_.reset();
+    dragged_ = 0;
+    cursor_ = {Side::Player, slotAt(kRows - 1, 0)};
+    layCards();
+    lt1->setCaption(QByteArray());
+    lt2->setCaption(QByteArray());
+    LblEnd->hide();
+    CbMemorise->setEnabled(true);
+    BtnMemorise->setEnabled(true);
+    BtnStartNow->setEnabled(true);
+    CbLevel->setEnabled(true);
+    setStatus(QStringLiteral("札を並べ替えられます"));
+    showCounts();
+    showCursor();
+}
+
+void TF_Match::layCards()
+{
+    for (int p = 1; p <= deck::kPoemCount; ++p) {
+        MatchCard *c = cardOf(p);
+        if (c->Caption().isEmpty() && deck::PoemTable.isFilled())
+            c->setCaption(deck::PoemTable[p].Shimonoku.toByteArray());
+        c->setColor(colors::clBtnFace);
+        c->setEnabled(true);
+        moveCard(p);
+    }
+}
+
+void TF_Match::moveCard(int poem)
+{
+    MatchCard *c = cardOf(poem);
+    const std::optional<Place> at = match_->field().find(poem);
+    if (!at) {
+        c->hide();
+        return;
+    }
+    c->setGeometry(placeRect(*at));
+    c->setUpsideDown(at->side == Side::Opponent);
+    c->show();
+    // A card sent into the place of the one just taken covers it.
+    if (MatchCard *t = cardOf(takenShown_); t && t != c && t->geometry() == c->geometry())
+        hideTaken();
+}
+
+void TF_Match::hideTaken()
+{
+    if (MatchCard *t = cardOf(takenShown_)) {
+        t->hide();
+        t->setColor(colors::clBtnFace);
+        t->setEnabled(true);
+    }
+    takenShown_ = 0;
+}
+
+void TF_Match::showCursor()
+{
+    Cursor->setGeometry(placeRect(cursor_).adjusted(-2, -2, 2, 2));
+    Cursor->raise();
+    Cursor->show();
+}
+
+void TF_Match::setStatus(const QString &text)
+{
+    LblStatus->setText(text);
+}
+
+void TF_Match::showCounts()
+{
+    const Match &m = *match_;
+    LblCount->setText(QStringLiteral("読み %1/%2\n\n自陣 %3枚\n敵陣 %4枚\n\nお手つき\nあなた %5\n相手 %6")
+                          .arg(m.readingNumber())
+                          .arg(m.readings())
+                          .arg(m.field().count(Side::Player))
+                          .arg(m.field().count(Side::Opponent))
+                          .arg(m.faults(Side::Player))
+                          .arg(m.faults(Side::Opponent)));
+}
+
+bool TF_Match::underway() const
+{
+    return phase_ != Phase::Arranging && phase_ != Phase::Over;
+}
+
+void TF_Match::FormShow()
+{
+    rng().reseed();
+    newMatch(rng().state);
+    setFocus();
+}
+
+void TF_Match::FormHide()
+{
+    Timer1->stop();
+    TimerWait->stop();
+    phase_ = Phase::Arranging;
+}
+
+void TF_Match::BtnMemoriseClick()
+{
+    if (phase_ == Phase::Over)
+        newMatch(rng_.state);
+    if (phase_ != Phase::Arranging)
+        return;
+    memorisation_.start(CbMemorise->currentData().toInt(), now());
+    phase_ = Phase::Memorising;
+    CbMemorise->setEnabled(false);
+    BtnMemorise->setEnabled(false);
+    TimerWait->start();
+    TimerWaitTimer();
+    setFocus();
+}
+
+void TF_Match::BtnStartNowClick()
+{
+    if (phase_ == Phase::Over)
+        newMatch(rng_.state);
+    if (phase_ != Phase::Arranging && phase_ != Phase::Memorising)
+        return;
+    memorisation_.stop();
+    CbMemorise->setEnabled(false);
+    BtnMemorise->setEnabled(false);
+    BtnStartNow->setEnabled(false);
+    CbLevel->setEnabled(false);
+    held_.reset();
+    session_ = reporter().newSession();
+    startReading();
+    setFocus();
+}
+
+void TF_Match::BtnCloseClick()
+{
+    if (underway() && !confirmLeave())
+        return;
+    closeAndShowMain();
+}
+
+void TF_Match::TimerWaitTimer()
+{
+    const qint64 t = now();
+    if (phase_ == Phase::Memorising) {
+        if (memorisation_.finished(t)) {
+            BtnStartNowClick();
+            return;
+        }
+        const bool cue = memorisation_.takeCue(t);
+        if (cue)
+            services().beeper->beep();
+        setStatus(QStringLiteral("暗記時間 残り %1").arg(clockText(memorisation_.remainingMs(t)))
+                  + (memorisation_.remainingMs(t) <= Memorisation::kCueBeforeEndMs
+                             && CbMemorise->currentData().toInt() >= 5
+                         ? QStringLiteral("（あと2分）")
+                         : QString()));
+    } else if (phase_ == Phase::Waiting && t >= waitUntilMs_) {
+        startReading();
+    }
+}
+
+void TF_Match::startReading()
+{
+    TimerWait->stop();
+    hideTaken();
+    if (!match_->startReading()) {
+        showEnd();
+        return;
+    }
+    const int poem = match_->poem();
+    reveal_ = game::Game(1, 1);
+    reveal_.Torifuda[1] = reveal_.Yomifuda[1] = deck::PoemTable[poem];
+    reveal_.YomiSbtNo[1] = 1;
+    reveal_.startReading();
+    lt1->setCaption(QByteArray());
+    lt2->setCaption(QByteArray());
+    readingStartMs_ = now();
+    decidedMs_ = qint64(decidedTick(poem, match_->readBefore())) * kTickMs;
+    plan_ = planReading(*match_, levelNo(), rng_);
+    opponentFaultDone_ = false;
+    phase_ = Phase::Reading;
+    setStatus(QStringLiteral("第%1首").arg(match_->readingNumber()));
+    showCounts();
+    Timer1->start();
+}
+
+void TF_Match::Timer1Timer()
+{
+    if (phase_ != Phase::Reading)
+        return;
+    const game::TickStep step = reveal_.tick();
+    if (step.hasByte) {
+        tategaki::TLabelTategaki *l = step.kind == game::TickStep::Kind::Kaminoku ? lt1 : lt2;
+        l->setCaption(l->Caption() + step.byte);
+    }
+    if (step.beep)
+        services().beeper->beep();
+    applyOpponent(now() - kGraceMs);
+    if (phase_ == Phase::Reading && step.kind == game::TickStep::Kind::TimeOut) {
+        match_->endReading();
+        readingClosed();
+    }
+}
+
+void TF_Match::applyOpponent(qint64 upToMs)
+{
+    const qint64 rel = upToMs - readingStartMs_;
+    if (phase_ != Phase::Reading)
+        return;
+    if (plan_.faultAtMs && !opponentFaultDone_ && *plan_.faultAtMs <= rel) {
+        opponentFaultDone_ = true;
+        const qint64 at = readingStartMs_ + *plan_.faultAtMs;
+        afterTouch(Side::Opponent, match_->touch(Side::Opponent, plan_.faultPlace, at), at);
+    }
+    if (phase_ == Phase::Reading && plan_.takeAtMs && *plan_.takeAtMs <= rel) {
+        if (const std::optional<Place> card = match_->field().find(match_->poem())) {
+            const qint64 at = readingStartMs_ + *plan_.takeAtMs;
+            afterTouch(Side::Opponent, match_->touch(Side::Opponent, *card, at), at);
+        }
+    }
+}
+
+void TF_Match::touchPlace(Place place, qint64 atMs)
+{
+    switch (phase_) {
+    case Phase::Reading:
+        // Whatever the opponent did before this touch happened comes first.
+        applyOpponent(atMs - 1);
+        if (phase_ == Phase::Reading)
+            afterTouch(Side::Player, match_->touch(Side::Player, place, atMs), atMs);
+        return;
+    case Phase::Sending:
+        if (place.side == Side::Player) {
+            const int poem = match_->field().at(place);
+            if (match_->send(Side::Player, place.slot)) {
+                moveCard(poem);
+                sendsOrNext();
+            }
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+void TF_Match::afterTouch(Side who, const TouchResult &r, qint64 atMs)
+{
+    switch (r.verdict) {
+    case Verdict::Ignored:
+    case Verdict::Nothing:
+        return;
+    case Verdict::Fault:
+        services().beeper->beep();
+        setStatus(QStringLiteral("お手つき（%1）").arg(QString::fromUtf8(whoName(who))));
+        showCounts();
+        return;
+    case Verdict::Taken:
+        reactions_[static_cast<std::size_t>(who)] << (atMs - readingStartMs_ - decidedMs_);
+        setStatus(QStringLiteral("%1が取りました").arg(QString::fromUtf8(whoName(who))));
+        readingClosed();
+        return;
+    }
+}
+
+void TF_Match::readingClosed()
+{
+    Timer1->stop();
+    lt1->setCaption(deck::PoemTable[match_->poem()].Kaminoku.toByteArray());
+    lt2->setCaption(deck::PoemTable[match_->poem()].Shimonoku.toByteArray());
+    // A taken card stays where it lay until the next reading, in the
+    // taker's colour, so that every take is seen; others leave at once.
+    if (const auto &last = match_->last(); last.taker) {
+        MatchCard *c = cardOf(last.poem);
+        c->setColor(*last.taker == Side::Player ? colors::clBlue : colors::clRed);
+        c->setEnabled(false);
+        takenShown_ = last.poem;
+    } else {
+        moveCard(match_->poem());
+    }
+    if (match_->last().dead && !match_->last().faulted[0] && !match_->last().faulted[1])
+        setStatus(QStringLiteral("空札"));
+    sendsOrNext();
+}
+
+void TF_Match::sendsOrNext()
+{
+    while (match_->sender() == Side::Opponent) {
+        const int slot = chooseSend(match_->field(), Side::Opponent);
+        const int poem = match_->field().at(Side::Opponent, slot);
+        match_->send(Side::Opponent, slot);
+        moveCard(poem);
+    }
+    if (match_->sender() == Side::Player) {
+        phase_ = Phase::Sending;
+        // The card to give is one's own: bring the frame over to that side.
+        if (cursor_.side != Side::Player || !match_->field().at(cursor_)) {
+            for (int k = 0; k < kSlots; ++k)
+                if (match_->field().at(Side::Player, k)) {
+                    cursor_ = {Side::Player, k};
+                    break;
+                }
+            showCursor();
+        }
+        setStatus(QStringLiteral("送る札を選んでください"));
+        showCounts();
+        return;
+    }
+    reportReading();
+    showCounts();
+    if (match_->result() != Result::Ongoing) {
+        showEnd();
+        return;
+    }
+    phase_ = Phase::Waiting;
+    waitUntilMs_ = now() + qint64(SpGap->value()) * 1000;
+    TimerWait->start();
+}
+
+void TF_Match::reportReading()
+{
+    const ReadingSummary &s = match_->last();
+    ReadingReport r;
+    r.session = session_;
+    r.poem = s.poem;
+    r.level = levelNo();
+    r.decidedTick = int(decidedMs_ / kTickMs);
+    r.outcome = s.taker ? QLatin1String(*s.taker == Side::Player ? "player" : "opponent")
+                        : QLatin1String(s.dead ? "dead" : "missed");
+    if (s.taker) {
+        r.ms = s.takenAtMs - readingStartMs_;
+        r.msAfterDeciding = r.ms - decidedMs_;
+    }
+    r.playerFault = s.faulted[0];
+    r.opponentFault = s.faulted[1];
+    r.playerSent = s.sent[0];
+    r.opponentSent = s.sent[1];
+    reporter().reading(r);
+}
+
+void TF_Match::showEnd()
+{
+    Timer1->stop();
+    TimerWait->stop();
+    phase_ = Phase::Over;
+    const Match &m = *match_;
+    QString verdict;
+    switch (m.result()) {
+    case Result::PlayerWon: verdict = QStringLiteral("あなたの勝ち"); break;
+    case Result::OpponentWon: verdict = QStringLiteral("あなたの負け"); break;
+    default: verdict = QStringLiteral("引き分け"); break;
+    }
+    LblEnd->setText(QStringLiteral("%1\n\n残り札　あなた %2枚　相手 %3枚\nお手つき　あなた %4回　相手 %5回\n"
+                                   "反応の中央値　あなた %6　相手 %7\n次はレベル%8がおすすめです")
+                        .arg(verdict)
+                        .arg(m.field().count(Side::Player))
+                        .arg(m.field().count(Side::Opponent))
+                        .arg(m.faults(Side::Player))
+                        .arg(m.faults(Side::Opponent))
+                        .arg(seconds(median(reactions_[0])), seconds(median(reactions_[1])))
+                        .arg(suggestLevel(reactions_[0], levelNo())));
+    LblEnd->raise();
+    LblEnd->show();
+    setStatus(verdict);
+    CbMemorise->setEnabled(true);
+    BtnMemorise->setEnabled(true);
+    BtnStartNow->setEnabled(true);
+    CbLevel->setEnabled(true);
+}
+
+void TF_Match::cardPressed(MatchCard *card, qint64 stamp)
+{
+    const qint64 handled = now();
+    const std::optional<Place> at = match_->field().find(card->Tag());
+    if (!at)
+        return;
+    if (phase_ == Phase::Arranging || phase_ == Phase::Memorising) {
+        dragged_ = at->side == Side::Player ? card->Tag() : 0;
+        return;
+    }
+    cursor_ = *at;
+    showCursor();
+    touchPlace(*at, eventClock_.toMonotonic(stamp, handled));
+}
+
+void TF_Match::cardReleased(MatchCard *card, QPoint inField)
+{
+    if (dragged_ != card->Tag())
+        return;
+    dragged_ = 0;
+    const std::optional<Place> from = match_->field().find(card->Tag());
+    const std::optional<Place> to = placeAt(inField);
+    if (!from || !to || to->side != Side::Player || to->slot == from->slot)
+        return;
+    const int other = match_->field().at(*to);
+    if (match_->rearrange(from->slot, to->slot)) {
+        moveCard(card->Tag());
+        if (other)
+            moveCard(other);
+        cursor_ = *to;
+        showCursor();
+    }
+}
+
+bool TF_Match::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::HoverMove:
+        eventClock_.observe(qint64(static_cast<QInputEvent *>(event)->timestamp()), now());
+        break;
+    default:
+        break;
+    }
+    return Form::eventFilter(watched, event);
+}
+
+void TF_Match::keyPressEvent(QKeyEvent *event)
+{
+    // A held key repeats; only its first press counts.
+    if (event->isAutoRepeat()) {
+        event->accept();
+        return;
+    }
+    const qint64 handled = now();
+    eventClock_.observe(qint64(event->timestamp()), handled);
+    int row = cursor_.side == Side::Player ? kRows + rowOf(cursor_.slot) : kRows - 1 - rowOf(cursor_.slot);
+    int col = cursor_.side == Side::Player ? columnOf(cursor_.slot) : kColumns - 1 - columnOf(cursor_.slot);
+    switch (event->key()) {
+    case Qt::Key_Left: col = std::max(0, col - 1); break;
+    case Qt::Key_Right: col = std::min(kColumns - 1, col + 1); break;
+    case Qt::Key_Up: row = std::max(0, row - 1); break;
+    case Qt::Key_Down: row = std::min(2 * kRows - 1, row + 1); break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        event->accept();
+        if (phase_ == Phase::Arranging || phase_ == Phase::Memorising) {
+            if (cursor_.side != Side::Player)
+                return;
+            if (!held_) {
+                if (match_->field().at(cursor_))
+                    held_ = cursor_;
+                setStatus(QStringLiteral("移す先を選んでください"));
+                return;
+            }
+            const int a = match_->field().at(*held_);
+            const int b = match_->field().at(cursor_);
+            if (match_->rearrange(held_->slot, cursor_.slot)) {
+                moveCard(a);
+                if (b)
+                    moveCard(b);
+            }
+            held_.reset();
+            setStatus(QStringLiteral("札を並べ替えられます"));
+            showCursor();
+            return;
+        }
+        touchPlace(cursor_, eventClock_.toMonotonic(qint64(event->timestamp()), handled));
+        return;
+    }
+    default:
+        Form::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    const Side side = row >= kRows ? Side::Player : Side::Opponent;
+    const int r = side == Side::Player ? row - kRows : kRows - 1 - row;
+    const int c = side == Side::Player ? col : kColumns - 1 - col;
+    cursor_ = {side, slotAt(r, c)};
+    showCursor();
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QPushButton>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "game/gamerules.h"
+#include "match/opponent.h"
+#include "match/rules.h"
+#include "match/timing.h"
+#include "platform/ui/form.h"
+#include "platform/ui/panel.h"
+
+class QComboBox;
+class QLabel;
+class QSpinBox;
+class QTimer;
+class MatchCard;
+namespace tategaki {
+class TLabelTategaki;
+}
+
+// The practice match window: the floor of 50 cards, the memorisation time,
+// the readings against the computer opponent and the end screen.
+class TF_Match : public platform::Form {
+    Q_OBJECT
+public:
+    explicit TF_Match(QWidget *parent = nullptr);
+    ~TF_Match() override;
+
+    enum class Phase { Arranging, Memorising, Reading, Sending, Waiting, Over };
+
+    QComboBox *CbMemorise;
+    QPushButton *BtnMemorise;
+    QPushButton *BtnStartNow;
+    QComboBox *CbLevel;
+    QLabel *LblLevel;
+    QSpinBox *SpGap;
+    QLabel *LblStatus;
+    QLabel *LblCount;
+    QPushButton *BtnClose;
+    platform::Panel *PField;
+    platform::Panel *PReading;
+    tategaki::TLabelTategaki *lt1;
+    tategaki::TLabelTategaki *lt2;
+    QLabel *LblEnd;
+    QWidget *Cursor;
+    QTimer *Timer1;   // the reading's 150 ms ticks
+    QTimer *TimerWait; // memorisation countdown and the gap between readings
+
+    // Injected by tests: the monotonic clock, the random seed, the question
+    // asked before leaving a match under way.
+    std::function<qint64()> now;
+    std::function<bool()> confirmLeave;
+
+    void BtnMemoriseClick();
+    void BtnStartNowClick();
+    void BtnCloseClick();
+    void Timer1Timer();
+    void TimerWaitTimer();
+    // A touch of a floor place (mouse press or the keyboard), with the
+    // monotonic time it happened.
+    void touchPlace(match::Place place, qint64 atMs);
+    void newMatch(quint32 seed);
+
+    Phase phase() const { return phase_; }
+    const match::Match &state() const { return *match_; }
+    const match::Plan &plan() const { return plan_; }
+    int levelNo() const;
+    MatchCard *cardOf(int poem) const;
+    QRect placeRect(match::Place p) const;
+    std::optional<match::Place> placeAt(QPoint inField) const;
+    match::Place cursor() const { return cursor_; }
+    QList<qint64> playerReactions() const { return reactions_[0]; }
+    QList<qint64> opponentReactions() const { return reactions_[1]; }
+
+protected:
+    void FormShow() override;
+    void FormHide() override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void layCards();
+    void moveCard(int poem);
+    void hideTaken();
+    void cardPressed(MatchCard *card, qint64 stamp);
+    void cardReleased(MatchCard *card, QPoint inField);
+    void startReading();
+    void applyOpponent(qint64 upToMs);
+    void afterTouch(match::Side who, const match::TouchResult &r, qint64 atMs);
+    void readingClosed();
+    void sendsOrNext();
+    void reportReading();
+    void showCounts();
+    void showEnd();
+    void showCursor();
+    void setStatus(const QString &text);
+    bool underway() const;
+
+    std::unique_ptr<match::Match> match_;
+    std::array<MatchCard *, 101> cards_{};
+    match::EventClock eventClock_;
+    match::Memorisation memorisation_;
+    match::Plan plan_;
+    game::Game reveal_{1, 1};
+    platform::Random rng_;
+    Phase phase_ = Phase::Arranging;
+    qint64 readingStartMs_ = 0;
+    qint64 decidedMs_ = 0;
+    qint64 waitUntilMs_ = 0;
+    qint64 session_ = 0;
+    bool opponentFaultDone_ = false;
+    int takenShown_ = 0; // the card just taken, shown until the next reading
+    std::array<QList<qint64>, 2> reactions_;
+    match::Place cursor_{match::Side::Player, 0};
+    std::optional<match::Place> held_; // a card picked up with the keyboard
+    int dragged_ = 0;                  // a card being dragged with the mouse
+};
+
+extern TF_Match *F_Match;

@@ -1,0 +1,407 @@
+#include <QtTest>
+
+#include <set>
+
+#include "deck/poemtable.h"
+#include "match/field.h"
+#include "match/opponent.h"
+#include "match/rules.h"
+#include "match/timing.h"
+#include "platform/sjis.h"
+
+using namespace match;
+
+namespace {
+
+// Poems 1..3 on the player's slots 0..2, 4..6 on the opponent's; `extra`
+// more cards from poem 7 on the player's side when asked for.
+Field smallField(int playerCards = 3, int opponentCards = 3)
+{
+    Field f;
+    for (int i = 0; i < playerCards; ++i)
+        f.put({Side::Player, i}, 1 + i);
+    for (int i = 0; i < opponentCards; ++i)
+        f.put({Side::Opponent, i}, 4 + i);
+    return f;
+}
+
+Side sideOf(QChar c) { return c.toUpper() == u'P' ? Side::Player : Side::Opponent; }
+
+// "Po1": the player touches the opponent's slot 1. Returns one letter per
+// touch: T taken, F fault, N nothing, I ignored.
+QString play(Match &m, const QString &script)
+{
+    QString out;
+    qint64 t = 1000;
+    for (const QString &touch : script.split(u' ', Qt::SkipEmptyParts)) {
+        const TouchResult r = m.touch(sideOf(touch[0]), {sideOf(touch[1]), touch.mid(2).toInt()}, t += 10);
+        out += QStringLiteral("INFT")[static_cast<int>(r.verdict)];
+    }
+    return out;
+}
+
+// The first card of a side, in slot order; -1 when it has none.
+int firstSlot(const Field &f, Side s)
+{
+    for (int k = 0; k < kSlots; ++k)
+        if (f.at(s, k))
+            return k;
+    return -1;
+}
+
+// Sends every owed card (each side its first) and says who sent them.
+QString sendAll(Match &m)
+{
+    QString out;
+    while (const auto s = m.sender()) {
+        out += *s == Side::Player ? u'P' : u'O';
+        if (!m.send(*s, firstSlot(m.field(), *s)))
+            return out + u'!';
+    }
+    return out;
+}
+
+const char *resultName(Result r)
+{
+    switch (r) {
+    case Result::Ongoing: return "ongoing";
+    case Result::PlayerWon: return "player";
+    case Result::OpponentWon: return "opponent";
+    case Result::Draw: return "draw";
+    }
+    return "?";
+}
+
+} // namespace
+
+class TestMatchRules : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { deck::PoemTable.fill(); }
+
+    void dealLaysTwentyFiveDifferentCardsASideInThreeRowsAndTwoAreas_data();
+    void dealLaysTwentyFiveDifferentCardsASideInThreeRowsAndTwoAreas();
+    void touchesAreJudgedByTheStatedRules_data();
+    void touchesAreJudgedByTheStatedRules();
+    void theMatchEndsAsStated_data();
+    void theMatchEndsAsStated();
+    void sentCardsGoToTheReceiversFreeSlots();
+    void decidingTickShortensAsPartnersAreRead_data();
+    void decidingTickShortensAsPartnersAreRead();
+    void decidingTickMatchesTheTableBeforeAnyReading();
+    void opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate_data();
+    void opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate();
+    void opponentFaultsOnTheWrongSideWithTheLookalikeCard();
+    void opponentSendsTheCardThatSplitsAPair();
+    void levelSuggestionFollowsThePlayersMedian_data();
+    void levelSuggestionFollowsThePlayersMedian();
+    void clickIsJudgedOnItsOwnTimeNotWhenHandled();
+    void memorisationCuesTwoMinutesBeforeTheEndFromFiveMinutes_data();
+    void memorisationCuesTwoMinutesBeforeTheEndFromFiveMinutes();
+};
+
+void TestMatchRules::dealLaysTwentyFiveDifferentCardsASideInThreeRowsAndTwoAreas_data()
+{
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed : {0u, 1u, 77u, 0xdeadbeefu})
+        QTest::addRow("seed %u", seed) << seed;
+}
+
+void TestMatchRules::dealLaysTwentyFiveDifferentCardsASideInThreeRowsAndTwoAreas()
+{
+    QFETCH(quint32, seed);
+    platform::Random rng{seed};
+    const Field f = dealField(rng);
+    std::set<int> all;
+    for (Side s : {Side::Player, Side::Opponent}) {
+        QCOMPARE(f.count(s), kCardsPerSide);
+        std::set<std::pair<int, bool>> rowsAndAreas;
+        for (int k = 0; k < kSlots; ++k)
+            if (f.at(s, k)) {
+                all.insert(f.at(s, k));
+                rowsAndAreas.insert({rowOf(k), inLeftArea(k)});
+            }
+        QCOMPARE(rowsAndAreas.size(), std::size_t(2 * kRows));
+    }
+    QCOMPARE(all.size(), std::size_t(2 * kCardsPerSide));
+    QVERIFY(*all.begin() >= 1 && *all.rbegin() <= 100);
+
+    const QList<int> order = readingOrder(rng);
+    QCOMPARE(std::set<int>(order.begin(), order.end()).size(), std::size_t(100));
+    QCOMPARE(*std::min_element(order.begin(), order.end()), 1);
+    QCOMPARE(*std::max_element(order.begin(), order.end()), 100);
+    // Half the readings are dead cards.
+    QCOMPARE(int(std::count_if(order.begin(), order.end(), [&](int p) { return !f.find(p); })), 50);
+}
+
+void TestMatchRules::touchesAreJudgedByTheStatedRules_data()
+{
+    QTest::addColumn<int>("poem");
+    QTest::addColumn<QString>("touches");
+    QTest::addColumn<QString>("verdicts");
+    QTest::addColumn<QString>("owed"); // who sends, in order
+    QTest::addColumn<int>("playerFaults");
+    QTest::addColumn<int>("opponentFaults");
+
+    // poem 1 lies on the player's slot 0, poem 5 on the opponent's slot 1, poem 50 nowhere
+    QTest::newRow("taking the read card from one's own side sends nothing") << 1 << "Pp0" << "T" << "" << 0 << 0;
+    QTest::newRow("taking it from the other side: the taker sends one") << 5 << "Po1" << "T" << "P" << 0 << 0;
+    QTest::newRow("the opponent takes from the player's side and sends one") << 1 << "Op0" << "T" << "O" << 0 << 0;
+    QTest::newRow("a wrong card on the read card's side is no fault") << 5 << "Po0 Po1" << "NT" << "P" << 0 << 0;
+    QTest::newRow("a card on the other side is a fault: the other side sends one") << 5 << "Pp2 Oo1" << "FT" << "O" << 1 << 0;
+    QTest::newRow("any card during a dead card is a fault") << 50 << "Pp0 Oo2" << "FF" << "OP" << 1 << 1;
+    QTest::newRow("both sides touched when the card lies on one: one fault") << 1 << "Oo0 Op2 Oo2" << "FII" << "P" << 0 << 1;
+    QTest::newRow("a fault and then the take: the card and the fault both stand") << 1 << "Po0 Pp0" << "FI" << "O" << 1 << 0;
+    QTest::newRow("double: the other side takes across and the faulter gets two") << 1 << "Po0 Op0" << "FT" << "OO" << 1 << 0;
+    QTest::newRow("after the take nothing counts") << 1 << "Op0 Pp1 Po2" << "TII" << "O" << 0 << 0;
+}
+
+void TestMatchRules::touchesAreJudgedByTheStatedRules()
+{
+    QFETCH(int, poem);
+    QFETCH(QString, touches);
+    QFETCH(QString, verdicts);
+    QFETCH(QString, owed);
+    QFETCH(int, playerFaults);
+    QFETCH(int, opponentFaults);
+
+    Match m(smallField(), {poem});
+    QVERIFY(m.startReading());
+    QCOMPARE(m.deadCard(), poem == 50);
+    QCOMPARE(play(m, touches), verdicts);
+    m.endReading();
+    QCOMPARE(m.faults(Side::Player), playerFaults);
+    QCOMPARE(m.faults(Side::Opponent), opponentFaults);
+    QCOMPARE(sendAll(m), owed);
+    QVERIFY(!m.field().find(poem)); // read cards leave the floor, taken or not
+}
+
+void TestMatchRules::theMatchEndsAsStated_data()
+{
+    QTest::addColumn<int>("playerCards");
+    QTest::addColumn<int>("opponentCards");
+    QTest::addColumn<QList<int>>("order");
+    QTest::addColumn<QString>("touches"); // per reading, '|' between readings
+    QTest::addColumn<QString>("result");
+
+    QTest::newRow("the first side with no cards left wins") << 1 << 3 << QList<int>{1, 4} << "Pp0" << "player";
+    QTest::newRow("taking the other side's last card sends one back") << 2 << 1 << QList<int>{4, 50} << "Po0" << "ongoing";
+    QTest::newRow("sending one's last card wins") << 1 << 2 << QList<int>{4, 50} << "Po0" << "player";
+    QTest::newRow("a side that empties owes no fault card") << 1 << 3 << QList<int>{1, 50} << "Op1 Pp0" << "player";
+    QTest::newRow("readings run out: fewer cards wins") << 1 << 2 << QList<int>{50, 51} << "|" << "player";
+    QTest::newRow("readings run out: more cards loses") << 3 << 2 << QList<int>{50} << "" << "opponent";
+    QTest::newRow("readings run out level: a draw") << 2 << 2 << QList<int>{50} << "" << "draw";
+    QTest::newRow("a reading nobody takes removes its card") << 1 << 1 << QList<int>{4, 50} << "|" << "opponent";
+}
+
+void TestMatchRules::theMatchEndsAsStated()
+{
+    QFETCH(int, playerCards);
+    QFETCH(int, opponentCards);
+    QFETCH(QList<int>, order);
+    QFETCH(QString, touches);
+    QFETCH(QString, result);
+
+    Match m(smallField(playerCards, opponentCards), order);
+    for (const QString &reading : touches.split(u'|')) {
+        QVERIFY(m.startReading());
+        play(m, reading);
+        m.endReading();
+        QVERIFY(!sendAll(m).endsWith(u'!'));
+        if (m.result() != Result::Ongoing)
+            break;
+    }
+    QCOMPARE(resultName(m.result()), qPrintable(result));
+    if (m.result() != Result::Ongoing)
+        QVERIFY(!m.startReading());
+}
+
+void TestMatchRules::sentCardsGoToTheReceiversFreeSlots()
+{
+    Match m(smallField(), {4});
+    QVERIFY(m.startReading());
+    QCOMPARE(play(m, "Po0"), "T");
+    QVERIFY(!m.startReading()); // a card is still owed
+    QVERIFY(!m.send(Side::Opponent, 1)); // not the opponent's turn to send
+    QVERIFY(!m.send(Side::Player, 40));  // an empty slot
+    QVERIFY(m.send(Side::Player, 2));
+    // The opponent's slot 0 was freed by the take: the front row's outer slot.
+    QCOMPARE(m.field().at(Side::Opponent, 0), 3);
+    QCOMPARE(m.field().count(Side::Player), 2);
+    QCOMPARE(m.last().sent[0], 1);
+    QCOMPARE(m.sentTotal(Side::Player), 1);
+}
+
+void TestMatchRules::decidingTickShortensAsPartnersAreRead_data()
+{
+    QTest::addColumn<int>("poem");
+    QTest::addColumn<QList<int>>("read");
+    QTest::addColumn<int>("tick");
+
+    // 1 あきのたの / 79 あきかぜに; then あさ.., あし.. share only あ
+    QTest::newRow("あきの before its partner is read") << 1 << QList<int>{} << 6;
+    QTest::newRow("あき once あきかぜに is read") << 1 << QList<int>{79} << 4;
+    // 87 むらさめの is the only む: decided on its first sound whatever is read
+    QTest::newRow("a single-sound poem") << 87 << QList<int>{} << 2;
+    QTest::newRow("the last of its sound decides on its first") << 1 << [] {
+        QList<int> read;
+        for (int q = 1; q <= 100; ++q)
+            if (q != 1 && platform::sjis::decode(deck::PoemTable[q].Kaminoku.toByteArray()).startsWith(u'あ'))
+                read << q;
+        return read;
+    }() << 2;
+}
+
+void TestMatchRules::decidingTickShortensAsPartnersAreRead()
+{
+    QFETCH(int, poem);
+    QFETCH(QList<int>, read);
+    QFETCH(int, tick);
+    std::bitset<101> before;
+    for (int q : read)
+        before.set(std::size_t(q));
+    QCOMPARE(decidedTick(poem, before), tick);
+}
+
+// The table's deciding syllables are the same rule applied to the full deck.
+void TestMatchRules::decidingTickMatchesTheTableBeforeAnyReading()
+{
+    QStringList differ;
+    for (int p = 1; p <= 100; ++p)
+        if (decidedTick(p, {}) != deck::PoemTable[p].Kimariji.view().size())
+            differ << QString::number(p);
+    QVERIFY2(differ.isEmpty(), qPrintable(differ.join(u',')));
+}
+
+void TestMatchRules::opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate_data()
+{
+    QTest::addColumn<int>("levelNo");
+    for (int n = 1; n <= kLevels; ++n)
+        QTest::addRow("level %d", n) << n;
+}
+
+void TestMatchRules::opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate()
+{
+    QFETCH(int, levelNo);
+    const Level &l = level(levelNo);
+    platform::Random rng{42u + quint32(levelNo)};
+    constexpr int runs = 4000;
+    qint64 sum = 0;
+    int faults = 0;
+    Match m(smallField(), {5});
+    QVERIFY(m.startReading());
+    const qint64 decidedMs = qint64(decidedTick(5, {})) * kTickMs;
+    for (int i = 0; i < runs; ++i) {
+        const Plan plan = planReading(m, levelNo, rng);
+        QVERIFY(plan.takeAtMs);
+        const qint64 reaction = *plan.takeAtMs - decidedMs;
+        QVERIFY2(reaction >= kTickMs && reaction <= l.meanMs + 3 * l.spreadMs, qPrintable(QString::number(reaction)));
+        sum += reaction;
+        if (plan.faultAtMs) {
+            ++faults;
+            QVERIFY(*plan.faultAtMs < *plan.takeAtMs);
+        }
+    }
+    QVERIFY(qAbs(sum / runs - l.meanMs) < l.spreadMs / 10);
+    const double rate = 1000.0 * faults / runs;
+    QVERIFY2(qAbs(rate - l.faultPerThousand) < 0.3 * l.faultPerThousand + 3, qPrintable(QString::number(rate)));
+}
+
+void TestMatchRules::opponentFaultsOnTheWrongSideWithTheLookalikeCard()
+{
+    // 79 あきかぜに lies on the player's side, the read 1 あきのたの on the opponent's.
+    Field f;
+    f.put({Side::Player, 0}, 2);
+    f.put({Side::Player, 5}, 79);
+    f.put({Side::Opponent, 3}, 1);
+    f.put({Side::Opponent, 4}, 80);
+    Match m(f, {1});
+    QVERIFY(m.startReading());
+    platform::Random rng{7u};
+    std::optional<Plan> faulty;
+    for (int i = 0; i < 2000 && !faulty; ++i)
+        if (const Plan p = planReading(m, 1, rng); p.faultAtMs)
+            faulty = p;
+    QVERIFY(faulty);
+    QCOMPARE(faulty->faultPlace, (Place{Side::Player, 5}));
+    QCOMPARE(m.touch(Side::Opponent, faulty->faultPlace, *faulty->faultAtMs).verdict, Verdict::Fault);
+}
+
+void TestMatchRules::opponentSendsTheCardThatSplitsAPair()
+{
+    Field f;
+    f.put({Side::Opponent, 0}, 3);  // あしびきの
+    f.put({Side::Opponent, 7}, 1);  // あきのたの
+    f.put({Side::Opponent, 9}, 87); // むらさめの
+    f.put({Side::Player, 0}, 79);   // あきかぜに
+    QCOMPARE(chooseSend(f, Side::Opponent), 7);
+    f.remove(79);
+    f.put({Side::Player, 0}, 90); // みせばやな: shares nothing; the lowest number goes
+    QCOMPARE(chooseSend(f, Side::Opponent), 7);
+    QCOMPARE(chooseSend(Field{}, Side::Opponent), -1);
+}
+
+void TestMatchRules::levelSuggestionFollowsThePlayersMedian_data()
+{
+    QTest::addColumn<QList<qint64>>("reactions");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<int>("suggested");
+    QTest::newRow("no takes: one level down") << QList<qint64>{} << 3 << 2;
+    QTest::newRow("no takes at level 1: stay") << QList<qint64>{} << 1 << 1;
+    QTest::newRow("slow player: level 1") << QList<qint64>{2400, 1700, 1900} << 3 << 1;
+    QTest::newRow("median, not mean: one slow take does not count") << QList<qint64>{560, 540, 9000} << 1 << 4;
+    QTest::newRow("even count: mean of the middle two") << QList<qint64>{300, 320, 400, 9000} << 2 << 5;
+}
+
+void TestMatchRules::levelSuggestionFollowsThePlayersMedian()
+{
+    QFETCH(QList<qint64>, reactions);
+    QFETCH(int, current);
+    QFETCH(int, suggested);
+    QCOMPARE(suggestLevel(reactions, current), suggested);
+}
+
+void TestMatchRules::clickIsJudgedOnItsOwnTimeNotWhenHandled()
+{
+    EventClock c;
+    QCOMPARE(c.toMonotonic(500, 10'000), 10'000); // nothing known yet: when handled
+    c.observe(500, 10'030);   // a move handled 30 ms late
+    c.observe(900, 10'405);   // one handled 5 ms late: the better offset
+    c.observe(1'000, 10'800); // a busy moment does not spoil it
+    // A click that happened at stamp 1200 but was handled 300 ms later.
+    QCOMPARE(c.toMonotonic(1'200, 11'005), 10'705);
+    // A stamp that would lie in the future is held to the handling time.
+    QCOMPARE(c.toMonotonic(5'000, 11'100), 11'100);
+}
+
+void TestMatchRules::memorisationCuesTwoMinutesBeforeTheEndFromFiveMinutes_data()
+{
+    QTest::addColumn<int>("minutes");
+    QTest::addColumn<qint64>("cueAtMs"); // -1: no cue
+    QTest::newRow("1 min") << 1 << qint64(-1);
+    QTest::newRow("2 min") << 2 << qint64(-1);
+    QTest::newRow("5 min") << 5 << qint64(3 * 60'000);
+    QTest::newRow("15 min") << 15 << qint64(13 * 60'000);
+}
+
+void TestMatchRules::memorisationCuesTwoMinutesBeforeTheEndFromFiveMinutes()
+{
+    QFETCH(int, minutes);
+    QFETCH(qint64, cueAtMs);
+    Memorisation mem;
+    const qint64 start = 1'000'000;
+    mem.start(minutes, start);
+    int cues = 0;
+    qint64 firstCue = -1;
+    for (qint64 t = 0; t <= minutes * 60'000; t += 500)
+        if (mem.takeCue(start + t) && cues++ == 0)
+            firstCue = t;
+    QCOMPARE(firstCue, cueAtMs);
+    QVERIFY(cues <= 1);
+    QVERIFY(!mem.finished(start + minutes * 60'000 - 1));
+    QVERIFY(mem.finished(start + minutes * 60'000));
+    QCOMPARE(clockText(mem.remainingMs(start + 1)), QStringLiteral("%1:00").arg(minutes));
+}
+
+QTEST_GUILESS_MAIN(TestMatchRules)
+#include "tst_matchrules.moc"
