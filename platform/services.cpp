@@ -1,6 +1,7 @@
 #include "services.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QLocale>
 
 namespace platform {
@@ -11,6 +12,26 @@ public:
     QTime utcTimeOfDay() const override { return QDateTime::currentDateTimeUtc().time(); }
     QDate localDate() const override { return QDate::currentDate(); }
     QString shortDateFormat() const override { return QLocale::system().dateFormat(QLocale::ShortFormat); }
+};
+
+class SteadyClock final : public MonotonicClock {
+public:
+    SteadyClock() { timer_.start(); }
+    qint64 elapsedMs() const override { return timer_.elapsed(); }
+
+private:
+    QElapsedTimer timer_;
+};
+
+// Without a dialog the answer is no: nothing is ever set aside unasked.
+class StderrNotice final : public Notice {
+public:
+    void tell(const QString &message) override { qWarning("%s", qUtf8Printable(message)); }
+    bool askYesNo(const QString &message) override
+    {
+        tell(message);
+        return false;
+    }
 };
 
 class NoScreen final : public Screen {
@@ -47,12 +68,16 @@ Services makeDefaults()
     static NoBeep beeper;
     static CancelInput input;
     static StderrErrors errors;
+    static SteadyClock monotonic;
+    static StderrNotice notice;
     Services s;
     s.clock = &clock;
     s.screen = &screen;
     s.beeper = &beeper;
     s.inputBox = &input;
     s.errors = &errors;
+    s.monotonic = &monotonic;
+    s.notice = &notice;
     s.makeWavePlayer = [] { return std::make_unique<SilentPlayer>(); };
     return s;
 }
@@ -74,6 +99,8 @@ ScopedServices::ScopedServices(const Services &replacement)
     if (replacement.beeper) s.beeper = replacement.beeper;
     if (replacement.inputBox) s.inputBox = replacement.inputBox;
     if (replacement.errors) s.errors = replacement.errors;
+    if (replacement.monotonic) s.monotonic = replacement.monotonic;
+    if (replacement.notice) s.notice = replacement.notice;
     if (replacement.makeWavePlayer) s.makeWavePlayer = replacement.makeWavePlayer;
 }
 

@@ -59,12 +59,31 @@ public:
     virtual void showError(const QString &message) = 0;
 };
 
+// Milliseconds from an arbitrary start that never jumps back: the history's
+// reaction times are measured with it.
+class MonotonicClock {
+public:
+    virtual ~MonotonicClock() = default;
+    virtual qint64 elapsedMs() const = 0;
+};
+
+// Modal messages in a window titled with the program's name: a notice, and
+// a yes/no question (true for yes).
+class Notice {
+public:
+    virtual ~Notice() = default;
+    virtual void tell(const QString &message) = 0;
+    virtual bool askYesNo(const QString &message) = 0;
+};
+
 struct Services {
     Clock *clock = nullptr;
     Screen *screen = nullptr;
     Beeper *beeper = nullptr;
     InputBox *inputBox = nullptr;
     ErrorDisplay *errors = nullptr;
+    MonotonicClock *monotonic = nullptr;
+    Notice *notice = nullptr;
     std::function<std::unique_ptr<WavePlayer>()> makeWavePlayer;
 };
 

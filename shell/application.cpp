@@ -7,6 +7,7 @@
 #include "platform/ui/fonts.h"
 
 #include "game/tf_game.h"
+#include "history/tf_stats.h"
 #include "records/tf_record.h"
 #include "shell/tf_main.h"
 #include "training/tf_training.h"
@@ -29,6 +30,7 @@ void CreateForms()
     F_RecordS = new TF_RecordS;
     F_RecordM = new TF_RecordM;
     F_RecordL = new TF_RecordL;
+    F_Stats = new TF_Stats;
 }
 
 template <typename T>
@@ -40,6 +42,7 @@ static void destroy(T *&form)
 
 void DestroyForms()
 {
+    destroy(F_Stats);
     destroy(F_RecordL);
     destroy(F_RecordM);
     destroy(F_RecordS);

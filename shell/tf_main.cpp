@@ -4,10 +4,12 @@
 
 #include "deck/poemtable.h"
 #include "game/tf_game.h"
+#include "history/tf_stats.h"
 #include "platform/services.h"
 #include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
 #include "records/tf_record.h"
+#include "shell/stripbutton.h"
 #include "training/tf_training.h"
 
 using namespace platform;
@@ -71,6 +73,10 @@ TF_Main::TF_Main(QWidget *parent)
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
+    BtnStats = new StripButton(this, "BtnStats", QStringLiteral("学習記録"), QRect(12, 136, 49, 233));
+    BtnStats->OnClick = [this](QObject *) { BtnStatsClick(); };
+    setTabOrder(BtnClose, BtnStats);
+
     connect(BtnTraining, &QPushButton::clicked, this, &TF_Main::BtnTrainingClick);
     connect(BtnGameS, &QPushButton::clicked, this, &TF_Main::BtnGameSClick);
     connect(BtnGameM, &QPushButton::clicked, this, &TF_Main::BtnGameMClick);
@@ -111,6 +117,8 @@ void TF_Main::BtnGameLClick() { openMode(F_84); }
 void TF_Main::BtnRecordSClick() { openMode(F_RecordS); }
 void TF_Main::BtnRecordMClick() { openMode(F_RecordM); }
 void TF_Main::BtnRecordLClick() { openMode(F_RecordL); }
+
+void TF_Main::BtnStatsClick() { openMode(F_Stats); }
 
 void TF_Main::BtnCloseClick()
 {

@@ -6,6 +6,7 @@
 #include "platform/ui/panel.h"
 
 class QLabel;
+class StripButton;
 
 // The main menu. It opens one mode at a time and ends the program on "終了".
 class TF_Main : public platform::Form {
@@ -24,6 +25,7 @@ public:
     QPushButton *BtnRecordM;
     QPushButton *BtnRecordL;
     QPushButton *BtnClose;
+    StripButton *BtnStats; // left strip, beside the menu panel
 
     void BtnTrainingClick();
     void BtnGameSClick();
@@ -33,6 +35,7 @@ public:
     void BtnRecordMClick();
     void BtnRecordLClick();
     void BtnCloseClick();
+    void BtnStatsClick();
 
 protected:
     void FormCreate();

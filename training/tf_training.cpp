@@ -3,6 +3,9 @@
 #include <QKeyEvent>
 
 #include "deck/poemtable.h"
+#include "history/poemno.h"
+#include "history/recorder.h"
+#include "history/weak.h"
 #include "platform/random.h"
 #include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
@@ -176,6 +179,8 @@ TF_Training::TF_Training(QWidget *parent)
         auto *b = findControl<QPushButton>(Panel1, QStringLiteral("Btn"), i);
         connect(b, &QPushButton::clicked, this, [this, b] { Btn0Click(b); });
     }
+    connect(CbDrill, &QCheckBox::toggled, this, &TF_Training::drillChanged);
+    connect(SpDrill, &QSpinBox::valueChanged, this, &TF_Training::drillChanged);
     connect(Timer1, &QTimer::timeout, this, &TF_Training::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TF_Training::Timer2Timer);
 }
@@ -227,6 +232,22 @@ void TF_Training::buildLayout()
     Panel3 = panel(this, QStringLiteral("Panel3"), QRect(24, 320, 177, 89));
     BtnShutudai = button(Panel3, QStringLiteral("BtnShutudai"), QStringLiteral("出題"), QRect(16, 8, 145, 33), pgothic19);
     BtnClose = button(Panel3, QStringLiteral("BtnClose"), QStringLiteral("終了"), QRect(16, 48, 145, 33), pgothic19);
+
+    // The drill's row sits in the free strip between the question and the rows.
+    CbDrill = new QCheckBox(QStringLiteral("苦手札"), this);
+    CbDrill->setObjectName(QStringLiteral("CbDrill"));
+    CbDrill->setGeometry(216, 51, 76, 19);
+    CbDrill->setToolTip(history::weakRule());
+    SpDrill = new QSpinBox(this);
+    SpDrill->setObjectName(QStringLiteral("SpDrill"));
+    SpDrill->setGeometry(292, 50, 52, 21);
+    SpDrill->setRange(1, deck::kPoemCount);
+    SpDrill->setValue(20);
+    SpDrill->setToolTip(history::weakRule());
+    LblDrill = new QLabel(QStringLiteral("首・") + history::weakRuleShort(), this);
+    LblDrill->setObjectName(QStringLiteral("LblDrill"));
+    LblDrill->setGeometry(348, 53, 221, 16);
+    LblDrill->setToolTip(history::weakRule());
 
     // Tab order: the answer rows, the colour box, then the two commands.
     QWidget *previous = nullptr;
@@ -281,8 +302,52 @@ void TF_Training::FormShow()
     BtnShutudai->setEnabled(true);
     BtnShutudai->setFocus();
 
+    runStarted_ = false;
+    CbDrill->setEnabled(true);
+    SpDrill->setEnabled(true);
     rng().reseed();
-    training::shuffleMondaiList(rng(), deck::PoemTable, MondaiList);
+    buildRun();
+}
+
+void TF_Training::buildRun()
+{
+    if (!CbDrill->isChecked()) {
+        runLength = deck::kPoemCount;
+        training::shuffleMondaiList(rng(), deck::PoemTable, MondaiList);
+        return;
+    }
+    QList<int> poems = history::weakestPoems(services().clock->localDate(), SpDrill->value(), rng());
+    // Asked in a random order, not weakest first.
+    for (qsizetype i = poems.size() - 1; i > 0; --i)
+        poems.swapItemsAt(i, rng().below(int(i) + 1));
+    runLength = int(poems.size());
+    for (int i = 0; i < runLength; ++i)
+        MondaiList[static_cast<std::size_t>(i + 1)] = deck::PoemTable[poems[i]];
+}
+
+// The drill can be changed until the run's first question.
+void TF_Training::drillChanged()
+{
+    if (runStarted_)
+        return;
+    rng().reseed();
+    buildRun();
+}
+
+void TF_Training::recordAnswer(const char *outcome, int row)
+{
+    history::Take t;
+    t.mode = QStringLiteral("training");
+    t.session = session_;
+    t.poem = history::poemNumber(MondaiList[MondaiNo]);
+    t.outcome = QLatin1String(outcome);
+    if (row >= 0 && row < training::kChoiceCount && t.outcome == QLatin1String("wrong"))
+        t.chosen = rowPoem_[static_cast<std::size_t>(row)];
+    t.ms = services().monotonic->elapsedMs() - posedAt_;
+    // The quiz shows the deciding syllables with the question.
+    if (t.outcome != QLatin1String("timeout"))
+        t.msAfterDeciding = t.ms;
+    history::recorder().record(t);
 }
 
 void TF_Training::FormHide()
@@ -294,8 +359,14 @@ void TF_Training::FormHide()
 void TF_Training::BtnShutudaiClick()
 {
     // Only from Ready: never while a question is open or after the last one.
-    if (questionOpen() || MondaiNo >= deck::kPoemCount)
+    if (questionOpen() || MondaiNo >= runLength)
         return;
+    if (!runStarted_) {
+        runStarted_ = true;
+        CbDrill->setEnabled(false);
+        SpDrill->setEnabled(false);
+        session_ = history::recorder().newSession(QStringLiteral("training"));
+    }
 
     BtnShutudai->setEnabled(false);
     ++MondaiNo;
@@ -311,9 +382,12 @@ void TF_Training::BtnShutudaiClick()
 
     Sentakushi[0] = mondai;
     rng().reseed();
-    training::drawDistractors(rng(), deck::PoemTable, Sentakushi);
+    const auto distractors = training::drawDistractors(rng(), deck::PoemTable, Sentakushi);
 
     const auto rows = training::drawPlacement(rng());
+    rowPoem_[static_cast<std::size_t>(rows[0])] = history::poemNumber(mondai);
+    for (int k = 1; k < training::kChoiceCount; ++k)
+        rowPoem_[static_cast<std::size_t>(rows[static_cast<std::size_t>(k)])] = distractors[static_cast<std::size_t>(k - 1)];
     SeikaiNo = rows[0];
     KaitoRan = training::placeChoices(Sentakushi, rows);
 
@@ -329,6 +403,7 @@ void TF_Training::BtnShutudaiClick()
 
     findControl<QPushButton>(Panel1, QStringLiteral("Btn"), 0)->setFocus();
     LblNokoriJikan->setText(QStringLiteral("10"));
+    posedAt_ = services().monotonic->elapsedMs();
     setInterval(Timer1, 1000);
 }
 
@@ -338,6 +413,7 @@ void TF_Training::Btn0Click(QObject *Sender)
     if (!questionOpen())
         return;
     const int t = tagOf(Sender);
+    recordAnswer(t == SeikaiNo ? "right" : "wrong", t);
     if (t == SeikaiNo) {
         PnlHantei->setCaption(QStringLiteral("正解!!"));
         addTo(LblSeikai, 1);
@@ -357,6 +433,7 @@ void TF_Training::Timer1Timer()
     addTo(LblNokoriJikan, -1);
     if (LblNokoriJikan->text() == QLatin1String("0")) {
         PnlHantei->setCaption(QStringLiteral("時間切れ"));
+        recordAnswer("timeout", -1);
         MachigaiShori();
         MondaiShuryo();
     }
@@ -376,7 +453,7 @@ void TF_Training::Timer2Timer()
 void TF_Training::MondaiShuryo()
 {
     setInterval(Timer1, 0);
-    if (MondaiNo < deck::kPoemCount) {
+    if (MondaiNo < runLength) {
         BtnShutudai->setEnabled(true);
         BtnShutudai->setFocus();
     } else {
@@ -395,7 +472,7 @@ void TF_Training::MachigaiShori()
     const int n = MondaiNo;
     addTo(LblMachigai, 1);
     playQuietly(MP2.get());
-    training::moveMissedLater(MondaiList, n);
+    training::moveMissedLater(MondaiList, n, runLength);
     MondaiNo = n - 1;
 }
 

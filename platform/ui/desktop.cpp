@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QSoundEffect>
 #include <QUrl>
@@ -91,6 +92,26 @@ public:
     }
 };
 
+class MessageBoxNotice final : public Notice {
+public:
+    void tell(const QString &message) override
+    {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("琴葉"), message, QMessageBox::NoButton,
+                        QApplication::activeWindow());
+        box.addButton(QStringLiteral("O K"), QMessageBox::AcceptRole);
+        box.exec();
+    }
+    bool askYesNo(const QString &message) override
+    {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("琴葉"), message, QMessageBox::NoButton,
+                        QApplication::activeWindow());
+        QPushButton *yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
+        box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+        box.exec();
+        return box.clickedButton() == yes;
+    }
+};
+
 } // namespace
 
 void installDesktopServices()
@@ -99,11 +120,13 @@ void installDesktopServices()
     static DesktopBeeper beeper;
     static DialogInputBox input;
     static MessageBoxErrors errors;
+    static MessageBoxNotice notice;
     Services &s = services();
     s.screen = &screen;
     s.beeper = &beeper;
     s.inputBox = &input;
     s.errors = &errors;
+    s.notice = &notice;
     s.makeWavePlayer = [] { return std::make_unique<SoundEffectPlayer>(); };
 }
 

@@ -1,0 +1,376 @@
+#include "tf_stats.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QDateTimeAxis>
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineSeries>
+#include <QSaveFile>
+#include <QScatterSeries>
+#include <QStandardItemModel>
+#include <QValueAxis>
+
+#include "deck/poemtable.h"
+#include "history/database.h"
+#include "history/weak.h"
+#include "platform/services.h"
+#include "platform/ui/fonts.h"
+
+using namespace platform;
+
+TF_Stats *F_Stats = nullptr;
+
+namespace history {
+QString emptyHistoryText()
+{
+    return QStringLiteral("まだ学習記録がありません。\n\n"
+                          "トレーニングやゲームで札を取ると、一首ごとの回数・正解率・\n"
+                          "決まり字からの反応時間がここに記録されます。");
+}
+
+QString emptySelectionText()
+{
+    return QStringLiteral("この期間・モードの学習記録はありません。\n期間かモードを変えてください。");
+}
+} // namespace history
+
+namespace {
+
+enum Column { ColNo, ColVerse, ColTimes, ColRight, ColMedian, ColLast, ColCount };
+
+struct ModeChoice {
+    const char *label;
+    const char *mode;
+};
+const ModeChoice kModes[] = {
+    {"すべて", ""},           {"ゲーム(全)", "game-"}, {"ゲーム(S)", "game-S"},
+    {"ゲーム(M)", "game-M"}, {"ゲーム(L)", "game-L"}, {"トレーニング", "training"},
+};
+// Days back from today, 0 for the whole history.
+const std::pair<const char *, int> kPeriods[] = {
+    {"全期間", 0}, {"今日", 1}, {"直近7日", 7}, {"直近30日", 30}, {"直近365日", 365},
+};
+
+QStandardItem *numberItem(const QVariant &sortValue, const QString &text)
+{
+    auto *item = new QStandardItem(text);
+    item->setData(sortValue, Qt::UserRole);
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    item->setEditable(false);
+    return item;
+}
+
+QChart *chartIn(QTabWidget *tabs, const QString &title)
+{
+    auto *chart = new QChart;
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setMargins(QMargins(2, 2, 2, 2));
+    auto *view = new QChartView(chart);
+    view->setRenderHint(QPainter::Antialiasing);
+    tabs->addTab(view, title);
+    return chart;
+}
+
+void clearChart(QChart *chart)
+{
+    chart->removeAllSeries();
+    for (QAbstractAxis *axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+}
+
+// A horizontal-label bar chart of (label, value) pairs.
+void barChart(QChart *chart, const QString &setName, const QStringList &labels, const QList<qreal> &values,
+              const QString &valueTitle)
+{
+    clearChart(chart);
+    auto *set = new QBarSet(setName);
+    for (qreal v : values)
+        *set << v;
+    auto *series = new QBarSeries;
+    series->append(set);
+    series->setLabelsVisible(true);
+    chart->addSeries(series);
+    auto *x = new QBarCategoryAxis;
+    x->append(labels.isEmpty() ? QStringList{QStringLiteral("-")} : labels);
+    chart->addAxis(x, Qt::AlignBottom);
+    series->attachAxis(x);
+    auto *y = new QValueAxis;
+    y->setTitleText(valueTitle);
+    y->setLabelFormat(QStringLiteral("%d"));
+    qreal top = 1;
+    for (qreal v : values)
+        top = std::max(top, v);
+    y->setRange(0, top * 1.15);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(y);
+    chart->legend()->hide();
+}
+
+QString poemLabel(int poem)
+{
+    return QString::number(poem);
+}
+
+} // namespace
+
+TF_Stats::TF_Stats(QWidget *parent)
+    : Form(QStringLiteral("琴葉学習記録"), QSize(784, 560), parent)
+{
+    setObjectName(QStringLiteral("F_Stats"));
+    setFont(fonts::font(fonts::MSPGothic, 12));
+    const QFont bold = fonts::font(fonts::MSPGothic, 16, true);
+
+    auto *lblPeriod = new QLabel(QStringLiteral("期間"), this);
+    lblPeriod->setGeometry(12, 14, 36, 20);
+    CbPeriod = new QComboBox(this);
+    CbPeriod->setObjectName(QStringLiteral("CbPeriod"));
+    CbPeriod->setGeometry(48, 10, 110, 28);
+    for (const auto &[label, days] : kPeriods)
+        CbPeriod->addItem(QString::fromUtf8(label), days);
+
+    auto *lblMode = new QLabel(QStringLiteral("モード"), this);
+    lblMode->setGeometry(170, 14, 44, 20);
+    CbMode = new QComboBox(this);
+    CbMode->setObjectName(QStringLiteral("CbMode"));
+    CbMode->setGeometry(214, 10, 130, 28);
+    for (const ModeChoice &m : kModes)
+        CbMode->addItem(QString::fromUtf8(m.label), QString::fromUtf8(m.mode));
+
+    LblSummary = new QLabel(this);
+    LblSummary->setObjectName(QStringLiteral("LblSummary"));
+    LblSummary->setGeometry(356, 14, 200, 20);
+
+    BtnExport = new QPushButton(QStringLiteral("CSVに書き出す"), this);
+    BtnExport->setObjectName(QStringLiteral("BtnExport"));
+    BtnExport->setGeometry(560, 8, 110, 32);
+    BtnClose = new QPushButton(QStringLiteral("閉じる"), this);
+    BtnClose->setObjectName(QStringLiteral("BtnClose"));
+    BtnClose->setGeometry(680, 8, 92, 32);
+    BtnClose->setFont(bold);
+
+    model_ = new QStandardItemModel(0, ColCount, this);
+    model_->setHorizontalHeaderLabels({QStringLiteral("番号"), QStringLiteral("上の句"), QStringLiteral("回数"),
+                                       QStringLiteral("正解率"), QStringLiteral("決まり字後"),
+                                       QStringLiteral("最後")});
+    model_->setSortRole(Qt::UserRole);
+    Table = new QTableView(this);
+    Table->setObjectName(QStringLiteral("Table"));
+    Table->setGeometry(12, 48, 400, 500);
+    Table->setModel(model_);
+    Table->setSortingEnabled(true);
+    Table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Table->verticalHeader()->hide();
+    Table->verticalHeader()->setDefaultSectionSize(20);
+    Table->setColumnWidth(ColNo, 40);
+    Table->setColumnWidth(ColVerse, 96);
+    Table->setColumnWidth(ColTimes, 40);
+    Table->setColumnWidth(ColRight, 52);
+    Table->setColumnWidth(ColMedian, 72);
+    Table->setColumnWidth(ColLast, 80);
+    Table->horizontalHeader()->setToolTip(QStringLiteral("見出しをクリックすると並べ替えます。決まり字後は正解の中央値(ミリ秒)。"));
+
+    Charts = new QTabWidget(this);
+    Charts->setObjectName(QStringLiteral("Charts"));
+    Charts->setGeometry(420, 48, 352, 500);
+    dayChart_ = chartIn(Charts, QStringLiteral("日ごと"));
+    slowChart_ = chartIn(Charts, QStringLiteral("遅い札"));
+    missChart_ = chartIn(Charts, QStringLiteral("誤答の多い札"));
+    pairChart_ = chartIn(Charts, QStringLiteral("取り違え"));
+    auto *rule = new QLabel(history::weakRule());
+    rule->setWordWrap(true);
+    rule->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    rule->setMargin(12);
+    Charts->addTab(rule, QStringLiteral("苦手札"));
+
+    LblEmpty = new QLabel(this);
+    LblEmpty->setObjectName(QStringLiteral("LblEmpty"));
+    LblEmpty->setGeometry(12, 48, 760, 500);
+    LblEmpty->setAlignment(Qt::AlignCenter);
+    LblEmpty->setFont(bold);
+    LblEmpty->setAutoFillBackground(true);
+    LblEmpty->setFrameShape(QFrame::StyledPanel);
+    LblEmpty->hide();
+
+    setTabOrder(CbPeriod, CbMode);
+    setTabOrder(CbMode, Table);
+    setTabOrder(Table, Charts);
+    setTabOrder(Charts, BtnExport);
+    setTabOrder(BtnExport, BtnClose);
+
+    connect(CbPeriod, &QComboBox::currentIndexChanged, this, &TF_Stats::reload);
+    connect(CbMode, &QComboBox::currentIndexChanged, this, &TF_Stats::reload);
+    connect(BtnExport, &QPushButton::clicked, this, &TF_Stats::BtnExportClick);
+    connect(BtnClose, &QPushButton::clicked, this, &TF_Stats::BtnCloseClick);
+}
+
+history::Filter TF_Stats::filter() const
+{
+    history::Filter f;
+    f.mode = CbMode->currentData().toString();
+    if (const int days = CbPeriod->currentData().toInt(); days > 0) {
+        const QDate today = services().clock->localDate();
+        f.from = today.addDays(1 - days);
+        f.to = today;
+    }
+    return f;
+}
+
+void TF_Stats::FormShow()
+{
+    reload();
+    BtnClose->setFocus();
+}
+
+void TF_Stats::reload()
+{
+    stats_ = history::Statistics{};
+    anyHistory_ = false;
+    history::Database db(history::databasePath());
+    if (db.openForReading()) {
+        stats_ = history::loadStatistics(db.db(), filter());
+        QSqlQuery q(db.db());
+        anyHistory_ = stats_.total > 0 || (q.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM readings)")) && q.next()
+                                           && q.value(0).toBool());
+    }
+    LblSummary->setText(QStringLiteral("%1 件").arg(stats_.total));
+    BtnExport->setEnabled(anyHistory_);
+    fillTable();
+    fillCharts();
+    LblEmpty->setText(anyHistory_ ? history::emptySelectionText() : history::emptyHistoryText());
+    LblEmpty->setVisible(stats_.total == 0);
+}
+
+void TF_Stats::fillTable()
+{
+    const int sortColumn = Table->horizontalHeader()->sortIndicatorSection();
+    const Qt::SortOrder order = Table->horizontalHeader()->sortIndicatorOrder();
+    Table->setSortingEnabled(false);
+    model_->setRowCount(0);
+    for (const history::PoemStats &p : stats_.poems) {
+        const deck::PoemEntry &e = deck::PoemTable[p.poem];
+        auto *verse = new QStandardItem(e.Kaminoku.text().section(QChar(0x3000), 0, 0));
+        verse->setData(e.Kaminoku.text(), Qt::UserRole);
+        verse->setToolTip(e.Kaminoku.text() + QLatin1Char('\n') + e.Shimonoku.text());
+        const bool seen = p.times > 0;
+        model_->appendRow({
+            numberItem(p.poem, QString::number(p.poem)),
+            verse,
+            numberItem(p.times, QString::number(p.times)),
+            numberItem(seen ? p.rightPercent() : -1.0, seen ? QString::number(p.rightPercent(), 'f', 1) + QLatin1Char('%') : QString()),
+            numberItem(p.medianMs ? QVariant(*p.medianMs) : QVariant(std::numeric_limits<qint64>::min()),
+                       p.medianMs ? QString::number(*p.medianMs) : QString()),
+            numberItem(p.lastSeen, p.lastSeen.left(16).replace(QLatin1Char('T'), QLatin1Char(' '))),
+        });
+    }
+    Table->setSortingEnabled(true);
+    Table->sortByColumn(sortColumn < 0 ? ColNo : sortColumn, sortColumn < 0 ? Qt::AscendingOrder : order);
+}
+
+void TF_Stats::fillCharts()
+{
+    // Accuracy (left axis, %) and median reaction (right axis, ms) per day.
+    clearChart(dayChart_);
+    auto *accuracy = new QLineSeries;
+    accuracy->setName(QStringLiteral("正解率(%)"));
+    auto *median = new QLineSeries;
+    median->setName(QStringLiteral("決まり字後の中央値(ms)"));
+    qint64 slowest = 1000;
+    for (const history::DayStats &d : stats_.days) {
+        const qreal x = QDateTime(d.day, QTime(12, 0)).toMSecsSinceEpoch();
+        accuracy->append(x, d.times ? 100.0 * d.right / d.times : 0.0);
+        if (d.medianMs) {
+            median->append(x, static_cast<qreal>(*d.medianMs));
+            slowest = std::max(slowest, *d.medianMs);
+        }
+    }
+    dayChart_->addSeries(accuracy);
+    dayChart_->addSeries(median);
+    auto *x = new QDateTimeAxis;
+    x->setFormat(QStringLiteral("M/d"));
+    x->setTickCount(5);
+    const QDate first = stats_.days.isEmpty() ? services().clock->localDate() : stats_.days.first().day;
+    const QDate last = stats_.days.isEmpty() ? first : stats_.days.last().day;
+    x->setRange(QDateTime(first, QTime(0, 0)), QDateTime(last, QTime(23, 59)));
+    dayChart_->addAxis(x, Qt::AlignBottom);
+    auto *yAcc = new QValueAxis;
+    yAcc->setRange(0, 100);
+    yAcc->setLabelFormat(QStringLiteral("%d"));
+    yAcc->setTitleText(QStringLiteral("%"));
+    dayChart_->addAxis(yAcc, Qt::AlignLeft);
+    auto *yMs = new QValueAxis;
+    yMs->setRange(std::min<qint64>(0, slowest), static_cast<qreal>(slowest) * 1.1);
+    yMs->setLabelFormat(QStringLiteral("%d"));
+    yMs->setTitleText(QStringLiteral("ms"));
+    dayChart_->addAxis(yMs, Qt::AlignRight);
+    accuracy->attachAxis(x);
+    accuracy->attachAxis(yAcc);
+    median->attachAxis(x);
+    median->attachAxis(yMs);
+    dayChart_->legend()->show();
+
+    QStringList labels;
+    QList<qreal> values;
+    for (const history::PoemStats &p : stats_.slowest()) {
+        labels << poemLabel(p.poem);
+        values << static_cast<qreal>(*p.medianMs);
+    }
+    barChart(slowChart_, QStringLiteral("決まり字後の中央値"), labels, values, QStringLiteral("ms(歌番号ごと)"));
+
+    labels.clear();
+    values.clear();
+    for (const history::PoemStats &p : stats_.mostMissed()) {
+        labels << poemLabel(p.poem);
+        values << p.misses();
+    }
+    barChart(missChart_, QStringLiteral("誤答・時間切れ"), labels, values, QStringLiteral("回(歌番号ごと)"));
+
+    labels.clear();
+    values.clear();
+    for (const history::Confusion &c : stats_.confusions) {
+        labels << QStringLiteral("%1→%2").arg(c.poem).arg(c.chosen);
+        values << c.count;
+    }
+    barChart(pairChart_, QStringLiteral("取り違え"), labels, values, QStringLiteral("回(読まれた札→取った札)"));
+}
+
+void TF_Stats::BtnExportClick()
+{
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("学習記録をCSVに書き出す"),
+                                                      QStringLiteral("history.csv"),
+                                                      QStringLiteral("CSV ファイル (*.csv)"));
+    if (path.isEmpty())
+        return;
+    history::Database db(history::databasePath());
+    QSaveFile out(path);
+    QString error;
+    // A failed export leaves an existing file as it was.
+    const bool ok = db.openForReading() && out.open(QIODevice::WriteOnly)
+        && history::exportCsv(db.db(), out, &error) && out.commit();
+    if (!ok) {
+        out.cancelWriting();
+        services().notice->tell(QStringLiteral("CSVファイル(%1)に書き出せませんでした。").arg(path));
+    }
+}
+
+void TF_Stats::BtnCloseClick()
+{
+    closeAndShowMain();
+}
+
+void TF_Stats::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        BtnCloseClick();
+        return;
+    }
+    Form::keyPressEvent(event);
+}
