@@ -128,6 +128,9 @@ OpenResult Database::open(bool check)
             return OpenResult::Damaged;
         }
     }
+    // A statement left stepping holds a read snapshot, and upgrading that to
+    // a write while another copy writes fails at once, busy timeout or not.
+    q.finish();
     if (!migrate())
         return isDamage(db_.lastError()) ? OpenResult::Damaged : OpenResult::Unavailable;
 
@@ -178,14 +181,14 @@ bool Database::migrate()
     // IMMEDIATE: of two copies starting together, one migrates and the
     // other then sees the new version.
     if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        error_ = q.lastError().text();
+        error_ = QStringLiteral("begin: ") + q.lastError().text();
         return false;
     }
     int version = schemaVersion();
     for (; version >= 0 && version < kSchemaVersion; ++version) {
         for (const QString &statement : migrations()[version]) {
             if (!q.exec(statement)) {
-                error_ = q.lastError().text();
+                error_ = statement.left(20) + QStringLiteral(": ") + q.lastError().text();
                 QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
                 return false;
             }
@@ -193,7 +196,7 @@ bool Database::migrate()
         q.exec(QStringLiteral("PRAGMA user_version = %1").arg(version + 1));
     }
     if (!q.exec(QStringLiteral("COMMIT"))) {
-        error_ = q.lastError().text();
+        error_ = QStringLiteral("commit: ") + q.lastError().text();
         QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
         return false;
     }
