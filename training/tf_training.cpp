@@ -1,6 +1,7 @@
 #include "tf_training.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 
 #include "deck/poemtable.h"
 #include "history/poemno.h"
@@ -234,13 +235,18 @@ void TF_Training::buildLayout()
     BtnClose = button(Panel3, QStringLiteral("BtnClose"), QStringLiteral("終了"), QRect(16, 48, 145, 33), pgothic19);
 
     // The drill's row sits in the free strip between the question and the rows.
-    CbDrill = new QCheckBox(QStringLiteral("苦手札"), this);
+    // Out of the Tab cycle, which stays the quiz's own; Alt+D reaches the box.
+    CbDrill = new QCheckBox(QStringLiteral("苦手札(&D)"), this);
     CbDrill->setObjectName(QStringLiteral("CbDrill"));
-    CbDrill->setGeometry(216, 51, 76, 19);
+    CbDrill->setGeometry(216, 51, 80, 19);
+    CbDrill->setFocusPolicy(Qt::ClickFocus);
     CbDrill->setToolTip(history::weakRule());
     SpDrill = new QSpinBox(this);
     SpDrill->setObjectName(QStringLiteral("SpDrill"));
-    SpDrill->setGeometry(292, 50, 52, 21);
+    SpDrill->setGeometry(298, 50, 48, 21);
+    SpDrill->setFocusPolicy(Qt::ClickFocus);
+    if (auto *edit = SpDrill->findChild<QLineEdit *>())
+        edit->setFocusPolicy(Qt::ClickFocus);
     SpDrill->setRange(1, deck::kPoemCount);
     SpDrill->setValue(20);
     SpDrill->setToolTip(history::weakRule());
