@@ -7,6 +7,8 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <map>
+#include <vector>
 
 namespace history {
 namespace {
@@ -52,18 +54,6 @@ QSqlQuery run(QSqlDatabase &db, const QString &sql, const QVariantList &values)
     return q;
 }
 
-// Median of the right takes' ms after deciding per group, computed by SQLite
-// (the middle one, or the mean of the two middle ones, rounded down).
-QString medianSql(const QString &group, const QString &where)
-{
-    return QStringLiteral("WITH r AS (SELECT %1 AS g, ms_after_deciding AS m,"
-                          " row_number() OVER (PARTITION BY %1 ORDER BY ms_after_deciding) AS rn,"
-                          " count(*) OVER (PARTITION BY %1) AS c"
-                          " FROM readings WHERE %2 AND outcome = 'right' AND ms_after_deciding IS NOT NULL)"
-                          " SELECT g, CAST(floor(avg(m)) AS INTEGER) FROM r WHERE rn IN ((c + 1) / 2, (c + 2) / 2) GROUP BY g")
-        .arg(group, where);
-}
-
 QString csvField(const QVariant &v)
 {
     if (v.isNull())
@@ -79,57 +69,92 @@ QString csvField(const QVariant &v)
 
 } // namespace
 
+// Middle value of an unsorted list (the mean of the two middle ones, rounded
+// down, for an even count).
+std::optional<qint64> median(std::vector<qint64> &values)
+{
+    if (values.empty())
+        return std::nullopt;
+    const auto mid = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), mid, values.end());
+    if (values.size() % 2)
+        return *mid;
+    const qint64 below = *std::max_element(values.begin(), mid);
+    return (below + *mid) >> 1; // rounds down, below zero too
+}
+
 Statistics loadStatistics(QSqlDatabase &db, const Filter &filter)
 {
+    // One scan of the table; every figure is gathered from it here, which
+    // keeps the window quick with a large history (per-group medians in SQL
+    // would sort the table once for each grouping).
     Statistics st;
     for (int i = 0; i < 100; ++i)
         st.poems[static_cast<std::size_t>(i)].poem = i + 1;
     const Where w = whereOf(filter);
-
     QSqlQuery q = run(db,
-                      QStringLiteral("SELECT poem, count(*), sum(outcome = 'right'), max(played_at) FROM readings"
-                                     " WHERE %1 GROUP BY poem")
+                      QStringLiteral("SELECT poem, (outcome = 'right') + 2 * (outcome = 'wrong'), chosen,"
+                                     " ms_after_deciding, CAST(replace(substr(played_at, 1, 10), '-', '') AS INTEGER), id"
+                                     " FROM readings WHERE %1")
                           .arg(w.sql),
                       w.values);
+
+    std::array<std::vector<qint64>, 100> poemTimes;
+    std::array<qint64, 100> lastId{};
+    std::map<qint64, std::pair<DayStats, std::vector<qint64>>> days;
+    std::map<std::pair<int, int>, int> pairs;
     while (q.next()) {
         const int p = q.value(0).toInt();
         if (p < 1 || p > 100)
             continue;
-        PoemStats &s = st.poems[static_cast<std::size_t>(p - 1)];
-        s.times = q.value(1).toInt();
-        s.right = q.value(2).toInt();
-        s.lastSeen = q.value(3).toString();
-        st.total += s.times;
+        const int code = q.value(1).toInt(); // 1 right, 2 wrong, 0 otherwise
+        const auto i = static_cast<std::size_t>(p - 1);
+        PoemStats &ps = st.poems[i];
+        auto &[day, dayTimes] = days[q.value(4).toLongLong()];
+        ++ps.times;
+        ++day.times;
+        ++st.total;
+        lastId[i] = std::max(lastId[i], q.value(5).toLongLong());
+        if (code == 1) {
+            ++ps.right;
+            ++day.right;
+            const QVariant m = q.value(3);
+            if (!m.isNull()) {
+                poemTimes[i].push_back(m.toLongLong());
+                dayTimes.push_back(m.toLongLong());
+            }
+        } else if (code == 2) {
+            const QVariant chosen = q.value(2);
+            if (!chosen.isNull())
+                ++pairs[{p, chosen.toInt()}];
+        }
     }
-    q = run(db, medianSql(QStringLiteral("poem"), w.sql), w.values);
-    while (q.next()) {
-        const int p = q.value(0).toInt();
-        if (p >= 1 && p <= 100)
-            st.poems[static_cast<std::size_t>(p - 1)].medianMs = q.value(1).toLongLong();
+    for (std::size_t i = 0; i < 100; ++i)
+        st.poems[i].medianMs = median(poemTimes[i]);
+    for (auto &[yyyymmdd, entry] : days) {
+        entry.first.day = QDate(int(yyyymmdd / 10000), int(yyyymmdd / 100 % 100), int(yyyymmdd % 100));
+        entry.first.medianMs = median(entry.second);
+        st.days.append(entry.first);
     }
+    for (const auto &[pair, count] : pairs)
+        st.confusions.append({pair.first, pair.second, count});
+    std::stable_sort(st.confusions.begin(), st.confusions.end(),
+                     [](const Confusion &a, const Confusion &b) { return a.count > b.count; });
+    st.confusions = st.confusions.mid(0, 10);
 
-    const QString day = QStringLiteral("substr(played_at, 1, 10)");
-    q = run(db,
-            QStringLiteral("SELECT %1, count(*), sum(outcome = 'right') FROM readings WHERE %2 GROUP BY 1 ORDER BY 1")
-                .arg(day, w.sql),
-            w.values);
-    while (q.next())
-        st.days.append({QDate::fromString(q.value(0).toString(), Qt::ISODate), q.value(1).toInt(), q.value(2).toInt(), {}});
-    q = run(db, medianSql(day, w.sql), w.values);
-    while (q.next()) {
-        const QDate d = QDate::fromString(q.value(0).toString(), Qt::ISODate);
-        auto it = std::find_if(st.days.begin(), st.days.end(), [&](const DayStats &s) { return s.day == d; });
-        if (it != st.days.end())
-            it->medianMs = q.value(1).toLongLong();
+    // The last take of each poem is its newest row.
+    QStringList ids;
+    for (qint64 id : lastId)
+        if (id > 0)
+            ids << QString::number(id);
+    if (!ids.isEmpty()) {
+        q = run(db, QStringLiteral("SELECT poem, played_at FROM readings WHERE id IN (%1)").arg(ids.join(QLatin1Char(','))), {});
+        while (q.next()) {
+            const int p = q.value(0).toInt();
+            if (p >= 1 && p <= 100)
+                st.poems[static_cast<std::size_t>(p - 1)].lastSeen = q.value(1).toString();
+        }
     }
-
-    q = run(db,
-            QStringLiteral("SELECT poem, chosen, count(*) FROM readings WHERE %1 AND outcome = 'wrong'"
-                           " AND chosen IS NOT NULL GROUP BY poem, chosen ORDER BY 3 DESC, 1, 2 LIMIT 10")
-                .arg(w.sql),
-            w.values);
-    while (q.next())
-        st.confusions.append({q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt()});
     return st;
 }
 
