@@ -3,6 +3,7 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QHorizontalBarSeries>
 #include <QChart>
 #include <QChartView>
 #include <QDateTimeAxis>
@@ -12,9 +13,10 @@
 #include <QKeyEvent>
 #include <QLineSeries>
 #include <QSaveFile>
-#include <QScatterSeries>
 #include <QStandardItemModel>
 #include <QValueAxis>
+
+#include <cmath>
 
 #include "deck/poemtable.h"
 #include "history/database.h"
@@ -86,37 +88,63 @@ void clearChart(QChart *chart)
     }
 }
 
-// A horizontal-label bar chart of (label, value) pairs.
+// Bars laid sideways, so that every label has room on the left; the first
+// label is drawn at the top.
 void barChart(QChart *chart, const QString &setName, const QStringList &labels, const QList<qreal> &values,
-              const QString &valueTitle)
+              const QString &valueTitle, bool counts)
 {
     clearChart(chart);
     auto *set = new QBarSet(setName);
-    for (qreal v : values)
-        *set << v;
-    auto *series = new QBarSeries;
+    for (auto it = values.crbegin(); it != values.crend(); ++it)
+        *set << *it;
+    auto *series = new QHorizontalBarSeries;
     series->append(set);
     series->setLabelsVisible(true);
+    series->setLabelsPosition(QAbstractBarSeries::LabelsInsideEnd);
     chart->addSeries(series);
-    auto *x = new QBarCategoryAxis;
-    x->append(labels.isEmpty() ? QStringList{QStringLiteral("-")} : labels);
-    chart->addAxis(x, Qt::AlignBottom);
-    series->attachAxis(x);
-    auto *y = new QValueAxis;
-    y->setTitleText(valueTitle);
-    y->setLabelFormat(QStringLiteral("%d"));
+    auto *names = new QBarCategoryAxis;
+    QStringList reversed(labels.crbegin(), labels.crend());
+    names->append(reversed.isEmpty() ? QStringList{QStringLiteral("-")} : reversed);
+    chart->addAxis(names, Qt::AlignLeft);
+    series->attachAxis(names);
+    auto *axis = new QValueAxis;
+    axis->setTitleText(valueTitle);
+    axis->setLabelFormat(QStringLiteral("%d"));
+    qreal low = 0;
     qreal top = 1;
-    for (qreal v : values)
+    for (qreal v : values) {
         top = std::max(top, v);
-    y->setRange(0, top * 1.15);
-    chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(y);
+        low = std::min(low, v);
+    }
+    if (counts) {
+        // Whole numbers only: five steps of a whole size.
+        const int step = std::max(1, int(std::ceil(top * 1.1 / 5)));
+        axis->setRange(0, step * 5);
+        axis->setTickCount(6);
+    } else {
+        axis->setRange(low, top * 1.1);
+        axis->applyNiceNumbers();
+    }
+    chart->addAxis(axis, Qt::AlignBottom);
+    series->attachAxis(axis);
     chart->legend()->hide();
 }
 
+// "2026-12-07T14:03:05+09:00" -> "12/07 14:03"; the year is in the tip.
+QString lastSeenText(const QString &playedAt)
+{
+    if (playedAt.size() < 16)
+        return playedAt;
+    QString s = playedAt.mid(5, 11);
+    s.replace(QLatin1Char('-'), QLatin1Char('/'));
+    s.replace(QLatin1Char('T'), QLatin1Char(' '));
+    return s;
+}
+
+// "7 あまのはら": the number and the head of the upper verse.
 QString poemLabel(int poem)
 {
-    return QString::number(poem);
+    return QString::number(poem) + QLatin1Char(' ') + deck::PoemTable[poem].Kaminoku.text().section(QChar(0x3000), 0, 0);
 }
 
 } // namespace
@@ -171,11 +199,12 @@ TF_Stats::TF_Stats(QWidget *parent)
     Table->verticalHeader()->hide();
     Table->verticalHeader()->setDefaultSectionSize(20);
     Table->setColumnWidth(ColNo, 40);
-    Table->setColumnWidth(ColVerse, 96);
+    Table->setColumnWidth(ColVerse, 88);
     Table->setColumnWidth(ColTimes, 40);
     Table->setColumnWidth(ColRight, 52);
-    Table->setColumnWidth(ColMedian, 72);
-    Table->setColumnWidth(ColLast, 80);
+    Table->setColumnWidth(ColMedian, 68);
+    Table->setColumnWidth(ColLast, 96);
+    Table->horizontalHeader()->setSortIndicator(ColNo, Qt::AscendingOrder);
     Table->horizontalHeader()->setToolTip(QStringLiteral("見出しをクリックすると並べ替えます。決まり字後は正解の中央値(ミリ秒)。"));
 
     Charts = new QTabWidget(this);
@@ -268,8 +297,9 @@ void TF_Stats::fillTable()
             numberItem(seen ? p.rightPercent() : -1.0, seen ? QString::number(p.rightPercent(), 'f', 1) + QLatin1Char('%') : QString()),
             numberItem(p.medianMs ? QVariant(*p.medianMs) : QVariant(std::numeric_limits<qint64>::min()),
                        p.medianMs ? QString::number(*p.medianMs) : QString()),
-            numberItem(p.lastSeen, p.lastSeen.left(16).replace(QLatin1Char('T'), QLatin1Char(' '))),
+            numberItem(p.lastSeen, lastSeenText(p.lastSeen)),
         });
+        model_->item(model_->rowCount() - 1, ColLast)->setToolTip(p.lastSeen);
     }
     Table->setSortingEnabled(true);
     Table->sortByColumn(sortColumn < 0 ? ColNo : sortColumn, sortColumn < 0 ? Qt::AscendingOrder : order);
@@ -283,6 +313,9 @@ void TF_Stats::fillCharts()
     accuracy->setName(QStringLiteral("正解率(%)"));
     auto *median = new QLineSeries;
     median->setName(QStringLiteral("決まり字後の中央値(ms)"));
+    // A single day is a single point: drawn as a dot, not a line.
+    accuracy->setPointsVisible(true);
+    median->setPointsVisible(true);
     qint64 slowest = 1000;
     for (const history::DayStats &d : stats_.days) {
         const qreal x = QDateTime(d.day, QTime(12, 0)).toMSecsSinceEpoch();
@@ -296,10 +329,12 @@ void TF_Stats::fillCharts()
     dayChart_->addSeries(median);
     auto *x = new QDateTimeAxis;
     x->setFormat(QStringLiteral("M/d"));
-    x->setTickCount(5);
     const QDate first = stats_.days.isEmpty() ? services().clock->localDate() : stats_.days.first().day;
     const QDate last = stats_.days.isEmpty() ? first : stats_.days.last().day;
-    x->setRange(QDateTime(first, QTime(0, 0)), QDateTime(last, QTime(23, 59)));
+    // Ticks on midnights when the span is short; five spread ticks otherwise.
+    const qint64 span = first.daysTo(last) + 1;
+    x->setTickCount(int(std::min<qint64>(span + 1, 5)));
+    x->setRange(QDateTime(first, QTime(0, 0)), QDateTime(span < 5 ? last.addDays(1) : last, QTime(0, 0)));
     dayChart_->addAxis(x, Qt::AlignBottom);
     auto *yAcc = new QValueAxis;
     yAcc->setRange(0, 100);
@@ -310,6 +345,7 @@ void TF_Stats::fillCharts()
     yMs->setRange(std::min<qint64>(0, slowest), static_cast<qreal>(slowest) * 1.1);
     yMs->setLabelFormat(QStringLiteral("%d"));
     yMs->setTitleText(QStringLiteral("ms"));
+    yMs->applyNiceNumbers();
     dayChart_->addAxis(yMs, Qt::AlignRight);
     accuracy->attachAxis(x);
     accuracy->attachAxis(yAcc);
@@ -323,7 +359,7 @@ void TF_Stats::fillCharts()
         labels << poemLabel(p.poem);
         values << static_cast<qreal>(*p.medianMs);
     }
-    barChart(slowChart_, QStringLiteral("決まり字後の中央値"), labels, values, QStringLiteral("ms(歌番号ごと)"));
+    barChart(slowChart_, QStringLiteral("決まり字後の中央値"), labels, values, QStringLiteral("決まり字後の中央値 ms(歌番号)"), false);
 
     labels.clear();
     values.clear();
@@ -331,7 +367,7 @@ void TF_Stats::fillCharts()
         labels << poemLabel(p.poem);
         values << p.misses();
     }
-    barChart(missChart_, QStringLiteral("誤答・時間切れ"), labels, values, QStringLiteral("回(歌番号ごと)"));
+    barChart(missChart_, QStringLiteral("誤答・時間切れ"), labels, values, QStringLiteral("誤答・時間切れの回数(歌番号)"), true);
 
     labels.clear();
     values.clear();
@@ -339,7 +375,7 @@ void TF_Stats::fillCharts()
         labels << QStringLiteral("%1→%2").arg(c.poem).arg(c.chosen);
         values << c.count;
     }
-    barChart(pairChart_, QStringLiteral("取り違え"), labels, values, QStringLiteral("回(読まれた札→取った札)"));
+    barChart(pairChart_, QStringLiteral("取り違え"), labels, values, QStringLiteral("回数(読まれた札→取った札)"), true);
 }
 
 void TF_Stats::BtnExportClick()
