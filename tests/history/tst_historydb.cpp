@@ -4,14 +4,12 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSqlQuery>
-#include <QTimeZone>
 
 #include <csignal>
 
 #include "../support/fakehistory.h"
 
 #include "history/database.h"
-#include "history/readingclock.h"
 #include "history/weak.h"
 #include "history/writer.h"
 
@@ -63,17 +61,12 @@ private slots:
     void init();
     void schemaIsCreatedOrMigratedForward_data();
     void schemaIsCreatedOrMigratedForward();
-    void takeRowKeepsNullsAndTheOffset();
-    void unusableFilesAreLeftAlone_data();
-    void unusableFilesAreLeftAlone();
     void damagedFileIsSetAsideOnlyOnYes_data();
     void damagedFileIsSetAsideOnlyOnYes();
     void unwritableHistoryIsToldOnce();
     void killMidStreamLeavesASoundFile_data();
     void killMidStreamLeavesASoundFile();
     void twoCopiesWriteAtOnce();
-    void timeAfterDeciding_data();
-    void timeAfterDeciding();
     void weakestRanking_data();
     void weakestRanking();
 
@@ -136,52 +129,6 @@ void tst_HistoryDb::schemaIsCreatedOrMigratedForward()
         QCOMPARE(extra.value("who").toString(), QStringLiteral("A"));
     if (before.size() == 2 && version == 1)
         QCOMPARE(scalar(db.db(), "SELECT x FROM notes").toInt(), 1);
-}
-
-void tst_HistoryDb::takeRowKeepsNullsAndTheOffset()
-{
-    Database db(file());
-    QCOMPARE(db.open(), OpenResult::Ok);
-    Take timeout = sampleTake();
-    timeout.outcome = QStringLiteral("timeout");
-    timeout.chosen = 0;
-    timeout.ticks.reset();
-    timeout.msAfterDeciding.reset();
-    const QDateTime at(QDate(2026, 12, 7), QTime(10, 0, 5), QTimeZone(9 * 3600));
-    QVERIFY(db.insert(timeout, at));
-    QSqlQuery q(db.db());
-    QVERIFY(q.exec("SELECT played_at, chosen IS NULL, ticks IS NULL, ms_after_deciding IS NULL, deciding, extra IS NULL"
-                   " FROM readings"));
-    QVERIFY(q.next());
-    QCOMPARE(q.value(0).toString(), QStringLiteral("2026-12-07T10:00:05+09:00"));
-    for (int i = 1; i <= 3; ++i)
-        QVERIFY(q.value(i).toBool());
-    QCOMPARE(q.value(4).toString(), QStringLiteral("spelled"));
-    QVERIFY(q.value(5).toBool());
-}
-
-void tst_HistoryDb::unusableFilesAreLeftAlone_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes"); // empty: not made
-    QTest::addColumn<OpenResult>("result");
-    QTest::newRow("not a database") << "history.sqlite" << kGarbage << OpenResult::Damaged;
-    QTest::newRow("folder missing") << "gone/history.sqlite" << QByteArray() << OpenResult::Unavailable;
-}
-
-void tst_HistoryDb::unusableFilesAreLeftAlone()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, bytes);
-    QFETCH(OpenResult, result);
-    if (!bytes.isEmpty())
-        writeFile(file(name), bytes);
-    {
-        Database db(file(name));
-        QCOMPARE(db.open(true), result);
-    }
-    QCOMPARE(readAll(file(name)), bytes);
-    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files).size(), bytes.isEmpty() ? 0 : 1);
 }
 
 void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes_data()
@@ -280,32 +227,6 @@ void tst_HistoryDb::twoCopiesWriteAtOnce()
     QCOMPARE(scalar(db.db(), "SELECT count(*) FROM readings WHERE poem = 6").toInt(), 300);
     QCOMPARE(scalar(db.db(), "SELECT count(DISTINCT session) FROM readings").toInt(), 2);
     QCOMPARE(scalar(db.db(), "PRAGMA integrity_check").toString(), QStringLiteral("ok"));
-}
-
-void tst_HistoryDb::timeAfterDeciding_data()
-{
-    // Deciding at tick 6 of 150 ms; the reading starts at 1000.
-    QTest::addColumn<qint64>("tickLateBy"); // how late tick 6 fires
-    QTest::addColumn<int>("ticksShown");
-    QTest::addColumn<qint64>("takeAt");
-    QTest::addColumn<qint64>("expected");
-    QTest::newRow("before deciding: against when it is due") << 0ll << 4 << 1700ll << -200ll;
-    QTest::newRow("after an on-time tick") << 0ll << 8 << 2300ll << 400ll;
-    QTest::newRow("after a late tick: from when it showed") << 90ll << 8 << 2300ll << 310ll;
-}
-
-void tst_HistoryDb::timeAfterDeciding()
-{
-    QFETCH(qint64, tickLateBy);
-    QFETCH(int, ticksShown);
-    QFETCH(qint64, takeAt);
-    QFETCH(qint64, expected);
-    ReadingClock c;
-    c.start(1000, 6, 150);
-    for (int k = 1; k <= ticksShown; ++k)
-        c.ticked(k, 1000 + 150 * k + (k >= 6 ? tickLateBy : 0));
-    QCOMPARE(c.sinceStart(takeAt), takeAt - 1000);
-    QCOMPARE(c.sinceDeciding(takeAt), expected);
 }
 
 void tst_HistoryDb::weakestRanking_data()

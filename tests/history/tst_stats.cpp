@@ -155,14 +155,15 @@ void tst_Stats::csvHoldsTheWholeTable()
     t.outcome = "timeout";
     t.ms = 15000;
     t.extra = {{"who", "花子, \"二番\""}};
-    QVERIFY(db.insert(t, QDateTime(QDate(2026, 12, 7), QTime(9, 0), QTimeZone(0))));
+    QVERIFY(db.insert(t, QDateTime(QDate(2026, 12, 7), QTime(9, 0), QTimeZone(9 * 3600))));
     QBuffer out;
     out.open(QIODevice::WriteOnly);
     QVERIFY(exportCsv(db.db(), out));
     const QStringList lines = QString::fromUtf8(out.data()).split("\r\n");
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines[0], "id,played_at,mode,session,poem,outcome,chosen,ticks,ms,ms_after_deciding,deciding,extra");
-    QCOMPARE(lines[1], "1,2026-12-07T09:00:00Z,match,3,100,timeout,,,15000,,spelled,"
+    // NULLs are empty fields; the time keeps its offset.
+    QCOMPARE(lines[1], "1,2026-12-07T09:00:00+09:00,match,3,100,timeout,,,15000,,spelled,"
                        "\"{\"\"who\"\":\"\"花子, \\\"\"二番\\\"\"\"\"}\"");
     QCOMPARE(lines[2], QString());
 }
