@@ -2,7 +2,7 @@
 # The learning history from outside: the real program under Xvfb plays a
 # whole S game and a few quiz answers, is killed in the middle of a second
 # game, and the file is then read with sqlite3. Pictures of the statistics
-# window, empty and filled, go to <out>.
+# window, empty and filled, go to <out> (stats-empty, stats, stats-pairs).
 #   tests/e2e/history_xvfb.sh <build-dir> [out]
 set -euo pipefail
 
@@ -27,7 +27,7 @@ wait_title() {
   return 1
 }
 origin() { echo $(((1024 - $1) / 2)) $(((768 - $2) / 2)); }
-shot() { import -window root -colors 256 "PNG8:$OUT/$1.png"; }
+shot() { import -window root -crop 784x560+120+104 +repage -colors 256 "PNG8:$OUT/$1.png"; } # the statistics window
 sql() { sqlite3 "$WORK/history.sqlite" "$@"; }
 
 start_program() {
