@@ -21,6 +21,7 @@
 
 #include "deck/poemtable.h"
 #include "history/database.h"
+#include "history/stats.h"
 #include "history/tf_stats.h"
 #include "history/writer.h"
 #include "platform/random.h"
@@ -129,6 +130,19 @@ void BM_OpenStatsWindow(benchmark::State &state)
     state.counters["takes"] = w.statistics().total;
     history::setDatabasePath(QStringLiteral("history.sqlite"));
 }
+// The statistics alone, without the window.
+void BM_LoadStatistics(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+    fillHistory(path, static_cast<int>(state.range(0)));
+    history::Database db(path);
+    db.openForReading();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(history::loadStatistics(db.db(), {}).total);
+}
+BENCHMARK(BM_LoadStatistics)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(10);
+
 BENCHMARK(BM_OpenStatsWindow)->Arg(0)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 } // namespace

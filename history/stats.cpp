@@ -92,41 +92,43 @@ Statistics loadStatistics(QSqlDatabase &db, const Filter &filter)
     for (int i = 0; i < 100; ++i)
         st.poems[static_cast<std::size_t>(i)].poem = i + 1;
     const Where w = whereOf(filter);
+    // Poem, outcome, card taken and day packed into one integer per row:
+    // every column read costs a variant, and this loop sees every take.
     QSqlQuery q = run(db,
-                      QStringLiteral("SELECT poem, (outcome = 'right') + 2 * (outcome = 'wrong'), chosen,"
-                                     " ms_after_deciding, CAST(replace(substr(played_at, 1, 10), '-', '') AS INTEGER), id"
-                                     " FROM readings WHERE %1")
+                      QStringLiteral("SELECT poem + 128 * ((outcome = 'right') + 2 * (outcome = 'wrong'))"
+                                     " + 512 * coalesce(chosen, 0)"
+                                     " + 65536 * CAST(replace(substr(played_at, 1, 10), '-', '') AS INTEGER),"
+                                     " ms_after_deciding, id FROM readings WHERE %1")
                           .arg(w.sql),
                       w.values);
-
     std::array<std::vector<qint64>, 100> poemTimes;
     std::array<qint64, 100> lastId{};
     std::map<qint64, std::pair<DayStats, std::vector<qint64>>> days;
     std::map<std::pair<int, int>, int> pairs;
     while (q.next()) {
-        const int p = q.value(0).toInt();
+        const qint64 packed = q.value(0).toLongLong();
+        const int p = int(packed % 128);
+        const int code = int(packed / 128 % 4); // 1 right, 2 wrong, 0 otherwise
+        const int chosen = int(packed / 512 % 128);
         if (p < 1 || p > 100)
             continue;
-        const int code = q.value(1).toInt(); // 1 right, 2 wrong, 0 otherwise
         const auto i = static_cast<std::size_t>(p - 1);
         PoemStats &ps = st.poems[i];
-        auto &[day, dayTimes] = days[q.value(4).toLongLong()];
+        auto &[day, dayTimes] = days[packed / 65536];
         ++ps.times;
         ++day.times;
         ++st.total;
-        lastId[i] = std::max(lastId[i], q.value(5).toLongLong());
+        lastId[i] = std::max(lastId[i], q.value(2).toLongLong());
         if (code == 1) {
             ++ps.right;
             ++day.right;
-            const QVariant m = q.value(3);
+            const QVariant m = q.value(1);
             if (!m.isNull()) {
                 poemTimes[i].push_back(m.toLongLong());
                 dayTimes.push_back(m.toLongLong());
             }
-        } else if (code == 2) {
-            const QVariant chosen = q.value(2);
-            if (!chosen.isNull())
-                ++pairs[{p, chosen.toInt()}];
+        } else if (code == 2 && chosen >= 1 && chosen <= 100) {
+            ++pairs[{p, chosen}];
         }
     }
     for (std::size_t i = 0; i < 100; ++i)
