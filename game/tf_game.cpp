@@ -8,6 +8,8 @@
 
 #include "deck/poemtable.h"
 #include "game/decidedmark.h"
+#include "history/poemno.h"
+#include "history/recorder.h"
 #include "platform/random.h"
 #include "platform/services.h"
 #include "platform/ui/colors.h"
@@ -78,6 +80,16 @@ records::BoardSize recordsBoard(game::BoardSize size)
     case game::BoardSize::S: return records::BoardSize::S;
     case game::BoardSize::M: return records::BoardSize::M;
     case game::BoardSize::L: return records::BoardSize::L;
+    }
+    Q_UNREACHABLE();
+}
+
+QString historyMode(game::BoardSize size)
+{
+    switch (size) {
+    case game::BoardSize::S: return QStringLiteral("game-S");
+    case game::BoardSize::M: return QStringLiteral("game-M");
+    case game::BoardSize::L: return QStringLiteral("game-L");
     }
     Q_UNREACHABLE();
 }
@@ -250,6 +262,7 @@ void TF_Game::BtnShowClick()
 
     rng().reseed();
     game_.deal(deck::PoemTable, rng());
+    session_ = history::recorder().newSession(historyMode(board_.size));
     showBoard();
     MakeYomijun();
     BtnStart->setFocus();
@@ -329,6 +342,8 @@ void TF_Game::BtnStartClick()
         for (int k = 1; k <= board_.FudaSu; ++k)
             card(k)->setEnabled(true);
     }
+    // The deciding syllables are shown when the tick revealing their last byte has fired.
+    readingClock_.start(services().monotonic->elapsedMs(), int(game_.reading().Kimariji.view().size()), game::kTickInterval);
     Timer1->start(game::kTickInterval);
 }
 
@@ -342,6 +357,7 @@ void TF_Game::Timer1Timer()
     case game::TickStep::Kind::Shimonoku:
         if (step.hasByte)
             appendByte(step.kind == game::TickStep::Kind::Kaminoku ? lt1 : lt2, step.byte);
+        readingClock_.ticked(game_.Keika, services().monotonic->elapsedMs());
         if (step.beep)
             services().beeper->beep();
         if (step.decided)
@@ -352,6 +368,7 @@ void TF_Game::Timer1Timer()
         BtnStart->setEnabled(true);
         BtnStart->setFocus();
         markCard(step.missedCard, colors::clRed);
+        recordTake("timeout", 0);
         if (step.gameOver)
             endOfGame();
         return;
@@ -368,6 +385,7 @@ void TF_Game::sbt1Click(QObject *Sender)
         return;
 
     stopTimer();
+    recordTake(take.kind == game::Take::Kind::Correct ? "right" : "wrong", clicked->Tag());
     BtnStart->setEnabled(true);
     BtnStart->setFocus();
     if (take.kind == game::Take::Kind::Correct) {
@@ -382,6 +400,23 @@ void TF_Game::sbt1Click(QObject *Sender)
     showWholeVerses();
     if (take.gameOver)
         endOfGame();
+}
+
+void TF_Game::recordTake(const char *outcome, int chosenCard)
+{
+    const qint64 now = services().monotonic->elapsedMs();
+    history::Take t;
+    t.mode = historyMode(board_.size);
+    t.session = session_;
+    t.poem = history::poemNumber(game_.reading());
+    t.outcome = QLatin1String(outcome);
+    if (t.outcome == QLatin1String("wrong"))
+        t.chosen = history::poemNumber(game_.Torifuda[static_cast<std::size_t>(chosenCard)]);
+    t.ticks = game_.Keika;
+    t.ms = readingClock_.sinceStart(now);
+    if (t.outcome != QLatin1String("timeout"))
+        t.msAfterDeciding = readingClock_.sinceDeciding(now);
+    history::recorder().record(t);
 }
 
 void TF_Game::endOfGame()

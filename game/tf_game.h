@@ -6,6 +6,7 @@
 
 #include "game/boardsize.h"
 #include "game/gamerules.h"
+#include "history/readingclock.h"
 #include "platform/ui/form.h"
 #include "platform/ui/panel.h"
 
@@ -75,9 +76,12 @@ private:
     void showWholeVerses();
     void addToScore(int points);
     void endOfGame();
+    void recordTake(const char *outcome, int chosenCard);
 
     const game::Board &board_;
     game::Game game_;
+    history::ReadingClock readingClock_;
+    qint64 session_ = 0;
 };
 
 class TF_24 : public TF_Game {

@@ -1,6 +1,7 @@
 #include "services.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QLocale>
 
 namespace platform {
@@ -11,6 +12,15 @@ public:
     QTime utcTimeOfDay() const override { return QDateTime::currentDateTimeUtc().time(); }
     QDate localDate() const override { return QDate::currentDate(); }
     QString shortDateFormat() const override { return QLocale::system().dateFormat(QLocale::ShortFormat); }
+};
+
+class SteadyClock final : public MonotonicClock {
+public:
+    SteadyClock() { timer_.start(); }
+    qint64 elapsedMs() const override { return timer_.elapsed(); }
+
+private:
+    QElapsedTimer timer_;
 };
 
 class NoScreen final : public Screen {
@@ -59,6 +69,7 @@ Services makeDefaults()
     static CancelInput input;
     static StderrErrors errors;
     static LoggedMessages messages;
+    static SteadyClock monotonic;
     Services s;
     s.clock = &clock;
     s.screen = &screen;
@@ -66,6 +77,7 @@ Services makeDefaults()
     s.inputBox = &input;
     s.errors = &errors;
     s.messages = &messages;
+    s.monotonic = &monotonic;
     s.makeWavePlayer = [] { return std::make_unique<SilentPlayer>(); };
     return s;
 }
@@ -88,6 +100,7 @@ ScopedServices::ScopedServices(const Services &replacement)
     if (replacement.inputBox) s.inputBox = replacement.inputBox;
     if (replacement.errors) s.errors = replacement.errors;
     if (replacement.messages) s.messages = replacement.messages;
+    if (replacement.monotonic) s.monotonic = replacement.monotonic;
     if (replacement.makeWavePlayer) s.makeWavePlayer = replacement.makeWavePlayer;
 }
 

@@ -59,6 +59,14 @@ public:
     virtual void showError(const QString &message) = 0;
 };
 
+// Milliseconds from an arbitrary start that never jumps back: the history's
+// reaction times are measured with it.
+class MonotonicClock {
+public:
+    virtual ~MonotonicClock() = default;
+    virtual qint64 elapsedMs() const = 0;
+};
+
 // Message windows of the program's own: a notice, and a question answered
 // yes or no.
 class Messages {
@@ -75,6 +83,7 @@ struct Services {
     InputBox *inputBox = nullptr;
     ErrorDisplay *errors = nullptr;
     Messages *messages = nullptr;
+    MonotonicClock *monotonic = nullptr;
     std::function<std::unique_ptr<WavePlayer>()> makeWavePlayer;
 };
 

@@ -8,6 +8,7 @@
 
 #include "game/tf_game.h"
 #include "match/tf_match.h"
+#include "history/tf_stats.h"
 #include "records/tf_record.h"
 #include "shell/tf_main.h"
 #include "training/tf_training.h"
@@ -33,6 +34,7 @@ void CreateForms()
     F_RecordM = new TF_RecordM;
     F_RecordL = new TF_RecordL;
     F_Match = new TF_Match;
+    F_Stats = new TF_Stats;
 }
 
 template <typename T>
@@ -45,6 +47,7 @@ static void destroy(T *&form)
 void DestroyForms()
 {
     destroy(F_Match);
+    destroy(F_Stats);
     destroy(F_RecordL);
     destroy(F_RecordM);
     destroy(F_RecordS);

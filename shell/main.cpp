@@ -1,6 +1,8 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include "history/database.h"
+#include "history/writer.h"
 #include "platform/ui/desktop.h"
 #include "shell/application.h"
 #include "shell/commandline.h"
@@ -21,6 +23,12 @@ int main(int argc, char **argv)
 
     platform::ui::Application app(argc, argv);
     InitialiseApplication(app);
+
+    // The learning history, written beside the records; without it the
+    // program plays exactly as before.
+    history::SqliteRecorder recorder(history::databasePath());
+    const history::ScopedRecorder installed(recorder);
+    recorder.start();
 
     CreateForms();
     F_Main->show();

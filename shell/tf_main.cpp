@@ -5,6 +5,7 @@
 #include "deck/poemtable.h"
 #include "game/tf_game.h"
 #include "match/tf_match.h"
+#include "history/tf_stats.h"
 #include "platform/services.h"
 #include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
@@ -73,9 +74,14 @@ TF_Main::TF_Main(QWidget *parent)
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
+    // The entries beyond the eight sit on the side strips and come last in
+    // the Tab order: the learning history on the left, the match on the right.
+    BtnStats = new VerticalMenuButton(this, "BtnStats", QStringLiteral("学習記録"), QRect(12, 136, 49, 233));
+    BtnStats->OnClick = [this](QObject *) { BtnStatsClick(); };
     BtnMatch = new VerticalMenuButton(this, "BtnMatch", QStringLiteral("練習試合"), QRect(531, 136, 49, 233));
-    setTabOrder(BtnClose, BtnMatch);
     BtnMatch->OnClick = [this](QObject *) { BtnMatchClick(); };
+    setTabOrder(BtnClose, BtnStats);
+    setTabOrder(BtnStats, BtnMatch);
 
     connect(BtnTraining, &QPushButton::clicked, this, &TF_Main::BtnTrainingClick);
     connect(BtnGameS, &QPushButton::clicked, this, &TF_Main::BtnGameSClick);
@@ -118,6 +124,8 @@ void TF_Main::BtnRecordSClick() { openMode(F_RecordS); }
 void TF_Main::BtnRecordMClick() { openMode(F_RecordM); }
 void TF_Main::BtnRecordLClick() { openMode(F_RecordL); }
 void TF_Main::BtnMatchClick() { openMode(F_Match); }
+
+void TF_Main::BtnStatsClick() { openMode(F_Stats); }
 
 void TF_Main::BtnCloseClick()
 {

@@ -26,6 +26,7 @@ public:
     QPushButton *BtnRecordL;
     QPushButton *BtnClose;
     VerticalMenuButton *BtnMatch; // right strip, beside the menu panel
+    VerticalMenuButton *BtnStats; // left strip, beside the menu panel
 
     void BtnTrainingClick();
     void BtnGameSClick();
@@ -36,6 +37,7 @@ public:
     void BtnRecordLClick();
     void BtnCloseClick();
     void BtnMatchClick();
+    void BtnStatsClick();
 
 protected:
     void FormCreate();

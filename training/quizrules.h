@@ -50,22 +50,21 @@ std::array<int, kChoiceCount> drawPlacement(platform::Random &rng);
 // KaitoRan[rows[k]] := Sentakushi[k].
 KaitoRanList placeChoices(const SentakushiList &sentakushi, const std::array<int, kChoiceCount> &rows);
 
-// The position a poem missed at position n (1 .. size) of a run of `size`
-// questions moves to: four later, or the run's end.
-constexpr int missTarget(int n, int size = deck::kPoemCount)
+// The position a poem missed at position n (1 .. length) moves to, in a run
+// of `length` questions (the whole hundred unless a drill is shorter).
+constexpr int missTarget(int n, int length = deck::kPoemCount)
 {
-    return n < size - 3 ? n + 4 : size;
+    return n < length - 3 ? n + 4 : length;
 }
 
-// Moves the entry at n to missTarget(n, size); the entries after it up to
-// there move up one.
+// Moves the entry at n to missTarget(n, length); the entries after it move up one.
 template <typename T>
-void moveMissedLater(PositionList<T> &list, int n, int size = deck::kPoemCount)
+void moveMissedLater(PositionList<T> &list, int n, int length = deck::kPoemCount)
 {
-    Q_ASSERT(n >= 1 && n <= size && size <= deck::kPoemCount);
-    if (n < 1 || n > size || size > deck::kPoemCount)
+    Q_ASSERT(length >= 1 && length <= deck::kPoemCount && n >= 1 && n <= length);
+    if (length < 1 || length > deck::kPoemCount || n < 1 || n > length)
         return;
-    const int target = missTarget(n, size);
+    const int target = missTarget(n, length);
     std::rotate(list.begin() + n, list.begin() + n + 1, list.begin() + target + 1);
 }
 

@@ -1,9 +1,13 @@
 #include "tf_training.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 
 #include "deck/poemtable.h"
 #include "training/drillsets.h"
+#include "history/poemno.h"
+#include "history/recorder.h"
+#include "history/weak.h"
 #include "platform/random.h"
 #include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
@@ -177,6 +181,8 @@ TF_Training::TF_Training(QWidget *parent)
         auto *b = findControl<QPushButton>(Panel1, QStringLiteral("Btn"), i);
         connect(b, &QPushButton::clicked, this, [this, b] { Btn0Click(b); });
     }
+    connect(CbDrill, &QCheckBox::toggled, this, &TF_Training::drillChanged);
+    connect(SpDrill, &QSpinBox::valueChanged, this, &TF_Training::drillChanged);
     connect(Timer1, &QTimer::timeout, this, &TF_Training::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TF_Training::Timer2Timer);
 }
@@ -228,6 +234,27 @@ void TF_Training::buildLayout()
     Panel3 = panel(this, QStringLiteral("Panel3"), QRect(24, 320, 177, 89));
     BtnShutudai = button(Panel3, QStringLiteral("BtnShutudai"), QStringLiteral("出題"), QRect(16, 8, 145, 33), pgothic19);
     BtnClose = button(Panel3, QStringLiteral("BtnClose"), QStringLiteral("終了"), QRect(16, 48, 145, 33), pgothic19);
+
+    // The drill's row sits in the free strip between the question and the rows.
+    // Out of the Tab cycle, which stays the quiz's own; Alt+D reaches the box.
+    CbDrill = new QCheckBox(QStringLiteral("苦手札(&D)"), this);
+    CbDrill->setObjectName(QStringLiteral("CbDrill"));
+    CbDrill->setGeometry(216, 51, 80, 19);
+    CbDrill->setFocusPolicy(Qt::ClickFocus);
+    CbDrill->setToolTip(history::weakRule());
+    SpDrill = new QSpinBox(this);
+    SpDrill->setObjectName(QStringLiteral("SpDrill"));
+    SpDrill->setGeometry(298, 50, 48, 21);
+    SpDrill->setFocusPolicy(Qt::ClickFocus);
+    if (auto *edit = SpDrill->findChild<QLineEdit *>())
+        edit->setFocusPolicy(Qt::ClickFocus);
+    SpDrill->setRange(1, deck::kPoemCount);
+    SpDrill->setValue(20);
+    SpDrill->setToolTip(history::weakRule());
+    LblDrill = new QLabel(QStringLiteral("首・") + history::weakRuleShort(), this);
+    LblDrill->setObjectName(QStringLiteral("LblDrill"));
+    LblDrill->setGeometry(348, 53, 221, 16);
+    LblDrill->setToolTip(history::weakRule());
 
     // Tab order: the answer rows, the colour box, then the two commands.
     QWidget *previous = nullptr;
@@ -282,11 +309,62 @@ void TF_Training::FormShow()
     BtnShutudai->setEnabled(true);
     BtnShutudai->setFocus();
 
+    runStarted_ = false;
+    CbDrill->setEnabled(true);
+    SpDrill->setEnabled(true);
     rng().reseed();
-    if (DrillPoems.isEmpty())
+    buildRun();
+}
+
+void TF_Training::buildRun()
+{
+    // The run's poems: a set chosen by sound or the whole hundred, narrowed
+    // to its N weakest when the weak-poem drill is on.
+    QList<deck::PoemNo> poems = DrillPoems;
+    if (CbDrill->isChecked()) {
+        const QList<int> ranked = history::weakestPoems(services().clock->localDate(), deck::kPoemCount, rng());
+        QList<deck::PoemNo> weakest;
+        for (int p : ranked) {
+            if (weakest.size() >= SpDrill->value())
+                break;
+            if (DrillPoems.isEmpty() || DrillPoems.contains(p))
+                weakest << deck::PoemNo(p);
+        }
+        poems = weakest;
+    }
+    if (poems.isEmpty()) {
+        runLength = deck::kPoemCount;
         training::shuffleMondaiList(rng(), deck::PoemTable, MondaiList);
-    else
-        training::shuffleSetList(rng(), deck::PoemTable, DrillPoems, MondaiList);
+        return;
+    }
+    // Asked in a random order, not weakest first.
+    runLength = int(poems.size());
+    training::shuffleSetList(rng(), deck::PoemTable, poems, MondaiList);
+}
+
+// The drill can be changed until the run's first question.
+void TF_Training::drillChanged()
+{
+    if (runStarted_)
+        return;
+    rng().reseed();
+    buildRun();
+}
+
+void TF_Training::recordAnswer(const char *outcome, int row)
+{
+    history::Take t;
+    t.mode = QStringLiteral("training");
+    t.session = session_;
+    t.poem = history::poemNumber(MondaiList[MondaiNo]);
+    t.outcome = QLatin1String(outcome);
+    if (row >= 0 && row < training::kChoiceCount && t.outcome == QLatin1String("wrong"))
+        t.chosen = rowPoem_[static_cast<std::size_t>(row)];
+    t.ms = services().monotonic->elapsedMs() - posedAt_;
+    // The quiz shows the deciding syllables with the question.
+    if (t.outcome != QLatin1String("timeout"))
+        t.msAfterDeciding = t.ms;
+    history::recorder().record(t);
 }
 
 void TF_Training::FormHide()
@@ -298,8 +376,14 @@ void TF_Training::FormHide()
 void TF_Training::BtnShutudaiClick()
 {
     // Only from Ready: never while a question is open or after the last one.
-    if (questionOpen() || MondaiNo >= MondaiSu())
+    if (questionOpen() || MondaiNo >= runLength)
         return;
+    if (!runStarted_) {
+        runStarted_ = true;
+        CbDrill->setEnabled(false);
+        SpDrill->setEnabled(false);
+        session_ = history::recorder().newSession(QStringLiteral("training"));
+    }
 
     BtnShutudai->setEnabled(false);
     ++MondaiNo;
@@ -315,12 +399,16 @@ void TF_Training::BtnShutudaiClick()
 
     Sentakushi[0] = mondai;
     rng().reseed();
-    if (DrillPoems.isEmpty())
-        training::drawDistractors(rng(), deck::PoemTable, Sentakushi);
-    else
-        training::drawSetDistractors(rng(), deck::PoemTable, DrillPoems, deck::PoemTable.numberOf(mondai), Sentakushi);
+    // Distractors come from a set chosen by sound first, so the question is
+    // the hard one; the weak-poem drill alone draws them from all hundred.
+    const auto distractors = DrillPoems.isEmpty()
+        ? training::drawDistractors(rng(), deck::PoemTable, Sentakushi)
+        : training::drawSetDistractors(rng(), deck::PoemTable, DrillPoems, deck::PoemTable.numberOf(mondai), Sentakushi);
 
     const auto rows = training::drawPlacement(rng());
+    rowPoem_[static_cast<std::size_t>(rows[0])] = history::poemNumber(mondai);
+    for (int k = 1; k < training::kChoiceCount; ++k)
+        rowPoem_[static_cast<std::size_t>(rows[static_cast<std::size_t>(k)])] = distractors[static_cast<std::size_t>(k - 1)];
     SeikaiNo = rows[0];
     KaitoRan = training::placeChoices(Sentakushi, rows);
 
@@ -336,6 +424,7 @@ void TF_Training::BtnShutudaiClick()
 
     findControl<QPushButton>(Panel1, QStringLiteral("Btn"), 0)->setFocus();
     LblNokoriJikan->setText(QStringLiteral("10"));
+    posedAt_ = services().monotonic->elapsedMs();
     setInterval(Timer1, 1000);
 }
 
@@ -345,6 +434,7 @@ void TF_Training::Btn0Click(QObject *Sender)
     if (!questionOpen())
         return;
     const int t = tagOf(Sender);
+    recordAnswer(t == SeikaiNo ? "right" : "wrong", t);
     if (t == SeikaiNo) {
         PnlHantei->setCaption(QStringLiteral("正解!!"));
         addTo(LblSeikai, 1);
@@ -364,6 +454,7 @@ void TF_Training::Timer1Timer()
     addTo(LblNokoriJikan, -1);
     if (LblNokoriJikan->text() == QLatin1String("0")) {
         PnlHantei->setCaption(QStringLiteral("時間切れ"));
+        recordAnswer("timeout", -1);
         MachigaiShori();
         MondaiShuryo();
     }
@@ -383,7 +474,7 @@ void TF_Training::Timer2Timer()
 void TF_Training::MondaiShuryo()
 {
     setInterval(Timer1, 0);
-    if (MondaiNo < MondaiSu()) {
+    if (MondaiNo < runLength) {
         BtnShutudai->setEnabled(true);
         BtnShutudai->setFocus();
     } else {
@@ -402,7 +493,7 @@ void TF_Training::MachigaiShori()
     const int n = MondaiNo;
     addTo(LblMachigai, 1);
     playQuietly(MP2.get());
-    training::moveMissedLater(MondaiList, n, MondaiSu());
+    training::moveMissedLater(MondaiList, n, runLength);
     MondaiNo = n - 1;
 }
 

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 
 #include <memory>
@@ -40,6 +41,10 @@ public:
     platform::Panel *Panel3;
     QPushButton *BtnShutudai;
     QPushButton *BtnClose;
+    // The weak-poem drill, off by default: the run is the N weakest poems.
+    QCheckBox *CbDrill;
+    QSpinBox *SpDrill;
+    QLabel *LblDrill;
     QTimer *Timer1; // countdown, 1000 ms while a question is open
     QTimer *Timer2; // blink of the right row, 300 ms after a verdict
     std::unique_ptr<platform::WavePlayer> MP1; // "Push.wav", open while shown
@@ -51,10 +56,10 @@ public:
     training::SentakushiList Sentakushi{};
     training::KaitoRanList KaitoRan{};
     int SeikaiNo = 0;
-    // Opt-in: the poems of the runs to come (a set to drill); empty for the
-    // whole hundred. Takes effect at the next show.
+    // Opt-in: a set of poems to drill, chosen by sound; empty for the whole
+    // hundred. Takes effect at the next run.
     QList<deck::PoemNo> DrillPoems;
-    int MondaiSu() const { return DrillPoems.isEmpty() ? deck::kPoemCount : static_cast<int>(DrillPoems.size()); }
+    int runLength = deck::kPoemCount; // questions to answer right; fewer in a drill
 
     void BtnShutudaiClick();
     void Btn0Click(QObject *Sender); // shared by Btn0..Btn9; the tag is the row
@@ -74,6 +79,14 @@ protected:
 private:
     void MondaiShuryo();
     void MachigaiShori();
+    void buildRun();
+    void drillChanged();
+    void recordAnswer(const char *outcome, int row);
+
+    bool runStarted_ = false;
+    qint64 session_ = 0;
+    qint64 posedAt_ = 0;
+    std::array<int, training::kChoiceCount> rowPoem_{};
 
     void buildLayout();
     void addCounter(platform::Panel *parent, const QString &caption, int y, QLabel *&value, const char *name,

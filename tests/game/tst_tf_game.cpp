@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <set>
 
+#include "../support/fakehistory.h"
 #include "../support/fakeservices.h"
 
 #include "deck/poemtable.h"
@@ -107,6 +108,8 @@ private slots:
     void wholeGameEndsWithOneRecordStep();
     void recordStepErrorGoesToTheErrorDisplay();
     void boardsNeverShareState();
+    void takesGoToTheHistory_data();
+    void takesGoToTheHistory();
 
 private:
     TF_Game *window(BoardSize size) const;
@@ -123,6 +126,9 @@ private:
     FakeInput prompt_;
     FakeErrors errors_;
     SoundBoard sounds_;
+    FakeMonotonic monotonic_;
+    FakeRecorder history_;
+    std::unique_ptr<history::ScopedRecorder> recorder_;
     std::unique_ptr<ScopedServices> services_;
     std::unique_ptr<Form> menu_;
     std::unique_ptr<TF_24> s_;
@@ -153,7 +159,10 @@ void tst_TF_Game::init()
     s.inputBox = &prompt_;
     s.errors = &errors_;
     s.makeWavePlayer = [this] { return std::make_unique<FakePlayer>(sounds_); };
+    s.monotonic = &monotonic_;
     services_ = std::make_unique<ScopedServices>(s);
+    history_ = FakeRecorder{};
+    recorder_ = std::make_unique<history::ScopedRecorder>(history_);
 
     menu_ = std::make_unique<Form>(QStringLiteral("menu"), QSize(100, 100));
     menu_->makeMainForm();
@@ -168,6 +177,7 @@ void tst_TF_Game::cleanup()
     m_.reset();
     s_.reset();
     menu_.reset();
+    recorder_.reset();
     services_.reset();
     for (const char *f : kRecordsFiles)
         QFile::remove(QLatin1String(f));
@@ -777,6 +787,67 @@ void tst_TF_Game::boardsNeverShareState()
     s_->BtnResetClick();
     QCOMPARE(m_->PTokuten->caption(), QStringLiteral("72"));
     QCOMPARE(m_->state().YomiNo, 1);
+}
+
+void tst_TF_Game::takesGoToTheHistory_data()
+{
+    // Poem 1 is decided by "あきの": six bytes, shown by tick 6.
+    QTest::addColumn<int>("ticksShown");
+    QTest::addColumn<qint64>("lateFromTick6"); // ms each tick from the sixth on comes late
+    QTest::addColumn<QString>("take");         // "right", "wrong" or "none"
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<qint64>("ms");
+    QTest::addColumn<qint64>("msAfterDeciding"); // -1: none
+    QTest::newRow("right before deciding") << 4 << 0ll << "right" << "right" << 630ll << -270ll;
+    QTest::newRow("right after a late deciding tick") << 8 << 40ll << "right" << "right" << 1270ll << 330ll;
+    QTest::newRow("wrong card") << 10 << 0ll << "wrong" << "wrong" << 1530ll << 630ll;
+    QTest::newRow("time-out") << 73 << 0ll << "none" << "timeout" << 10950ll << -1ll;
+}
+
+void tst_TF_Game::takesGoToTheHistory()
+{
+    QFETCH(int, ticksShown);
+    QFETCH(qint64, lateFromTick6);
+    QFETCH(QString, take);
+    QFETCH(QString, outcome);
+    QFETCH(qint64, ms);
+    QFETCH(qint64, msAfterDeciding);
+    TF_Game *w = dealPoem1First();
+    monotonic_.now = 1000;
+    w->BtnStartClick();
+    for (int k = 1; k <= ticksShown; ++k) {
+        monotonic_.now = 1000 + 150 * k + (k >= 6 ? lateFromTick6 : 0);
+        w->Timer1Timer();
+    }
+    monotonic_.now += 30;
+    const int other = w->state().YomiSbtNo[2];
+    if (take == "right")
+        w->sbt1Click(w->card(rightCard(w)));
+    else if (take == "wrong")
+        w->sbt1Click(w->card(other));
+
+    QCOMPARE(history_.sessions, QStringList{"game-S"});
+    QCOMPARE(history_.takes.size(), 1);
+    const history::Take &t = history_.takes.first();
+    QCOMPARE(t.mode, QStringLiteral("game-S"));
+    QCOMPARE(t.session, 101);
+    QCOMPARE(t.poem, 1);
+    QCOMPARE(t.outcome, outcome);
+    int otherPoem = 0;
+    for (int p = 1; p <= 100; ++p)
+        if (deck::PoemTable[p] == w->state().Torifuda[static_cast<std::size_t>(other)])
+            otherPoem = p;
+    QCOMPARE(t.chosen, take == "wrong" ? otherPoem : 0);
+    QCOMPARE(t.ticks, std::optional<int>(ticksShown));
+    QCOMPARE(t.ms, ms);
+    QCOMPARE(t.msAfterDeciding, msAfterDeciding == -1 ? std::nullopt : std::optional<qint64>(msAfterDeciding));
+    QCOMPARE(t.deciding, QStringLiteral("spelled"));
+
+    // The next reading of the same game is of the same session.
+    w->BtnStartClick();
+    w->sbt1Click(w->card(rightCard(w)));
+    QCOMPARE(history_.takes.size(), 2);
+    QCOMPARE(history_.takes.last().session, 101);
 }
 
 QTEST_MAIN(tst_TF_Game)

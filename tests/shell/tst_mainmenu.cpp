@@ -3,6 +3,8 @@
 #include "deck/poemtable.h"
 #include "game/tf_game.h"
 #include "match/tf_match.h"
+#include "history/tf_stats.h"
+#include "platform/sjis.h"
 #include "platform/services.h"
 #include "records/tf_record.h"
 #include "shell/application.h"
@@ -33,6 +35,7 @@ private slots:
     void everyModeOpensAloneAndReturns();
     void closingTheMenuEndsTheProgram();
     void matchEntryBesideThePanelOpensFromTheKeyboard();
+    void statsEntryStandsInTheLeftStripAndTakesKeys();
 
 private:
     FakeScreen screen_;
@@ -122,6 +125,7 @@ void tst_MainMenu::everyModeOpensAloneAndReturns_data()
     QTest::newRow("records S") << "BtnRecordS" << "F_RecordS" << "Button1";
     QTest::newRow("records M") << "BtnRecordM" << "F_RecordM" << "Button1";
     QTest::newRow("records L") << "BtnRecordL" << "F_RecordL" << "Button1";
+    QTest::newRow("statistics") << "BtnStats" << "F_Stats" << "BtnClose";
 }
 
 void tst_MainMenu::everyModeOpensAloneAndReturns()
@@ -130,7 +134,7 @@ void tst_MainMenu::everyModeOpensAloneAndReturns()
     QFETCH(QString, form);
     QFETCH(QString, closer);
     F_Main->show();
-    auto *b = F_Main->findChild<QPushButton *>(button);
+    auto *b = F_Main->findChild<QWidget *>(button);
     QVERIFY(b);
     QTest::mouseClick(b, Qt::LeftButton);
     QVERIFY(!F_Main->isVisible());
@@ -175,7 +179,7 @@ void tst_MainMenu::matchEntryBesideThePanelOpensFromTheKeyboard()
     VerticalMenuButton *b = F_Main->BtnMatch;
     QCOMPARE(b->geometry(), QRect(531, 136, 49, 233));
     QVERIFY(!b->geometry().intersects(F_Main->Panel2->geometry()));
-    QCOMPARE(F_Main->BtnClose->nextInFocusChain(), b);
+    QCOMPARE(F_Main->BtnStats->nextInFocusChain(), b);
 
     b->setFocus();
     QKeyEvent held(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QString(), true);
@@ -194,6 +198,28 @@ void tst_MainMenu::matchEntryBesideThePanelOpensFromTheKeyboard()
     QCOMPARE(asked, 0);
     QVERIFY(!F_Match->isVisible());
     QVERIFY(F_Main->isVisible());
+}
+
+void tst_MainMenu::statsEntryStandsInTheLeftStripAndTakesKeys()
+{
+    F_Main->show();
+    VerticalMenuButton *b = F_Main->BtnStats;
+    QCOMPARE(b->geometry(), QRect(12, 136, 49, 233));
+    QCOMPARE(b->parentWidget(), F_Main);
+    QCOMPARE(platform::sjis::decode(b->Caption()), QStringLiteral("学習記録"));
+    QVERIFY(!b->geometry().intersects(F_Main->Panel2->geometry()));
+    QWidget *next = F_Main->BtnClose->nextInFocusChain();
+    while (!(next->focusPolicy() & Qt::TabFocus))
+        next = next->nextInFocusChain();
+    QCOMPARE(next, b);
+
+    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return}) {
+        QTest::keyClick(b, key);
+        QVERIFY(F_Stats->isVisible());
+        QVERIFY(!F_Main->isVisible());
+        F_Stats->BtnClose->click();
+        QVERIFY(F_Main->isVisible());
+    }
 }
 
 QTEST_MAIN(tst_MainMenu)

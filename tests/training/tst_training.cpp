@@ -2,10 +2,12 @@
 
 #include <QApplication>
 
+#include "../support/fakehistory.h"
 #include "../support/fakeservices.h"
 #include "../support/poems.h"
 
 #include "deck/poemtable.h"
+#include "history/database.h"
 #include "platform/random.h"
 #include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
@@ -73,6 +75,9 @@ private slots:
     void digitKeysChooseARow();
     void wholeRunFromTheKeyboard();
     void drillRunAsksItsSetOnly();
+    void answersGoToTheHistory_data();
+    void answersGoToTheHistory();
+    void drillRunsTheWeakestPoems();
 
 private:
     QPushButton *btn(int i) const { return findControl<QPushButton>(w->Panel1, QStringLiteral("Btn"), i); }
@@ -113,6 +118,9 @@ private:
 
     StepClock clock_;
     SoundBoard sounds_;
+    fakes::FakeMonotonic monotonic_;
+    fakes::FakeRecorder history_;
+    std::unique_ptr<history::ScopedRecorder> recorder_;
     std::unique_ptr<ScopedServices> services_;
     std::unique_ptr<MenuStandIn> menu_;
     TF_Training *w = nullptr;
@@ -131,10 +139,13 @@ void tst_Training::init()
     sounds_ = SoundBoard{};
     Services s;
     s.clock = &clock_;
+    s.monotonic = &monotonic_;
     s.makeWavePlayer = [this]() -> std::unique_ptr<WavePlayer> {
         return sounds_.noPlayer ? nullptr : std::make_unique<FakePlayer>(sounds_);
     };
     services_ = std::make_unique<ScopedServices>(s);
+    history_ = fakes::FakeRecorder{};
+    recorder_ = std::make_unique<history::ScopedRecorder>(history_);
     menu_->hide();
     w = new TF_Training;
 }
@@ -142,6 +153,7 @@ void tst_Training::init()
 void tst_Training::cleanup()
 {
     delete w;
+    recorder_.reset();
     services_.reset();
 }
 
@@ -667,6 +679,101 @@ void tst_Training::drillRunAsksItsSetOnly()
     std::sort(all.begin(), all.end());
     QCOMPARE(all.first(), 1);
     QCOMPARE(std::unique(all.begin(), all.end()) - all.begin(), 100);
+}
+
+void tst_Training::answersGoToTheHistory_data()
+{
+    QTest::addColumn<QChar>("answer"); // o right, x wrong, t time-out
+    QTest::newRow("right") << QChar('o');
+    QTest::newRow("wrong") << QChar('x');
+    QTest::newRow("time-out") << QChar('t');
+}
+
+void tst_Training::answersGoToTheHistory()
+{
+    QFETCH(QChar, answer);
+    w->show();
+    play("o");
+    monotonic_.now = 5000;
+    w->BtnShutudaiClick();
+    const int asked = poemNumber(w->MondaiList[w->MondaiNo]);
+    const int row = (w->SeikaiNo + 3) % 10;
+    int rowPoem = 0;
+    for (int p = 1; p <= 100; ++p)
+        if (PoemTable[p].Shimonoku.view().startsWith(w->KaitoRan[row].Shimonoku.view()))
+            rowPoem = p;
+    monotonic_.now = 7345;
+    if (answer == 't') {
+        for (int i = 0; i < 10; ++i)
+            w->Timer1Timer();
+    } else {
+        w->Btn0Click(btn(answer == 'o' ? w->SeikaiNo : row));
+    }
+
+    QCOMPARE(history_.sessions, QStringList{"training"});
+    QCOMPARE(history_.takes.size(), 2);
+    const history::Take &t = history_.takes.last();
+    QCOMPARE(t.mode, QStringLiteral("training"));
+    QCOMPARE(t.session, history_.takes.first().session);
+    QCOMPARE(t.poem, asked);
+    QCOMPARE(t.outcome, answer == 'o' ? "right" : answer == 'x' ? "wrong" : "timeout");
+    QCOMPARE(t.chosen, answer == 'x' ? rowPoem : 0);
+    QVERIFY(!t.ticks);
+    QCOMPARE(t.ms, 2345);
+    QCOMPARE(t.msAfterDeciding, answer == 't' ? std::nullopt : std::optional<qint64>(2345));
+}
+
+void tst_Training::drillRunsTheWeakestPoems()
+{
+    QTemporaryDir dir;
+    history::setDatabasePath(dir.filePath("history.sqlite"));
+    {
+        history::Database db(history::databasePath());
+        QCOMPARE(db.open(), history::OpenResult::Ok);
+        const QDateTime today(clock_.localDate(), QTime(9, 0));
+        for (int p = 1; p <= 100; ++p) {
+            history::Take t;
+            t.mode = "training";
+            t.poem = p;
+            t.outcome = p == 5 || p == 17 || p == 42 ? "wrong" : "right";
+            t.msAfterDeciding = 200;
+            QVERIFY(db.insert(t, today));
+        }
+    }
+    w->show();
+    QCOMPARE(w->runLength, 100);
+    w->SpDrill->setValue(3);
+    w->CbDrill->setChecked(true);
+    QCOMPARE(w->runLength, 3);
+    QList<int> drill;
+    for (int n = 1; n <= 3; ++n)
+        drill << poemNumber(w->MondaiList[n]);
+    std::sort(drill.begin(), drill.end());
+    QCOMPARE(drill, (QList<int>{5, 17, 42}));
+
+    // Distractors still come from all hundred; a miss comes back within the drill.
+    play("x");
+    QVERIFY(!w->CbDrill->isEnabled());
+    QSet<int> offered;
+    for (const auto &choice : w->KaitoRan)
+        for (int p = 1; p <= 100; ++p)
+            if (PoemTable[p].Shimonoku.view().startsWith(choice.Shimonoku.view()))
+                offered << p;
+    QCOMPARE(offered.size(), 10);
+    play("ooo");
+    QCOMPARE(w->MondaiNo, 3);
+    QVERIFY(!w->BtnShutudai->isEnabled());
+    QCOMPARE(history_.takes.size(), 4);
+
+    // Unticked before a run's first question: the whole hundred again.
+    w->hide();
+    w->show();
+    QVERIFY(w->CbDrill->isEnabled());
+    w->CbDrill->setChecked(false);
+    QCOMPARE(w->runLength, 100);
+    const QList<int> all = order();
+    QCOMPARE(QSet<int>(all.begin(), all.end()).size(), 100);
+    history::setDatabasePath("history.sqlite");
 }
 
 QTEST_MAIN(tst_Training)

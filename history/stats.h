@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class QIODevice;
+
+namespace history {
+
+// Which takes the statistics look at. `mode` is a mode name ("game-S",
+// "training"), a prefix ending in '-' ("game-" for every board) or empty
+// for all; dates are local and inclusive.
+struct Filter {
+    std::optional<QDate> from;
+    std::optional<QDate> to;
+    QString mode;
+};
+
+struct PoemStats {
+    int poem = 0;
+    int times = 0;
+    int right = 0;
+    std::optional<qint64> medianMs; // median ms after deciding over the right takes
+    QString lastSeen;               // played_at of the latest take
+    double rightPercent() const { return times ? 100.0 * right / times : 0.0; }
+    int misses() const { return times - right; }
+};
+
+struct DayStats {
+    QDate day;
+    int times = 0;
+    int right = 0;
+    std::optional<qint64> medianMs;
+};
+
+struct Confusion {
+    int poem = 0;   // read or asked
+    int chosen = 0; // taken instead
+    int count = 0;
+};
+
+struct Statistics {
+    int total = 0;
+    std::array<PoemStats, 100> poems{}; // poems[i] is poem i + 1
+    QList<DayStats> days;               // oldest first
+    QList<Confusion> confusions;        // most frequent first, at most ten
+
+    // Poems with a median, slowest first; poems with misses, most first (ten each).
+    QList<PoemStats> slowest(int n = 10) const;
+    QList<PoemStats> mostMissed(int n = 10) const;
+};
+
+Statistics loadStatistics(QSqlDatabase &db, const Filter &filter);
+
+// The whole readings table as CSV: UTF-8, a header row, RFC 4180 quoting.
+bool exportCsv(QSqlDatabase &db, QIODevice &out, QString *error = nullptr);
+
+} // namespace history

@@ -1,0 +1,412 @@
+#include "tf_stats.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QHorizontalBarSeries>
+#include <QChart>
+#include <QChartView>
+#include <QDateTimeAxis>
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineSeries>
+#include <QSaveFile>
+#include <QStandardItemModel>
+#include <QValueAxis>
+
+#include <cmath>
+
+#include "deck/poemtable.h"
+#include "history/database.h"
+#include "history/weak.h"
+#include "platform/services.h"
+#include "platform/ui/fonts.h"
+
+using namespace platform;
+
+TF_Stats *F_Stats = nullptr;
+
+namespace history {
+QString emptyHistoryText()
+{
+    return QStringLiteral("まだ学習記録がありません。\n\n"
+                          "トレーニングやゲームで札を取ると、一首ごとの回数・正解率・\n"
+                          "決まり字からの反応時間がここに記録されます。");
+}
+
+QString emptySelectionText()
+{
+    return QStringLiteral("この期間・モードの学習記録はありません。\n期間かモードを変えてください。");
+}
+} // namespace history
+
+namespace {
+
+enum Column { ColNo, ColVerse, ColTimes, ColRight, ColMedian, ColLast, ColCount };
+
+struct ModeChoice {
+    const char *label;
+    const char *mode;
+};
+const ModeChoice kModes[] = {
+    {"すべて", ""},           {"ゲーム(全)", "game-"}, {"ゲーム(S)", "game-S"},
+    {"ゲーム(M)", "game-M"}, {"ゲーム(L)", "game-L"}, {"トレーニング", "training"},
+};
+// Days back from today, 0 for the whole history.
+const std::pair<const char *, int> kPeriods[] = {
+    {"全期間", 0}, {"今日", 1}, {"直近7日", 7}, {"直近30日", 30}, {"直近365日", 365},
+};
+
+QStandardItem *numberItem(const QVariant &sortValue, const QString &text)
+{
+    auto *item = new QStandardItem(text);
+    item->setData(sortValue, Qt::UserRole);
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    item->setEditable(false);
+    return item;
+}
+
+QChart *chartIn(QTabWidget *tabs, const QString &title)
+{
+    auto *chart = new QChart;
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setMargins(QMargins(2, 2, 2, 2));
+    auto *view = new QChartView(chart);
+    view->setRenderHint(QPainter::Antialiasing);
+    tabs->addTab(view, title);
+    return chart;
+}
+
+void clearChart(QChart *chart)
+{
+    chart->removeAllSeries();
+    for (QAbstractAxis *axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+}
+
+// Bars laid sideways, so that every label has room on the left; the first
+// label is drawn at the top.
+void barChart(QChart *chart, const QString &setName, const QStringList &labels, const QList<qreal> &values,
+              const QString &valueTitle, bool counts)
+{
+    clearChart(chart);
+    auto *set = new QBarSet(setName);
+    for (auto it = values.crbegin(); it != values.crend(); ++it)
+        *set << *it;
+    auto *series = new QHorizontalBarSeries;
+    series->append(set);
+    series->setLabelsVisible(true);
+    series->setLabelsPosition(QAbstractBarSeries::LabelsInsideEnd);
+    chart->addSeries(series);
+    auto *names = new QBarCategoryAxis;
+    QStringList reversed(labels.crbegin(), labels.crend());
+    names->append(reversed.isEmpty() ? QStringList{QStringLiteral("-")} : reversed);
+    chart->addAxis(names, Qt::AlignLeft);
+    series->attachAxis(names);
+    auto *axis = new QValueAxis;
+    axis->setTitleText(valueTitle);
+    axis->setLabelFormat(QStringLiteral("%d"));
+    qreal low = 0;
+    qreal top = 1;
+    for (qreal v : values) {
+        top = std::max(top, v);
+        low = std::min(low, v);
+    }
+    if (counts) {
+        // Whole numbers only: five steps of a whole size.
+        const int step = std::max(1, int(std::ceil(top * 1.1 / 5)));
+        axis->setRange(0, step * 5);
+        axis->setTickCount(6);
+    } else {
+        axis->setRange(low, top * 1.1);
+        axis->applyNiceNumbers();
+    }
+    chart->addAxis(axis, Qt::AlignBottom);
+    series->attachAxis(axis);
+    chart->legend()->hide();
+}
+
+// "2026-12-07T14:03:05+09:00" -> "12/07 14:03"; the year is in the tip.
+QString lastSeenText(const QString &playedAt)
+{
+    if (playedAt.size() < 16)
+        return playedAt;
+    QString s = playedAt.mid(5, 11);
+    s.replace(QLatin1Char('-'), QLatin1Char('/'));
+    s.replace(QLatin1Char('T'), QLatin1Char(' '));
+    return s;
+}
+
+// "7 あまのはら": the number and the head of the upper verse.
+QString poemLabel(int poem)
+{
+    return QString::number(poem) + QLatin1Char(' ') + deck::PoemTable[poem].Kaminoku.text().section(QChar(0x3000), 0, 0);
+}
+
+} // namespace
+
+TF_Stats::TF_Stats(QWidget *parent)
+    : Form(QStringLiteral("琴葉学習記録"), QSize(784, 560), parent)
+{
+    setObjectName(QStringLiteral("F_Stats"));
+    setFont(fonts::font(fonts::MSPGothic, 12));
+    const QFont bold = fonts::font(fonts::MSPGothic, 16, true);
+
+    auto *lblPeriod = new QLabel(QStringLiteral("期間"), this);
+    lblPeriod->setGeometry(12, 14, 36, 20);
+    CbPeriod = new QComboBox(this);
+    CbPeriod->setObjectName(QStringLiteral("CbPeriod"));
+    CbPeriod->setGeometry(48, 10, 110, 28);
+    for (const auto &[label, days] : kPeriods)
+        CbPeriod->addItem(QString::fromUtf8(label), days);
+
+    auto *lblMode = new QLabel(QStringLiteral("モード"), this);
+    lblMode->setGeometry(170, 14, 44, 20);
+    CbMode = new QComboBox(this);
+    CbMode->setObjectName(QStringLiteral("CbMode"));
+    CbMode->setGeometry(214, 10, 130, 28);
+    for (const ModeChoice &m : kModes)
+        CbMode->addItem(QString::fromUtf8(m.label), QString::fromUtf8(m.mode));
+
+    LblSummary = new QLabel(this);
+    LblSummary->setObjectName(QStringLiteral("LblSummary"));
+    LblSummary->setGeometry(356, 14, 200, 20);
+
+    BtnExport = new QPushButton(QStringLiteral("CSVに書き出す"), this);
+    BtnExport->setObjectName(QStringLiteral("BtnExport"));
+    BtnExport->setGeometry(560, 8, 110, 32);
+    BtnClose = new QPushButton(QStringLiteral("閉じる"), this);
+    BtnClose->setObjectName(QStringLiteral("BtnClose"));
+    BtnClose->setGeometry(680, 8, 92, 32);
+    BtnClose->setFont(bold);
+
+    model_ = new QStandardItemModel(0, ColCount, this);
+    model_->setHorizontalHeaderLabels({QStringLiteral("番号"), QStringLiteral("上の句"), QStringLiteral("回数"),
+                                       QStringLiteral("正解率"), QStringLiteral("決まり字後"),
+                                       QStringLiteral("最後")});
+    model_->setSortRole(Qt::UserRole);
+    Table = new QTableView(this);
+    Table->setObjectName(QStringLiteral("Table"));
+    Table->setGeometry(12, 48, 400, 500);
+    Table->setModel(model_);
+    Table->setSortingEnabled(true);
+    Table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Table->verticalHeader()->hide();
+    Table->verticalHeader()->setDefaultSectionSize(20);
+    Table->setColumnWidth(ColNo, 40);
+    Table->setColumnWidth(ColVerse, 88);
+    Table->setColumnWidth(ColTimes, 40);
+    Table->setColumnWidth(ColRight, 52);
+    Table->setColumnWidth(ColMedian, 68);
+    Table->setColumnWidth(ColLast, 96);
+    Table->horizontalHeader()->setSortIndicator(ColNo, Qt::AscendingOrder);
+    Table->horizontalHeader()->setToolTip(QStringLiteral("見出しをクリックすると並べ替えます。決まり字後は正解の中央値(ミリ秒)。"));
+
+    Charts = new QTabWidget(this);
+    Charts->setObjectName(QStringLiteral("Charts"));
+    Charts->setGeometry(420, 48, 352, 500);
+    dayChart_ = chartIn(Charts, QStringLiteral("日ごと"));
+    slowChart_ = chartIn(Charts, QStringLiteral("遅い札"));
+    missChart_ = chartIn(Charts, QStringLiteral("誤答の多い札"));
+    pairChart_ = chartIn(Charts, QStringLiteral("取り違え"));
+    auto *rule = new QLabel(history::weakRule());
+    rule->setWordWrap(true);
+    rule->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    rule->setMargin(12);
+    Charts->addTab(rule, QStringLiteral("苦手札"));
+
+    LblEmpty = new QLabel(this);
+    LblEmpty->setObjectName(QStringLiteral("LblEmpty"));
+    LblEmpty->setGeometry(12, 48, 760, 500);
+    LblEmpty->setAlignment(Qt::AlignCenter);
+    LblEmpty->setFont(bold);
+    LblEmpty->setAutoFillBackground(true);
+    LblEmpty->setFrameShape(QFrame::StyledPanel);
+    LblEmpty->hide();
+
+    setTabOrder(CbPeriod, CbMode);
+    setTabOrder(CbMode, Table);
+    setTabOrder(Table, Charts);
+    setTabOrder(Charts, BtnExport);
+    setTabOrder(BtnExport, BtnClose);
+
+    connect(CbPeriod, &QComboBox::currentIndexChanged, this, &TF_Stats::reload);
+    connect(CbMode, &QComboBox::currentIndexChanged, this, &TF_Stats::reload);
+    connect(BtnExport, &QPushButton::clicked, this, &TF_Stats::BtnExportClick);
+    connect(BtnClose, &QPushButton::clicked, this, &TF_Stats::BtnCloseClick);
+}
+
+history::Filter TF_Stats::filter() const
+{
+    history::Filter f;
+    f.mode = CbMode->currentData().toString();
+    if (const int days = CbPeriod->currentData().toInt(); days > 0) {
+        const QDate today = services().clock->localDate();
+        f.from = today.addDays(1 - days);
+        f.to = today;
+    }
+    return f;
+}
+
+void TF_Stats::FormShow()
+{
+    reload();
+    BtnClose->setFocus();
+}
+
+void TF_Stats::reload()
+{
+    stats_ = history::Statistics{};
+    anyHistory_ = false;
+    history::Database db(history::databasePath());
+    if (db.openForReading()) {
+        stats_ = history::loadStatistics(db.db(), filter());
+        QSqlQuery q(db.db());
+        anyHistory_ = stats_.total > 0 || (q.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM readings)")) && q.next()
+                                           && q.value(0).toBool());
+    }
+    LblSummary->setText(QStringLiteral("%1 件").arg(stats_.total));
+    BtnExport->setEnabled(anyHistory_);
+    fillTable();
+    fillCharts();
+    LblEmpty->setText(anyHistory_ ? history::emptySelectionText() : history::emptyHistoryText());
+    LblEmpty->setVisible(stats_.total == 0);
+}
+
+void TF_Stats::fillTable()
+{
+    const int sortColumn = Table->horizontalHeader()->sortIndicatorSection();
+    const Qt::SortOrder order = Table->horizontalHeader()->sortIndicatorOrder();
+    Table->setSortingEnabled(false);
+    model_->setRowCount(0);
+    for (const history::PoemStats &p : stats_.poems) {
+        const deck::PoemEntry &e = deck::PoemTable[p.poem];
+        auto *verse = new QStandardItem(e.Kaminoku.text().section(QChar(0x3000), 0, 0));
+        verse->setData(e.Kaminoku.text(), Qt::UserRole);
+        verse->setToolTip(e.Kaminoku.text() + QLatin1Char('\n') + e.Shimonoku.text());
+        const bool seen = p.times > 0;
+        model_->appendRow({
+            numberItem(p.poem, QString::number(p.poem)),
+            verse,
+            numberItem(p.times, QString::number(p.times)),
+            numberItem(seen ? p.rightPercent() : -1.0, seen ? QString::number(p.rightPercent(), 'f', 1) + QLatin1Char('%') : QString()),
+            numberItem(p.medianMs ? QVariant(*p.medianMs) : QVariant(std::numeric_limits<qint64>::min()),
+                       p.medianMs ? QString::number(*p.medianMs) : QString()),
+            numberItem(p.lastSeen, lastSeenText(p.lastSeen)),
+        });
+        model_->item(model_->rowCount() - 1, ColLast)->setToolTip(p.lastSeen);
+    }
+    Table->setSortingEnabled(true);
+    Table->sortByColumn(sortColumn < 0 ? ColNo : sortColumn, sortColumn < 0 ? Qt::AscendingOrder : order);
+}
+
+void TF_Stats::fillCharts()
+{
+    // Accuracy (left axis, %) and median reaction (right axis, ms) per day.
+    clearChart(dayChart_);
+    auto *accuracy = new QLineSeries;
+    accuracy->setName(QStringLiteral("正解率(%)"));
+    auto *median = new QLineSeries;
+    median->setName(QStringLiteral("決まり字後の中央値(ms)"));
+    // A single day is a single point: drawn as a dot, not a line.
+    accuracy->setPointsVisible(true);
+    median->setPointsVisible(true);
+    qint64 slowest = 1000;
+    for (const history::DayStats &d : stats_.days) {
+        const qreal x = QDateTime(d.day, QTime(12, 0)).toMSecsSinceEpoch();
+        accuracy->append(x, d.times ? 100.0 * d.right / d.times : 0.0);
+        if (d.medianMs) {
+            median->append(x, static_cast<qreal>(*d.medianMs));
+            slowest = std::max(slowest, *d.medianMs);
+        }
+    }
+    dayChart_->addSeries(accuracy);
+    dayChart_->addSeries(median);
+    auto *x = new QDateTimeAxis;
+    x->setFormat(QStringLiteral("M/d"));
+    const QDate first = stats_.days.isEmpty() ? services().clock->localDate() : stats_.days.first().day;
+    const QDate last = stats_.days.isEmpty() ? first : stats_.days.last().day;
+    // Ticks on midnights when the span is short; five spread ticks otherwise.
+    const qint64 span = first.daysTo(last) + 1;
+    x->setTickCount(int(std::min<qint64>(span + 1, 5)));
+    x->setRange(QDateTime(first, QTime(0, 0)), QDateTime(span < 5 ? last.addDays(1) : last, QTime(0, 0)));
+    dayChart_->addAxis(x, Qt::AlignBottom);
+    auto *yAcc = new QValueAxis;
+    yAcc->setRange(0, 100);
+    yAcc->setLabelFormat(QStringLiteral("%d"));
+    yAcc->setTitleText(QStringLiteral("%"));
+    dayChart_->addAxis(yAcc, Qt::AlignLeft);
+    auto *yMs = new QValueAxis;
+    yMs->setRange(std::min<qint64>(0, slowest), static_cast<qreal>(slowest) * 1.1);
+    yMs->setLabelFormat(QStringLiteral("%d"));
+    yMs->setTitleText(QStringLiteral("ms"));
+    yMs->applyNiceNumbers();
+    dayChart_->addAxis(yMs, Qt::AlignRight);
+    accuracy->attachAxis(x);
+    accuracy->attachAxis(yAcc);
+    median->attachAxis(x);
+    median->attachAxis(yMs);
+    dayChart_->legend()->show();
+
+    QStringList labels;
+    QList<qreal> values;
+    for (const history::PoemStats &p : stats_.slowest()) {
+        labels << poemLabel(p.poem);
+        values << static_cast<qreal>(*p.medianMs);
+    }
+    barChart(slowChart_, QStringLiteral("決まり字後の中央値"), labels, values, QStringLiteral("決まり字後の中央値 ms(歌番号)"), false);
+
+    labels.clear();
+    values.clear();
+    for (const history::PoemStats &p : stats_.mostMissed()) {
+        labels << poemLabel(p.poem);
+        values << p.misses();
+    }
+    barChart(missChart_, QStringLiteral("誤答・時間切れ"), labels, values, QStringLiteral("誤答・時間切れの回数(歌番号)"), true);
+
+    labels.clear();
+    values.clear();
+    for (const history::Confusion &c : stats_.confusions) {
+        labels << QStringLiteral("%1→%2").arg(c.poem).arg(c.chosen);
+        values << c.count;
+    }
+    barChart(pairChart_, QStringLiteral("取り違え"), labels, values, QStringLiteral("回数(読まれた札→取った札)"), true);
+}
+
+void TF_Stats::BtnExportClick()
+{
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("学習記録をCSVに書き出す"),
+                                                      QStringLiteral("history.csv"),
+                                                      QStringLiteral("CSV ファイル (*.csv)"));
+    if (path.isEmpty())
+        return;
+    history::Database db(history::databasePath());
+    QSaveFile out(path);
+    QString error;
+    // A failed export leaves an existing file as it was.
+    const bool ok = db.openForReading() && out.open(QIODevice::WriteOnly)
+        && history::exportCsv(db.db(), out, &error) && out.commit();
+    if (!ok) {
+        out.cancelWriting();
+        services().messages->inform(QStringLiteral("CSVファイル(%1)に書き出せませんでした。").arg(path));
+    }
+}
+
+void TF_Stats::BtnCloseClick()
+{
+    closeAndShowMain();
+}
+
+void TF_Stats::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        BtnCloseClick();
+        return;
+    }
+    Form::keyPressEvent(event);
+}

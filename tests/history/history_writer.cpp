@@ -1,0 +1,39 @@
+// Writes takes through the program's recorder into the file given, like a
+// running game would: `history_writer <file> <count> <poem>`; count 0 keeps
+// writing until killed. Prints "written N" after every tenth take.
+#include <QCoreApplication>
+
+#include <cstdio>
+
+#include "history/writer.h"
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 4)
+        return 2;
+    const int count = QByteArray(argv[2]).toInt();
+    const int poem = QByteArray(argv[3]).toInt();
+    history::SqliteRecorder recorder(QString::fromLocal8Bit(argv[1]));
+    if (!recorder.start())
+        return 1;
+    const qint64 session = recorder.newSession(QStringLiteral("game-S"));
+    for (int i = 1; count == 0 || i <= count; ++i) {
+        history::Take t;
+        t.mode = QStringLiteral("game-S");
+        t.session = session;
+        t.poem = poem;
+        t.outcome = i % 3 ? QStringLiteral("right") : QStringLiteral("wrong");
+        t.chosen = i % 3 ? 0 : poem % 100 + 1;
+        t.ticks = i % 73;
+        t.ms = 150 * (i % 73);
+        t.msAfterDeciding = 150 * (i % 73) - 900;
+        recorder.record(t);
+        recorder.flush();
+        if (i % 10 == 0) {
+            std::printf("written %d\n", i);
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}

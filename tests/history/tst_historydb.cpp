@@ -1,0 +1,272 @@
+#include <QtTest>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSqlQuery>
+
+#include <csignal>
+
+#include "../support/fakehistory.h"
+#include "../support/fakeservices.h"
+
+#include "history/database.h"
+#include "history/weak.h"
+#include "history/writer.h"
+
+using namespace history;
+
+namespace {
+
+QVariant scalar(QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery q(db);
+    return q.exec(sql) && q.next() ? q.value(0) : QVariant();
+}
+
+Take sampleTake()
+{
+    Take t;
+    t.mode = QStringLiteral("game-S");
+    t.session = 7;
+    t.poem = 12;
+    t.outcome = QStringLiteral("wrong");
+    t.chosen = 40;
+    t.ticks = 9;
+    t.ms = 1380;
+    t.msAfterDeciding = -120;
+    return t;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// A file that is no database: SQLite refuses it at its first read.
+const QByteArray kGarbage = QByteArray("RecordsS.dat? no.").repeated(300);
+
+} // namespace
+
+class tst_HistoryDb : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void schemaIsCreatedOrMigratedForward_data();
+    void schemaIsCreatedOrMigratedForward();
+    void damagedFileIsSetAsideOnlyOnYes_data();
+    void damagedFileIsSetAsideOnlyOnYes();
+    void unwritableHistoryIsToldOnce();
+    void killMidStreamLeavesASoundFile_data();
+    void killMidStreamLeavesASoundFile();
+    void twoCopiesWriteAtOnce();
+    void weakestRanking_data();
+    void weakestRanking();
+
+private:
+    QString file(const QString &name = QStringLiteral("history.sqlite")) const { return dir_->filePath(name); }
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+void tst_HistoryDb::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+}
+
+void tst_HistoryDb::schemaIsCreatedOrMigratedForward_data()
+{
+    QTest::addColumn<QStringList>("before");  // statements run on the file first
+    QTest::addColumn<int>("version");         // user_version afterwards
+    QTest::addColumn<QString>("whoColumn");   // where extra["who"] lands
+    QTest::newRow("new file") << QStringList{} << 1 << "extra";
+    QTest::newRow("version 0 with a foreign table")
+        << QStringList{"CREATE TABLE notes (x)", "INSERT INTO notes VALUES (1)"} << 1 << "extra";
+    QTest::newRow("newer program's file")
+        << QStringList{"CREATE TABLE readings (id INTEGER PRIMARY KEY, played_at TEXT, mode TEXT, session INTEGER,"
+                       " poem INTEGER, outcome TEXT, chosen INTEGER, ticks INTEGER, ms INTEGER,"
+                       " ms_after_deciding INTEGER, deciding TEXT, extra TEXT, who TEXT)",
+                       "PRAGMA user_version = 7"}
+        << 7 << "who";
+}
+
+void tst_HistoryDb::schemaIsCreatedOrMigratedForward()
+{
+    QFETCH(QStringList, before);
+    QFETCH(int, version);
+    QFETCH(QString, whoColumn);
+    if (!before.isEmpty()) {
+        QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
+        raw.setDatabaseName(file());
+        QVERIFY(raw.open());
+        for (const QString &s : before)
+            QVERIFY2(QSqlQuery(raw).exec(s), qPrintable(s));
+        raw.close();
+        raw = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+    }
+    Database db(file());
+    QCOMPARE(db.open(true), OpenResult::Ok);
+    QCOMPARE(db.schemaVersion(), version);
+    QCOMPARE(scalar(db.db(), "PRAGMA journal_mode").toString(), QStringLiteral("wal"));
+
+    Take t = sampleTake();
+    t.extra = {{"who", "A"}, {"note", "x,y"}};
+    QVERIFY2(db.insert(t, QDateTime::currentDateTime()), qPrintable(db.lastError()));
+    const QJsonObject extra =
+        QJsonDocument::fromJson(scalar(db.db(), "SELECT extra FROM readings").toString().toUtf8()).object();
+    QCOMPARE(extra.value("note").toString(), QStringLiteral("x,y"));
+    if (whoColumn == "who")
+        QCOMPARE(scalar(db.db(), "SELECT who FROM readings").toString(), QStringLiteral("A"));
+    else
+        QCOMPARE(extra.value("who").toString(), QStringLiteral("A"));
+    if (before.size() == 2 && version == 1)
+        QCOMPARE(scalar(db.db(), "SELECT x FROM notes").toInt(), 1);
+}
+
+void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("no") << false;
+    QTest::newRow("yes") << true;
+}
+
+void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes()
+{
+    QFETCH(bool, yes);
+    writeFile(file(), kGarbage);
+    fakes::FakeMessages notice;
+    notice.answers = {yes};
+    platform::Services s;
+    s.messages = &notice;
+    const platform::ScopedServices scoped(s);
+    {
+        SqliteRecorder r(file());
+        r.now = [] { return QDateTime(QDate(2026, 12, 7), QTime(9, 30, 0)); };
+        QCOMPARE(r.start(), yes);
+        r.record(sampleTake());
+        r.flush();
+    }
+    QCOMPARE(notice.asked.size(), 1);
+    QVERIFY(notice.informed.isEmpty());
+    if (!yes) {
+        QCOMPARE(readAll(file()), kGarbage);
+        QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), QStringList{"history.sqlite"});
+        return;
+    }
+    QCOMPARE(readAll(file("history.sqlite.damaged-20261207-093000")), kGarbage);
+    Database db(file());
+    QVERIFY(db.openForReading());
+    QCOMPARE(scalar(db.db(), "SELECT count(*) FROM readings").toInt(), 1);
+}
+
+void tst_HistoryDb::unwritableHistoryIsToldOnce()
+{
+    fakes::FakeMessages notice;
+    platform::Services s;
+    s.messages = &notice;
+    const platform::ScopedServices scoped(s);
+    SqliteRecorder r(file("gone/history.sqlite"));
+    QVERIFY(!r.start());
+    r.record(sampleTake());
+    r.record(sampleTake());
+    QCOMPARE(notice.informed, QStringList{unavailableMessage()});
+    QVERIFY(notice.asked.isEmpty());
+}
+
+void tst_HistoryDb::killMidStreamLeavesASoundFile_data()
+{
+    QTest::addColumn<int>("after"); // takes written before the kill
+    QTest::newRow("early") << 10;
+    QTest::newRow("later") << 150;
+}
+
+void tst_HistoryDb::killMidStreamLeavesASoundFile()
+{
+    QFETCH(int, after);
+    QProcess writer;
+    writer.start(QStringLiteral(HISTORY_WRITER), {file(), "0", "33"});
+    QVERIFY(writer.waitForStarted());
+    int written = 0;
+    while (written < after && writer.waitForReadyRead(10000)) {
+        while (writer.canReadLine())
+            written = QString::fromLatin1(writer.readLine()).section(' ', 1).trimmed().toInt();
+    }
+    QVERIFY(written >= after);
+    ::kill(static_cast<pid_t>(writer.processId()), SIGKILL);
+    QVERIFY(writer.waitForFinished());
+
+    Database db(file());
+    QCOMPARE(db.open(), OpenResult::Ok);
+    QCOMPARE(scalar(db.db(), "PRAGMA integrity_check").toString(), QStringLiteral("ok"));
+    const int rows = scalar(db.db(), "SELECT count(*) FROM readings").toInt();
+    QVERIFY(rows >= written);
+    // Nothing half-written: every row is whole and none is missing in between.
+    QCOMPARE(scalar(db.db(), "SELECT max(id) FROM readings").toInt(), rows);
+    QCOMPARE(scalar(db.db(), "SELECT count(*) FROM readings WHERE poem = 33 AND ms IS NOT NULL").toInt(), rows);
+}
+
+void tst_HistoryDb::twoCopiesWriteAtOnce()
+{
+    QProcess a, b;
+    a.start(QStringLiteral(HISTORY_WRITER), {file(), "300", "5"});
+    b.start(QStringLiteral(HISTORY_WRITER), {file(), "300", "6"});
+    QVERIFY(a.waitForFinished(60000) && b.waitForFinished(60000));
+    QCOMPARE(a.exitCode(), 0);
+    QCOMPARE(b.exitCode(), 0);
+    Database db(file());
+    QVERIFY(db.openForReading());
+    QCOMPARE(scalar(db.db(), "SELECT count(*) FROM readings WHERE poem = 5").toInt(), 300);
+    QCOMPARE(scalar(db.db(), "SELECT count(*) FROM readings WHERE poem = 6").toInt(), 300);
+    QCOMPARE(scalar(db.db(), "SELECT count(DISTINCT session) FROM readings").toInt(), 2);
+    QCOMPARE(scalar(db.db(), "PRAGMA integrity_check").toString(), QStringLiteral("ok"));
+}
+
+void tst_HistoryDb::weakestRanking_data()
+{
+    const QDate today(2026, 12, 7);
+    auto take = [&](int poem, const char *outcome, qint64 msad, int daysAgo) {
+        return WeakTake{poem, QString::fromLatin1(outcome), msad, today.addDays(-daysAgo)};
+    };
+    QTest::addColumn<QList<WeakTake>>("takes");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<QList<int>>("first"); // the head of the ranking, in order
+    QTest::addColumn<QList<int>>("absent"); // poems that must not be among the n
+    QTest::newRow("miss, slow, unseen, fast")
+        << QList<WeakTake>{take(3, "right", 2400, 0), take(4, "wrong", 0, 0), take(5, "right", 100, 0)}
+        << 2 << QList<int>{4, 3} << QList<int>{5};
+    QTest::newRow("recent outweighs old")
+        << QList<WeakTake>{take(8, "wrong", 0, 20), take(8, "right", 0, 0), take(9, "right", 0, 20), take(9, "timeout", 0, 0)}
+        << 1 << QList<int>{9} << QList<int>{8};
+    QTest::newRow("older than the window is forgotten")
+        << QList<WeakTake>{take(10, "wrong", 0, 30), take(11, "right", 0, 29)}
+        << 99 << QList<int>{} << QList<int>{11};
+    QTest::newRow("right before deciding is no fault")
+        << QList<WeakTake>{take(20, "right", -300, 0)} << 99 << QList<int>{} << QList<int>{20};
+}
+
+void tst_HistoryDb::weakestRanking()
+{
+    QFETCH(QList<WeakTake>, takes);
+    QFETCH(int, n);
+    QFETCH(QList<int>, first);
+    QFETCH(QList<int>, absent);
+    platform::Random rng{12345};
+    const QList<int> ranked = rankWeakest(takes, QDate(2026, 12, 7), n, rng);
+    QCOMPARE(ranked.size(), n);
+    QCOMPARE(QSet<int>(ranked.begin(), ranked.end()).size(), n);
+    QCOMPARE(ranked.mid(0, first.size()), first);
+    for (int p : absent)
+        QVERIFY2(!ranked.contains(p), qPrintable(QString::number(p)));
+}
+
+QTEST_GUILESS_MAIN(tst_HistoryDb)
+#include "tst_historydb.moc"

@@ -1,0 +1,212 @@
+#include <QtTest>
+
+#include <QBuffer>
+#include <QHeaderView>
+#include <QStandardItemModel>
+#include <QTimeZone>
+
+#include "../support/fakeservices.h"
+
+#include "deck/poemtable.h"
+#include "history/database.h"
+#include "history/stats.h"
+#include "history/tf_stats.h"
+#include "platform/ui/fonts.h"
+
+using namespace history;
+
+namespace {
+
+struct Row {
+    const char *day;
+    const char *mode;
+    int poem;
+    const char *outcome;
+    int chosen;
+    std::optional<qint64> msad;
+};
+
+// Poem 1: four right (100, 300, 200, 1000 ms after deciding) and one taken
+// for poem 2; poem 2 in training, one right and one time-out; poem 3 taken
+// twice for poem 2 on the M board.
+const Row kRows[] = {
+    {"2026-12-01", "game-S", 1, "right", 0, 100},   {"2026-12-01", "game-S", 1, "right", 0, 300},
+    {"2026-12-02", "game-S", 1, "wrong", 2, -50},   {"2026-12-03", "game-S", 1, "right", 0, 200},
+    {"2026-12-03", "game-S", 1, "right", 0, 1000},  {"2026-12-02", "training", 2, "right", 0, 500},
+    {"2026-12-02", "training", 2, "timeout", 0, {}}, {"2026-12-03", "game-M", 3, "wrong", 2, 700},
+    {"2026-12-03", "game-M", 3, "wrong", 2, 900},
+};
+
+void fill(const QString &path)
+{
+    Database db(path);
+    QCOMPARE(db.open(), OpenResult::Ok);
+    int i = 0;
+    for (const Row &r : kRows) {
+        Take t;
+        t.mode = QString::fromLatin1(r.mode);
+        t.session = 1;
+        t.poem = r.poem;
+        t.outcome = QString::fromLatin1(r.outcome);
+        t.chosen = r.chosen;
+        t.ms = 1000;
+        t.msAfterDeciding = r.msad;
+        const QDateTime at(QDate::fromString(QString::fromLatin1(r.day), Qt::ISODate), QTime(20, 0, ++i),
+                           QTimeZone(9 * 3600));
+        QVERIFY(db.insert(t, at));
+    }
+}
+
+// "poem:times/right/median" for the poems met, then the days and the pairs.
+QString summary(const Statistics &s)
+{
+    QStringList parts;
+    for (const PoemStats &p : s.poems)
+        if (p.times)
+            parts << QStringLiteral("%1:%2/%3/%4").arg(p.poem).arg(p.times).arg(p.right).arg(p.medianMs ? QString::number(*p.medianMs) : "-");
+    for (const DayStats &d : s.days)
+        parts << QStringLiteral("%1:%2/%3/%4").arg(d.day.toString("MMdd")).arg(d.times).arg(d.right).arg(d.medianMs ? QString::number(*d.medianMs) : "-");
+    for (const Confusion &c : s.confusions)
+        parts << QStringLiteral("%1>%2x%3").arg(c.poem).arg(c.chosen).arg(c.count);
+    return parts.join(' ');
+}
+
+} // namespace
+
+class tst_Stats : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void figuresForAPeriodAndMode_data();
+    void figuresForAPeriodAndMode();
+    void csvHoldsTheWholeTable();
+    void windowEmptyState();
+    void windowTableSortsAndFilters();
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    fakes::FakeClock clock_;
+    std::unique_ptr<platform::ScopedServices> services_;
+};
+
+void tst_Stats::initTestCase()
+{
+    platform::fonts::installSubstitutes();
+    deck::PoemTable.fill();
+}
+
+void tst_Stats::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    setDatabasePath(dir_->filePath("history.sqlite"));
+    clock_.date = QDate(2026, 12, 3);
+    platform::Services s;
+    s.clock = &clock_;
+    services_ = std::make_unique<platform::ScopedServices>(s);
+}
+
+void tst_Stats::cleanup()
+{
+    services_.reset();
+    setDatabasePath(QStringLiteral("history.sqlite"));
+}
+
+void tst_Stats::figuresForAPeriodAndMode_data()
+{
+    QTest::addColumn<Filter>("filter");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("everything") << Filter{}
+        << "1:5/4/250 2:2/1/500 3:2/0/- 1201:2/2/200 1202:3/1/500 1203:4/2/600 3>2x2 1>2x1";
+    QTest::newRow("every board") << Filter{{}, {}, "game-"}
+        << "1:5/4/250 3:2/0/- 1201:2/2/200 1202:1/0/- 1203:4/2/600 3>2x2 1>2x1";
+    QTest::newRow("one mode") << Filter{{}, {}, "training"} << "2:2/1/500 1202:2/1/500";
+    QTest::newRow("one day") << Filter{QDate(2026, 12, 2), QDate(2026, 12, 2), {}}
+        << "1:1/0/- 2:2/1/500 1202:3/1/500 1>2x1";
+    QTest::newRow("nothing") << Filter{QDate(2027, 1, 1), {}, {}} << "";
+}
+
+void tst_Stats::figuresForAPeriodAndMode()
+{
+    QFETCH(Filter, filter);
+    QFETCH(QString, expected);
+    fill(databasePath());
+    Database db(databasePath());
+    QVERIFY(db.openForReading());
+    const Statistics s = loadStatistics(db.db(), filter);
+    QCOMPARE(summary(s), expected);
+    if (filter.mode.isEmpty() && !filter.from) {
+        QCOMPARE(s.total, 9);
+        QCOMPARE(s.poems[0].lastSeen, QStringLiteral("2026-12-03T20:00:05+09:00"));
+        QCOMPARE(s.slowest().first().poem, 2);
+        QCOMPARE(s.mostMissed().first().poem, 3);
+    }
+}
+
+void tst_Stats::csvHoldsTheWholeTable()
+{
+    Database db(dir_->filePath("history.sqlite"));
+    QCOMPARE(db.open(), OpenResult::Ok);
+    Take t;
+    t.mode = "match";
+    t.session = 3;
+    t.poem = 100;
+    t.outcome = "timeout";
+    t.ms = 15000;
+    t.extra = {{"who", "花子, \"二番\""}};
+    QVERIFY(db.insert(t, QDateTime(QDate(2026, 12, 7), QTime(9, 0), QTimeZone(9 * 3600))));
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    QVERIFY(exportCsv(db.db(), out));
+    const QStringList lines = QString::fromUtf8(out.data()).split("\r\n");
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], "id,played_at,mode,session,poem,outcome,chosen,ticks,ms,ms_after_deciding,deciding,extra");
+    // NULLs are empty fields; the time keeps its offset.
+    QCOMPARE(lines[1], "1,2026-12-07T09:00:00+09:00,match,3,100,timeout,,,15000,,spelled,"
+                       "\"{\"\"who\"\":\"\"花子, \\\"\"二番\\\"\"\"\"}\"");
+    QCOMPARE(lines[2], QString());
+}
+
+void tst_Stats::windowEmptyState()
+{
+    TF_Stats w;
+    w.show();
+    QVERIFY(w.LblEmpty->isVisible());
+    QCOMPARE(w.LblEmpty->text(), emptyHistoryText());
+    QVERIFY(!w.BtnExport->isEnabled());
+    QCOMPARE(w.LblSummary->text(), QStringLiteral("0 件"));
+}
+
+void tst_Stats::windowTableSortsAndFilters()
+{
+    fill(databasePath());
+    TF_Stats w;
+    w.show();
+    QVERIFY(!w.LblEmpty->isVisible());
+    QVERIFY(w.BtnExport->isEnabled());
+    QCOMPARE(w.model()->rowCount(), 100);
+    QCOMPARE(w.LblSummary->text(), QStringLiteral("9 件"));
+
+    // 回数 descending, then 決まり字後 descending: by number, not by text.
+    w.Table->sortByColumn(2, Qt::DescendingOrder);
+    QCOMPARE(w.model()->item(0, 0)->text(), QStringLiteral("1"));
+    QStringList times;
+    for (int row = 0; row < 4; ++row)
+        times << w.model()->item(row, 2)->text();
+    QCOMPARE(times, QStringList({"5", "2", "2", "0"}));
+    w.Table->sortByColumn(4, Qt::DescendingOrder);
+    QCOMPARE(w.model()->item(0, 4)->text(), QStringLiteral("500"));
+    QCOMPARE(w.model()->item(1, 4)->text(), QStringLiteral("250"));
+
+    w.CbMode->setCurrentIndex(w.CbMode->findData(QStringLiteral("training")));
+    QCOMPARE(w.LblSummary->text(), QStringLiteral("2 件"));
+    w.CbPeriod->setCurrentIndex(w.CbPeriod->findText(QStringLiteral("今日")));
+    QVERIFY(w.LblEmpty->isVisible());
+    QCOMPARE(w.LblEmpty->text(), emptySelectionText());
+    // Sorting survives a reload.
+    QCOMPARE(w.Table->horizontalHeader()->sortIndicatorSection(), 4);
+}
+
+QTEST_MAIN(tst_Stats)
+#include "tst_stats.moc"

@@ -1,0 +1,30 @@
+#pragma once
+
+// Stand-ins for the history's recorder and the monotonic clock.
+
+#include <QList>
+
+#include "history/recorder.h"
+#include "platform/services.h"
+
+namespace fakes {
+
+class FakeMonotonic final : public platform::MonotonicClock {
+public:
+    qint64 now = 1000;
+    qint64 elapsedMs() const override { return now; }
+};
+
+class FakeRecorder final : public history::Recorder {
+public:
+    QList<history::Take> takes;
+    QStringList sessions; // the mode of each session asked for
+    void record(const history::Take &t) override { takes << t; }
+    qint64 newSession(const QString &mode) override
+    {
+        sessions << mode;
+        return 100 + sessions.size();
+    }
+};
+
+} // namespace fakes
