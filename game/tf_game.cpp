@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QPainter>
 #include <QTimer>
 
 #include <algorithm>
@@ -68,6 +69,63 @@ TLabelTategaki *readingLabel(QWidget *parent, const char *name, int tag, const Q
     l->setTategaki(true);
     l->setTransparent(false);
     l->setLoading(false);
+    return l;
+}
+
+const QColor kWrongTakeFrame{255, 140, 0}; // orange
+
+// A frame over a card, drawn in a colour of its own (neither the blue of a
+// take nor the red of a miss). It lets every click through to the card.
+class CardFrame : public QWidget {
+public:
+    explicit CardFrame(QWidget *parent) : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        constexpr int width = 4;
+        QPainter p(this);
+        p.setPen(QPen(kWrongTakeFrame, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(rect()).adjusted(width / 2.0 + 1, width / 2.0 + 1, -width / 2.0 - 1, -width / 2.0 - 1));
+    }
+};
+
+// Free places beside the score for the reading's number and the last take's
+// points; none on the L board, whose controls fill the window to its edges.
+struct FeedbackPlaces {
+    QRect reading;
+    QRect lastTake;
+};
+
+FeedbackPlaces feedbackPlaces(game::BoardSize size)
+{
+    switch (size) {
+    case game::BoardSize::S: return {QRect(468, 4, 64, 16), QRect(538, 49, 45, 15)};
+    case game::BoardSize::M: return {QRect(736, 408, 49, 16), QRect(736, 426, 49, 16)};
+    case game::BoardSize::L: return {};
+    }
+    Q_UNREACHABLE();
+}
+
+QLabel *feedbackLabel(QWidget *parent, const char *name, const QRect &bounds)
+{
+    if (bounds.isNull())
+        return nullptr;
+    auto *l = new QLabel(parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(bounds);
+    l->setFont(fonts::font(fonts::MSPGothic, 12, true));
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    l->setTextFormat(Qt::PlainText);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, colors::clBlack);
+    l->setPalette(pal);
     return l;
 }
 
@@ -161,6 +219,12 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
         b->OnClick = [this](QObject *sender) { sbt1Click(sender); };
     }
 
+    WrongMark = new CardFrame(Panel2);
+    WrongMark->setObjectName(QStringLiteral("WrongMark"));
+    const FeedbackPlaces places = feedbackPlaces(size);
+    LblYomiNo = feedbackLabel(this, "LblYomiNo", places.reading);
+    LblLastTake = feedbackLabel(this, "LblLastTake", places.lastTake);
+
     MP1 = services().makeWavePlayer();
     MP2 = services().makeWavePlayer();
 
@@ -234,6 +298,25 @@ void TF_Game::addToScore(int points)
     PTokuten->setCaption(QString::number(score));
 }
 
+void TF_Game::showFeedback(const QString &reading, const QString &lastTake)
+{
+    if (LblYomiNo)
+        LblYomiNo->setText(reading);
+    if (LblLastTake)
+        LblLastTake->setText(lastTake);
+}
+
+void TF_Game::markWrongCard(const QWidget *clicked)
+{
+    if (!clicked) {
+        WrongMark->hide();
+        return;
+    }
+    WrongMark->setGeometry(clicked->geometry());
+    WrongMark->raise();
+    WrongMark->show();
+}
+
 void TF_Game::BtnShowClick()
 {
     BtnShow->setEnabled(false);
@@ -250,6 +333,8 @@ void TF_Game::BtnShowClick()
     showBoard();
     MakeYomijun();
     BtnStart->setFocus();
+    markWrongCard(nullptr);
+    showFeedback({}, {});
 }
 
 void TF_Game::MakeYomijun()
@@ -290,6 +375,8 @@ void TF_Game::BtnResetClick()
     stopTimer();
     for (int k = 1; k <= board_.FudaSu; ++k)
         setCard(k, QByteArray(), false);
+    markWrongCard(nullptr);
+    showFeedback({}, {});
 }
 
 void TF_Game::BtnCloseClick()
@@ -313,6 +400,10 @@ void TF_Game::FormHide()
 
 void TF_Game::BtnStartClick()
 {
+    // The start button goes off while it has the focus, and Qt would hand
+    // the focus on to "リセット", where the next Space clears the game. The
+    // board takes it instead: no key does anything there.
+    Panel2->setFocus();
     BtnStart->setEnabled(false);
     BtnYomijun->setEnabled(false);
     BtnTorijun->setEnabled(false);
@@ -324,6 +415,8 @@ void TF_Game::BtnStartClick()
         for (int k = 1; k <= board_.FudaSu; ++k)
             card(k)->setEnabled(true);
     }
+    markWrongCard(nullptr);
+    showFeedback(QStringLiteral("%1 / %2").arg(game_.YomiNo).arg(game_.YomiSu()), {});
     Timer1->start(game::kTickInterval);
 }
 
@@ -345,6 +438,7 @@ void TF_Game::Timer1Timer()
         BtnStart->setEnabled(true);
         BtnStart->setFocus();
         markCard(step.missedCard, colors::clRed);
+        showFeedback(LblYomiNo ? LblYomiNo->text() : QString(), QStringLiteral("+0"));
         if (step.gameOver)
             endOfGame();
         return;
@@ -370,8 +464,10 @@ void TF_Game::sbt1Click(QObject *Sender)
         MP1->play();
     } else {
         markCard(take.rightCard, colors::clRed);
+        markWrongCard(clicked);
         MP2->play();
     }
+    showFeedback(LblYomiNo ? LblYomiNo->text() : QString(), QStringLiteral("+%1").arg(take.points));
     showWholeVerses();
     if (take.gameOver)
         endOfGame();
