@@ -1,6 +1,7 @@
 #include "tf_training.h"
 
 #include <QKeyEvent>
+#include <QMessageBox>
 
 #include "deck/poemtable.h"
 #include "platform/random.h"
@@ -263,6 +264,7 @@ void TF_Training::addCounter(Panel *parent, const QString &caption, int y, QLabe
 void TF_Training::FormShow()
 {
     MondaiNo = 0;
+    Missed.reset();
     LblMondai->setText({});
     setAutoText(LblMondaiK, {});
     for (QLabel *counter : {LblMondaisu, LblSeikai, LblMachigai, LblSeikairitu, LblNokoriJikan})
@@ -388,11 +390,27 @@ void TF_Training::MondaiShuryo()
     addTo(LblMondaisu, 1);
     LblSeikairitu->setText(
         QString::number(training::seikairitu(toInt(LblSeikai->text()), toInt(LblMondaisu->text()))));
+    if (MondaiNo >= deck::kPoemCount)
+        showRunSummary();
+}
+
+// Window-modal but not blocking: the blink and the counters stay live behind it.
+void TF_Training::showRunSummary()
+{
+    const QString text = training::runSummary(toInt(LblMondaisu->text()), toInt(LblSeikai->text()),
+                                               toInt(LblMachigai->text()), toInt(LblSeikairitu->text()), Missed,
+                                               deck::PoemTable);
+    auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("琴葉"), text, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("RunSummary"));
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void TF_Training::MachigaiShori()
 {
     const int n = MondaiNo;
+    Missed.set(static_cast<std::size_t>(training::poemNoOf(deck::PoemTable, MondaiList[n])));
     addTo(LblMachigai, 1);
     playQuietly(MP2.get());
     training::moveMissedLater(MondaiList, n);

@@ -51,6 +51,7 @@ public:
     training::SentakushiList Sentakushi{};
     training::KaitoRanList KaitoRan{};
     int SeikaiNo = 0;
+    training::MissedPoems Missed; // poems missed at least once in this run
 
     void BtnShutudaiClick();
     void Btn0Click(QObject *Sender); // shared by Btn0..Btn9; the tag is the row
@@ -70,6 +71,7 @@ protected:
 private:
     void MondaiShuryo();
     void MachigaiShori();
+    void showRunSummary();
 
     void buildLayout();
     void addCounter(platform::Panel *parent, const QString &caption, int y, QLabel *&value, const char *name,

@@ -49,6 +49,8 @@ done
 sleep 0.2
 import -window root end.png
 echo "questions posed: $q (screenshots in $OUT)"
+xdotool key Return # closes the run's summary
+sleep 0.3
 xdotool key Return # "終了" has the focus at the end
 sleep 0.5
 import -window root menu.png

@@ -1,0 +1,41 @@
+#pragma once
+
+// Keys as a real keyboard sends them: a held key repeats as auto-repeated
+// release/press pairs, each delivered to whichever widget has the focus at
+// that moment, shortcut override first.
+
+#include <QApplication>
+#include <QtTest>
+
+namespace keys {
+
+inline QString textOf(Qt::Key key)
+{
+    if (key == Qt::Key_Space)
+        return QStringLiteral(" ");
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        return QStringLiteral("\r");
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return QString(QChar(u'0' + (key - Qt::Key_0)));
+    return {};
+}
+
+inline void send(bool press, Qt::Key key, Qt::KeyboardModifiers modifiers, bool repeat)
+{
+    QWidget *target = QApplication::focusWidget();
+    QVERIFY(target);
+    QTest::simulateEvent(target, press, key, modifiers, textOf(key), repeat);
+}
+
+// Press, `repeats` auto-repeats, release.
+inline void hold(Qt::Key key, int repeats, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    send(true, key, modifiers, false);
+    for (int i = 0; i < repeats; ++i) {
+        send(false, key, modifiers, true);
+        send(true, key, modifiers, true);
+    }
+    send(false, key, modifiers, false);
+}
+
+} // namespace keys
