@@ -76,14 +76,6 @@ int seikairitu(int seikai, int mondaisu)
     return static_cast<int>(q);
 }
 
-deck::PoemNo poemNoOf(const deck::PoemTableData &table, const deck::PoemEntry &entry)
-{
-    for (deck::PoemNo no = 1; no <= deck::kPoemCount; ++no)
-        if (table[no].Kaminoku == entry.Kaminoku)
-            return no;
-    return 0;
-}
-
 QString runSummary(int mondaisu, int seikai, int machigai, int seikairitu, const MissedPoems &missed,
                    const deck::PoemTableData &table)
 {

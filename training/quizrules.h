@@ -74,9 +74,6 @@ void moveMissedLater(PositionList<T> &list, int n)
 // 37.5 -> 38). No questions judged gives 0.
 int seikairitu(int seikai, int mondaisu);
 
-// The table's number of a question's poem (its upper verse is unique), or 0.
-deck::PoemNo poemNoOf(const deck::PoemTableData &table, const deck::PoemEntry &entry);
-
 // Poems missed at least once in a run, indexed by poem number.
 using MissedPoems = std::bitset<deck::kPoemCount + 1>;
 

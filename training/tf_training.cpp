@@ -410,7 +410,7 @@ void TF_Training::showRunSummary()
 void TF_Training::MachigaiShori()
 {
     const int n = MondaiNo;
-    Missed.set(static_cast<std::size_t>(training::poemNoOf(deck::PoemTable, MondaiList[n])));
+    Missed.set(static_cast<std::size_t>(deck::PoemTable.numberOf(MondaiList[n])));
     addTo(LblMachigai, 1);
     playQuietly(MP2.get());
     training::moveMissedLater(MondaiList, n);

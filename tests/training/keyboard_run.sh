@@ -43,7 +43,9 @@ while :; do
   xdotool key $(( (q * 7 + 3) % 10 ))
   q=$((q + 1))
   [ $q -eq 1 ] && { sleep 0.1; import -window root verdict.png; }
-  shutudai_enabled || break
+  # Let the verdict land first: "出題" is off while the question is open.
+  sleep 0.05
+  shutudai_enabled || { sleep 0.3; shutudai_enabled; } || break
   [ $q -lt 3000 ] || { echo "run did not end" >&2; exit 1; }
 done
 sleep 0.2

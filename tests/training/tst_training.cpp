@@ -1,9 +1,10 @@
 #include <QtTest>
 
 #include <QApplication>
+#include <QMessageBox>
 
 #include "../support/fakeservices.h"
-#include "../support/poems.h"
+#include "../support/keys.h"
 
 #include "deck/poemtable.h"
 #include "platform/random.h"
@@ -71,6 +72,8 @@ private slots:
     void closingStopsEverythingAndShowsTheMenu();
     void digitKeysChooseARow_data();
     void digitKeysChooseARow();
+    void heldKeysActOnce_data();
+    void heldKeysActOnce();
     void wholeRunFromTheKeyboard();
 
 private:
@@ -106,7 +109,7 @@ private:
     {
         QList<int> out;
         for (int p = 1; p <= 100; ++p)
-            out << poemNumber(w->MondaiList[p]);
+            out << deck::PoemTable.numberOf(w->MondaiList[p]);
         return out;
     }
 
@@ -357,7 +360,7 @@ void tst_Training::verdicts()
     QCOMPARE(w->Timer2->interval(), 300);
     // Next comes the poem that followed the one just posed.
     w->BtnShutudaiClick();
-    QCOMPARE(poemNumber(w->MondaiList[w->MondaiNo]), before[n]);
+    QCOMPARE(deck::PoemTable.numberOf(w->MondaiList[w->MondaiNo]), before[n]);
 }
 
 void tst_Training::nothingJudgesTwice_data()
@@ -419,7 +422,7 @@ void tst_Training::missMovesThePoem()
     QCOMPARE(w->MondaiNo, position - 1);
     for (int p : next) {
         w->BtnShutudaiClick();
-        QCOMPARE(poemNumber(w->MondaiList[w->MondaiNo]), before[p - 1]);
+        QCOMPARE(deck::PoemTable.numberOf(w->MondaiList[w->MondaiNo]), before[p - 1]);
         w->Btn0Click(btn(w->SeikaiNo));
     }
     // Complete: "出題" stays disabled and poses nothing; focus on "終了".
@@ -596,32 +599,75 @@ void tst_Training::digitKeysChooseARow()
     QCOMPARE(QApplication::focusWidget(), w->BtnShutudai);
 }
 
+void tst_Training::heldKeysActOnce_data()
+{
+    QTest::addColumn<bool>("posed");
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<QString>("counters");
+    QTest::newRow("Return held on 出題 poses, picks nothing") << false << Qt::Key_Return << true << "0 0 0 0 10";
+    QTest::newRow("Space held on 出題 poses, picks nothing") << false << Qt::Key_Space << true << "0 0 0 0 10";
+    QTest::newRow("Return held on a row picks, poses nothing") << true << Qt::Key_Return << false << "1 1 0 100 10";
+}
+
+void tst_Training::heldKeysActOnce()
+{
+    QFETCH(bool, posed);
+    QFETCH(Qt::Key, key);
+    showActive();
+    if (posed) {
+        w->BtnShutudaiClick();
+        btn(w->SeikaiNo)->setFocus();
+    }
+    keys::hold(key, 8);
+    QTEST(w->questionOpen(), "open");
+    QTEST(counters(), "counters");
+    QCOMPARE(QApplication::focusWidget(), posed ? w->BtnShutudai : btn(0));
+}
+
 void tst_Training::wholeRunFromTheKeyboard()
 {
     showActive();
     int posed = 0, misses = 0;
+    QSet<int> missed;
     // Space and Enter press the focused button; every seventh question is
     // missed with a wrong digit, every 31st by waiting.
     while (QApplication::focusWidget() == w->BtnShutudai && posed < 200) {
         QTest::keyClick(QApplication::focusWidget(), posed % 2 ? Qt::Key_Return : Qt::Key_Space);
         ++posed;
         QCOMPARE(QApplication::focusWidget(), btn(0));
+        const int asked = PoemTable.numberOf(w->MondaiList[w->MondaiNo]);
         if (posed % 31 == 0) {
             ++misses;
+            missed << asked;
             for (int i = 0; i < 10; ++i)
                 w->Timer1Timer();
         } else {
-            misses += posed % 7 == 0;
+            if (posed % 7 == 0) {
+                ++misses;
+                missed << asked;
+            }
             const int row = (w->SeikaiNo + (posed % 7 == 0)) % 10;
             QTest::keyClick(QApplication::focusWidget(), Qt::Key(Qt::Key_0 + row));
         }
     }
     QCOMPARE(QApplication::focusWidget(), w->BtnClose);
     QCOMPARE(posed, 100 + misses);
-    QCOMPARE(counters().section(' ', 0, 3), QStringLiteral("%1 100 %2 %3")
-                                                .arg(100 + misses)
-                                                .arg(misses)
-                                                .arg(training::seikairitu(100, 100 + misses)));
+    const int rate = training::seikairitu(100, 100 + misses);
+    QCOMPARE(counters().section(' ', 0, 3), QStringLiteral("%1 100 %2 %3").arg(100 + misses).arg(misses).arg(rate));
+
+    // The summary names every poem missed, once each however often.
+    auto *summary = w->findChild<QMessageBox *>(QStringLiteral("RunSummary"));
+    QVERIFY(summary && summary->isVisible());
+    QCOMPARE(summary->windowTitle(), QStringLiteral("琴葉"));
+    const QString text = summary->text();
+    QVERIFY(text.contains(QStringLiteral("問題数　%1\n正解数　100\n誤答数　%2\n正解率　%3％").arg(100 + misses).arg(misses).arg(rate)));
+    QVERIFY(text.contains(QStringLiteral("一度でも間違えた歌（%1首）").arg(missed.size())));
+    for (int no : missed)
+        QVERIFY2(text.contains(QStringLiteral("%1 %2").arg(no).arg(PoemTable[no].Kaminoku.text().section(QChar(0x3000), 0, 0))),
+                 qPrintable(QString::number(no)));
+    summary->accept();
+
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QVERIFY(!w->isVisible() && menu_->isVisible());
 }
