@@ -98,7 +98,9 @@ QString runSummary(int mondaisu, int seikai, int machigai, int seikairitu, const
         if (!missed.test(static_cast<std::size_t>(no)))
             continue;
         text += onLine++ % perLine == 0 ? QStringLiteral("\n") : QStringLiteral("、");
-        text += QString::number(no) + u' ' + table[no].Kaminoku.text().section(ideographicSpace, 0, 0);
+        // Some verses run their first two phrases together: six characters
+        // are enough to know any first phrase by.
+        text += QString::number(no) + u' ' + table[no].Kaminoku.text().section(ideographicSpace, 0, 0).left(6);
     }
     return text;
 }

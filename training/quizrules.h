@@ -78,7 +78,8 @@ int seikairitu(int seikai, int mondaisu);
 using MissedPoems = std::bitset<deck::kPoemCount + 1>;
 
 // The words shown when a run is complete: the four counters and every poem
-// missed at least once, by number and the first phrase of its upper verse.
+// missed at least once, by number and the first phrase of its upper verse
+// (at most six characters).
 QString runSummary(int mondaisu, int seikai, int machigai, int seikairitu, const MissedPoems &missed,
                    const deck::PoemTableData &table);
 

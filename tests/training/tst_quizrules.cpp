@@ -265,6 +265,8 @@ void tst_QuizRules::summary_data()
         << QList<int>{50, 3, 1, 15, 2}
         << "\n\n一度でも間違えた歌（5首）\n"
            "1 あきのたの、2 はるすぎて、3 あしびきの、15 きみがため\n50 きみがため";
+    QTest::newRow("first phrases run together are cut at six")
+        << QList<int>{4} << "\n\n一度でも間違えた歌（1首）\n4 たごのうらに";
 }
 
 void tst_QuizRules::summary()
