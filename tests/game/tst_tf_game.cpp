@@ -547,7 +547,6 @@ void tst_TF_Game::keysDuringAReadingNeverHarmTheGame_data()
     QTest::addColumn<int>("repeats");
     QTest::newRow("Space") << Qt::Key_Space << 0;
     QTest::newRow("Return") << Qt::Key_Return << 0;
-    QTest::newRow("Space held") << Qt::Key_Space << 8;
     QTest::newRow("Return held") << Qt::Key_Return << 8;
 }
 

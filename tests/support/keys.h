@@ -9,22 +9,11 @@
 
 namespace keys {
 
-inline QString textOf(Qt::Key key)
-{
-    if (key == Qt::Key_Space)
-        return QStringLiteral(" ");
-    if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        return QStringLiteral("\r");
-    if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return QString(QChar(u'0' + (key - Qt::Key_0)));
-    return {};
-}
-
 inline void send(bool press, Qt::Key key, Qt::KeyboardModifiers modifiers, bool repeat)
 {
     QWidget *target = QApplication::focusWidget();
     QVERIFY(target);
-    QTest::simulateEvent(target, press, key, modifiers, textOf(key), repeat);
+    QTest::simulateEvent(target, press, key, modifiers, QString(QChar(QTest::keyToAscii(key))), repeat);
 }
 
 // Press, `repeats` auto-repeats, release.
