@@ -29,10 +29,12 @@ const PoemEntry &PoemTableData::operator[](PoemNo no) const
     return rows_[static_cast<std::size_t>(no)];
 }
 
-PoemNo PoemTableData::numberOf(const PoemEntry &entry) const
+PoemNo PoemTableData::numberOfUpper(QByteArrayView upper) const
 {
+    if (upper.isEmpty())
+        return 0;
     for (PoemNo no = 1; filled_ && no <= kPoemCount; ++no)
-        if (rows_[static_cast<std::size_t>(no)].Kaminoku == entry.Kaminoku)
+        if (rows_[static_cast<std::size_t>(no)].Kaminoku.view().startsWith(upper))
             return no;
     return 0;
 }

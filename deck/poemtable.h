@@ -46,9 +46,15 @@ public:
     void fill();
     bool isFilled() const { return filled_; }
     const PoemEntry &operator[](PoemNo no) const;
-    // The number of the row an entry copies, found by its upper verse; 0 for
-    // none (or before the table is filled).
-    PoemNo numberOf(const PoemEntry &entry) const;
+    // The number of the row a working copy was taken from, found by its upper
+    // verse; copies may be cut short, and every poem is told apart well within
+    // the shortest cut. 0 for none (or before the table is filled).
+    template <std::size_t Capacity>
+    PoemNo numberOf(const BasicPoemEntry<Capacity> &entry) const
+    {
+        return numberOfUpper(entry.Kaminoku.view());
+    }
+    PoemNo numberOfUpper(QByteArrayView upper) const;
 
 private:
     std::array<PoemEntry, kPoemCount + 1> rows_{}; // row 0 is never used

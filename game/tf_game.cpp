@@ -2,13 +2,13 @@
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QPainter>
 #include <QTimer>
 
 #include <algorithm>
 
 #include "deck/poemtable.h"
 #include "game/decidedmark.h"
-#include "history/poemno.h"
 #include "history/recorder.h"
 #include "platform/random.h"
 #include "platform/services.h"
@@ -71,6 +71,63 @@ TLabelTategaki *readingLabel(QWidget *parent, const char *name, int tag, const Q
     l->setTategaki(true);
     l->setTransparent(false);
     l->setLoading(false);
+    return l;
+}
+
+const QColor kWrongTakeFrame{255, 140, 0}; // orange
+
+// A frame over a card, drawn in a colour of its own (neither the blue of a
+// take nor the red of a miss). It lets every click through to the card.
+class CardFrame : public QWidget {
+public:
+    explicit CardFrame(QWidget *parent) : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        constexpr int width = 4;
+        QPainter p(this);
+        p.setPen(QPen(kWrongTakeFrame, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(rect()).adjusted(width / 2.0 + 1, width / 2.0 + 1, -width / 2.0 - 1, -width / 2.0 - 1));
+    }
+};
+
+// Free places beside the score for the reading's number and the last take's
+// points; none on the L board, whose controls fill the window to its edges.
+struct FeedbackPlaces {
+    QRect reading;
+    QRect lastTake;
+};
+
+FeedbackPlaces feedbackPlaces(game::BoardSize size)
+{
+    switch (size) {
+    case game::BoardSize::S: return {QRect(468, 4, 64, 16), QRect(538, 49, 45, 15)};
+    case game::BoardSize::M: return {QRect(736, 408, 49, 16), QRect(736, 426, 49, 16)};
+    case game::BoardSize::L: return {};
+    }
+    Q_UNREACHABLE();
+}
+
+QLabel *feedbackLabel(QWidget *parent, const char *name, const QRect &bounds)
+{
+    if (bounds.isNull())
+        return nullptr;
+    auto *l = new QLabel(parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(bounds);
+    l->setFont(fonts::font(fonts::MSPGothic, 12, true));
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    l->setTextFormat(Qt::PlainText);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, colors::clBlack);
+    l->setPalette(pal);
     return l;
 }
 
@@ -175,6 +232,12 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
         b->OnClick = [this](QObject *sender) { sbt1Click(sender); };
     }
 
+    WrongMark = new CardFrame(Panel2);
+    WrongMark->setObjectName(QStringLiteral("WrongMark"));
+    const FeedbackPlaces places = feedbackPlaces(size);
+    LblYomiNo = feedbackLabel(this, "LblYomiNo", places.reading);
+    LblLastTake = feedbackLabel(this, "LblLastTake", places.lastTake);
+
     MP1 = services().makeWavePlayer();
     MP2 = services().makeWavePlayer();
 
@@ -248,6 +311,25 @@ void TF_Game::addToScore(int points)
     PTokuten->setCaption(QString::number(score));
 }
 
+void TF_Game::showFeedback(const QString &reading, const QString &lastTake)
+{
+    if (LblYomiNo)
+        LblYomiNo->setText(reading);
+    if (LblLastTake)
+        LblLastTake->setText(lastTake);
+}
+
+void TF_Game::markWrongCard(const QWidget *clicked)
+{
+    if (!clicked) {
+        WrongMark->hide();
+        return;
+    }
+    WrongMark->setGeometry(clicked->geometry());
+    WrongMark->raise();
+    WrongMark->show();
+}
+
 void TF_Game::BtnShowClick()
 {
     BtnShow->setEnabled(false);
@@ -266,6 +348,8 @@ void TF_Game::BtnShowClick()
     showBoard();
     MakeYomijun();
     BtnStart->setFocus();
+    markWrongCard(nullptr);
+    showFeedback({}, {});
 }
 
 void TF_Game::MakeYomijun()
@@ -307,6 +391,8 @@ void TF_Game::BtnResetClick()
     stopTimer();
     for (int k = 1; k <= board_.FudaSu; ++k)
         setCard(k, QByteArray(), false);
+    markWrongCard(nullptr);
+    showFeedback({}, {});
 }
 
 void TF_Game::BtnCloseClick()
@@ -330,6 +416,10 @@ void TF_Game::FormHide()
 
 void TF_Game::BtnStartClick()
 {
+    // The start button goes off while it has the focus, and Qt would hand
+    // the focus on to "リセット", where the next Space clears the game. The
+    // board takes it instead: no key does anything there.
+    Panel2->setFocus();
     BtnStart->setEnabled(false);
     BtnYomijun->setEnabled(false);
     BtnTorijun->setEnabled(false);
@@ -344,6 +434,8 @@ void TF_Game::BtnStartClick()
     }
     // The deciding syllables are shown when the tick revealing their last byte has fired.
     readingClock_.start(services().monotonic->elapsedMs(), int(game_.reading().Kimariji.view().size()), game::kTickInterval);
+    markWrongCard(nullptr);
+    showFeedback(QStringLiteral("%1 / %2").arg(game_.YomiNo).arg(game_.YomiSu()), {});
     Timer1->start(game::kTickInterval);
 }
 
@@ -369,6 +461,7 @@ void TF_Game::Timer1Timer()
         BtnStart->setFocus();
         markCard(step.missedCard, colors::clRed);
         recordTake("timeout", 0);
+        showFeedback(LblYomiNo ? LblYomiNo->text() : QString(), QStringLiteral("+0"));
         if (step.gameOver)
             endOfGame();
         return;
@@ -395,8 +488,10 @@ void TF_Game::sbt1Click(QObject *Sender)
         MP1->play();
     } else {
         markCard(take.rightCard, colors::clRed);
+        markWrongCard(clicked);
         MP2->play();
     }
+    showFeedback(LblYomiNo ? LblYomiNo->text() : QString(), QStringLiteral("+%1").arg(take.points));
     showWholeVerses();
     if (take.gameOver)
         endOfGame();
@@ -408,10 +503,10 @@ void TF_Game::recordTake(const char *outcome, int chosenCard)
     history::Take t;
     t.mode = historyMode(board_.size);
     t.session = session_;
-    t.poem = history::poemNumber(game_.reading());
+    t.poem = deck::PoemTable.numberOf(game_.reading());
     t.outcome = QLatin1String(outcome);
     if (t.outcome == QLatin1String("wrong"))
-        t.chosen = history::poemNumber(game_.Torifuda[static_cast<std::size_t>(chosenCard)]);
+        t.chosen = deck::PoemTable.numberOf(game_.Torifuda[static_cast<std::size_t>(chosenCard)]);
     t.ticks = game_.Keika;
     t.ms = readingClock_.sinceStart(now);
     if (t.outcome != QLatin1String("timeout"))

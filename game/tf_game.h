@@ -46,6 +46,12 @@ public:
     std::unique_ptr<platform::WavePlayer> MP1;
     std::unique_ptr<platform::WavePlayer> MP2;
     QTimer *Timer1;
+    // Feedback beyond the fixed controls, placed in free space only: the
+    // reading's number, the last take's points and a frame over the card
+    // clicked wrongly. The L board has no free space for the two labels.
+    QLabel *LblYomiNo = nullptr;
+    QLabel *LblLastTake = nullptr;
+    QWidget *WrongMark;
 
     void BtnShowClick();
     void BtnStartClick();
@@ -77,6 +83,8 @@ private:
     void addToScore(int points);
     void endOfGame();
     void recordTake(const char *outcome, int chosenCard);
+    void showFeedback(const QString &reading, const QString &lastTake);
+    void markWrongCard(const QWidget *card);
 
     const game::Board &board_;
     game::Game game_;

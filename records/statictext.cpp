@@ -26,7 +26,17 @@ void StaticText::paintEvent(QPaintEvent *)
     p.setClipRect(inside);
     p.setFont(font());
     p.setPen(colors::clWindowText);
-    p.drawText(inside, int(alignment()), text());
+    // A pixel of air on either side; a text wider than that (a ten-character
+    // date fills its cell to the pixel) is drawn narrower, never cut.
+    QRectF box = inside.adjusted(1, 0, -1, 0);
+    const qreal advance = p.fontMetrics().horizontalAdvance(text());
+    if (advance > box.width()) {
+        const qreal squeeze = box.width() / advance;
+        p.translate(box.left(), 0);
+        p.scale(squeeze, 1);
+        box = QRectF(0, box.top(), advance, box.height());
+    }
+    p.drawText(box, int(alignment()), text());
 }
 
 } // namespace records

@@ -186,6 +186,10 @@ ButtonShades DeriveShades(const QColor &color)
 int ImageToDraw(int imageIndex, int numImages, bool enabled, TTategakiFrameStyle style)
 {
     int extra;
+    // The pressed image (+2) goes with both pressed frames, tfsLowered and
+    // tfsFlatLowered. Pairing it with tfsNone instead, the frame of a flat
+    // button at rest, would show a flat button pressed while idle and never
+    // while held down.
     if (enabled)
         extra = style == tfsLowered || style == tfsFlatLowered ? 2 : 0;
     else

@@ -76,4 +76,33 @@ int seikairitu(int seikai, int mondaisu)
     return static_cast<int>(q);
 }
 
+QString runSummary(int mondaisu, int seikai, int machigai, int seikairitu, const MissedPoems &missed,
+                   const deck::PoemTableData &table)
+{
+    // Four poems to a line keeps a long list within the screen's height.
+    constexpr int perLine = 4;
+    const QChar ideographicSpace(0x3000);
+
+    QString text = QStringLiteral("百首すべてに正解しました。\n\n");
+    text += QStringLiteral("問題数　%1\n正解数　%2\n誤答数　%3\n正解率　%4％\n\n")
+                .arg(mondaisu)
+                .arg(seikai)
+                .arg(machigai)
+                .arg(seikairitu);
+    if (missed.none())
+        return text + QStringLiteral("一度も間違えませんでした。");
+
+    text += QStringLiteral("一度でも間違えた歌（%1首）").arg(missed.count());
+    int onLine = 0;
+    for (deck::PoemNo no = 1; no <= deck::kPoemCount; ++no) {
+        if (!missed.test(static_cast<std::size_t>(no)))
+            continue;
+        text += onLine++ % perLine == 0 ? QStringLiteral("\n") : QStringLiteral("、");
+        // Some verses run their first two phrases together: six characters
+        // are enough to know any first phrase by.
+        text += QString::number(no) + u' ' + table[no].Kaminoku.text().section(ideographicSpace, 0, 0).left(6);
+    }
+    return text;
+}
+
 } // namespace training

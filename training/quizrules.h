@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 
+#include <QString>
 #include <QtGlobal>
 
 #include "deck/poemtable.h"
@@ -72,5 +74,14 @@ void moveMissedLater(PositionList<T> &list, int n, int length = deck::kPoemCount
 // nearest integer with a half going to the even neighbour (12.5 -> 12,
 // 37.5 -> 38). No questions judged gives 0.
 int seikairitu(int seikai, int mondaisu);
+
+// Poems missed at least once in a run, indexed by poem number.
+using MissedPoems = std::bitset<deck::kPoemCount + 1>;
+
+// The words shown when a run is complete: the four counters and every poem
+// missed at least once, by number and the first phrase of its upper verse
+// (at most six characters).
+QString runSummary(int mondaisu, int seikai, int machigai, int seikairitu, const MissedPoems &missed,
+                   const deck::PoemTableData &table);
 
 } // namespace training

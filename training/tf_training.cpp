@@ -2,10 +2,10 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 
 #include "deck/poemtable.h"
 #include "training/drillsets.h"
-#include "history/poemno.h"
 #include "history/recorder.h"
 #include "history/weak.h"
 #include "platform/random.h"
@@ -291,6 +291,7 @@ void TF_Training::addCounter(Panel *parent, const QString &caption, int y, QLabe
 void TF_Training::FormShow()
 {
     MondaiNo = 0;
+    Missed.reset();
     LblMondai->setText({});
     setAutoText(LblMondaiK, {});
     for (QLabel *counter : {LblMondaisu, LblSeikai, LblMachigai, LblSeikairitu, LblNokoriJikan})
@@ -356,7 +357,7 @@ void TF_Training::recordAnswer(const char *outcome, int row)
     history::Take t;
     t.mode = QStringLiteral("training");
     t.session = session_;
-    t.poem = history::poemNumber(MondaiList[MondaiNo]);
+    t.poem = deck::PoemTable.numberOf(MondaiList[MondaiNo]);
     t.outcome = QLatin1String(outcome);
     if (row >= 0 && row < training::kChoiceCount && t.outcome == QLatin1String("wrong"))
         t.chosen = rowPoem_[static_cast<std::size_t>(row)];
@@ -406,7 +407,7 @@ void TF_Training::BtnShutudaiClick()
         : training::drawSetDistractors(rng(), deck::PoemTable, DrillPoems, deck::PoemTable.numberOf(mondai), Sentakushi);
 
     const auto rows = training::drawPlacement(rng());
-    rowPoem_[static_cast<std::size_t>(rows[0])] = history::poemNumber(mondai);
+    rowPoem_[static_cast<std::size_t>(rows[0])] = deck::PoemTable.numberOf(mondai);
     for (int k = 1; k < training::kChoiceCount; ++k)
         rowPoem_[static_cast<std::size_t>(rows[static_cast<std::size_t>(k)])] = distractors[static_cast<std::size_t>(k - 1)];
     SeikaiNo = rows[0];
@@ -486,11 +487,27 @@ void TF_Training::MondaiShuryo()
     addTo(LblMondaisu, 1);
     LblSeikairitu->setText(
         QString::number(training::seikairitu(toInt(LblSeikai->text()), toInt(LblMondaisu->text()))));
+    if (MondaiNo >= deck::kPoemCount)
+        showRunSummary();
+}
+
+// Window-modal but not blocking: the blink and the counters stay live behind it.
+void TF_Training::showRunSummary()
+{
+    const QString text = training::runSummary(toInt(LblMondaisu->text()), toInt(LblSeikai->text()),
+                                               toInt(LblMachigai->text()), toInt(LblSeikairitu->text()), Missed,
+                                               deck::PoemTable);
+    auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("琴葉"), text, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("RunSummary"));
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void TF_Training::MachigaiShori()
 {
     const int n = MondaiNo;
+    Missed.set(static_cast<std::size_t>(deck::PoemTable.numberOf(MondaiList[n])));
     addTo(LblMachigai, 1);
     playQuietly(MP2.get());
     training::moveMissedLater(MondaiList, n, runLength);

@@ -60,6 +60,7 @@ public:
     // hundred. Takes effect at the next run.
     QList<deck::PoemNo> DrillPoems;
     int runLength = deck::kPoemCount; // questions to answer right; fewer in a drill
+    training::MissedPoems Missed; // poems missed at least once in this run
 
     void BtnShutudaiClick();
     void Btn0Click(QObject *Sender); // shared by Btn0..Btn9; the tag is the row
@@ -87,6 +88,7 @@ private:
     qint64 session_ = 0;
     qint64 posedAt_ = 0;
     std::array<int, training::kChoiceCount> rowPoem_{};
+    void showRunSummary();
 
     void buildLayout();
     void addCounter(platform::Panel *parent, const QString &caption, int y, QLabel *&value, const char *name,

@@ -7,6 +7,7 @@
 #include <QShowEvent>
 
 #include "colors.h"
+#include "keyboard.h"
 
 namespace platform {
 namespace {
@@ -23,6 +24,7 @@ Form::Form(const QString &caption, QSize clientSize, QWidget *parent)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, colors::clSilver);
     setPalette(pal);
+    ui::installKeyboardPolicy();
 }
 
 Form *Form::mainForm()

@@ -4,7 +4,6 @@
 #include <random>
 #include <set>
 
-#include "../support/poems.h"
 
 #include "deck/poemtable.h"
 #include "game/boardsize.h"
@@ -28,7 +27,7 @@ QList<int> boardPoems(const Game &g)
 {
     QList<int> out;
     for (int k = 1; k <= g.FudaSu(); ++k)
-        out << poemNumber(g.Torifuda[k]);
+        out << deck::PoemTable.numberOf(g.Torifuda[k]);
     return out;
 }
 
@@ -72,7 +71,7 @@ void verifyBoardInvariants(const Game &g)
     const int n = g.FudaSu();
     std::set<int> poems;
     for (int k = 1; k <= n; ++k) {
-        const int no = poemNumber(g.Torifuda[k]);
+        const int no = deck::PoemTable.numberOf(g.Torifuda[k]);
         QVERIFY2(no >= 1, qPrintable(QStringLiteral("card %1 is no poem of the table").arg(k)));
         QCOMPARE(g.Torifuda[k], PoemTable[no]); // a whole copy, all four texts
         poems.insert(no);
@@ -376,7 +375,7 @@ void tst_GameRules::sortOrder()
     insertionSort(entries, key);
     QList<int> got;
     for (const auto &e : entries)
-        got << poemNumber(e);
+        got << deck::PoemTable.numberOf(e);
     QTEST(got, "expected");
 }
 

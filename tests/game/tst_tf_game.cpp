@@ -8,6 +8,7 @@
 
 #include "../support/fakehistory.h"
 #include "../support/fakeservices.h"
+#include "../support/keys.h"
 
 #include "deck/poemtable.h"
 #include "game/decidedmark.h"
@@ -99,6 +100,8 @@ private slots:
     void correctTakeScores_data();
     void correctTakeScores();
     void wrongTakeMarksTheRightCard();
+    void keysDuringAReadingNeverHarmTheGame_data();
+    void keysDuringAReadingNeverHarmTheGame();
     void clickAfterTimeOutIsIgnoredAndSilent();
     void resetInTheMiddleOfAReading();
     void closeResetsAndReturnsToTheMenu();
@@ -515,6 +518,8 @@ void tst_TF_Game::correctTakeScores()
     w->sbt1Click(w->card(7));
 
     QTEST(w->PTokuten->caption(), "score");
+    QCOMPARE(w->LblLastTake->text(), QStringLiteral("+") + w->PTokuten->caption());
+    QCOMPARE(w->LblYomiNo->text(), QStringLiteral("1 / 20"));
     QCOMPARE(w->card(7)->Color(), colors::clBlue);
     QVERIFY(!w->card(7)->isEnabled());
     QCOMPARE(sounds_.log, QStringList{"play Push.wav"});
@@ -530,8 +535,11 @@ void tst_TF_Game::correctTakeScores()
     const int before = toInt(w->PTokuten->caption());
     w->BtnStartClick();
     this->ticks(w, 1);
+    QCOMPARE(w->LblYomiNo->text(), QStringLiteral("2 / 20"));
+    QVERIFY(w->LblLastTake->text().isEmpty());
     w->sbt1Click(w->card(rightCard(w)));
     QCOMPARE(w->PTokuten->caption(), QString::number(before + 71));
+    QCOMPARE(w->LblLastTake->text(), QStringLiteral("+71"));
 }
 
 void tst_TF_Game::wrongTakeMarksTheRightCard()
@@ -552,13 +560,54 @@ void tst_TF_Game::wrongTakeMarksTheRightCard()
     QCOMPARE(sounds_.log, QStringList{"play Close.wav"});
     QVERIFY(!w->Timer1->isActive());
     QCOMPARE(w->lt2->Caption(), deck::PoemTable[1].Shimonoku.toByteArray());
+    QCOMPARE(w->LblLastTake->text(), QStringLiteral("+0"));
+    // The clicked card is framed until the next reading; the frame takes no clicks.
+    QVERIFY(w->WrongMark->isVisible());
+    QCOMPARE(w->WrongMark->geometry(), w->card(next)->geometry());
+    QCOMPARE(w->Panel2->childAt(w->card(next)->geometry().center()), w->card(next));
 
     // The card clicked wrongly can still be taken when its own reading comes.
     w->BtnStartClick();
+    QVERIFY(!w->WrongMark->isVisible());
     QCOMPARE(rightCard(w), next);
     w->sbt1Click(w->card(next));
     QCOMPARE(w->PTokuten->caption(), QStringLiteral("72"));
     QCOMPARE(w->card(next)->Color(), colors::clBlue);
+}
+
+void tst_TF_Game::keysDuringAReadingNeverHarmTheGame_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<int>("repeats");
+    QTest::newRow("Space") << Qt::Key_Space << 0;
+    QTest::newRow("Return") << Qt::Key_Return << 0;
+    QTest::newRow("Return held") << Qt::Key_Return << 8;
+}
+
+void tst_TF_Game::keysDuringAReadingNeverHarmTheGame()
+{
+    QFETCH(Qt::Key, key);
+    QFETCH(int, repeats);
+    TF_Game *w = dealPoem1First();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QCOMPARE(QApplication::focusWidget(), w->BtnStart);
+
+    keys::hold(key, repeats); // starts the reading
+    QCOMPARE(w->state().YomiNo, 1);
+    QVERIFY(w->Timer1->isActive());
+    QVERIFY(!qobject_cast<QPushButton *>(QApplication::focusWidget()));
+    ticks(w, 10);
+    keys::hold(key, repeats); // and again, as a player might
+    QCOMPARE(w->state().YomiNo, 1);
+    QVERIFY(w->Timer1->isActive());
+    QCOMPARE(w->lt1->Caption(), deck::PoemTable[1].Kaminoku.toByteArray().left(10));
+    QCOMPARE(enabledButtons(w), QStringLiteral("000011"));
+
+    ticks(w, 63); // the time-out gives the focus back to "読み開始"
+    QCOMPARE(QApplication::focusWidget(), w->BtnStart);
+    keys::hold(key, repeats);
+    QCOMPARE(w->state().YomiNo, 2);
 }
 
 void tst_TF_Game::clickAfterTimeOutIsIgnoredAndSilent()

@@ -51,6 +51,8 @@ private slots:
     void damagedFileSetAsideOnYes();
     void okReturnsToTheMenu_data();
     void okReturnsToTheMenu();
+    void cellsKeepAPixelOfAir_data();
+    void cellsKeepAPixelOfAir();
 
 private:
     std::unique_ptr<fixture::ScratchDir> dir_;
@@ -258,6 +260,41 @@ void tst_RecordViewer::okReturnsToTheMenu()
     w.show();
     w.close();
     QVERIFY(w.isVisible());
+}
+
+void tst_RecordViewer::cellsKeepAPixelOfAir_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ten-character date") << 4 << "2026/12/07";
+    QTest::newRow("a rank of two digits") << 1 << "10";
+    QTest::newRow("a score of four digits") << 2 << "5760";
+}
+
+void tst_RecordViewer::cellsKeepAPixelOfAir()
+{
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    TF_RecordS w;
+    w.show();
+    auto *cell = platform::findControl<QLabel>(w.Panel1, QStringLiteral("st%1").arg(column), 0);
+    cell->setText(text);
+    const QImage image = cell->grab().toImage();
+    // Inside the one-pixel edge the first and last columns stay white; the
+    // text is there between them.
+    const auto inkIn = [&](int x) {
+        int ink = 0;
+        for (int y = 1; y < image.height() - 1; ++y)
+            ink += qGray(image.pixel(x, y)) < 128;
+        return ink;
+    };
+    const int first = 1, last = image.width() - 2;
+    QCOMPARE(inkIn(first), 0);
+    QCOMPARE(inkIn(last), 0);
+    int ink = 0;
+    for (int x = first; x <= last; ++x)
+        ink += inkIn(x);
+    QVERIFY(ink > 4 * text.size());
 }
 
 QTEST_MAIN(tst_RecordViewer)

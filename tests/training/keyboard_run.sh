@@ -36,6 +36,12 @@ shutudai_enabled() {
   [ "${n%.*}" -ge 5 ]
 }
 
+# The run's summary: the only visible window called just "琴葉" (the menu is
+# hidden while the quiz is up).
+summary_up() {
+  xdotool search --onlyvisible --name '^琴葉$' >/dev/null 2>&1
+}
+
 q=0
 while :; do
   xdotool key space
@@ -43,12 +49,19 @@ while :; do
   xdotool key $(( (q * 7 + 3) % 10 ))
   q=$((q + 1))
   [ $q -eq 1 ] && { sleep 0.1; import -window root verdict.png; }
-  shutudai_enabled || break
+  # Let the verdict land first: "出題" is off while the question is open.
+  sleep 0.05
+  summary_up && break
+  shutudai_enabled || { sleep 0.3; shutudai_enabled; } || break
   [ $q -lt 3000 ] || { echo "run did not end" >&2; exit 1; }
 done
-sleep 0.2
+sleep 0.5
 import -window root end.png
 echo "questions posed: $q (screenshots in $OUT)"
+summary_up || { echo "no summary at the end of the run" >&2; exit 1; }
+xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^琴葉$' | head -1)"
+xdotool key Return # closes the summary
+sleep 0.3
 xdotool key Return # "終了" has the focus at the end
 sleep 0.5
 import -window root menu.png

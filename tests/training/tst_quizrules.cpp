@@ -44,6 +44,8 @@ private slots:
     void runModel();
     void rate_data();
     void rate();
+    void summary_data();
+    void summary();
 };
 
 void tst_QuizRules::poemOrder_data()
@@ -256,6 +258,37 @@ void tst_QuizRules::rate()
     QFETCH(int, mondaisu);
     QFETCH(int, rate);
     QCOMPARE(seikairitu(seikai, mondaisu), rate);
+}
+
+void tst_QuizRules::summary_data()
+{
+    QTest::addColumn<QList<int>>("missed");
+    QTest::addColumn<QString>("tail");
+    QTest::newRow("nothing missed") << QList<int>{} << "\n\n一度も間違えませんでした。";
+    QTest::newRow("five missed, four to a line, in number order")
+        << QList<int>{50, 3, 1, 15, 2}
+        << "\n\n一度でも間違えた歌（5首）\n"
+           "1 あきのたの、2 はるすぎて、3 あしびきの、15 きみがため\n50 きみがため";
+    QTest::newRow("first phrases run together are cut at six")
+        << QList<int>{4} << "\n\n一度でも間違えた歌（1首）\n4 たごのうらに";
+}
+
+void tst_QuizRules::summary()
+{
+    QFETCH(QList<int>, missed);
+    QFETCH(QString, tail);
+    MissedPoems set;
+    for (int no : missed)
+        set.set(static_cast<std::size_t>(no));
+    const int asked = 100 + int(missed.size());
+    const int rate = seikairitu(100, asked);
+    const QString text = runSummary(asked, 100, int(missed.size()), rate, set, PoemTable);
+    QVERIFY2(text.startsWith(QStringLiteral("百首すべてに正解しました。\n\n問題数　%1\n正解数　100\n誤答数　%2\n正解率　%3％")
+                                 .arg(asked)
+                                 .arg(missed.size())
+                                 .arg(rate)),
+             qPrintable(text));
+    QVERIFY2(text.endsWith(tail), qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(tst_QuizRules)

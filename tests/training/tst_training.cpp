@@ -1,10 +1,11 @@
 #include <QtTest>
 
 #include <QApplication>
+#include <QMessageBox>
 
 #include "../support/fakehistory.h"
 #include "../support/fakeservices.h"
-#include "../support/poems.h"
+#include "../support/keys.h"
 
 #include "deck/poemtable.h"
 #include "history/database.h"
@@ -73,6 +74,8 @@ private slots:
     void closingStopsEverythingAndShowsTheMenu();
     void digitKeysChooseARow_data();
     void digitKeysChooseARow();
+    void heldKeysActOnce_data();
+    void heldKeysActOnce();
     void wholeRunFromTheKeyboard();
     void drillRunAsksItsSetOnly();
     void answersGoToTheHistory_data();
@@ -112,7 +115,7 @@ private:
     {
         QList<int> out;
         for (int p = 1; p <= 100; ++p)
-            out << poemNumber(w->MondaiList[p]);
+            out << deck::PoemTable.numberOf(w->MondaiList[p]);
         return out;
     }
 
@@ -370,7 +373,7 @@ void tst_Training::verdicts()
     QCOMPARE(w->Timer2->interval(), 300);
     // Next comes the poem that followed the one just posed.
     w->BtnShutudaiClick();
-    QCOMPARE(poemNumber(w->MondaiList[w->MondaiNo]), before[n]);
+    QCOMPARE(deck::PoemTable.numberOf(w->MondaiList[w->MondaiNo]), before[n]);
 }
 
 void tst_Training::nothingJudgesTwice_data()
@@ -432,7 +435,7 @@ void tst_Training::missMovesThePoem()
     QCOMPARE(w->MondaiNo, position - 1);
     for (int p : next) {
         w->BtnShutudaiClick();
-        QCOMPARE(poemNumber(w->MondaiList[w->MondaiNo]), before[p - 1]);
+        QCOMPARE(deck::PoemTable.numberOf(w->MondaiList[w->MondaiNo]), before[p - 1]);
         w->Btn0Click(btn(w->SeikaiNo));
     }
     // Complete: "出題" stays disabled and poses nothing; focus on "終了".
@@ -609,22 +612,53 @@ void tst_Training::digitKeysChooseARow()
     QCOMPARE(QApplication::focusWidget(), w->BtnShutudai);
 }
 
+void tst_Training::heldKeysActOnce_data()
+{
+    QTest::addColumn<bool>("posed");
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<QString>("counters");
+    QTest::newRow("Return held on 出題 poses, picks nothing") << false << Qt::Key_Return << true << "0 0 0 0 10";
+    QTest::newRow("Return held on a row picks, poses nothing") << true << Qt::Key_Return << false << "1 1 0 100 10";
+}
+
+void tst_Training::heldKeysActOnce()
+{
+    QFETCH(bool, posed);
+    QFETCH(Qt::Key, key);
+    showActive();
+    if (posed) {
+        w->BtnShutudaiClick();
+        btn(w->SeikaiNo)->setFocus();
+    }
+    keys::hold(key, 8);
+    QTEST(w->questionOpen(), "open");
+    QTEST(counters(), "counters");
+    QCOMPARE(QApplication::focusWidget(), posed ? w->BtnShutudai : btn(0));
+}
+
 void tst_Training::wholeRunFromTheKeyboard()
 {
     showActive();
     int posed = 0, misses = 0;
+    QSet<int> missed;
     // Space and Enter press the focused button; every seventh question is
     // missed with a wrong digit, every 31st by waiting.
     while (QApplication::focusWidget() == w->BtnShutudai && posed < 200) {
         QTest::keyClick(QApplication::focusWidget(), posed % 2 ? Qt::Key_Return : Qt::Key_Space);
         ++posed;
         QCOMPARE(QApplication::focusWidget(), btn(0));
+        const int asked = PoemTable.numberOf(w->MondaiList[w->MondaiNo]);
         if (posed % 31 == 0) {
             ++misses;
+            missed << asked;
             for (int i = 0; i < 10; ++i)
                 w->Timer1Timer();
         } else {
-            misses += posed % 7 == 0;
+            if (posed % 7 == 0) {
+                ++misses;
+                missed << asked;
+            }
             const int row = (w->SeikaiNo + (posed % 7 == 0)) % 10;
             QTest::keyClick(QApplication::focusWidget(), Qt::Key(Qt::Key_0 + row));
         }
@@ -635,6 +669,14 @@ void tst_Training::wholeRunFromTheKeyboard()
                                                 .arg(100 + misses)
                                                 .arg(misses)
                                                 .arg(training::seikairitu(100, 100 + misses)));
+
+    // The summary counts every poem missed once, however often it was missed.
+    auto *summary = w->findChild<QMessageBox *>(QStringLiteral("RunSummary"));
+    QVERIFY(summary && summary->isVisible());
+    QCOMPARE(summary->windowTitle(), QStringLiteral("琴葉"));
+    QVERIFY(summary->text().contains(QStringLiteral("一度でも間違えた歌（%1首）").arg(missed.size())));
+    summary->accept();
+
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QVERIFY(!w->isVisible() && menu_->isVisible());
 }
@@ -696,7 +738,7 @@ void tst_Training::answersGoToTheHistory()
     play("o");
     monotonic_.now = 5000;
     w->BtnShutudaiClick();
-    const int asked = poemNumber(w->MondaiList[w->MondaiNo]);
+    const int asked = PoemTable.numberOf(w->MondaiList[w->MondaiNo]);
     const int row = (w->SeikaiNo + 3) % 10;
     int rowPoem = 0;
     for (int p = 1; p <= 100; ++p)
@@ -747,7 +789,7 @@ void tst_Training::drillRunsTheWeakestPoems()
     QCOMPARE(w->runLength, 3);
     QList<int> drill;
     for (int n = 1; n <= 3; ++n)
-        drill << poemNumber(w->MondaiList[n]);
+        drill << PoemTable.numberOf(w->MondaiList[n]);
     std::sort(drill.begin(), drill.end());
     QCOMPARE(drill, (QList<int>{5, 17, 42}));
 
