@@ -9,6 +9,7 @@
 #include <QRegion>
 
 #include "platform/ui/colors.h"
+#include "tategaki/facecache.h"
 #include "platform/ui/panel.h"
 
 namespace tategaki {
@@ -344,7 +345,10 @@ void TCustomSpeedButtonTategaki::DrawButton(QPainter &Canvas)
     if (OnDrawButton)
         OnDrawButton(this, info);
     if (!FElliptic) {
-        DrawButtonFace(Canvas, info, false);
+        if (FaceCache::usable(Canvas, info, false))
+            FaceCache::instance().paint(Canvas, info, [&info](QPainter &p) { DrawButtonFace(p, info, false); });
+        else
+            DrawButtonFace(Canvas, info, false);
         return;
     }
     // The face stays inside the ellipse, in the button's own coordinates
