@@ -19,7 +19,7 @@
 
 #include "deck/poemtable.h"
 #include "game/tf_game.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/fonts.h"
 #include "tategaki/labeltategaki.h"
 #include "tategaki/speedbuttontategaki.h"
 

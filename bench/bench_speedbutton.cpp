@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "deck/poemtable.h"
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
 #include "platform/ui/panel.h"
 #include "tategaki/mix.h"
 #include "tategaki/speedbuttontategaki.h"

@@ -34,7 +34,7 @@
 #include <unistd.h>
 
 #include "platform/ui/desktop.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/fonts.h"
 #include "shell/application.h"
 #include "game/tf_game.h"
 #include "records/tf_record.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/sjis.h"
-#include "platform/ui/colors.h"
+#include "platform/gui/colors.h"
 #include "tategaki/kinsoku.h"
 #include "tategaki/shaper.h"
 

@@ -219,17 +219,4 @@ void paintMixedArea(QPainter &canvas, const QRect &clip, const QRect &client, co
         drawMix(canvas, band, bitmaps, background, draw, level);
 }
 
-bool isPrinterCanvas(const QPainter &canvas)
-{
-    const QPaintDevice *device = canvas.device();
-    return device && device->devType() == QInternal::Printer;
-}
-
-int effectiveMixLevel(int trnsIndex, bool trnsPrint, bool printing)
-{
-    if (printing && !trnsPrint)
-        return 0;
-    return std::clamp(trnsIndex, 0, MaxMixLevel);
-}
-
 } // namespace tategaki

@@ -133,11 +133,4 @@ void drawMix(QPainter &canvas, const QRect &area, MixBitmaps &bitmaps, const Bac
 void paintMixedArea(QPainter &canvas, const QRect &clip, const QRect &client, const BackgroundSource &background,
                     const DrawProcedure &draw, int level);
 
-// True when painting goes to a raster printer, where the mix is skipped
-// unless the control asks for it.
-bool isPrinterCanvas(const QPainter &canvas);
-
-// The level a paint uses: `trnsIndex`, or 0 on a printer without `trnsPrint`.
-int effectiveMixLevel(int trnsIndex, bool trnsPrint, bool printing);
-
 } // namespace tategaki

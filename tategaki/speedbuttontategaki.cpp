@@ -8,7 +8,7 @@
 #include <QPainterPath>
 #include <QRegion>
 
-#include "platform/ui/colors.h"
+#include "platform/gui/colors.h"
 #include "tategaki/facecache.h"
 #include "platform/ui/panel.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "platform/sjis.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/fonts.h"
 #include "tategaki/engine.h"
 #include "tategaki/shaper.h"
 

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
 #include "tategaki/facecache.h"
 #include "tategaki/speedbuttontategaki.h"
 

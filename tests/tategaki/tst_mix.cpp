@@ -50,8 +50,6 @@ private slots:
     void onlyTheClipIsPainted();
     void emptyAreaFails_data();
     void emptyAreaFails();
-    void printerSkipsTheMixUnlessAsked_data();
-    void printerSkipsTheMixUnlessAsked();
     void scaleFollowsTheCanvas_data();
     void scaleFollowsTheCanvas();
     void bandsAtScale_data();
@@ -334,27 +332,6 @@ void tst_Mix::emptyAreaFails()
         QCOMPARE(QString::fromLatin1(e.what()), QStringLiteral("abnormal params in DrawMix"));
     }
     QVERIFY(!drew);
-}
-
-void tst_Mix::printerSkipsTheMixUnlessAsked_data()
-{
-    QTest::addColumn<int>("trnsIndex");
-    QTest::addColumn<bool>("trnsPrint");
-    QTest::addColumn<bool>("printing");
-    QTest::addColumn<int>("level");
-    QTest::newRow("screen") << 5 << false << false << 5;
-    QTest::newRow("printer") << 5 << false << true << 0;
-    QTest::newRow("printer, TrnsPrint") << 5 << true << true << 5;
-    QTest::newRow("level 0 stays 0") << 0 << true << true << 0;
-}
-
-void tst_Mix::printerSkipsTheMixUnlessAsked()
-{
-    QFETCH(int, trnsIndex);
-    QFETCH(bool, trnsPrint);
-    QFETCH(bool, printing);
-    QFETCH(int, level);
-    QCOMPARE(effectiveMixLevel(trnsIndex, trnsPrint, printing), level);
 }
 
 void tst_Mix::scaleFollowsTheCanvas_data()

@@ -2,10 +2,10 @@
 
 #include <QPainter>
 
-#include "pixels.h"
+#include "panels.h"
 
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
 #include "platform/ui/panel.h"
 #include "tategaki/labeltategaki.h"
 #include "tategaki/mixbackground.h"

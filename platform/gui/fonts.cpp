@@ -1,4 +1,4 @@
-#include "fonts.h"
+#include "platform/gui/fonts.h"
 
 #include <QStringList>
 
