@@ -2,8 +2,9 @@
 
 #include <QColor>
 
-// The colours the layouts name, by their toolkit names. System colours are
-// fixed to the classic desktop values so that every machine draws alike.
+// Colours under the names the windows use. The system colours are fixed to
+// the classic desktop values rather than taken from the desktop theme, so
+// every machine draws the boards alike.
 namespace platform::colors {
 
 inline const QColor clSilver{192, 192, 192};
