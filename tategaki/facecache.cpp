@@ -47,6 +47,7 @@ bool FaceCache::usable(const QPainter &canvas, const TDrawButtonZelInfo &info, b
     const bool hasImage = info.Images && info.ImageIndex >= 0 && info.ImageIndex < info.Images->Count();
     return !elliptic && !hasImage && info.Color.isValid() && info.Color.alpha() == 255
         && info.Rect.Width() > 0 && info.Rect.Height() > 0 && !TCustomTategaki::IsPrinterCanvas(canvas)
+        && canvas.opacity() == 1 && canvas.compositionMode() == QPainter::CompositionMode_SourceOver
         && pixelExactScale(canvas) > 0;
 }
 

@@ -22,8 +22,9 @@ public:
     explicit FaceCache(qsizetype maxKiB = 16 * 1024) : FFaces(maxKiB) {}
 
     // Whether `info` may come from a cached face on `canvas`: an opaque face
-    // without images, on a painter (not a printer's) that maps logical
-    // pixels onto whole device pixels at one scale.
+    // without images, on a plain painter (not a printer's, full opacity,
+    // source-over) that maps logical pixels onto whole device pixels at one
+    // scale.
     static bool usable(const QPainter &canvas, const TDrawButtonZelInfo &info, bool elliptic);
 
     // Draws the face at the painter's origin; `draw` paints a face that is

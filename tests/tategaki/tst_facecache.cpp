@@ -113,6 +113,11 @@ void tst_FaceCache::facesThatCannotBeCachedAreDrawn()
         p.rotate(10); // no whole device pixels
         b.PaintTo(p);
     }
+    {
+        QPainter p(&target);
+        p.setOpacity(0.5);
+        b.PaintTo(p);
+    }
     b.setTransparent(true);
     paintAt(b, 1.0);
     b.setTransparent(false);
