@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "deck/poemtable.h"
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
 #include "platform/ui/panel.h"
 #include "tategaki/mix.h"
 #include "tategaki/speedbuttontategaki.h"
@@ -24,10 +24,10 @@ using namespace tategaki;
 
 namespace {
 
-// One full band: 128 x 128 pixels of 24 bits, rows of 384 bytes.
+// One full band: 128 x 128 pixels in the work format.
 struct Band {
-    QImage drawing{128, 128, QImage::Format_BGR888};
-    QImage background{128, 128, QImage::Format_BGR888};
+    QImage drawing{128, 128, MixFormat};
+    QImage background{128, 128, MixFormat};
     std::vector<std::uint8_t> original;
 
     Band()

@@ -3,10 +3,13 @@
 // BM_CreateFormsToFirstPaint: inside one process, the eight windows are
 // created and the main menu shown until its first frame is painted, then
 // destroyed again (warm: fonts and styles are already loaded).
-// BM_ProcessStartToFirstPaint: the whole program start, cold each time. This
-// executable starts itself with --first-paint-child, which runs the
-// program's own start-up sequence and reports over a pipe once the main
-// menu's first frame is painted.
+// BM_StartupAgainstBareWindow: the whole program start, cold each time,
+// beside a bare Qt window of the same size (bare_window): time to the first
+// painted frame and peak memory of both, and their ratios. This executable
+// starts itself with --first-paint-child, which runs the program's own
+// start-up sequence and reports over a pipe once the main menu's first
+// frame is painted.
+// BM_FirstOpenOfEachWindow: each mode's window opened for the first time.
 //   QT_QPA_PLATFORM=offscreen bench_startup
 #include <benchmark/benchmark.h>
 
@@ -17,19 +20,26 @@
 #include <QIcon>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/ui/desktop.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/fonts.h"
 #include "shell/application.h"
+#include "game/tf_game.h"
+#include "records/tf_record.h"
 #include "shell/tf_main.h"
+#include "training/tf_training.h"
 
 extern char **environ;
 
@@ -73,51 +83,142 @@ void BM_CreateFormsToFirstPaint(benchmark::State &state)
 }
 BENCHMARK(BM_CreateFormsToFirstPaint)->Unit(benchmark::kMillisecond);
 
-// Starts this executable as the program and waits for its first frame.
-// Returns the seconds from the spawn to the report, or a negative value.
-double startChild()
+struct ChildRun {
+    double seconds = -1; // from the spawn to the first painted frame; negative on failure
+    double peakMiB = 0;  // the child's peak resident memory (VmHWM) over its whole life
+};
+
+// Starts `exe` with `flag` (if any) and a pipe on descriptor 3, and waits for
+// the byte it writes there after its first frame, then for its end.
+ChildRun runChild(const std::string &exe, const char *flag)
 {
+    ChildRun run;
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
-        return -1;
+        return run;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-    char exe[] = "/proc/self/exe";
-    char flag[sizeof ChildFlag];
-    std::memcpy(flag, ChildFlag, sizeof ChildFlag);
-    char *argv[] = {exe, flag, nullptr};
+    std::string path = exe, option = flag ? flag : "";
+    char *argv[] = {path.data(), flag ? option.data() : nullptr, nullptr};
 
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, exe, &actions, nullptr, argv, environ);
+    const int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
-    double seconds = -1;
     char byte = 0;
     if (spawned == 0 && read(fds[0], &byte, 1) == 1)
-        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     close(fds[0]);
     int status = 0;
+    rusage usage{};
     if (spawned == 0)
-        waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return -1;
-    return seconds;
+        wait4(pid, &status, 0, &usage);
+    if (spawned != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        run.seconds = -1;
+        return run;
+    }
+    run.peakMiB = usage.ru_maxrss / 1024.0; // KiB on Linux
+    return run;
 }
 
-void BM_ProcessStartToFirstPaint(benchmark::State &state)
+std::string selfPath()
 {
-    for (auto _ : state) {
-        const double seconds = startChild();
-        if (seconds < 0) {
-            state.SkipWithError("the program did not start or did not paint its menu");
-            break;
-        }
-        state.SetIterationTime(seconds);
-    }
+    char buffer[4096];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    return n > 0 ? std::string(buffer, std::size_t(n)) : std::string();
 }
-BENCHMARK(BM_ProcessStartToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The bare window program built beside this one.
+std::string barePath()
+{
+    const std::string self = selfPath();
+    return self.substr(0, self.rfind('/') + 1) + "bare_window";
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// The program's start against the bare window's, alternating, so that both
+// see the same load: the iteration time is the program's; the counters give
+// the medians of both and their ratios (the figures that count on a busy
+// machine).
+void BM_StartupAgainstBareWindow(benchmark::State &state)
+{
+    const std::string self = selfPath(), bare = barePath();
+    std::vector<double> programMs, bareMs, programMiB, bareMiB;
+    bool programFirst = true;
+    for (auto _ : state) {
+        ChildRun program, window;
+        if (programFirst) {
+            program = runChild(self, ChildFlag);
+            window = runChild(bare, ChildFlag);
+        } else {
+            window = runChild(bare, ChildFlag);
+            program = runChild(self, ChildFlag);
+        }
+        programFirst = !programFirst;
+        if (program.seconds < 0 || window.seconds < 0) {
+            state.SkipWithError(program.seconds < 0 ? "the program did not start or did not paint its menu"
+                                                    : "the bare window did not start or did not paint");
+            return;
+        }
+        state.SetIterationTime(program.seconds);
+        programMs.push_back(program.seconds * 1e3);
+        bareMs.push_back(window.seconds * 1e3);
+        programMiB.push_back(program.peakMiB);
+        bareMiB.push_back(window.peakMiB);
+    }
+    state.counters["program_ms"] = median(programMs);
+    state.counters["bare_ms"] = median(bareMs);
+    state.counters["time_ratio"] = median(programMs) / median(bareMs);
+    state.counters["program_MiB"] = median(programMiB);
+    state.counters["bare_MiB"] = median(bareMiB);
+    state.counters["memory_ratio"] = median(programMiB) / median(bareMiB);
+}
+BENCHMARK(BM_StartupAgainstBareWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
+
+// "Created at start" as the player sees it: each window, opened for the
+// first time after the menu is up, until its first frame is painted. The
+// counter is the slowest of the seven.
+void BM_FirstOpenOfEachWindow(benchmark::State &state)
+{
+    double slowest = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        CreateForms();
+        F_Main->show();
+        FirstPaint menu;
+        F_Main->installEventFilter(&menu);
+        for (int spins = 0; !menu.painted && spins < 100000; ++spins)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        F_Main->removeEventFilter(&menu);
+        state.ResumeTiming();
+        for (QWidget *w : std::initializer_list<QWidget *>{F_Training, F_24, F_44, F_84, F_RecordS, F_RecordM,
+                                                           F_RecordL}) {
+            const auto start = std::chrono::steady_clock::now();
+            FirstPaint watch;
+            w->installEventFilter(&watch);
+            w->show();
+            for (int spins = 0; !watch.painted && spins < 100000; ++spins)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            slowest = std::max(slowest, std::chrono::duration<double, std::milli>(
+                                            std::chrono::steady_clock::now() - start).count());
+            w->removeEventFilter(&watch);
+            w->hide();
+        }
+        state.PauseTiming();
+        DestroyForms();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["slowest_first_open_ms"] = slowest;
+}
+BENCHMARK(BM_FirstOpenOfEachWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The program's start-up, as in its main(), ending after the first frame of
 // the main menu: one byte on descriptor 3, then a normal shutdown.

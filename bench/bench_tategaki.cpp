@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "deck/poemtable.h"
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
 #include "tategaki/engine.h"
 #include "tategaki/shaper.h"
 

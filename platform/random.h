@@ -20,7 +20,8 @@ public:
     }
     int below(int n) { return static_cast<int>(below(static_cast<std::uint32_t>(n))); }
 
-    // State := milliseconds since midnight, UTC.
+    // Seeds with the milliseconds since midnight, UTC: a new game differs
+    // from the last one without any state kept between runs.
     void reseed(const QTime &utcTimeOfDay);
     // Reseeds from the installed clock.
     void reseed();

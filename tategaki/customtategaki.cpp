@@ -1,6 +1,7 @@
 #include "customtategaki.h"
 
 #include "platform/ui/panel.h"
+#include "tategaki/mixbackground.h"
 
 #include <QPaintEngine>
 #include <QPainter>
@@ -66,7 +67,8 @@ void TCustomTategaki::PaintMixed(QPainter &Canvas, const TTategakiDrawProc &Draw
     if (Level <= 0)
         DrawProc(this, Canvas);
     else
-        PaintMixedLevel(*this, Canvas, DrawProc, Level);
+        paintMixedWidget(Canvas, *this, paintedRect(Canvas, rect()),
+                         [&](QPainter &p) { DrawProc(this, p); }, Level);
 }
 
 void TCustomTategaki::paintEvent(QPaintEvent *)

@@ -49,7 +49,7 @@ public:
     virtual bool IsOpaque() const;
 
     // Level 0 calls DrawProc(this, Canvas) directly; 1 .. 7 blend the
-    // painting with what lies behind the control (PaintMixedLevel).
+    // painting with what lies behind the control (mixbackground.h).
     void PaintMixed(QPainter &Canvas, const TTategakiDrawProc &DrawProc, int Level);
 
     // TrnsIndex, but 0 on a printer's painter unless TrnsPrint.
@@ -97,9 +97,5 @@ private:
     bool FTrnsPrint = false;
     bool FTransparent = false;
 };
-
-// Paints DrawProc blended with the control's background at a level of 1 to
-// 7. The mixing lives in a file of its own.
-void PaintMixedLevel(TCustomTategaki &Control, QPainter &Canvas, const TTategakiDrawProc &DrawProc, int Level);
 
 } // namespace tategaki

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/sjis.h"
-#include "platform/ui/colors.h"
+#include "platform/gui/colors.h"
 #include "tategaki/kinsoku.h"
 #include "tategaki/shaper.h"
 
@@ -27,126 +27,129 @@ int clampedLength(QStringView text, int length)
 
 } // namespace
 
-int BreakTategakiLine(TategakiMeasurer &Canvas, QStringView Text, int Length, int &Position, int MaxExtent,
+int BreakTategakiLine(TategakiMeasurer &Measurer, QStringView Text, int Length, int &Position, int MaxExtent,
                       int HangExtent, int KinsokuLevel)
 {
-    const int L = clampedLength(Text, Length);
-    const int p = Position;
-    if (p < 0 || p >= L)
+    const int length = clampedLength(Text, Length);
+    const int start = Position;
+    if (start < 0 || start >= length)
         return 0;
 
-    auto unit = [&](int i) { return Text[p + i].unicode(); };
-    auto S = [&](int i) { return CannotBeginColumn(unit(i), KinsokuLevel); };
-    auto E = [&](int i) { return CannotEndColumn(unit(i)); };
+    // Units are counted from the column's start.
+    auto unit = [&](int i) { return Text[start + i].unicode(); };
+    auto cannotBegin = [&](int i) { return CannotBeginColumn(unit(i), KinsokuLevel); };
+    auto cannotEnd = [&](int i) { return CannotEndColumn(unit(i)); };
 
-    // One measurement of the run up to the next CR gives ext(k) for every k
-    // the rules below can ask for: they never look past a CR.
-    int runEnd = p;
-    while (runEnd < L && Text[runEnd].unicode() != CR)
+    // One measurement of the run up to the next CR gives extent[k] (the first
+    // k units) for every k the rules below can ask for: they never look past
+    // a CR.
+    int runEnd = start;
+    while (runEnd < length && Text[runEnd].unicode() != CR)
         ++runEnd;
-    std::vector<int> ext;
-    Canvas.prefixExtents(Text.sliced(p, runEnd - p), ext);
+    std::vector<int> extent;
+    Measurer.prefixExtents(Text.sliced(start, runEnd - start), extent);
 
-    int t = -1;
-    for (int k = 1; p + k <= L; ++k) {
-        if (unit(k - 1) == CR || ext[k] > MaxExtent) {
-            t = k - 1;
+    // Units in this column: first as many as fit, then moved by the rules.
+    int count = -1;
+    for (int k = 1; start + k <= length; ++k) {
+        if (unit(k - 1) == CR || extent[k] > MaxExtent) {
+            count = k - 1;
             break;
         }
     }
 
-    if (t >= 0) {
-        if (unit(t) == CR) {
+    if (count >= 0) {
+        if (unit(count) == CR) {
             // Hard break: the CR and the unit after it go with this column.
-            Position = p + t + 2;
-            return t;
+            Position = start + count + 2;
+            return count;
         }
-        if (t >= 2 && (E(t - 1) || S(t))) {
-            if (ext[t + 1] <= HangExtent && S(t)) {
-                int k = t;
-                while (p + k < L && S(k) && ext[k + 1] <= HangExtent)
-                    ++k;
-                if (p + k < L && S(k) && E(t - 1) && !E(t - 2))
-                    t = t - 1; // the opening mark moves to the next column
+        if (count >= 2 && (cannotEnd(count - 1) || cannotBegin(count))) {
+            if (extent[count + 1] <= HangExtent && cannotBegin(count)) {
+                int hanging = count;
+                while (start + hanging < length && cannotBegin(hanging) && extent[hanging + 1] <= HangExtent)
+                    ++hanging;
+                if (start + hanging < length && cannotBegin(hanging) && cannotEnd(count - 1) && !cannotEnd(count - 2))
+                    count = count - 1; // the opening mark moves to the next column
                 else
-                    t = k;
+                    count = hanging;
             } else {
-                t = t - 1;
-                if (E(t - 1) && t > 1)
-                    t = t - 1;
+                count = count - 1;
+                if (cannotEnd(count - 1) && count > 1)
+                    count = count - 1;
             }
         }
     } else {
-        t = L - p;
+        count = length - start;
     }
 
-    if (t <= 0)
-        t = 1; // a unit wider than the column still makes a column
-    int next = p + t;
+    if (count <= 0)
+        count = 1; // a unit wider than the column still makes a column
+    int next = start + count;
     // A CR LF right after an automatic break ends this column too, so it
     // does not produce an empty one; after another CR LF it does.
-    if (next < L && Text[next].unicode() == CR && (next < 2 || Text[next - 2].unicode() != CR))
+    if (next < length && Text[next].unicode() == CR && (next < 2 || Text[next - 2].unicode() != CR))
         next += 2;
     Position = next;
-    return t;
+    return count;
 }
 
-int CountTategakiLines(TategakiMeasurer &Canvas, QStringView Text, int Length, const TRect &Rect,
+int CountTategakiLines(TategakiMeasurer &Measurer, QStringView Text, int Length, const TRect &Rect,
                        const TTategakiTextParams &Params)
 {
     if (!Params.MultiLine)
         return 1;
-    const int L = clampedLength(Text, Length);
+    const int length = clampedLength(Text, Length);
     const int hang = alongExtent(Rect, Params.Tategaki);
     const int max = hang - Params.KinsokuMargin;
-    int n = 0;
-    for (int pos = 0; pos < L; ++n)
-        BreakTategakiLine(Canvas, Text, L, pos, max, hang, Params.KinsokuLevel);
-    return n;
+    int columns = 0;
+    for (int pos = 0; pos < length; ++columns)
+        BreakTategakiLine(Measurer, Text, length, pos, max, hang, Params.KinsokuLevel);
+    return columns;
 }
 
-TategakiLayout LayoutTategakiText(TategakiMeasurer &Canvas, QStringView Text, const TRect &Rect,
+TategakiLayout LayoutTategakiText(TategakiMeasurer &Measurer, QStringView Text, const TRect &Rect,
                                   const TTategakiTextParams &Params)
 {
     TategakiLayout layout;
-    layout.fontSize = Canvas.fontSize();
+    layout.fontSize = Measurer.fontSize();
     layout.linePitch = layout.fontSize + Params.LineMargin;
 
-    const int L = static_cast<int>(Text.size());
+    const int length = static_cast<int>(Text.size());
     const int along = alongExtent(Rect, Params.Tategaki);
     const int hang = along;
     const int max = hang - Params.KinsokuMargin;
-    const int n = CountTategakiLines(Canvas, Text, L, Rect, Params);
-    const int b = n * layout.linePitch - Params.LineMargin;
+    const int columns = CountTategakiLines(Measurer, Text, length, Rect, Params);
+    const int block = columns * layout.linePitch - Params.LineMargin; // across all columns
 
     int across; // first column's right edge, or first line's top
     if (Params.Tategaki) {
         switch (Params.Layout) {
-        case tlCenter: across = (Rect.Left + Rect.Right + b) / 2; break;
-        case tlBottom: across = Rect.Left + b; break;
+        case tlCenter: across = (Rect.Left + Rect.Right + block) / 2; break;
+        case tlBottom: across = Rect.Left + block; break;
         default: across = Rect.Right; break;
         }
     } else {
         switch (Params.Layout) {
-        case tlCenter: across = (Rect.Top + Rect.Bottom - b + 1) / 2; break;
-        case tlBottom: across = Rect.Bottom - b; break;
+        case tlCenter: across = (Rect.Top + Rect.Bottom - block + 1) / 2; break;
+        case tlBottom: across = Rect.Bottom - block; break;
         default: across = Rect.Top; break;
         }
     }
 
     std::vector<int> prefix;
     int pos = 0;
-    while (pos < L) {
+    while (pos < length) {
         TategakiColumn col;
         col.first = pos;
         if (Params.MultiLine) {
-            col.count = BreakTategakiLine(Canvas, Text, L, pos, max, hang, Params.KinsokuLevel);
+            col.count = BreakTategakiLine(Measurer, Text, length, pos, max, hang, Params.KinsokuLevel);
         } else {
-            col.count = L;
-            pos = L;
+            col.count = length;
+            pos = length;
         }
 
-        Canvas.prefixExtents(Text.sliced(col.first, col.count), prefix);
+        Measurer.prefixExtents(Text.sliced(col.first, col.count), prefix);
         col.extent = prefix.back();
 
         int offset = 0;
@@ -156,12 +159,12 @@ TategakiLayout LayoutTategakiText(TategakiMeasurer &Canvas, QStringView Text, co
                 offset /= 2;
         } else {
             const int after = col.first + col.count;
-            col.justified = col.extent < max && col.count > 1 && pos < L && Text[after].unicode() > 13;
+            col.justified = col.extent < max && col.count > 1 && pos < length && Text[after].unicode() > 13;
             if (col.justified) {
-                const int g = col.count - 1;
+                const int gaps = col.count - 1;
                 const int room = max - col.extent;
-                col.spacing = room / g;
-                col.wideGaps = room % g;
+                col.spacing = room / gaps;
+                col.wideGaps = room % gaps;
             }
         }
 
@@ -192,20 +195,20 @@ TategakiLayout LayoutTategakiText(TategakiMeasurer &Canvas, QStringView Text, co
     return layout;
 }
 
-TRect MeasureTategakiText(TategakiMeasurer &Canvas, QStringView Text, const TRect &Rect,
+TRect MeasureTategakiText(TategakiMeasurer &Measurer, QStringView Text, const TRect &Rect,
                           const TTategakiTextParams &Params)
 {
     TRect r = Rect;
-    const int fontSize = Canvas.fontSize();
+    const int fontSize = Measurer.fontSize();
     if (Params.MultiLine) {
-        const int n = CountTategakiLines(Canvas, Text, static_cast<int>(Text.size()), Rect, Params);
-        const int b = n * (fontSize + Params.LineMargin) - Params.LineMargin;
+        const int columns = CountTategakiLines(Measurer, Text, static_cast<int>(Text.size()), Rect, Params);
+        const int block = columns * (fontSize + Params.LineMargin) - Params.LineMargin;
         if (Params.Tategaki)
-            r.Left = r.Right - b;
+            r.Left = r.Right - block;
         else
-            r.Bottom = r.Top + b;
+            r.Bottom = r.Top + block;
     } else {
-        const int w = Canvas.extent(Text);
+        const int w = Measurer.extent(Text);
         if (Params.Tategaki) {
             r.Left = r.Right - fontSize;
             r.Bottom = r.Top + w;

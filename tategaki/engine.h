@@ -24,9 +24,9 @@ namespace tategaki {
 enum TAlignment : std::uint8_t { taLeftJustify = 0, taRightJustify = 1, taCenter = 2 };
 enum TTextLayout : std::uint8_t { tlTop = 0, tlCenter = 1, tlBottom = 2 };
 
-// A rectangle as the layouts give it: Right and Bottom are exclusive, so
-// Width = Right - Left. QRect's right() is inclusive; convert only through
-// fromQRect / toQRect.
+// A rectangle whose Right and Bottom are exclusive (Width = Right - Left),
+// the convention every box in the engine is computed in. QRect's right() is
+// inclusive, so convert only through fromQRect / toQRect.
 struct TRect {
     int Left = 0;
     int Top = 0;
@@ -61,12 +61,12 @@ struct TTategakiTextParams {
 // Returns how many units of text[Position ..] form the next column and
 // advances Position past them and past a CR LF that ends them. `Length` is
 // the number of units of `Text` to consider.
-int BreakTategakiLine(TategakiMeasurer &Canvas, QStringView Text, int Length, int &Position, int MaxExtent,
+int BreakTategakiLine(TategakiMeasurer &Measurer, QStringView Text, int Length, int &Position, int MaxExtent,
                       int HangExtent, int KinsokuLevel);
 
 // Number of columns the text takes in `Rect` (1 when not MultiLine, 0 for an
 // empty multi-line text).
-int CountTategakiLines(TategakiMeasurer &Canvas, QStringView Text, int Length, const TRect &Rect,
+int CountTategakiLines(TategakiMeasurer &Measurer, QStringView Text, int Length, const TRect &Rect,
                        const TTategakiTextParams &Params);
 
 // One column (or horizontal line) as placed.
@@ -92,11 +92,11 @@ struct TategakiLayout {
 
 // Breaks and places `Text` in `Rect` without drawing (MeasureOnly is
 // ignored). The result is what DrawTategakiText draws.
-TategakiLayout LayoutTategakiText(TategakiMeasurer &Canvas, QStringView Text, const TRect &Rect,
+TategakiLayout LayoutTategakiText(TategakiMeasurer &Measurer, QStringView Text, const TRect &Rect,
                                   const TTategakiTextParams &Params);
 
 // The rectangle that MeasureOnly produces.
-TRect MeasureTategakiText(TategakiMeasurer &Canvas, QStringView Text, const TRect &Rect,
+TRect MeasureTategakiText(TategakiMeasurer &Measurer, QStringView Text, const TRect &Rect,
                           const TTategakiTextParams &Params);
 
 // Shift-JIS caption -> UTF-16 units; a trailing first byte of a

@@ -58,7 +58,7 @@ void mixWords(std::uint8_t *d, const std::uint8_t *g, std::size_t count)
 QImage workBitmap(int width, int rows, qreal scale)
 {
     QImage image(std::max(deviceLength(width, scale), 1), std::max(deviceLength(rows, scale), 1),
-                 QImage::Format_BGR888);
+                 MixFormat);
     image.setDevicePixelRatio(scale);
     image.fill(Qt::black); // padding bytes too, so no uninitialised byte is ever mixed
     return image;
@@ -158,7 +158,7 @@ void mixBytesPlain(std::uint8_t *d, const std::uint8_t *g, std::size_t count, in
 
 void mixRows(QImage &drawing, const QImage &background, int rows, int level)
 {
-    Q_ASSERT(drawing.format() == QImage::Format_BGR888 && background.format() == QImage::Format_BGR888);
+    Q_ASSERT(drawing.format() == MixFormat && background.format() == MixFormat);
     Q_ASSERT(drawing.size() == background.size());
     rows = std::clamp(rows, 0, drawing.height());
     // Rows are contiguous with their padding, so the whole block is one run.
@@ -217,19 +217,6 @@ void paintMixedArea(QPainter &canvas, const QRect &clip, const QRect &client, co
     MixBitmaps bitmaps(area.width(), mixBandRows(area, scale), scale);
     for (const QRect &band : mixBands(area, scale))
         drawMix(canvas, band, bitmaps, background, draw, level);
-}
-
-bool isPrinterCanvas(const QPainter &canvas)
-{
-    const QPaintDevice *device = canvas.device();
-    return device && device->devType() == QInternal::Printer;
-}
-
-int effectiveMixLevel(int trnsIndex, bool trnsPrint, bool printing)
-{
-    if (printing && !trnsPrint)
-        return 0;
-    return std::clamp(trnsIndex, 0, MaxMixLevel);
 }
 
 } // namespace tategaki

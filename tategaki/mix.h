@@ -13,10 +13,9 @@ class QPainter;
 
 // Blending a control's painting with what lies beneath it, in eighths.
 //
-// The work is done on 24-bit bitmaps (blue, green, red bytes, rows padded to
-// a multiple of four bytes: QImage::Format_BGR888 has exactly that layout)
-// and never on more than MixBandPixels pixels at a time, so a large control
-// is mixed in horizontal bands and memory stays bounded.
+// The work is done on bitmaps of blue, green and red bytes (MixFormat) and
+// never on more than MixBandPixels pixels at a time, so a large control is
+// mixed in horizontal bands and memory stays bounded.
 //
 // Areas and bands are in logical pixels; the work bitmaps are made at the
 // canvas's own scale (its device pixel ratio), so on a high-density screen a
@@ -25,6 +24,13 @@ namespace tategaki {
 
 // Largest number of (device) pixels mixed in one pass.
 constexpr int MixBandPixels = 16384;
+
+// The work bitmaps' format: Qt's own screen format, which it paints into and
+// copies out of without converting (a 24-bit bitmap costs a conversion per
+// row both ways and took three quarters of a mixed board's time). Each
+// pixel's fourth byte is always 0xFF in both bitmaps and stays so, as the
+// blend of two equal bytes is that byte.
+constexpr QImage::Format MixFormat = QImage::Format_RGB32;
 
 // The work bitmaps are never finer than this many device pixels per logical
 // pixel (a printer's painter may ask for far more).
@@ -89,7 +95,7 @@ void mixBytes(std::uint8_t *d, const std::uint8_t *g, std::size_t count, int lev
 void mixBytesPlain(std::uint8_t *d, const std::uint8_t *g, std::size_t count, int level);
 
 // Mixes the first `rows` rows of two work bitmaps of the same size and
-// format (Format_BGR888), rows taken whole with their padding bytes.
+// format (MixFormat), rows taken whole.
 void mixRows(QImage &drawing, const QImage &background, int rows, int level);
 
 // The two work bitmaps of one paint, created once and reused by every band.
@@ -104,7 +110,7 @@ struct MixBitmaps {
     qreal scale() const { return background.devicePixelRatio(); }
 };
 
-// Fills `into` (already sized, Format_BGR888, with the work scale as its
+// Fills `into` (already sized, MixFormat, with the work scale as its
 // device pixel ratio) with what lies beneath the control in `area`, given in
 // the control's client coordinates; the bitmap's origin is the area's
 // top-left corner.
@@ -126,12 +132,5 @@ void drawMix(QPainter &canvas, const QRect &area, MixBitmaps &bitmaps, const Bac
 // fails).
 void paintMixedArea(QPainter &canvas, const QRect &clip, const QRect &client, const BackgroundSource &background,
                     const DrawProcedure &draw, int level);
-
-// True when painting goes to a raster printer, where the mix is skipped
-// unless the control asks for it.
-bool isPrinterCanvas(const QPainter &canvas);
-
-// The level a paint uses: `trnsIndex`, or 0 on a printer without `trnsPrint`.
-int effectiveMixLevel(int trnsIndex, bool trnsPrint, bool printing);
 
 } // namespace tategaki

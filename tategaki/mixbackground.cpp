@@ -99,11 +99,4 @@ void paintMixedWidget(QPainter &canvas, const QWidget &control, const QRect &cli
     paintMixedArea(canvas, clip, control.rect(), background, draw, level);
 }
 
-void PaintMixedWithBackground(TCustomTategaki &Control, QPainter &Canvas, const TTategakiDrawProc &DrawProc,
-                              int Level)
-{
-    paintMixedWidget(Canvas, Control, paintedRect(Canvas, Control.rect()),
-                     [&](QPainter &p) { DrawProc(&Control, p); }, Level);
-}
-
 } // namespace tategaki

@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QRect>
 
-#include "tategaki/customtategaki.h"
 #include "tategaki/mix.h"
 
 class QPainter;
@@ -27,10 +26,5 @@ QRect paintedRect(const QPainter &canvas, const QRect &client);
 // from paintBeneath.
 void paintMixedWidget(QPainter &canvas, const QWidget &control, const QRect &clip, const DrawProcedure &draw,
                       int level);
-
-// The blend of a vertical control's painting with its background at a
-// level of 1 .. 7: what PaintMixed does for those levels.
-void PaintMixedWithBackground(TCustomTategaki &Control, QPainter &Canvas, const TTategakiDrawProc &DrawProc,
-                              int Level);
 
 } // namespace tategaki

@@ -162,7 +162,7 @@ TTategakiFrameStyle SpeedButtonLogic::frameStyle(bool designing) const
     return mouseInControl_ || designing ? tfsFlatRaised : tfsNone;
 }
 
-bool EllipseHit(int x, int y, int width, int height)
+bool ellipseHit(int x, int y, int width, int height)
 {
     if (width <= 0 || height <= 0)
         return false;
@@ -197,7 +197,7 @@ int ImageToDraw(int imageIndex, int numImages, bool enabled, TTategakiFrameStyle
     return extra < numImages ? imageIndex + extra : imageIndex;
 }
 
-TRect TextRoomBesideImage(const TRect &box, QSize image, int gap, TButtonLayout layout)
+TRect textRoomBesideImage(const TRect &box, QSize image, int gap, TButtonLayout layout)
 {
     TRect room = box;
     if (layout == blGlyphLeft || layout == blGlyphRight)

@@ -29,8 +29,8 @@ public:
     virtual void announceToGroup() = 0;
     // Is the pointer over this very control now (the toolkit's answer)?
     virtual bool pointerIsOverThis() const = 0;
-    // Delivers the toolkit's pointer-entered / -left notification to the
-    // control, which runs its events and then pointerEntered / pointerLeft.
+    // Makes the control act as if the pointer had just entered / left it, so
+    // its OnMouseEnter / OnMouseLeave run before the hot look changes.
     virtual void sendPointerEntered() = 0;
     virtual void sendPointerLeft() = 0;
 };
@@ -90,7 +90,7 @@ private:
 
 // Is (x, y), in the control's own coordinates, on the ellipse inscribed in
 // a width x height rectangle?
-bool EllipseHit(int x, int y, int width, int height);
+bool ellipseHit(int x, int y, int width, int height);
 
 // The colours of the elliptic rings, derived from the face colour.
 struct ButtonShades {
@@ -118,6 +118,6 @@ ImagePlacement PlaceImage(const TRect &box, QSize image, QSize text, int gap, TB
                           const TTategakiTextParams &params);
 
 // The rectangle a caption is measured in when an image shares the box.
-TRect TextRoomBesideImage(const TRect &box, QSize image, int gap, TButtonLayout layout);
+TRect textRoomBesideImage(const TRect &box, QSize image, int gap, TButtonLayout layout);
 
 } // namespace tategaki

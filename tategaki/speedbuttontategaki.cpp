@@ -8,7 +8,8 @@
 #include <QPainterPath>
 #include <QRegion>
 
-#include "platform/ui/colors.h"
+#include "platform/gui/colors.h"
+#include "tategaki/facecache.h"
 #include "platform/ui/panel.h"
 
 namespace tategaki {
@@ -128,7 +129,7 @@ QRegion ellipseRegion(int width, int height)
     for (int y = 0; y < height; ++y) {
         int first = -1, last = -1;
         for (int x = 0; x < width; ++x)
-            if (EllipseHit(x, y, width, height)) {
+            if (ellipseHit(x, y, width, height)) {
                 if (first < 0)
                     first = x;
                 last = x;
@@ -146,7 +147,7 @@ void DrawButtonFace(QPainter &Canvas, const TDrawButtonZelInfo &Info, bool Ellip
     const TRect R = Info.Rect;
     Canvas.save();
 
-    // 1. Background.
+    // Background, frame and image first; the caption goes over them.
     if (Info.Color.isValid()) {
         if (Elliptic) {
             Canvas.setRenderHint(QPainter::Antialiasing, true);
@@ -158,7 +159,6 @@ void DrawButtonFace(QPainter &Canvas, const TDrawButtonZelInfo &Info, bool Ellip
         }
     }
 
-    // 2. Frame.
     if (Info.Frame) {
         if (Elliptic) {
             Canvas.setRenderHint(QPainter::Antialiasing, true);
@@ -170,7 +170,7 @@ void DrawButtonFace(QPainter &Canvas, const TDrawButtonZelInfo &Info, bool Ellip
     }
     Canvas.setRenderHint(QPainter::Antialiasing, false);
 
-    // 3. Content box and text parameters.
+    // The caption's box: inside the frame, pushed down-right while lowered.
     TRect T = adjusted(R, 4, 4, -4, -4);
     T.Offset(Info.Offset.x(), Info.Offset.y());
     TTategakiTextParams params;
@@ -183,7 +183,6 @@ void DrawButtonFace(QPainter &Canvas, const TDrawButtonZelInfo &Info, bool Ellip
     params.KinsokuMargin = 0;
     params.MeasureOnly = false;
 
-    // 4. Image.
     if (Info.Images && Info.ImageIndex >= 0 && Info.ImageIndex < Info.Images->Count()
         && Info.Images->Height() > 0) {
         const QSize image(Info.Images->Width(), Info.Images->Height());
@@ -192,7 +191,7 @@ void DrawButtonFace(QPainter &Canvas, const TDrawButtonZelInfo &Info, bool Ellip
         QSize text(0, 0);
         if (!Info.Caption.isEmpty()) {
             gap = 2;
-            TRect room = TextRoomBesideImage(T, image, gap, Info.Layout);
+            TRect room = textRoomBesideImage(T, image, gap, Info.Layout);
             TTategakiTextParams measure = params;
             measure.MeasureOnly = true;
             DrawTategakiTextState(Canvas, Info.Font, Info.Caption, true, measure, room);
@@ -204,13 +203,12 @@ void DrawButtonFace(QPainter &Canvas, const TDrawButtonZelInfo &Info, bool Ellip
         params = placed.params;
     }
 
-    // 5. Caption, without a background of its own.
+    // The caption has no background of its own: the face shows through.
     Canvas.setBrush(Qt::NoBrush);
     Canvas.setPen(Info.FontColor.isValid() ? Info.FontColor : cl::clWindowText);
     Canvas.setBackgroundMode(Qt::TransparentMode);
     DrawTategakiTextState(Canvas, Info.Font, Info.Caption, Info.Enabled, params, T);
 
-    // 6. Focus mark.
     if (Info.Focused)
         drawFocusMark(Canvas, R, Elliptic);
 
@@ -344,7 +342,10 @@ void TCustomSpeedButtonTategaki::DrawButton(QPainter &Canvas)
     if (OnDrawButton)
         OnDrawButton(this, info);
     if (!FElliptic) {
-        DrawButtonFace(Canvas, info, false);
+        if (FaceCache::usable(Canvas, info, false))
+            FaceCache::instance().paint(Canvas, info, [&info](QPainter &p) { DrawButtonFace(p, info, false); });
+        else
+            DrawButtonFace(Canvas, info, false);
         return;
     }
     // The face stays inside the ellipse, in the button's own coordinates

@@ -8,8 +8,8 @@
 #include <cstdio>
 
 #include "deck/poemtable.h"
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
 #include "platform/ui/panel.h"
 #include "tategaki/speedbuttontategaki.h"
 

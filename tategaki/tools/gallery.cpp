@@ -12,8 +12,8 @@
 
 #include "deck/poemtable.h"
 #include "platform/sjis.h"
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
 #include "platform/ui/panel.h"
 #include "tategaki/engine.h"
 #include "tategaki/labeltategaki.h"

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "platform/sjis.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/fonts.h"
 #include "tategaki/engine.h"
 #include "tategaki/shaper.h"
 
@@ -86,7 +86,9 @@ QString usage()
         "  --fixed F,H        measure with fixed advances instead of the font\n"
         "Prints one line per column: first unit, unit count, x and y where it is\n"
         "drawn (vertical: right edge and top), its extent, and for a justified\n"
-        "column the extra pixels q and the number r of gaps that take q + 1.\n");
+        "column the extra pixels q and the number r of gaps that take q + 1.\n"
+        "With a real font a second line gives each glyph as unit:id, then u\n"
+        "(upright) or s (turned sideways).\n");
 }
 
 bool layoutDump(const QStringList &arguments, QString &output, QString &error)
@@ -136,6 +138,7 @@ bool layoutDump(const QStringList &arguments, QString &output, QString &error)
     params.KinsokuMargin = km;
 
     std::unique_ptr<TategakiMeasurer> measurer;
+    FontMeasurer *font = nullptr; // the real font's measurer, when there is one
     QString measuredWith;
     if (parser.isSet(fixed)) {
         int full = 0, half = 0;
@@ -154,6 +157,7 @@ bool layoutDump(const QStringList &arguments, QString &output, QString &error)
             return false;
         }
         measuredWith = fm->shaper()->rawFont().familyName();
+        font = fm.get();
         measurer = std::move(fm);
     }
 
@@ -175,6 +179,18 @@ bool layoutDump(const QStringList &arguments, QString &output, QString &error)
         if (col.justified)
             out << " q=" << col.spacing << " r=" << col.wideGaps;
         out << " |" << text << "|\n";
+        if (font && col.count > 0) {
+            // What the font turned the column into: glyph id and whether it
+            // stands upright (u) or is turned sideways (s), with the first
+            // unit it belongs to.
+            const ShapedRun &run = font->shaped(QStringView(units).mid(col.first, col.count));
+            out << " ";
+            for (const ShapedGlyph &g : run.glyphs)
+                if (g.cluster < col.count)
+                    out << " " << g.cluster << ":" << g.id
+                        << (g.orientation == GlyphOrientation::Upright ? "u" : "s");
+            out << "\n";
+        }
     }
     return true;
 }

@@ -3,8 +3,8 @@
 #include <QFontDatabase>
 #include <QStringList>
 
-// Tests that draw or shape with real glyphs need the IPA faces the layouts'
-// Japanese face names are mapped to.
+// Tests that draw or shape with real glyphs need the IPA faces the Japanese
+// face names are substituted by; without them they skip.
 inline bool ipaFontsInstalled()
 {
     const QStringList families = QFontDatabase::families();

@@ -6,10 +6,10 @@
 #include <QPrinter>
 
 #include "fontcheck.h"
-#include "pixels.h"
+#include "panels.h"
 #include "platform/sjis.h"
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
 #include "platform/ui/panel.h"
 #include "tategaki/labeltategaki.h"
 

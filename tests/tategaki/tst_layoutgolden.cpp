@@ -5,7 +5,7 @@
 #include <QProcess>
 
 #include "fontcheck.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/fonts.h"
 #include "tategaki/tools/layoutdump.h"
 
 class tst_LayoutGolden : public QObject {

@@ -2,10 +2,10 @@
 
 #include <QPainter>
 
-#include "pixels.h"
+#include "panels.h"
 
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
 #include "platform/ui/panel.h"
 #include "tategaki/labeltategaki.h"
 #include "tategaki/mixbackground.h"
@@ -55,7 +55,7 @@ void tst_MixWidgets::backgroundLeavesOutTheControlAndWhatIsAbove()
     b->setGeometry(10, 10, 60, 60);
     b->setColor(Qt::yellow);
     plain(&parent, Qt::green, QRect(50, 0, 50, 100));            // above
-    QImage into(60, 60, QImage::Format_BGR888);
+    QImage into(60, 60, MixFormat);
     into.fill(Qt::black);
     paintBeneath(*b, into, QRect(0, 0, 60, 60));
     QCOMPARE(px(into, 5, 5), QColor(Qt::red));   // (15, 15) in the parent
@@ -76,7 +76,7 @@ void tst_MixWidgets::backgroundLooksThroughParentsThatDoNotPaint()
     glass->setGeometry(20, 0, 80, 40);
     auto *b = new TSpeedButtonTategaki(glass);
     b->setGeometry(10, 0, 60, 40);
-    QImage into(60, 40, QImage::Format_BGR888);
+    QImage into(60, 40, MixFormat);
     into.fill(Qt::red);
     paintBeneath(*b, into, QRect(0, 0, 60, 40));
     QCOMPARE(px(into, 0, 10), QColor(Qt::black));  // x = 30 in the window
@@ -92,7 +92,7 @@ void tst_MixWidgets::hiddenSiblingsAreNotBeneath()
     hidden->hide();
     auto *b = new TSpeedButtonTategaki(&parent);
     b->setGeometry(0, 0, 50, 50);
-    QImage into(50, 50, QImage::Format_BGR888);
+    QImage into(50, 50, MixFormat);
     paintBeneath(*b, into, QRect(0, 0, 50, 50));
     QCOMPARE(px(into, 25, 25), QColor(Qt::blue));
 }

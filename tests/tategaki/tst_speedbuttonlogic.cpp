@@ -371,7 +371,7 @@ void tst_SpeedButtonLogic::ellipseHit()
     QFETCH(int, w);
     QFETCH(int, h);
     QFETCH(bool, hit);
-    QCOMPARE(EllipseHit(x, y, w, h), hit);
+    QCOMPARE(tategaki::ellipseHit(x, y, w, h), hit);
 }
 
 void tst_SpeedButtonLogic::shades_data()
@@ -500,10 +500,10 @@ void tst_SpeedButtonLogic::placeImage()
 void tst_SpeedButtonLogic::textRoom()
 {
     const TRect box{4, 4, 61, 109};
-    QCOMPARE(TextRoomBesideImage(box, QSize(16, 20), 2, blGlyphTop).Height(), 105 - 22);
-    QCOMPARE(TextRoomBesideImage(box, QSize(16, 20), 2, blGlyphBottom).Height(), 105 - 22);
-    QCOMPARE(TextRoomBesideImage(box, QSize(16, 20), 2, blGlyphLeft).Width(), 57 - 18);
-    QCOMPARE(TextRoomBesideImage(box, QSize(16, 20), 0, blGlyphRight).Width(), 57 - 16);
+    QCOMPARE(textRoomBesideImage(box, QSize(16, 20), 2, blGlyphTop).Height(), 105 - 22);
+    QCOMPARE(textRoomBesideImage(box, QSize(16, 20), 2, blGlyphBottom).Height(), 105 - 22);
+    QCOMPARE(textRoomBesideImage(box, QSize(16, 20), 2, blGlyphLeft).Width(), 57 - 18);
+    QCOMPARE(textRoomBesideImage(box, QSize(16, 20), 0, blGlyphRight).Width(), 57 - 16);
 }
 
 QTEST_GUILESS_MAIN(tst_SpeedButtonLogic)

@@ -7,8 +7,8 @@
 #include "fontcheck.h"
 #include "pixels.h"
 #include "platform/sjis.h"
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
 #include "tategaki/engine.h"
 
 using namespace tategaki;

@@ -5,7 +5,7 @@
 
 #include "deck/poemtable.h"
 #include "fontcheck.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/fonts.h"
 #include "tategaki/engine.h"
 #include "tategaki/shaper.h"
 

@@ -1,4 +1,4 @@
-#include "fonts.h"
+#include "platform/gui/fonts.h"
 
 #include <QStringList>
 
@@ -39,9 +39,9 @@ QFont font(const QString &face, int charHeight, bool bold, bool italic)
 {
     const QString base = baseFace(face);
     QFont f(base);
-    // "System" is a fixed 16-dot face on the desktops the layouts come from:
-    // any height asks for that one size, and the layouts' label boxes
-    // (17 px columns, 16 px rows) are measured for it.
+    // "System" stands for a bitmap face that exists in one 16-pixel size
+    // only, and the label boxes that use it (17 px columns, 16 px rows) are
+    // sized for that: a larger height would overflow them.
     f.setPixelSize(base == System ? std::min(charHeight, kSystemFaceSize) : charHeight);
     f.setBold(bold);
     f.setItalic(italic);
