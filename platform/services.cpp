@@ -1,6 +1,7 @@
 #include "services.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QLocale>
 
 namespace platform {
@@ -54,6 +55,11 @@ Services makeDefaults()
     s.inputBox = &input;
     s.errors = &errors;
     s.makeWavePlayer = [] { return std::make_unique<SilentPlayer>(); };
+    s.hasAudioOutput = [] { return false; };
+    s.monotonicMs = [] {
+        static QElapsedTimer since = [] { QElapsedTimer t; t.start(); return t; }();
+        return since.elapsed();
+    };
     return s;
 }
 
@@ -75,6 +81,8 @@ ScopedServices::ScopedServices(const Services &replacement)
     if (replacement.inputBox) s.inputBox = replacement.inputBox;
     if (replacement.errors) s.errors = replacement.errors;
     if (replacement.makeWavePlayer) s.makeWavePlayer = replacement.makeWavePlayer;
+    if (replacement.hasAudioOutput) s.hasAudioOutput = replacement.hasAudioOutput;
+    if (replacement.monotonicMs) s.monotonicMs = replacement.monotonicMs;
 }
 
 ScopedServices::~ScopedServices()

@@ -66,6 +66,10 @@ struct Services {
     InputBox *inputBox = nullptr;
     ErrorDisplay *errors = nullptr;
     std::function<std::unique_ptr<WavePlayer>()> makeWavePlayer;
+    // Whether the machine has somewhere to send sound at all.
+    std::function<bool()> hasAudioOutput;
+    // Milliseconds on a clock that never jumps (answer times).
+    std::function<qint64()> monotonicMs;
 };
 
 // Starts with a system clock and silent stand-ins for everything else;

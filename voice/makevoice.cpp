@@ -2,11 +2,13 @@
 // from its kana, every mora moved to the moment the game reveals its kana,
 // plus the index of mora times the program reads beside them.
 //
-//   makevoice <out-folder> [--poems N,N,...] [--dic DIR] [--voice FILE]
+//   makevoice <out-folder> [--poems N,N,...] [--dic DIR] [--voice FILE] [--keep-going]
 //
 // Writes <out>/NNN-1.wav (upper verse), <out>/NNN-2.wav (lower verse) and
 // <out>/index.tsv. Exit status 1 when a tool is missing or a verse could not
-// be aligned (the message names the poem).
+// be aligned (the message names the poem); with --keep-going the clips that
+// could be made are kept and the status is 0, so a build goes on without
+// the others (the program then says how many poems it can read).
 
 #include <QCoreApplication>
 #include <QDir>
@@ -156,6 +158,7 @@ int main(int argc, char **argv)
     Tools tools;
     QList<int> poems;
     QString outDir;
+    bool keepGoing = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         if (a == u"--poems" && i + 1 < args.size()) {
@@ -163,6 +166,8 @@ int main(int argc, char **argv)
                 poems.append(n.toInt());
         } else if (a == u"--dic" && i + 1 < args.size()) {
             tools.dic = args[++i];
+        } else if (a == u"--keep-going") {
+            keepGoing = true;
         } else if (a == u"--voice" && i + 1 < args.size()) {
             tools.voiceFile = args[++i];
         } else {
@@ -170,7 +175,7 @@ int main(int argc, char **argv)
         }
     }
     if (outDir.isEmpty()) {
-        std::fputs("usage: makevoice <out-folder> [--poems N,N,...] [--dic DIR] [--voice FILE]\n", stderr);
+        std::fputs("usage: makevoice <out-folder> [--poems N,N,...] [--dic DIR] [--voice FILE] [--keep-going]\n", stderr);
         return 2;
     }
     if (poems.isEmpty())
@@ -199,5 +204,5 @@ int main(int argc, char **argv)
         return 1;
     }
     std::fprintf(stderr, "makevoice: %lld clips in %lld ms\n", qlonglong(index.size()), qlonglong(clock.elapsed()));
-    return failures == 0 ? 0 : 1;
+    return failures == 0 || keepGoing ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QMediaDevices>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
@@ -105,6 +106,7 @@ void installDesktopServices()
     s.inputBox = &input;
     s.errors = &errors;
     s.makeWavePlayer = [] { return std::make_unique<SoundEffectPlayer>(); };
+    s.hasAudioOutput = [] { return !QMediaDevices::audioOutputs().isEmpty(); };
 }
 
 Application::Application(int &argc, char **argv)
