@@ -1,7 +1,10 @@
 #include "tf_game.h"
 
+#include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QMenu>
 #include <QTimer>
 
 #include <algorithm>
@@ -18,6 +21,8 @@
 using namespace platform;
 using tategaki::TLabelTategaki;
 using tategaki::TSpeedButtonTategaki;
+
+static_assert(game::kKaminokuTicks + 1 == voice::kShimoFirstTick, "the clips are timed from the lower verse's first tick");
 
 TF_24 *F_24 = nullptr;
 TF_44 *F_44 = nullptr;
@@ -69,6 +74,18 @@ TLabelTategaki *readingLabel(QWidget *parent, const char *name, int tag, const Q
     l->setTransparent(false);
     l->setLoading(false);
     return l;
+}
+
+// Where "読み上げ" fits without touching a control: under the score on S,
+// under the reading panel on M. The L board has no free corner.
+std::optional<QRect> yomiageRect(game::BoardSize size)
+{
+    switch (size) {
+    case game::BoardSize::S: return QRect(472, 50, 112, 14);
+    case game::BoardSize::M: return QRect(731, 406, 61, 16);
+    case game::BoardSize::L: return std::nullopt;
+    }
+    Q_UNREACHABLE();
 }
 
 records::BoardSize recordsBoard(game::BoardSize size)
@@ -159,6 +176,18 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
         b->setTategaki(true);
         b->setEnabled(false);
         b->OnClick = [this](QObject *sender) { sbt1Click(sender); };
+    }
+
+    if (const std::optional<QRect> at = yomiageRect(size)) {
+        CbYomiage = new QCheckBox(QStringLiteral("読み上げ"), this);
+        CbYomiage->setObjectName(QStringLiteral("CbYomiage"));
+        CbYomiage->setGeometry(*at);
+        CbYomiage->setFont(fittedFont(fonts::font(fonts::MSPGothic, 12), CbYomiage->text(), at->width() - 20));
+        CbYomiage->setFocusPolicy(Qt::NoFocus); // the buttons' tab order stays as it was
+        QPalette pal = CbYomiage->palette();
+        pal.setColor(QPalette::Disabled, QPalette::WindowText, colors::clGrayText);
+        CbYomiage->setPalette(pal);
+        connect(CbYomiage, &QCheckBox::toggled, this, &TF_Game::setYomiage);
     }
 
     MP1 = services().makeWavePlayer();
@@ -288,6 +317,7 @@ void TF_Game::BtnResetClick()
 
     BtnShow->setFocus();
     stopTimer();
+    reader_.stop();
     for (int k = 1; k <= board_.FudaSu; ++k)
         setCard(k, QByteArray(), false);
 }
@@ -297,8 +327,42 @@ void TF_Game::BtnCloseClick()
     closeAndShowMain();
 }
 
+void TF_Game::setYomiage(bool on)
+{
+    voice::options().gameReading = on && voice::status().usable;
+    showYomiageState();
+}
+
+void TF_Game::showYomiageState()
+{
+    if (!CbYomiage)
+        return;
+    const voice::Status st = voice::status();
+    const QSignalBlocker quiet(CbYomiage);
+    CbYomiage->setEnabled(st.usable);
+    CbYomiage->setChecked(voice::options().gameReading);
+    CbYomiage->setToolTip(st.usable ? QStringLiteral("読み札を声でも読み上げます") : st.detail);
+}
+
+void TF_Game::contextMenuEvent(QContextMenuEvent *event)
+{
+    const voice::Status st = voice::status();
+    QMenu menu(this);
+    menu.setToolTipsVisible(true);
+    QAction *reading = menu.addAction(QStringLiteral("読み上げ"));
+    reading->setCheckable(true);
+    reading->setChecked(voice::options().gameReading);
+    reading->setEnabled(st.usable);
+    reading->setToolTip(st.detail);
+    if (!st.usable)
+        menu.addAction(st.detail)->setEnabled(false);
+    if (menu.exec(event->globalPos()) == reading)
+        setYomiage(reading->isChecked());
+}
+
 void TF_Game::FormShow()
 {
+    showYomiageState();
     BtnShow->setFocus();
     MP1->open(QStringLiteral("Push.wav"));
     MP2->open(QStringLiteral("Close.wav"));
@@ -307,6 +371,7 @@ void TF_Game::FormShow()
 void TF_Game::FormHide()
 {
     BtnResetClick();
+    reader_.stop();
     MP1->close();
     MP2->close();
 }
@@ -324,6 +389,11 @@ void TF_Game::BtnStartClick()
         for (int k = 1; k <= board_.FudaSu; ++k)
             card(k)->setEnabled(true);
     }
+    // The clips are opened now so that each half starts on its tick.
+    if (voice::options().gameReading)
+        reader_.prepare(voice::poemNumber(game_.reading()));
+    else
+        reader_.stop();
     Timer1->start(game::kTickInterval);
 }
 
@@ -339,6 +409,11 @@ void TF_Game::Timer1Timer()
             appendByte(step.kind == game::TickStep::Kind::Kaminoku ? lt1 : lt2, step.byte);
         if (step.beep)
             services().beeper->beep();
+        // Each half is timed from the tick that shows its first byte.
+        if (game_.Keika == 1)
+            reader_.speak(voice::Half::Kami);
+        else if (game_.Keika == game::kKaminokuTicks + 1)
+            reader_.speak(voice::Half::Shimo);
         return;
     case game::TickStep::Kind::TimeOut:
         stopTimer();

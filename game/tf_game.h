@@ -8,7 +8,9 @@
 #include "game/gamerules.h"
 #include "platform/ui/form.h"
 #include "platform/ui/panel.h"
+#include "voice/speaker.h"
 
+class QCheckBox;
 class QLabel;
 class QTimer;
 
@@ -43,6 +45,9 @@ public:
     std::unique_ptr<platform::WavePlayer> MP1;
     std::unique_ptr<platform::WavePlayer> MP2;
     QTimer *Timer1;
+    // "読み上げ": on the S and M boards in a free corner; every board also
+    // offers it on its context menu. Null where the board has no room.
+    QCheckBox *CbYomiage = nullptr;
 
     void BtnShowClick();
     void BtnStartClick();
@@ -58,9 +63,13 @@ public:
     // Card button sbt<k>, looked up by its name.
     tategaki::TSpeedButtonTategaki *card(int k) const;
 
+    // Turns reading aloud on or off for every board (when it can be played).
+    void setYomiage(bool on);
+
 protected:
     void FormShow() override;
     void FormHide() override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void MakeYomijun();
@@ -74,8 +83,11 @@ private:
     void addToScore(int points);
     void endOfGame();
 
+    void showYomiageState();
+
     const game::Board &board_;
     game::Game game_;
+    voice::Reader reader_;
 };
 
 class TF_24 : public TF_Game {

@@ -6,6 +6,8 @@
 #include "platform/random.h"
 #include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
+#include "voice/readings.h"
+#include "voice/deckspoken_pending.h"
 
 using namespace platform;
 
@@ -176,6 +178,10 @@ TF_Training::TF_Training(QWidget *parent)
         auto *b = findControl<QPushButton>(Panel1, QStringLiteral("Btn"), i);
         connect(b, &QPushButton::clicked, this, [this, b] { Btn0Click(b); });
     }
+    TimerYomi = new QTimer(this);
+    TimerYomi->setObjectName(QStringLiteral("TimerYomi"));
+    TimerYomi->setSingleShot(true);
+    connect(TimerYomi, &QTimer::timeout, this, &TF_Training::TimerYomiTimer);
     connect(Timer1, &QTimer::timeout, this, &TF_Training::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TF_Training::Timer2Timer);
 }
@@ -227,6 +233,31 @@ void TF_Training::buildLayout()
     Panel3 = panel(this, QStringLiteral("Panel3"), QRect(24, 320, 177, 89));
     BtnShutudai = button(Panel3, QStringLiteral("BtnShutudai"), QStringLiteral("出題"), QRect(16, 8, 145, 33), pgothic19);
     BtnClose = button(Panel3, QStringLiteral("BtnClose"), QStringLiteral("終了"), QRect(16, 48, 145, 33), pgothic19);
+
+    // The strip between the question and the rows is free.
+    CbKikitori = new QCheckBox(QStringLiteral("聞き取り"), this);
+    CbKikitori->setObjectName(QStringLiteral("CbKikitori"));
+    CbKikitori->setGeometry(216, 52, 84, 17);
+    // Outside the quiz's tab chain: a click sets them, the keys stay the quiz's.
+    CbKikitori->setFocusPolicy(Qt::NoFocus);
+    QPalette grey = CbKikitori->palette();
+    grey.setColor(QPalette::Disabled, QPalette::WindowText, colors::clGrayText);
+    CbKikitori->setPalette(grey);
+    CmbMa = new QComboBox(this);
+    CmbMa->setObjectName(QStringLiteral("CmbMa"));
+    CmbMa->setGeometry(302, 51, 76, 19);
+    CmbMa->setFocusPolicy(Qt::NoFocus);
+    for (int ms : {0, 500, 1000, 1500, 2000, 3000}) {
+        CmbMa->addItem(QStringLiteral("間 %1 秒").arg(ms / 1000.0), ms);
+        if (ms == voice::options().gapMs)
+            CmbMa->setCurrentIndex(CmbMa->count() - 1);
+    }
+    CmbMa->setToolTip(QStringLiteral("出題から読み始めるまでの間"));
+    LblKikitori = fixedLabel(this, QStringLiteral("LblKikitori"), QRect(384, 53, 185, 16), font(),
+                             colors::clWindowText);
+    connect(CbKikitori, &QCheckBox::toggled, this, [](bool on) { voice::options().listening = on; });
+    connect(CmbMa, &QComboBox::currentIndexChanged, this,
+            [this] { voice::options().gapMs = CmbMa->currentData().toInt(); });
 
     // Tab order: the answer rows, the colour box, then the two commands.
     QWidget *previous = nullptr;
@@ -283,10 +314,22 @@ void TF_Training::FormShow()
 
     rng().reseed();
     training::shuffleMondaiList(rng(), deck::PoemTable, MondaiList);
+
+    asked_.reset();
+    msAfterDeciding_.reset();
+    const voice::Status st = voice::status();
+    CbKikitori->setEnabled(st.usable);
+    CbKikitori->setChecked(st.usable && voice::options().listening);
+    CbKikitori->setToolTip(st.usable ? QStringLiteral("上の句を声だけで出題します") : st.detail);
+    CmbMa->setEnabled(st.usable);
+    LblKikitori->setText(st.usable ? QString() : st.reason);
+    LblKikitori->setToolTip(st.detail);
 }
 
 void TF_Training::FormHide()
 {
+    TimerYomi->stop();
+    reader_.stop();
     closeQuietly(MP1);
     closeQuietly(MP2);
 }
@@ -302,9 +345,19 @@ void TF_Training::BtnShutudaiClick()
     const deck::PoemEntry &mondai = MondaiList[MondaiNo];
 
     const QColor decidingColor = CbIro->isChecked() ? colors::clYellow : colors::clWhite;
-    LblMondai->setText(mondai.Kaminoku.text());
-    setAutoText(LblMondaiK, mondai.Kimariji.text());
+    // Listening: the verse is heard, and shown only once the pick is made.
+    askedPoem_ = voice::poemNumber(mondai);
+    listenPoem_ = listening() && reader_.prepare(askedPoem_) ? askedPoem_ : 0;
+    LblMondai->setText(listenPoem_ ? QString() : mondai.Kaminoku.text());
+    setAutoText(LblMondaiK, listenPoem_ ? QString() : mondai.Kimariji.text());
     setTextColor(LblMondaiK, decidingColor);
+    msAfterDeciding_.reset();
+    if (listenPoem_) {
+        LblKikitori->setText({});
+        posedAtMs_ = services().monotonicMs();
+        voiceDelayMs_ = voice::options().gapMs;
+        TimerYomi->start(voiceDelayMs_);
+    }
 
     PnlHantei->setCaption({});
     setInterval(Timer2, 0);
@@ -332,11 +385,44 @@ void TF_Training::BtnShutudaiClick()
     setInterval(Timer1, 1000);
 }
 
+void TF_Training::TimerYomiTimer()
+{
+    if (questionOpen() && listenPoem_)
+        reader_.speak(voice::Half::Kami);
+}
+
+// Shown after a listening question: how long after the deciding syllables
+// (as the poems asked before in this run leave them) the pick came.
+void TF_Training::showListeningResult(bool timedOut)
+{
+    const int p = listenPoem_;
+    std::bitset<deck::kPoemCount + 1> read = asked_;
+    read.reset(static_cast<std::size_t>(p));
+    const int morae = deck::decidingMorae(p, read);
+    const voice::ClipTimes *clip = voice::clipTimes(p, voice::Half::Kami);
+    const std::optional<int> heard = clip ? voice::decidingHeardMs(*clip, morae) : std::nullopt;
+    QString kana;
+    const voice::Verse verse = voice::spokenVerse(p, voice::Half::Kami);
+    for (qsizetype k = 0; k < std::min<qsizetype>(morae, verse.size()); ++k)
+        kana += verse[k].kana;
+    if (timedOut || !heard) {
+        LblKikitori->setText(QStringLiteral("決まり字「%1」").arg(kana));
+        return;
+    }
+    const qint64 answerMs = services().monotonicMs() - posedAtMs_;
+    msAfterDeciding_ = voice::msAfterDecidingHeard(answerMs, voiceDelayMs_, *heard);
+    LblKikitori->setText(*msAfterDeciding_ >= 0
+                             ? QStringLiteral("決まり字「%1」から %2 ミリ秒").arg(kana).arg(*msAfterDeciding_)
+                             : QStringLiteral("決まり字「%1」の %2 ミリ秒前").arg(kana).arg(-*msAfterDeciding_));
+}
+
 void TF_Training::Btn0Click(QObject *Sender)
 {
     // A second pick, or a delayed mnemonic click after the verdict, is not a pick.
     if (!questionOpen())
         return;
+    if (listenPoem_)
+        showListeningResult(false);
     const int t = tagOf(Sender);
     if (t == SeikaiNo) {
         PnlHantei->setCaption(QStringLiteral("正解!!"));
@@ -356,6 +442,8 @@ void TF_Training::Timer1Timer()
         return;
     addTo(LblNokoriJikan, -1);
     if (LblNokoriJikan->text() == QLatin1String("0")) {
+        if (listenPoem_)
+            showListeningResult(true);
         PnlHantei->setCaption(QStringLiteral("時間切れ"));
         MachigaiShori();
         MondaiShuryo();
@@ -376,6 +464,16 @@ void TF_Training::Timer2Timer()
 void TF_Training::MondaiShuryo()
 {
     setInterval(Timer1, 0);
+    TimerYomi->stop();
+    if (listenPoem_) {
+        // The pick is made: the verse is shown as in the plain quiz.
+        const deck::PoemEntry &row = deck::PoemTable[listenPoem_];
+        LblMondai->setText(row.Kaminoku.text());
+        setAutoText(LblMondaiK, row.Kimariji.text());
+        listenPoem_ = 0;
+    }
+    if (askedPoem_ > 0)
+        asked_.set(static_cast<std::size_t>(askedPoem_));
     if (MondaiNo < deck::kPoemCount) {
         BtnShutudai->setEnabled(true);
         BtnShutudai->setFocus();
@@ -402,6 +500,7 @@ void TF_Training::MachigaiShori()
 void TF_Training::BtnCloseClick()
 {
     setInterval(Timer1, 0);
+    TimerYomi->stop();
     setInterval(Timer2, 0);
     closeAndShowMain();
 }

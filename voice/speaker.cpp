@@ -76,13 +76,15 @@ Status status()
 {
     const Loaded &l = loaded();
     if (l.folder.isEmpty())
-        return {false, QStringLiteral("読み上げの音声がありません（Open JTalk と音声を入れてからビルドしてください）")};
+        return {false, QStringLiteral("読み上げ音声なし"),
+                QStringLiteral("読み上げの音声がありません。Open JTalk と音声を入れてから作り直してください。")};
     if (l.clips.size() < kClipCount)
-        return {false, QStringLiteral("読み上げの音声が %1 首分しかありません").arg(l.clips.size() / 2)};
+        return {false, QStringLiteral("読み上げ音声が不足"),
+                QStringLiteral("読み上げの音声が %1 首分しかありません。").arg(l.clips.size() / 2)};
     const auto &hasOutput = platform::services().hasAudioOutput;
     if (!hasOutput || !hasOutput())
-        return {false, QStringLiteral("音を出す装置が見つかりません")};
-    return {true, {}};
+        return {false, QStringLiteral("音の出力先なし"), QStringLiteral("音を出す装置が見つかりません。")};
+    return {true, {}, {}};
 }
 
 Options &options()

@@ -20,10 +20,12 @@ namespace voice {
 // installed share/kotoha. Empty when none has a usable index.
 QString clipFolder();
 
-// Whether reading aloud can be offered, and a reason for the player if not.
+// Whether reading aloud can be offered; if not, a short reason for beside
+// the option and a fuller one for its tooltip.
 struct Status {
     bool usable = false;
     QString reason;
+    QString detail;
 };
 Status status();
 

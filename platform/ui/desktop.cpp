@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QLineEdit>
 #include <QMessageBox>
