@@ -29,4 +29,12 @@ const PoemEntry &PoemTableData::operator[](PoemNo no) const
     return rows_[static_cast<std::size_t>(no)];
 }
 
+PoemNo PoemTableData::numberOf(const PoemEntry &entry) const
+{
+    for (PoemNo no = 1; filled_ && no <= kPoemCount; ++no)
+        if (rows_[static_cast<std::size_t>(no)].Kaminoku == entry.Kaminoku)
+            return no;
+    return 0;
+}
+
 } // namespace deck

@@ -46,6 +46,9 @@ public:
     void fill();
     bool isFilled() const { return filled_; }
     const PoemEntry &operator[](PoemNo no) const;
+    // The number of the row an entry copies, found by its upper verse; 0 for
+    // none (or before the table is filled).
+    PoemNo numberOf(const PoemEntry &entry) const;
 
 private:
     std::array<PoemEntry, kPoemCount + 1> rows_{}; // row 0 is never used

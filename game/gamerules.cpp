@@ -94,12 +94,27 @@ void Game::sort(SortKey key)
     insertionSort(std::span(Torifuda).subspan(1, static_cast<std::size_t>(fudaSu_)), key);
 }
 
+int decidedTick(deck::PoemNo no, const deck::ReadSet &read)
+{
+    const deck::SpokenVerse &verse = deck::spokenKaminoku(no);
+    const int morae = deck::decidingMorae(no, read);
+    // One byte of the two-byte spelled text per tick.
+    return 2 * verse.morae[morae - 1].spelledEnd;
+}
+
 bool Game::startReading()
 {
     Q_ASSERT(YomiNo < yomiSu_);
     ++YomiNo;
     Keika = 0;
     Hanteizumi = false;
+
+    deck::ReadSet read;
+    for (int i = 1; i < YomiNo; ++i)
+        read.set(static_cast<std::size_t>(deck::PoemTable.numberOf(Yomifuda[static_cast<std::size_t>(i)])));
+    read.reset(0); // an entry not in the table
+    const deck::PoemNo no = deck::PoemTable.numberOf(reading());
+    decidedTick_ = no == 0 || read.test(static_cast<std::size_t>(no)) ? 0 : game::decidedTick(no, read);
     return YomiNo == 1;
 }
 
@@ -119,6 +134,7 @@ TickStep Game::tick()
         step.kind = TickStep::Kind::Kaminoku;
         setByte(step, reading().Kaminoku.view(), t - 1);
         step.beep = t % 2 == 1;
+        step.decided = t == decidedTick_;
     } else if (t <= kFullPoints) {
         step.kind = TickStep::Kind::Shimonoku;
         setByte(step, reading().Shimonoku.view(), t - kKaminokuTicks - 1);

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "deck/poemtable.h"
+#include "deck/spoken.h"
 #include "platform/random.h"
 
 // The card-taking game without its window: the deal, the reading order, the
@@ -41,6 +42,11 @@ enum class SortKey { Kaminoku, Shimonoku };
 // Stable insertion sort, ascending by the chosen verse.
 void insertionSort(std::span<deck::PoemEntry> entries, SortKey key);
 
+// The tick of a reading of poem `no` that reveals the last spelled kana of
+// its deciding syllables by sound, the poems in `read` having been read
+// before it (1 .. kKaminokuTicks).
+int decidedTick(deck::PoemNo no, const deck::ReadSet &read);
+
 // What one tick of a reading does.
 struct TickStep {
     enum class Kind {
@@ -55,6 +61,7 @@ struct TickStep {
     bool beep = false;
     int missedCard = 0; // TimeOut: the card to mark as missed
     bool gameOver = false;
+    bool decided = false; // this tick completes the deciding syllables
 };
 
 // The judging of a click on card `tag`.
@@ -98,6 +105,10 @@ public:
 
     // Starts the next reading; true when it is the first of the board.
     bool startReading();
+    // The tick of the current reading at which its poem is decided by sound,
+    // given the poems of the earlier readings of this game; 0 when the
+    // reading is not one of the table's poems.
+    int decidedTick() const { return decidedTick_; }
     TickStep tick();
     Take take(int tag);
 
@@ -111,6 +122,7 @@ private:
 
     int fudaSu_;
     int yomiSu_;
+    int decidedTick_ = 0;
 };
 
 } // namespace game

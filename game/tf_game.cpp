@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "deck/poemtable.h"
+#include "game/decidedmark.h"
 #include "platform/random.h"
 #include "platform/services.h"
 #include "platform/ui/colors.h"
@@ -158,6 +159,7 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
     // One size for both labels, so that the two lines read as one poem.
     lt1 = readingLabel(Panel1, "lt1", 1, at.lt1);
     lt2 = readingLabel(Panel1, "lt2", 2, at.lt2);
+    Kimari = new DecidedMark(Panel1);
 
     const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 16, true);
     for (int k = 1; k <= board_.FudaSu; ++k) {
@@ -273,6 +275,7 @@ void TF_Game::BtnShowClick()
     PTokuten->setCaption(QStringLiteral("0"));
     lt1->setCaption(QByteArray());
     lt2->setCaption(QByteArray());
+    Kimari->hide();
 
     rng().reseed();
     game_.deal(deck::PoemTable, rng());
@@ -314,6 +317,7 @@ void TF_Game::BtnResetClick()
     game_.reset();
     lt1->setCaption(QByteArray());
     lt2->setCaption(QByteArray());
+    Kimari->hide();
 
     BtnShow->setFocus();
     stopTimer();
@@ -384,6 +388,7 @@ void TF_Game::BtnStartClick()
 
     lt1->setCaption(QByteArray());
     lt2->setCaption(QByteArray());
+    Kimari->hide();
 
     if (game_.startReading()) {
         for (int k = 1; k <= board_.FudaSu; ++k)
@@ -409,6 +414,8 @@ void TF_Game::Timer1Timer()
             appendByte(step.kind == game::TickStep::Kind::Kaminoku ? lt1 : lt2, step.byte);
         if (step.beep)
             services().beeper->beep();
+        if (step.decided)
+            Kimari->placeAtEndOf(lt1);
         // Each half is timed from the tick that shows its first byte.
         if (game_.Keika == 1)
             reader_.speak(voice::Half::Kami);

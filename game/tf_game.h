@@ -10,6 +10,7 @@
 #include "platform/ui/panel.h"
 #include "voice/speaker.h"
 
+class DecidedMark;
 class QCheckBox;
 class QLabel;
 class QTimer;
@@ -42,6 +43,7 @@ public:
     platform::Panel *Panel1; // the reading panel, parent of lt1 and lt2
     tategaki::TLabelTategaki *lt1;
     tategaki::TLabelTategaki *lt2;
+    DecidedMark *Kimari; // beside lt1, where the reading became decided
     std::unique_ptr<platform::WavePlayer> MP1;
     std::unique_ptr<platform::WavePlayer> MP2;
     QTimer *Timer1;

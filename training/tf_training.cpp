@@ -6,8 +6,7 @@
 #include "platform/random.h"
 #include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
-#include "voice/readings.h"
-#include "voice/deckspoken_pending.h"
+#include "deck/spoken.h"
 
 using namespace platform;
 
@@ -396,15 +395,12 @@ void TF_Training::TimerYomiTimer()
 void TF_Training::showListeningResult(bool timedOut)
 {
     const int p = listenPoem_;
-    std::bitset<deck::kPoemCount + 1> read = asked_;
+    deck::ReadSet read = asked_;
     read.reset(static_cast<std::size_t>(p));
     const int morae = deck::decidingMorae(p, read);
     const voice::ClipTimes *clip = voice::clipTimes(p, voice::Half::Kami);
     const std::optional<int> heard = clip ? voice::decidingHeardMs(*clip, morae) : std::nullopt;
-    QString kana;
-    const voice::Verse verse = voice::spokenVerse(p, voice::Half::Kami);
-    for (qsizetype k = 0; k < std::min<qsizetype>(morae, verse.size()); ++k)
-        kana += verse[k].kana;
+    const QString kana = deck::spokenKaminoku(p).opening(morae);
     if (timedOut || !heard) {
         LblKikitori->setText(QStringLiteral("決まり字「%1」").arg(kana));
         return;

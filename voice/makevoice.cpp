@@ -16,9 +16,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTextStream>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
 #include <cstdio>
 #include <cstring>
 
@@ -80,6 +83,22 @@ QByteArray stretched(const QByteArray &pcm, int samples)
     return out;
 }
 
+// The silent closure before a stop after a pause (the t of とま) can last
+// a fifth of a second; heard, the mora begins at the burst, so the closure
+// is cut to a few milliseconds.
+QByteArray fromOnset(const QByteArray &pcm)
+{
+    const auto *s = reinterpret_cast<const qint16 *>(pcm.constData());
+    const qsizetype n = pcm.size() / 2;
+    int peak = 0;
+    for (qsizetype i = 0; i < n; ++i)
+        peak = std::max(peak, std::abs(int(s[i])));
+    qsizetype onset = 0;
+    while (onset < n && std::abs(int(s[onset])) * 4 < peak)
+        ++onset;
+    return pcm.mid(std::max<qsizetype>(0, onset - 5 * kPerMs) * 2);
+}
+
 void fade(QByteArray &pcm, bool in)
 {
     auto *s = reinterpret_cast<qint16 *>(pcm.data());
@@ -127,9 +146,10 @@ ClipTimes makeClip(int poem, Half half, const Tools &tools, const QDir &out, con
     for (qsizetype k = 0; k < verse.size(); ++k) {
         const MoraSpan &m = spans[k];
         const int slot = (ends[k] - targets[k]) * kPerMs;
-        // The consonant keeps its natural length (cut only when it alone
-        // overfills the slot); the vowel, ん or っ fills the rest.
-        QByteArray consonant = piece(m.startMs, m.vowelStartMs);
+        // The mora's first sound goes on its tick. The consonant keeps its
+        // natural length (cut only when it alone would overfill the slot);
+        // the vowel, ん or っ fills the rest.
+        QByteArray consonant = fromOnset(piece(m.startMs, m.vowelStartMs));
         consonant.truncate(qsizetype(std::min(int(consonant.size() / 2), slot * 2 / 3)) * 2);
         QByteArray vowel = stretched(piece(m.vowelStartMs, m.endMs), slot - int(consonant.size() / 2));
         QByteArray mora = consonant + vowel;
@@ -183,20 +203,40 @@ int main(int argc, char **argv)
             poems.append(p);
     QDir().mkpath(outDir);
     const QDir out(outDir);
-    QTemporaryDir scratch;
     QElapsedTimer clock;
     clock.start();
-    QList<ClipTimes> index;
-    int failures = 0;
-    for (int p : poems) {
-        for (Half h : {Half::Kami, Half::Shimo}) {
-            try {
-                index.append(makeClip(p, h, tools, out, QDir(scratch.path())));
-            } catch (const std::exception &e) {
-                std::fprintf(stderr, "makevoice: %s\n", e.what());
-                ++failures;
+    // Each poem on its own worker with its own scratch folder: the work is
+    // mostly waiting on open_jtalk and sox.
+    struct Result {
+        QList<ClipTimes> clips;
+        QStringList errors;
+    };
+    QList<Result> results(poems.size());
+    std::atomic<qsizetype> next = 0;
+    auto worker = [&] {
+        QTemporaryDir scratch;
+        for (qsizetype i = next++; i < poems.size(); i = next++) {
+            for (Half h : {Half::Kami, Half::Shimo}) {
+                try {
+                    results[i].clips.append(makeClip(poems[i], h, tools, out, QDir(scratch.path())));
+                } catch (const std::exception &e) {
+                    results[i].errors.append(QString::fromStdString(e.what()));
+                }
             }
         }
+    };
+    std::vector<std::thread> workers;
+    for (int w = 0; w < std::max(1, QThread::idealThreadCount()); ++w)
+        workers.emplace_back(worker);
+    for (std::thread &t : workers)
+        t.join();
+    QList<ClipTimes> index;
+    int failures = 0;
+    for (const Result &r : results) {
+        index.append(r.clips);
+        for (const QString &e : r.errors)
+            std::fprintf(stderr, "makevoice: %s\n", qPrintable(e));
+        failures += int(r.errors.size());
     }
     QFile file(out.filePath(QStringLiteral("index.tsv")));
     if (!file.open(QIODevice::WriteOnly) || file.write(writeIndex(index)) < 0) {

@@ -1,7 +1,7 @@
 #include "readings.h"
 
 #include "deck/poemtable.h"
-#include "voice/deckspoken_pending.h"
+#include "deck/spoken.h"
 
 namespace voice {
 

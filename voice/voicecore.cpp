@@ -77,28 +77,38 @@ QList<MoraSpan> moraSpans(const QList<Phone> &phones)
     return spans;
 }
 
+namespace {
+
+bool spellsNothing(const Verse &verse, qsizetype k)
+{
+    return verse[k].spelledEnd <= (k == 0 ? 0 : verse[k - 1].spelledEnd);
+}
+
+} // namespace
+
 QList<int> moraTargetsMs(const Verse &verse, const QString &spelled)
 {
     QList<int> targets;
     for (qsizetype k = 0; k < verse.size(); ++k) {
-        const int start = k == 0 ? 0 : verse[k - 1].spelledEnd;
-        targets.append(firstSpelled(spelled, start) * kCharMs);
+        // A mora heard past what is spelled (a verse cut short) follows the
+        // one before it by a character's time.
+        if (k > 0 && spellsNothing(verse, k))
+            targets.append(targets.last() + kCharMs);
+        else
+            targets.append(firstSpelled(spelled, k == 0 ? 0 : verse[k - 1].spelledEnd) * kCharMs);
     }
-    // Morae that spell nothing of their own land on the same target as the
-    // one after them; spread them over the slot before it.
+    // One that spells nothing inside the verse would start with the mora
+    // after it: the run shares the slot before instead.
     for (qsizetype k = 0; k < targets.size();) {
         qsizetype last = k;
-        while (last + 1 < targets.size() && targets[last + 1] == targets[k])
+        while (last + 1 < targets.size() && targets[last + 1] <= targets[k])
             ++last;
         if (last > k) {
-            const int to = targets[k];
+            const int to = targets[last];
             const int from = k == 0 ? std::max(0, to - kCharMs) : targets[k - 1];
             const qsizetype shared = last - k + 1;
             for (qsizetype j = 0; j < shared; ++j)
                 targets[k + j] = from + int((to - from) * (j + 1) / shared);
-            // keep every start after the previous one
-            if (k > 0 && targets[k] <= targets[k - 1])
-                targets[k] = targets[k - 1] + 1;
         }
         k = last + 1;
     }
@@ -110,7 +120,7 @@ QList<int> moraSlotEndsMs(const Verse &verse, const QString &spelled)
     const QList<int> targets = moraTargetsMs(verse, spelled);
     QList<int> ends;
     for (qsizetype k = 0; k < verse.size(); ++k) {
-        int end = std::max(verse[k].spelledEnd * kCharMs, targets[k] + kCharMs / 2);
+        int end = std::max(verse[k].spelledEnd * kCharMs, targets[k] + (spellsNothing(verse, k) ? kCharMs : kCharMs / 2));
         if (k + 1 < verse.size())
             end = std::min(end, targets[k + 1]);
         ends.append(end);

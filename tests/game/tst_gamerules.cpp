@@ -124,7 +124,8 @@ private slots:
     void judgedReadingIgnoresClicksAndTicks_data();
     void judgedReadingIgnoresClicksAndTicks();
     void nothingHappensOutsideAReading();
-
+    void decidedByTheEarlierReadings_data();
+    void decidedByTheEarlierReadings();
 };
 
 // --- the three boards -------------------------------------------------------
@@ -550,6 +551,38 @@ void tst_GameRules::nothingHappensOutsideAReading()
 
 
 
+
+void tst_GameRules::decidedByTheEarlierReadings_data()
+{
+    QTest::addColumn<QList<int>>("earlier"); // poems of the readings before
+    QTest::addColumn<int>("poem");
+    QTest::addColumn<int>("tick");
+    QTest::newRow("1 first: あきの") << QList<int>{} << 1 << 6;
+    QTest::newRow("31 first: the separator counts") << QList<int>{} << 31 << 14;
+    QTest::newRow("15 after 50: きみ") << QList<int>{50} << 15 << 4;
+    QTest::newRow("44 after 60 and 95: おお, spelled あう") << QList<int>{60, 95} << 44 << 4;
+    QTest::newRow("87 is decided at its first kana") << QList<int>{3, 4} << 87 << 2;
+}
+
+void tst_GameRules::decidedByTheEarlierReadings()
+{
+    QFETCH(QList<int>, earlier);
+    QFETCH(int, poem);
+    QFETCH(int, tick);
+    Game g(24, 20);
+    for (int i = 0; i < earlier.size(); ++i)
+        g.Yomifuda[i + 1] = PoemTable[earlier[i]];
+    g.Yomifuda[earlier.size() + 1] = PoemTable[poem];
+    g.YomiNo = static_cast<int>(earlier.size());
+    g.startReading();
+    QCOMPARE(g.decidedTick(), tick);
+    // Exactly one tick of the whole reading says so.
+    QList<int> decided;
+    for (int t = 1; t <= kTimeOutTick; ++t)
+        if (g.tick().decided)
+            decided << t;
+    QCOMPARE(decided, QList<int>{tick});
+}
 
 QTEST_GUILESS_MAIN(tst_GameRules)
 #include "tst_gamerules.moc"

@@ -9,6 +9,7 @@
 #include "../support/fakeservices.h"
 
 #include "deck/poemtable.h"
+#include "game/decidedmark.h"
 #include "game/tf_game.h"
 #include "platform/random.h"
 #include "platform/services.h"
@@ -91,6 +92,7 @@ private slots:
     void sortPutsTheSmallestKeyTopRight();
 
     void startEnablesCardsOnlyAtTheFirstReading();
+    void decidedMarkBesideTheUpperVerse();
     void revealOfPoem1_data();
     void revealOfPoem1();
     void correctTakeScores_data();
@@ -436,6 +438,28 @@ void tst_TF_Game::startEnablesCardsOnlyAtTheFirstReading()
     QCOMPARE(w->state().YomiNo, 2);
     QVERIFY(!w->card(first)->isEnabled()); // taken cards stay off
     QCOMPARE(w->card(first)->Color(), colors::clBlue);
+}
+
+void tst_TF_Game::decidedMarkBesideTheUpperVerse()
+{
+    TF_Game *w = dealPoem1First();
+    w->BtnStartClick();
+    ticks(w, 5);
+    QVERIFY(!w->Kimari->isVisible());
+    ticks(w, 1); // あきの is complete
+    QVERIFY(w->Kimari->isVisible());
+    QCOMPARE(w->Kimari->parentWidget(), w->Panel1);
+    // In the strip right of lt1, inside the panel, level with the third kana's end.
+    QVERIFY(w->Kimari->x() >= w->lt1->geometry().right());
+    QVERIFY(w->Panel1->rect().contains(w->Kimari->geometry()));
+    const int cell = w->lt1->height() / 20;
+    QVERIFY2(qAbs(w->Kimari->pointsAt() - w->lt1->y() - 3 * cell) <= cell / 2,
+             qPrintable(QString::number(w->Kimari->pointsAt())));
+
+    w->sbt1Click(w->card(rightCard(w)));
+    QVERIFY(w->Kimari->isVisible()); // the take leaves it to be seen
+    w->BtnStartClick();
+    QVERIFY(!w->Kimari->isVisible());
 }
 
 void tst_TF_Game::revealOfPoem1_data()

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <array>
+
+#include "deck/poemtable.h"
+#include "platform/random.h"
+#include "training/quizrules.h"
+
+// Sets of poems to drill, chosen by how the poems sound: the one-syllable
+// deciders, one opening syllable, one length of deciding syllables, and
+// groups that share an opening (友札). The deciding syllables are those of
+// the whole hundred, none read.
+namespace training {
+
+struct DrillSet {
+    enum class Kind {
+        OneSyllable, // 一字決まり
+        Family,      // every poem opening with `opening` (one mora)
+        Length,      // every poem decided after `length` morae
+        Tomofuda,    // every poem opening with `opening`, two morae or more
+    };
+    Kind kind = Kind::OneSyllable;
+    QString opening;
+    int length = 0;
+    QList<deck::PoemNo> poems; // in number order
+
+    QString name() const; // for the player: "一字決まり", "「あ」の札", "三字決まり", "友札「きみがため」"
+};
+
+// Every set offered: the one-syllable deciders, the families in kana order,
+// the lengths 2 .. 6, then the 友札 groups in kana order. A 友札 group is the
+// poems that open with what one of them shares with its nearest neighbour,
+// when that is two morae or more.
+const QList<DrillSet> &drillSets();
+
+// The set's poems in a random order, drawn as the full run draws: a number
+// below the set's size, drawn again while already taken.
+QList<deck::PoemNo> drawSetOrder(platform::Random &rng, const QList<deck::PoemNo> &set);
+
+// The position a poem missed at position n of a run of `size` questions
+// moves to: four later, or the end.
+constexpr int missTarget(int n, int size)
+{
+    return n < size - 3 ? n + 4 : size;
+}
+
+// Fills sentakushi[1 .. 9] for poem `answer` (one of `set`, in sentakushi[0]):
+// first from the set's other poems — nine of them at random when it has ten
+// poems or more, all of them otherwise — then from the poems outside it.
+// Returns the poem numbers in draw order.
+std::array<deck::PoemNo, kDistractorCount> drawSetDistractors(platform::Random &rng,
+                                                              const deck::PoemTableData &table,
+                                                              const QList<deck::PoemNo> &set, deck::PoemNo answer,
+                                                              SentakushiList &sentakushi);
+
+} // namespace training
