@@ -84,17 +84,20 @@ QByteArray stretched(const QByteArray &pcm, int samples)
 }
 
 // The silent closure before a stop after a pause (the t of とま) can last
-// a fifth of a second; heard, the mora begins at the burst, so the closure
-// is cut to a few milliseconds.
+// a fifth of a second, and a breathy h starts faint; heard, the mora begins
+// where the sound rises, so what comes before it is cut to 5 ms. The rise:
+// a quarter of the consonant's peak, and at least -46 dBFS.
 QByteArray fromOnset(const QByteArray &pcm)
 {
+    constexpr int kAudible = 164;
     const auto *s = reinterpret_cast<const qint16 *>(pcm.constData());
     const qsizetype n = pcm.size() / 2;
     int peak = 0;
     for (qsizetype i = 0; i < n; ++i)
         peak = std::max(peak, std::abs(int(s[i])));
+    const int rise = std::max(peak / 4, kAudible);
     qsizetype onset = 0;
-    while (onset < n && std::abs(int(s[onset])) * 4 < peak)
+    while (onset < n && std::abs(int(s[onset])) < rise)
         ++onset;
     return pcm.mid(std::max<qsizetype>(0, onset - 5 * kPerMs) * 2);
 }
