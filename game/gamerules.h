@@ -44,7 +44,7 @@ void insertionSort(std::span<deck::PoemEntry> entries, SortKey key);
 
 // The tick of a reading of poem `no` that reveals the last spelled kana of
 // its deciding syllables by sound, the poems in `read` having been read
-// before it (1 .. kKaminokuTicks).
+// before it: even, as a kana takes two ticks, and at most kKaminokuTicks.
 int decidedTick(deck::PoemNo no, const deck::ReadSet &read);
 
 // What one tick of a reading does.

@@ -396,7 +396,7 @@ void TF_Game::BtnStartClick()
     }
     // The clips are opened now so that each half starts on its tick.
     if (voice::options().gameReading)
-        reader_.prepare(voice::poemNumber(game_.reading()));
+        reader_.prepare(deck::PoemTable.numberOf(game_.reading()));
     else
         reader_.stop();
     Timer1->start(game::kTickInterval);

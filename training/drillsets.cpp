@@ -85,6 +85,15 @@ QList<deck::PoemNo> drawSetOrder(platform::Random &rng, const QList<deck::PoemNo
     return order;
 }
 
+void shuffleSetList(platform::Random &rng, const deck::PoemTableData &table, const QList<deck::PoemNo> &set,
+                    MondaiListType &list)
+{
+    Q_ASSERT(set.size() <= deck::kPoemCount);
+    const QList<deck::PoemNo> order = drawSetOrder(rng, set);
+    for (qsizetype p = 0; p < order.size(); ++p)
+        list[static_cast<std::size_t>(p + 1)] = table[order[p]];
+}
+
 std::array<deck::PoemNo, kDistractorCount> drawSetDistractors(platform::Random &rng,
                                                               const deck::PoemTableData &table,
                                                               const QList<deck::PoemNo> &set, deck::PoemNo answer,

@@ -40,12 +40,10 @@ const QList<DrillSet> &drillSets();
 // below the set's size, drawn again while already taken.
 QList<deck::PoemNo> drawSetOrder(platform::Random &rng, const QList<deck::PoemNo> &set);
 
-// The position a poem missed at position n of a run of `size` questions
-// moves to: four later, or the end.
-constexpr int missTarget(int n, int size)
-{
-    return n < size - 3 ? n + 4 : size;
-}
+// Positions 1 .. set.size() of a run receive the set's rows in the order
+// drawSetOrder gives; the positions after them are left as they are.
+void shuffleSetList(platform::Random &rng, const deck::PoemTableData &table, const QList<deck::PoemNo> &set,
+                    MondaiListType &list);
 
 // Fills sentakushi[1 .. 9] for poem `answer` (one of `set`, in sentakushi[0]):
 // first from the set's other poems — nine of them at random when it has ten

@@ -50,20 +50,22 @@ std::array<int, kChoiceCount> drawPlacement(platform::Random &rng);
 // KaitoRan[rows[k]] := Sentakushi[k].
 KaitoRanList placeChoices(const SentakushiList &sentakushi, const std::array<int, kChoiceCount> &rows);
 
-// The position a poem missed at position n (1 .. 100) moves to.
-constexpr int missTarget(int n)
+// The position a poem missed at position n (1 .. size) of a run of `size`
+// questions moves to: four later, or the run's end.
+constexpr int missTarget(int n, int size = deck::kPoemCount)
 {
-    return n < 97 ? n + 4 : deck::kPoemCount;
+    return n < size - 3 ? n + 4 : size;
 }
 
-// Moves the entry at n to missTarget(n); the entries after it move up one.
+// Moves the entry at n to missTarget(n, size); the entries after it up to
+// there move up one.
 template <typename T>
-void moveMissedLater(PositionList<T> &list, int n)
+void moveMissedLater(PositionList<T> &list, int n, int size = deck::kPoemCount)
 {
-    Q_ASSERT(n >= 1 && n <= deck::kPoemCount);
-    if (n < 1 || n > deck::kPoemCount)
+    Q_ASSERT(n >= 1 && n <= size && size <= deck::kPoemCount);
+    if (n < 1 || n > size || size > deck::kPoemCount)
         return;
-    const int target = missTarget(n);
+    const int target = missTarget(n, size);
     std::rotate(list.begin() + n, list.begin() + n + 1, list.begin() + target + 1);
 }
 

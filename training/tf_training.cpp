@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 
 #include "deck/poemtable.h"
+#include "training/drillsets.h"
 #include "platform/random.h"
 #include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
@@ -312,8 +313,10 @@ void TF_Training::FormShow()
     BtnShutudai->setFocus();
 
     rng().reseed();
-    training::shuffleMondaiList(rng(), deck::PoemTable, MondaiList);
-
+    if (DrillPoems.isEmpty())
+        training::shuffleMondaiList(rng(), deck::PoemTable, MondaiList);
+    else
+        training::shuffleSetList(rng(), deck::PoemTable, DrillPoems, MondaiList);
     asked_.reset();
     msAfterDeciding_.reset();
     const voice::Status st = voice::status();
@@ -336,7 +339,7 @@ void TF_Training::FormHide()
 void TF_Training::BtnShutudaiClick()
 {
     // Only from Ready: never while a question is open or after the last one.
-    if (questionOpen() || MondaiNo >= deck::kPoemCount)
+    if (questionOpen() || MondaiNo >= MondaiSu())
         return;
 
     BtnShutudai->setEnabled(false);
@@ -345,7 +348,7 @@ void TF_Training::BtnShutudaiClick()
 
     const QColor decidingColor = CbIro->isChecked() ? colors::clYellow : colors::clWhite;
     // Listening: the verse is heard, and shown only once the pick is made.
-    askedPoem_ = voice::poemNumber(mondai);
+    askedPoem_ = deck::PoemTable.numberOf(mondai);
     listenPoem_ = listening() && reader_.prepare(askedPoem_) ? askedPoem_ : 0;
     LblMondai->setText(listenPoem_ ? QString() : mondai.Kaminoku.text());
     setAutoText(LblMondaiK, listenPoem_ ? QString() : mondai.Kimariji.text());
@@ -363,7 +366,10 @@ void TF_Training::BtnShutudaiClick()
 
     Sentakushi[0] = mondai;
     rng().reseed();
-    training::drawDistractors(rng(), deck::PoemTable, Sentakushi);
+    if (DrillPoems.isEmpty())
+        training::drawDistractors(rng(), deck::PoemTable, Sentakushi);
+    else
+        training::drawSetDistractors(rng(), deck::PoemTable, DrillPoems, deck::PoemTable.numberOf(mondai), Sentakushi);
 
     const auto rows = training::drawPlacement(rng());
     SeikaiNo = rows[0];
@@ -470,7 +476,7 @@ void TF_Training::MondaiShuryo()
     }
     if (askedPoem_ > 0)
         asked_.set(static_cast<std::size_t>(askedPoem_));
-    if (MondaiNo < deck::kPoemCount) {
+    if (MondaiNo < MondaiSu()) {
         BtnShutudai->setEnabled(true);
         BtnShutudai->setFocus();
     } else {
@@ -489,7 +495,7 @@ void TF_Training::MachigaiShori()
     const int n = MondaiNo;
     addTo(LblMachigai, 1);
     playQuietly(MP2.get());
-    training::moveMissedLater(MondaiList, n);
+    training::moveMissedLater(MondaiList, n, MondaiSu());
     MondaiNo = n - 1;
 }
 

@@ -63,6 +63,10 @@ public:
     training::SentakushiList Sentakushi{};
     training::KaitoRanList KaitoRan{};
     int SeikaiNo = 0;
+    // Opt-in: the poems of the runs to come (a set to drill); empty for the
+    // whole hundred. Takes effect at the next show.
+    QList<deck::PoemNo> DrillPoems;
+    int MondaiSu() const { return DrillPoems.isEmpty() ? deck::kPoemCount : static_cast<int>(DrillPoems.size()); }
 
     void BtnShutudaiClick();
     void Btn0Click(QObject *Sender); // shared by Btn0..Btn9; the tag is the row

@@ -100,14 +100,6 @@ const ClipTimes *clipTimes(int poem, Half half)
     return it == clips.constEnd() ? nullptr : &*it;
 }
 
-int poemNumber(const deck::PoemEntry &entry)
-{
-    for (int p = 1; p <= deck::kPoemCount; ++p)
-        if (deck::PoemTable[p].Kaminoku == entry.Kaminoku)
-            return p;
-    return 0;
-}
-
 Reader::Reader() = default;
 
 Reader::~Reader()

@@ -40,9 +40,6 @@ Options &options();
 // The mora times of one clip; nullptr when the folder lacks it.
 const ClipTimes *clipTimes(int poem, Half half);
 
-// The poem number of a table row (by its upper verse), 0 if none matches.
-int poemNumber(const deck::PoemEntry &entry);
-
 // Plays the two halves of one poem through the services' wave players. Each
 // call returns at once; nothing waits for a clip to end.
 class Reader {

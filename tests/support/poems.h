@@ -6,8 +6,5 @@
 // 0 when it copies none.
 inline int poemNumber(const deck::PoemEntry &e)
 {
-    for (int no = 1; no <= deck::kPoemCount; ++no)
-        if (deck::PoemTable[no].Kaminoku == e.Kaminoku)
-            return no;
-    return 0;
+    return deck::PoemTable.numberOf(e);
 }

@@ -31,8 +31,6 @@ private slots:
     void distractorsComeFromTheSetFirst_data();
     void distractorsComeFromTheSetFirst();
     void setOrderIsAPermutationPinnedBySeed();
-    void missedPoemMovesWithinTheRun_data();
-    void missedPoemMovesWithinTheRun();
 };
 
 void tst_DrillSets::setsByName_data()
@@ -124,25 +122,6 @@ void tst_DrillSets::setOrderIsAPermutationPinnedBySeed()
     QList<PoemNo> sorted = order;
     std::sort(sorted.begin(), sorted.end());
     QCOMPARE(sorted, set);
-}
-
-void tst_DrillSets::missedPoemMovesWithinTheRun_data()
-{
-    QTest::addColumn<int>("n");
-    QTest::addColumn<int>("size");
-    QTest::addColumn<int>("target");
-    QTest::newRow("full run, near the end") << 97 << 100 << 100;
-    QTest::newRow("seven, first") << 1 << 7 << 5;
-    QTest::newRow("seven, early") << 3 << 7 << 7;
-}
-
-void tst_DrillSets::missedPoemMovesWithinTheRun()
-{
-    QFETCH(int, n);
-    QFETCH(int, size);
-    QTEST(training::missTarget(n, size), "target");
-    if (size == deck::kPoemCount)
-        QCOMPARE(training::missTarget(n, size), training::missTarget(n));
 }
 
 QTEST_GUILESS_MAIN(tst_DrillSets)

@@ -166,22 +166,26 @@ void tst_QuizRules::placement()
 void tst_QuizRules::missMovesThePoemLater_data()
 {
     QTest::addColumn<int>("n");
+    QTest::addColumn<int>("size"); // questions in the run
     QTest::addColumn<QList<int>>("from_n"); // entries at positions n, n+1, ...; the rest stay
-    QTest::newRow("1") << 1 << QList<int>{2, 3, 4, 5, 1, 6};
-    QTest::newRow("95") << 95 << QList<int>{96, 97, 98, 99, 95, 100};
-    QTest::newRow("96 goes last") << 96 << QList<int>{97, 98, 99, 100, 96};
-    QTest::newRow("97 goes last") << 97 << QList<int>{98, 99, 100, 97};
-    QTest::newRow("99 swaps with the last") << 99 << QList<int>{100, 99};
-    QTest::newRow("100 stays") << 100 << QList<int>{100};
+    QTest::newRow("1") << 1 << 100 << QList<int>{2, 3, 4, 5, 1, 6};
+    QTest::newRow("95") << 95 << 100 << QList<int>{96, 97, 98, 99, 95, 100};
+    QTest::newRow("96 goes last") << 96 << 100 << QList<int>{97, 98, 99, 100, 96};
+    QTest::newRow("97 goes last") << 97 << 100 << QList<int>{98, 99, 100, 97};
+    QTest::newRow("99 swaps with the last") << 99 << 100 << QList<int>{100, 99};
+    QTest::newRow("100 stays") << 100 << 100 << QList<int>{100};
+    QTest::newRow("run of 7: 3 goes last, 8 on untouched") << 3 << 7 << QList<int>{4, 5, 6, 7, 3, 8};
+    QTest::newRow("run of 2: 1 swaps") << 1 << 2 << QList<int>{2, 1, 3};
 }
 
 void tst_QuizRules::missMovesThePoemLater()
 {
     QFETCH(int, n);
+    QFETCH(int, size);
     QFETCH(QList<int>, from_n);
     PositionList<int> list{};
     std::iota(list.begin(), list.end(), 0);
-    moveMissedLater(list, n);
+    moveMissedLater(list, n, size);
     QList<int> expected = range(0, 100);
     std::copy(from_n.begin(), from_n.end(), expected.begin() + n);
     QCOMPARE(toList(list), expected);

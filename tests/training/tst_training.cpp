@@ -75,6 +75,7 @@ private slots:
     void wholeRunFromTheKeyboard();
     void listeningRun_data();
     void listeningRun();
+    void drillRunAsksItsSetOnly();
 
 private:
     QPushButton *btn(int i) const { return findControl<QPushButton>(w->Panel1, QStringLiteral("Btn"), i); }
@@ -706,6 +707,48 @@ void tst_Training::listeningRun()
         QCOMPARE(w->LblMondai->text(), PoemTable[q == 1 ? 50 : 15].Kaminoku.text());
     }
     QTEST(w->LblKikitori->text(), "second");
+}
+
+void tst_Training::drillRunAsksItsSetOnly()
+{
+    const QList<int> set{18, 22, 57, 70, 77, 81, 87};
+    w->DrillPoems = set;
+    showActive();
+    // A choice keeps 36 bytes of each text, which the whole lower verse fits.
+    auto numberOf = [](const training::SentakushiEntry &choice) {
+        for (int no = 1; no <= deck::kPoemCount; ++no)
+            if (training::SentakushiEntry(PoemTable[no]) == choice)
+                return no;
+        return 0;
+    };
+    QList<int> asked;
+    int posed = 0;
+    while (w->BtnShutudai->isEnabled() && posed < 20) {
+        play(posed == 2 ? "x" : "o"); // the third is missed and comes back last
+        ++posed;
+        asked << numberOf(w->Sentakushi[0]);
+        // Fewer than ten: every other poem of the set is among the choices.
+        int fromSet = 0;
+        for (const auto &choice : w->KaitoRan)
+            fromSet += set.contains(numberOf(choice));
+        QCOMPARE(fromSet, set.size());
+    }
+    QCOMPARE(posed, set.size() + 1);
+    QCOMPARE(asked.last(), asked[2]);
+    QList<int> sorted = asked.mid(0, set.size());
+    std::sort(sorted.begin(), sorted.end());
+    QCOMPARE(sorted, set);
+    QCOMPARE(counters().section(' ', 0, 2), QStringLiteral("8 7 1"));
+    QCOMPARE(QApplication::focusWidget(), w->BtnClose);
+
+    // Back to the whole hundred at the next show.
+    w->hide();
+    w->DrillPoems.clear();
+    w->show();
+    QList<int> all = order();
+    std::sort(all.begin(), all.end());
+    QCOMPARE(all.first(), 1);
+    QCOMPARE(std::unique(all.begin(), all.end()) - all.begin(), 100);
 }
 
 QTEST_MAIN(tst_Training)
