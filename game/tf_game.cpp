@@ -1,8 +1,11 @@
 #include "tf_game.h"
 
+#include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
+#include <QMenu>
 #include <QTimer>
 
 #include <algorithm>
@@ -21,6 +24,8 @@
 using namespace platform;
 using tategaki::TLabelTategaki;
 using tategaki::TSpeedButtonTategaki;
+
+static_assert(game::kKaminokuTicks + 1 == voice::kShimoFirstTick, "the clips are timed from the lower verse's first tick");
 
 TF_24 *F_24 = nullptr;
 TF_44 *F_44 = nullptr;
@@ -98,18 +103,20 @@ protected:
     }
 };
 
-// Free places beside the score for the reading's number and the last take's
-// points; none on the L board, whose controls fill the window to its edges.
+// Free places beside the score for the reading's number, the last take's
+// points and the "読み上げ" box; none on the L board, whose controls fill the
+// window to its edges (its context menu offers 読み上げ).
 struct FeedbackPlaces {
     QRect reading;
     QRect lastTake;
+    QRect yomiage;
 };
 
 FeedbackPlaces feedbackPlaces(game::BoardSize size)
 {
     switch (size) {
-    case game::BoardSize::S: return {QRect(468, 4, 64, 16), QRect(538, 49, 45, 15)};
-    case game::BoardSize::M: return {QRect(736, 408, 49, 16), QRect(736, 426, 49, 16)};
+    case game::BoardSize::S: return {QRect(468, 4, 64, 16), QRect(538, 49, 45, 15), QRect(466, 47, 70, 16)};
+    case game::BoardSize::M: return {QRect(736, 408, 49, 16), QRect(736, 426, 49, 16), QRect(731, 446, 61, 16)};
     case game::BoardSize::L: return {};
     }
     Q_UNREACHABLE();
@@ -237,6 +244,17 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
     const FeedbackPlaces places = feedbackPlaces(size);
     LblYomiNo = feedbackLabel(this, "LblYomiNo", places.reading);
     LblLastTake = feedbackLabel(this, "LblLastTake", places.lastTake);
+    if (!places.yomiage.isNull()) {
+        CbYomiage = new QCheckBox(QStringLiteral("読み上げ"), this);
+        CbYomiage->setObjectName(QStringLiteral("CbYomiage"));
+        CbYomiage->setGeometry(places.yomiage);
+        CbYomiage->setFont(fittedFont(fonts::font(fonts::MSPGothic, 12), CbYomiage->text(), places.yomiage.width() - 20));
+        CbYomiage->setFocusPolicy(Qt::NoFocus); // the buttons' tab order stays as it was
+        QPalette pal = CbYomiage->palette();
+        pal.setColor(QPalette::Disabled, QPalette::WindowText, colors::clGrayText);
+        CbYomiage->setPalette(pal);
+        connect(CbYomiage, &QCheckBox::toggled, this, &TF_Game::setYomiage);
+    }
 
     MP1 = services().makeWavePlayer();
     MP2 = services().makeWavePlayer();
@@ -389,6 +407,7 @@ void TF_Game::BtnResetClick()
 
     BtnShow->setFocus();
     stopTimer();
+    reader_.stop();
     for (int k = 1; k <= board_.FudaSu; ++k)
         setCard(k, QByteArray(), false);
     markWrongCard(nullptr);
@@ -400,8 +419,42 @@ void TF_Game::BtnCloseClick()
     closeAndShowMain();
 }
 
+void TF_Game::setYomiage(bool on)
+{
+    voice::options().gameReading = on && voice::status().usable;
+    showYomiageState();
+}
+
+void TF_Game::showYomiageState()
+{
+    if (!CbYomiage)
+        return;
+    const voice::Status st = voice::status();
+    const QSignalBlocker quiet(CbYomiage);
+    CbYomiage->setEnabled(st.usable);
+    CbYomiage->setChecked(voice::options().gameReading);
+    CbYomiage->setToolTip(st.usable ? QStringLiteral("読み札を声でも読み上げます") : st.detail);
+}
+
+void TF_Game::contextMenuEvent(QContextMenuEvent *event)
+{
+    const voice::Status st = voice::status();
+    QMenu menu(this);
+    menu.setToolTipsVisible(true);
+    QAction *reading = menu.addAction(QStringLiteral("読み上げ"));
+    reading->setCheckable(true);
+    reading->setChecked(voice::options().gameReading);
+    reading->setEnabled(st.usable);
+    reading->setToolTip(st.detail);
+    if (!st.usable)
+        menu.addAction(st.detail)->setEnabled(false);
+    if (menu.exec(event->globalPos()) == reading)
+        setYomiage(reading->isChecked());
+}
+
 void TF_Game::FormShow()
 {
+    showYomiageState();
     BtnShow->setFocus();
     MP1->open(QStringLiteral("Push.wav"));
     MP2->open(QStringLiteral("Close.wav"));
@@ -410,6 +463,7 @@ void TF_Game::FormShow()
 void TF_Game::FormHide()
 {
     BtnResetClick();
+    reader_.stop();
     MP1->close();
     MP2->close();
 }
@@ -436,6 +490,11 @@ void TF_Game::BtnStartClick()
     readingClock_.start(services().monotonic->elapsedMs(), int(game_.reading().Kimariji.view().size()), game::kTickInterval);
     markWrongCard(nullptr);
     showFeedback(QStringLiteral("%1 / %2").arg(game_.YomiNo).arg(game_.YomiSu()), {});
+    // The clips are opened now so that each half starts on its tick.
+    if (voice::options().gameReading)
+        reader_.prepare(deck::PoemTable.numberOf(game_.reading()));
+    else
+        reader_.stop();
     Timer1->start(game::kTickInterval);
 }
 
@@ -454,6 +513,11 @@ void TF_Game::Timer1Timer()
             services().beeper->beep();
         if (step.decided)
             Kimari->placeAtEndOf(lt1);
+        // Each half is timed from the tick that shows its first byte.
+        if (game_.Keika == 1)
+            reader_.speak(voice::Half::Kami);
+        else if (game_.Keika == game::kKaminokuTicks + 1)
+            reader_.speak(voice::Half::Shimo);
         return;
     case game::TickStep::Kind::TimeOut:
         stopTimer();

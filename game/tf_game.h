@@ -9,8 +9,10 @@
 #include "history/readingclock.h"
 #include "platform/ui/form.h"
 #include "platform/ui/panel.h"
+#include "voice/speaker.h"
 
 class DecidedMark;
+class QCheckBox;
 class QLabel;
 class QTimer;
 
@@ -52,6 +54,9 @@ public:
     QLabel *LblYomiNo = nullptr;
     QLabel *LblLastTake = nullptr;
     QWidget *WrongMark;
+    // "読み上げ": on the S and M boards in a free corner; every board also
+    // offers it on its context menu. Null where the board has no room.
+    QCheckBox *CbYomiage = nullptr;
 
     void BtnShowClick();
     void BtnStartClick();
@@ -67,9 +72,13 @@ public:
     // Card button sbt<k>, looked up by its name.
     tategaki::TSpeedButtonTategaki *card(int k) const;
 
+    // Turns reading aloud on or off for every board (when it can be played).
+    void setYomiage(bool on);
+
 protected:
     void FormShow() override;
     void FormHide() override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void MakeYomijun();
@@ -86,10 +95,13 @@ private:
     void showFeedback(const QString &reading, const QString &lastTake);
     void markWrongCard(const QWidget *card);
 
+    void showYomiageState();
+
     const game::Board &board_;
     game::Game game_;
     history::ReadingClock readingClock_;
     qint64 session_ = 0;
+    voice::Reader reader_;
 };
 
 class TF_24 : public TF_Game {

@@ -79,6 +79,7 @@ Services makeDefaults()
     s.messages = &messages;
     s.monotonic = &monotonic;
     s.makeWavePlayer = [] { return std::make_unique<SilentPlayer>(); };
+    s.hasAudioOutput = [] { return false; };
     return s;
 }
 
@@ -102,6 +103,7 @@ ScopedServices::ScopedServices(const Services &replacement)
     if (replacement.messages) s.messages = replacement.messages;
     if (replacement.monotonic) s.monotonic = replacement.monotonic;
     if (replacement.makeWavePlayer) s.makeWavePlayer = replacement.makeWavePlayer;
+    if (replacement.hasAudioOutput) s.hasAudioOutput = replacement.hasAudioOutput;
 }
 
 ScopedServices::~ScopedServices()

@@ -85,6 +85,8 @@ struct Services {
     Messages *messages = nullptr;
     MonotonicClock *monotonic = nullptr;
     std::function<std::unique_ptr<WavePlayer>()> makeWavePlayer;
+    // Whether the machine has somewhere to send sound at all.
+    std::function<bool()> hasAudioOutput;
 };
 
 // Starts with a system clock and silent stand-ins for everything else;

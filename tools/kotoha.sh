@@ -14,7 +14,9 @@ PACKAGES=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth imagemagick xdotool python3 desktop-file-utils
+  open-jtalk open-jtalk-mecab-naist-jdic sox
 )
+VOICE_PACKAGE=hts-voice-nitech-jp-atr503-m001
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -31,6 +33,44 @@ install_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
     as_root fc-cache -f >/dev/null
   fi
+}
+
+# The reading voice lives in the archive's contrib component, which the
+# machine's own sources may not list. It is fetched through a private copy of
+# those sources with the component swapped, so the system's apt set-up is
+# left exactly as it was.
+install_voice() {
+  dpkg-query -W -f='${Status}' "$VOICE_PACKAGE" 2>/dev/null | grep -q "install ok installed" && return 0
+  local dir
+  dir="$(mktemp -d)"
+  chmod 755 "$dir" # apt fetches as its own unprivileged user
+  mkdir -p "$dir/lists/partial"
+  {
+    [ -f /etc/apt/sources.list ] && sed -n -E 's/^[[:space:]]*(deb[[:space:]]+(\[[^]]*\][[:space:]]+)?[^[:space:]]+[[:space:]]+[^[:space:]]+).*/\1 contrib/p' /etc/apt/sources.list
+    # deb822 stanzas: one line per suite, keeping the stanza's signing key.
+    for f in /etc/apt/sources.list.d/*.sources; do
+      [ -f "$f" ] || continue
+      awk 'function flush() { if (deb && uris != "") { n = split(suites, s, " "); for (i = 1; i <= n; i++) {
+             split(uris, u, " "); printf "deb %s%s %s contrib\n", (key != "" ? "[signed-by=" key "] " : ""), u[1], s[i] } }
+             deb = 0; uris = ""; suites = ""; key = "" }
+           /^[[:space:]]*$/ { flush(); next }
+           /^Types:/ { deb = ($0 ~ /[[:space:]]deb([[:space:]]|$)/) }
+           /^URIs:/ { sub(/^URIs:[[:space:]]*/, ""); uris = $0 }
+           /^Suites:/ { sub(/^Suites:[[:space:]]*/, ""); suites = $0 }
+           /^Signed-By:/ { sub(/^Signed-By:[[:space:]]*/, ""); key = $0 }
+           END { flush() }' "$f"
+    done
+    for f in /etc/apt/sources.list.d/*.list; do
+      [ -f "$f" ] && sed -n -E 's/^[[:space:]]*(deb[[:space:]]+(\[[^]]*\][[:space:]]+)?[^[:space:]]+[[:space:]]+[^[:space:]]+).*/\1 contrib/p' "$f"
+    done
+  } | sort -u >"$dir/contrib.list"
+  local apt_opts=(-o Dir::Etc::sourcelist="$dir/contrib.list" -o Dir::Etc::sourceparts=-
+                  -o Dir::State::Lists="$dir/lists" -o APT::Get::List-Cleanup=0)
+  echo "Fetching the reading voice: $VOICE_PACKAGE"
+  as_root apt-get "${apt_opts[@]}" update -qq
+  (cd "$dir" && as_root apt-get "${apt_opts[@]}" download "$VOICE_PACKAGE")
+  as_root dpkg -i "$dir"/"$VOICE_PACKAGE"_*.deb
+  rm -rf "$dir"
 }
 
 build() {
@@ -79,6 +119,7 @@ fuzz_runs() {
 case "${1:-}" in
   play)
     install_packages
+    install_voice
     build
     # The program keeps its records files and finds its sounds in the
     # folder it runs in.
@@ -91,6 +132,7 @@ case "${1:-}" in
     ;;
   test)
     install_packages
+    install_voice
     build
     ctest --test-dir "$BUILD" --output-on-failure -j2
     tests/e2e/play_s_game.sh "$BUILD"

@@ -11,6 +11,7 @@
 #include "platform/random.h"
 #include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
+#include "deck/spoken.h"
 
 using namespace platform;
 
@@ -182,7 +183,15 @@ TF_Training::TF_Training(QWidget *parent)
         connect(b, &QPushButton::clicked, this, [this, b] { Btn0Click(b); });
     }
     connect(CbDrill, &QCheckBox::toggled, this, &TF_Training::drillChanged);
+    connect(CmbSet, &QComboBox::currentIndexChanged, this, [this](int index) {
+        DrillPoems = index > 0 ? training::drillSets()[index - 1].poems : QList<deck::PoemNo>{};
+        drillChanged();
+    });
     connect(SpDrill, &QSpinBox::valueChanged, this, &TF_Training::drillChanged);
+    TimerYomi = new QTimer(this);
+    TimerYomi->setObjectName(QStringLiteral("TimerYomi"));
+    TimerYomi->setSingleShot(true);
+    connect(TimerYomi, &QTimer::timeout, this, &TF_Training::TimerYomiTimer);
     connect(Timer1, &QTimer::timeout, this, &TF_Training::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TF_Training::Timer2Timer);
 }
@@ -235,26 +244,59 @@ void TF_Training::buildLayout()
     BtnShutudai = button(Panel3, QStringLiteral("BtnShutudai"), QStringLiteral("出題"), QRect(16, 8, 145, 33), pgothic19);
     BtnClose = button(Panel3, QStringLiteral("BtnClose"), QStringLiteral("終了"), QRect(16, 48, 145, 33), pgothic19);
 
-    // The drill's row sits in the free strip between the question and the rows.
-    // Out of the Tab cycle, which stays the quiz's own; Alt+D reaches the box.
-    CbDrill = new QCheckBox(QStringLiteral("苦手札(&D)"), this);
+    // The options share the free strip between the question and the rows,
+    // outside the Tab cycle, which stays the quiz's own: listening and its
+    // pause, the set to drill and the weak-poem drill. Alt+D reaches the drill.
+    CbKikitori = new QCheckBox(QStringLiteral("聞き取り"), this);
+    CbKikitori->setObjectName(QStringLiteral("CbKikitori"));
+    CbKikitori->setGeometry(216, 52, 70, 17);
+    CbKikitori->setFocusPolicy(Qt::NoFocus);
+    QPalette grey = CbKikitori->palette();
+    grey.setColor(QPalette::Disabled, QPalette::WindowText, colors::clGrayText);
+    CbKikitori->setPalette(grey);
+    CmbMa = new QComboBox(this);
+    CmbMa->setObjectName(QStringLiteral("CmbMa"));
+    CmbMa->setGeometry(287, 51, 64, 19);
+    CmbMa->setFocusPolicy(Qt::NoFocus);
+    for (int ms : {0, 500, 1000, 1500, 2000, 3000}) {
+        CmbMa->addItem(QStringLiteral("間 %1 秒").arg(ms / 1000.0), ms);
+        if (ms == voice::options().gapMs)
+            CmbMa->setCurrentIndex(CmbMa->count() - 1);
+    }
+    CmbMa->setToolTip(QStringLiteral("出題から読み始めるまでの間"));
+    CmbSet = new QComboBox(this);
+    CmbSet->setObjectName(QStringLiteral("CmbSet"));
+    CmbSet->setGeometry(355, 51, 112, 19);
+    CmbSet->setFocusPolicy(Qt::ClickFocus);
+    CmbSet->addItem(QStringLiteral("全百首"));
+    for (const training::DrillSet &set : training::drillSets())
+        CmbSet->addItem(QStringLiteral("%1 (%2首)").arg(set.name()).arg(set.poems.size()));
+    CmbSet->setToolTip(QStringLiteral("出題する札: 決まり字の音で選んだ組では、誤りの選択肢もまずその組から出ます"));
+    CbDrill = new QCheckBox(QStringLiteral("苦手(&D)"), this);
     CbDrill->setObjectName(QStringLiteral("CbDrill"));
-    CbDrill->setGeometry(216, 51, 80, 19);
+    CbDrill->setGeometry(471, 52, 52, 17);
     CbDrill->setFocusPolicy(Qt::ClickFocus);
     CbDrill->setToolTip(history::weakRule());
     SpDrill = new QSpinBox(this);
     SpDrill->setObjectName(QStringLiteral("SpDrill"));
-    SpDrill->setGeometry(298, 50, 48, 21);
+    SpDrill->setGeometry(524, 50, 45, 21);
     SpDrill->setFocusPolicy(Qt::ClickFocus);
     if (auto *edit = SpDrill->findChild<QLineEdit *>())
         edit->setFocusPolicy(Qt::ClickFocus);
     SpDrill->setRange(1, deck::kPoemCount);
     SpDrill->setValue(20);
+    SpDrill->setSuffix(QStringLiteral("首"));
     SpDrill->setToolTip(history::weakRule());
-    LblDrill = new QLabel(QStringLiteral("首・") + history::weakRuleShort(), this);
+    // The weak-poem rule stays on screen under the rows.
+    LblDrill = new QLabel(QStringLiteral("苦手: ") + history::weakRuleShort(), this);
     LblDrill->setObjectName(QStringLiteral("LblDrill"));
-    LblDrill->setGeometry(348, 53, 221, 16);
+    LblDrill->setGeometry(216, 409, 353, 14);
     LblDrill->setToolTip(history::weakRule());
+    LblKikitori = fixedLabel(this, QStringLiteral("LblKikitori"), QRect(24, 65, 177, 15), font(),
+                             colors::clWindowText);
+    connect(CbKikitori, &QCheckBox::toggled, this, [](bool on) { voice::options().listening = on; });
+    connect(CmbMa, &QComboBox::currentIndexChanged, this,
+            [this] { voice::options().gapMs = CmbMa->currentData().toInt(); });
 
     // Tab order: the answer rows, the colour box, then the two commands.
     QWidget *previous = nullptr;
@@ -313,8 +355,18 @@ void TF_Training::FormShow()
     runStarted_ = false;
     CbDrill->setEnabled(true);
     SpDrill->setEnabled(true);
+    CmbSet->setEnabled(true);
     rng().reseed();
     buildRun();
+    asked_.reset();
+    msAfterDeciding_.reset();
+    const voice::Status st = voice::status();
+    CbKikitori->setEnabled(st.usable);
+    CbKikitori->setChecked(st.usable && voice::options().listening);
+    CbKikitori->setToolTip(st.usable ? QStringLiteral("上の句を声だけで出題します") : st.detail);
+    CmbMa->setEnabled(st.usable);
+    LblKikitori->setText(st.usable ? QString() : st.reason);
+    LblKikitori->setToolTip(st.detail);
 }
 
 void TF_Training::buildRun()
@@ -362,14 +414,22 @@ void TF_Training::recordAnswer(const char *outcome, int row)
     if (row >= 0 && row < training::kChoiceCount && t.outcome == QLatin1String("wrong"))
         t.chosen = rowPoem_[static_cast<std::size_t>(row)];
     t.ms = services().monotonic->elapsedMs() - posedAt_;
-    // The quiz shows the deciding syllables with the question.
-    if (t.outcome != QLatin1String("timeout"))
+    if (listenPoem_) {
+        // Heard, not shown: counted from the moment the deciding syllables,
+        // as the poems already asked have shortened them, were heard.
+        t.deciding = QStringLiteral("spoken");
+        t.msAfterDeciding = msAfterDeciding_;
+    } else if (t.outcome != QLatin1String("timeout")) {
+        // The quiz shows the deciding syllables with the question.
         t.msAfterDeciding = t.ms;
+    }
     history::recorder().record(t);
 }
 
 void TF_Training::FormHide()
 {
+    TimerYomi->stop();
+    reader_.stop();
     closeQuietly(MP1);
     closeQuietly(MP2);
 }
@@ -383,6 +443,7 @@ void TF_Training::BtnShutudaiClick()
         runStarted_ = true;
         CbDrill->setEnabled(false);
         SpDrill->setEnabled(false);
+        CmbSet->setEnabled(false);
         session_ = history::recorder().newSession(QStringLiteral("training"));
     }
 
@@ -391,9 +452,19 @@ void TF_Training::BtnShutudaiClick()
     const deck::PoemEntry &mondai = MondaiList[MondaiNo];
 
     const QColor decidingColor = CbIro->isChecked() ? colors::clYellow : colors::clWhite;
-    LblMondai->setText(mondai.Kaminoku.text());
-    setAutoText(LblMondaiK, mondai.Kimariji.text());
+    // Listening: the verse is heard, and shown only once the pick is made.
+    askedPoem_ = deck::PoemTable.numberOf(mondai);
+    listenPoem_ = listening() && reader_.prepare(askedPoem_) ? askedPoem_ : 0;
+    LblMondai->setText(listenPoem_ ? QString() : mondai.Kaminoku.text());
+    setAutoText(LblMondaiK, listenPoem_ ? QString() : mondai.Kimariji.text());
     setTextColor(LblMondaiK, decidingColor);
+    msAfterDeciding_.reset();
+    posedAt_ = services().monotonic->elapsedMs();
+    if (listenPoem_) {
+        LblKikitori->setText({});
+        voiceDelayMs_ = voice::options().gapMs;
+        TimerYomi->start(voiceDelayMs_);
+    }
 
     PnlHantei->setCaption({});
     setInterval(Timer2, 0);
@@ -425,8 +496,35 @@ void TF_Training::BtnShutudaiClick()
 
     findControl<QPushButton>(Panel1, QStringLiteral("Btn"), 0)->setFocus();
     LblNokoriJikan->setText(QStringLiteral("10"));
-    posedAt_ = services().monotonic->elapsedMs();
     setInterval(Timer1, 1000);
+}
+
+void TF_Training::TimerYomiTimer()
+{
+    if (questionOpen() && listenPoem_)
+        reader_.speak(voice::Half::Kami);
+}
+
+// Shown after a listening question: how long after the deciding syllables
+// (as the poems asked before in this run leave them) the pick came.
+void TF_Training::showListeningResult(bool timedOut)
+{
+    const int p = listenPoem_;
+    deck::ReadSet read = asked_;
+    read.reset(static_cast<std::size_t>(p));
+    const int morae = deck::decidingMorae(p, read);
+    const voice::ClipTimes *clip = voice::clipTimes(p, voice::Half::Kami);
+    const std::optional<int> heard = clip ? voice::decidingHeardMs(*clip, morae) : std::nullopt;
+    const QString kana = deck::spokenKaminoku(p).opening(morae);
+    if (timedOut || !heard) {
+        LblKikitori->setText(QStringLiteral("決まり字「%1」").arg(kana));
+        return;
+    }
+    const qint64 answerMs = services().monotonic->elapsedMs() - posedAt_;
+    msAfterDeciding_ = voice::msAfterDecidingHeard(answerMs, voiceDelayMs_, *heard);
+    LblKikitori->setText(*msAfterDeciding_ >= 0
+                             ? QStringLiteral("「%1」から%2ミリ秒").arg(kana).arg(*msAfterDeciding_)
+                             : QStringLiteral("「%1」の%2ミリ秒前").arg(kana).arg(-*msAfterDeciding_));
 }
 
 void TF_Training::Btn0Click(QObject *Sender)
@@ -434,6 +532,8 @@ void TF_Training::Btn0Click(QObject *Sender)
     // A second pick, or a delayed mnemonic click after the verdict, is not a pick.
     if (!questionOpen())
         return;
+    if (listenPoem_)
+        showListeningResult(false);
     const int t = tagOf(Sender);
     recordAnswer(t == SeikaiNo ? "right" : "wrong", t);
     if (t == SeikaiNo) {
@@ -454,6 +554,8 @@ void TF_Training::Timer1Timer()
         return;
     addTo(LblNokoriJikan, -1);
     if (LblNokoriJikan->text() == QLatin1String("0")) {
+        if (listenPoem_)
+            showListeningResult(true);
         PnlHantei->setCaption(QStringLiteral("時間切れ"));
         recordAnswer("timeout", -1);
         MachigaiShori();
@@ -475,6 +577,16 @@ void TF_Training::Timer2Timer()
 void TF_Training::MondaiShuryo()
 {
     setInterval(Timer1, 0);
+    TimerYomi->stop();
+    if (listenPoem_) {
+        // The pick is made: the verse is shown as in the plain quiz.
+        const deck::PoemEntry &row = deck::PoemTable[listenPoem_];
+        LblMondai->setText(row.Kaminoku.text());
+        setAutoText(LblMondaiK, row.Kimariji.text());
+        listenPoem_ = 0;
+    }
+    if (askedPoem_ > 0)
+        asked_.set(static_cast<std::size_t>(askedPoem_));
     if (MondaiNo < runLength) {
         BtnShutudai->setEnabled(true);
         BtnShutudai->setFocus();
@@ -517,6 +629,7 @@ void TF_Training::MachigaiShori()
 void TF_Training::BtnCloseClick()
 {
     setInterval(Timer1, 0);
+    TimerYomi->stop();
     setInterval(Timer2, 0);
     closeAndShowMain();
 }

@@ -1,17 +1,21 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
 
+#include <bitset>
 #include <memory>
+#include <optional>
 
 #include "platform/services.h"
 #include "platform/ui/form.h"
 #include "platform/ui/panel.h"
 #include "training/quizrules.h"
+#include "voice/speaker.h"
 
 // The training quiz: one upper verse, ten lower verses on numbered rows, ten
 // seconds to pick. A miss brings the poem back a few questions later, so a
@@ -45,10 +49,19 @@ public:
     QCheckBox *CbDrill;
     QSpinBox *SpDrill;
     QLabel *LblDrill;
+    QComboBox *CmbSet; // the set to drill by sound; item 0 is the whole hundred
     QTimer *Timer1; // countdown, 1000 ms while a question is open
     QTimer *Timer2; // blink of the right row, 300 ms after a verdict
     std::unique_ptr<platform::WavePlayer> MP1; // "Push.wav", open while shown
     std::unique_ptr<platform::WavePlayer> MP2; // "Close.wav", open while shown
+    // Listening ("聞き取り"), between the question and the answer rows: the
+    // upper verse is only heard until the pick; the label shows how long
+    // after its deciding syllables were heard the pick came (or why the
+    // mode cannot be used here).
+    QCheckBox *CbKikitori;
+    QComboBox *CmbMa; // the reader's pause before the verse (item data: ms)
+    QLabel *LblKikitori;
+    QTimer *TimerYomi; // single shot: the pause is over, the verse is spoken
 
     // Run state.
     training::MondaiListType MondaiList{};
@@ -67,8 +80,13 @@ public:
     void Timer1Timer();
     void Timer2Timer();
     void BtnCloseClick();
+    void TimerYomiTimer();
 
     bool questionOpen() const { return Timer1->isActive(); }
+    // The last listening answer's ms after its deciding syllables were
+    // heard (negative: picked before); nullopt after a time-out or outside
+    // the listening mode. What the learning history keeps as spoken timing.
+    std::optional<qint64> listeningMsAfterDeciding() const { return msAfterDeciding_; }
 
 protected:
     void FormShow() override;
@@ -78,6 +96,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    bool listening() const { return CbKikitori->isEnabled() && CbKikitori->isChecked(); }
+    void showListeningResult(bool timedOut);
     void MondaiShuryo();
     void MachigaiShori();
     void buildRun();
@@ -93,6 +113,13 @@ private:
     void buildLayout();
     void addCounter(platform::Panel *parent, const QString &caption, int y, QLabel *&value, const char *name,
                     const QString &unit, int unitX);
+
+    voice::Reader reader_;
+    std::bitset<deck::kPoemCount + 1> asked_; // poems posed so far in this run
+    int askedPoem_ = 0;                       // the poem of the open (or last) question
+    int listenPoem_ = 0;                      // the poem being heard; 0 when not listening
+    int voiceDelayMs_ = 0;
+    std::optional<qint64> msAfterDeciding_;
 };
 
 extern TF_Training *F_Training;

@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLibraryInfo>
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -144,6 +146,7 @@ void installDesktopServices()
     s.errors = &errors;
     s.messages = &messages;
     s.makeWavePlayer = [] { return std::make_unique<SoundEffectPlayer>(); };
+    s.hasAudioOutput = [] { return !QMediaDevices::audioOutputs().isEmpty(); };
 }
 
 Application::Application(int &argc, char **argv)

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QTimer>
 
@@ -13,6 +14,7 @@
 #include "deck/poemtable.h"
 #include "game/decidedmark.h"
 #include "game/tf_game.h"
+#include "voice/speaker.h"
 #include "platform/random.h"
 #include "platform/services.h"
 #include "platform/ui/colors.h"
@@ -99,6 +101,8 @@ private slots:
     void revealOfPoem1();
     void correctTakeScores_data();
     void correctTakeScores();
+    void readingAloudOnTheTicks_data();
+    void readingAloudOnTheTicks();
     void wrongTakeMarksTheRightCard();
     void keysDuringAReadingNeverHarmTheGame_data();
     void keysDuringAReadingNeverHarmTheGame();
@@ -124,6 +128,7 @@ private:
     // The small board shown and dealt so that its first reading is poem 1, on sbt7.
     TF_Game *dealPoem1First();
 
+    QTemporaryDir readings_; // a folder of clips as the build makes them (empty files)
     FakeClock clock_;
     CountingBeeper beeper_;
     FakeInput prompt_;
@@ -143,6 +148,18 @@ void tst_TF_Game::initTestCase()
 {
     fonts::installSubstitutes();
     deck::PoemTable.fill();
+    // Before any window asks where the clips are: the folder is looked up once.
+    QByteArray index;
+    for (int p = 1; p <= deck::kPoemCount; ++p) {
+        for (int h : {1, 2}) {
+            index += QByteArray::number(p) + '\t' + QByteArray::number(h) + "\t0-300\n";
+            QFile clip(readings_.filePath(QStringLiteral("%1-%2.wav").arg(p, 3, 10, QChar(u'0')).arg(h)));
+            QVERIFY(clip.open(QIODevice::WriteOnly));
+        }
+    }
+    QFile file(readings_.filePath(QStringLiteral("index.tsv")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(index) == index.size());
+    qputenv("KOTOHA_READINGS", QFile::encodeName(readings_.path()));
 }
 
 void tst_TF_Game::init()
@@ -176,6 +193,7 @@ void tst_TF_Game::init()
 
 void tst_TF_Game::cleanup()
 {
+    voice::options() = voice::Options{};
     l_.reset();
     m_.reset();
     s_.reset();
@@ -540,6 +558,51 @@ void tst_TF_Game::correctTakeScores()
     w->sbt1Click(w->card(rightCard(w)));
     QCOMPARE(w->PTokuten->caption(), QString::number(before + 71));
     QCOMPARE(w->LblLastTake->text(), QStringLiteral("+71"));
+}
+
+void tst_TF_Game::readingAloudOnTheTicks_data()
+{
+    QTest::addColumn<bool>("audio");
+    QTest::addColumn<bool>("on");
+    QTest::addColumn<QStringList>("clips"); // what the clip players did; "tick N" follows tick N
+    const QStringList spoken = {"open 001-1.wav", "open 001-2.wav", "play 001-1.wav", "tick 1", "tick 40",
+                                "play 001-2.wav", "tick 41"};
+    const QStringList silent = {"tick 1", "tick 40", "tick 41"};
+    QTest::newRow("on") << true << true << spoken;
+    QTest::newRow("off") << true << false << silent;
+    QTest::newRow("no sound device") << false << true << silent;
+}
+
+// Each half starts on the tick that shows its first byte; the reading,
+// its ticks and its score are what they are without the voice.
+void tst_TF_Game::readingAloudOnTheTicks()
+{
+    QFETCH(bool, audio);
+    QFETCH(bool, on);
+    Services withAudio;
+    withAudio.hasAudioOutput = [audio] { return audio; };
+    ScopedServices scoped(withAudio);
+
+    TF_Game *w = dealPoem1First();
+    QCOMPARE(w->CbYomiage->isEnabled(), audio);
+    QCOMPARE(w->CbYomiage->toolTip().contains(QStringLiteral("装置")), !audio);
+    w->CbYomiage->setChecked(on);
+    QCOMPARE(voice::options().gameReading, on && audio);
+
+    sounds_.log.clear();
+    w->BtnStartClick();
+    for (int t = 1; t <= 41; ++t) {
+        w->Timer1Timer();
+        if (t == 1 || t >= 40)
+            sounds_.log << QStringLiteral("tick %1").arg(t);
+    }
+    QStringList clips;
+    for (const QString &line : std::as_const(sounds_.log))
+        clips << QString(line).replace(readings_.path() + u'/', QString());
+    QTEST(clips, "clips");
+    QCOMPARE(w->lt2->Caption(), deck::PoemTable[1].Shimonoku.toByteArray().left(1));
+    w->sbt1Click(w->card(7));
+    QCOMPARE(w->PTokuten->caption(), QStringLiteral("31"));
 }
 
 void tst_TF_Game::wrongTakeMarksTheRightCard()

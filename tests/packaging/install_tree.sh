@@ -24,7 +24,15 @@ expected=(
   share/icons/hicolor/32x32/apps/kotoha.png
   share/icons/hicolor/64x64/apps/kotoha.png
   share/icons/hicolor/128x128/apps/kotoha.png
+  share/doc/kotoha/CREDITS-voice.txt
 )
+# The reading clips, when this build could make them: the index and every
+# clip the build made, nothing more.
+if [ -f "$BUILD/readings/index.tsv" ]; then
+  while IFS= read -r f; do expected+=("share/kotoha/readings/$f"); done \
+    < <(cd "$BUILD/readings" && find . -type f | sed 's|^\./||')
+  [ "$(head -c 4 "$P/share/kotoha/readings/001-1.wav" 2>/dev/null)" = RIFF ] || fail "the first reading clip is not a wave file"
+fi
 for f in "${expected[@]}"; do
   [ -f "$P/$f" ] || fail "$f is not installed"
 done

@@ -13,6 +13,7 @@
 #include "platform/ui/colors.h"
 #include "platform/ui/fonts.h"
 #include "training/tf_training.h"
+#include "voice/speaker.h"
 
 using namespace platform;
 using deck::PoemTable;
@@ -77,6 +78,8 @@ private slots:
     void heldKeysActOnce_data();
     void heldKeysActOnce();
     void wholeRunFromTheKeyboard();
+    void listeningRun_data();
+    void listeningRun();
     void drillRunAsksItsSetOnly();
     void answersGoToTheHistory_data();
     void answersGoToTheHistory();
@@ -119,6 +122,7 @@ private:
         return out;
     }
 
+    QTemporaryDir readings_; // clips as the build makes them: every mora 300 ms
     StepClock clock_;
     SoundBoard sounds_;
     fakes::FakeMonotonic monotonic_;
@@ -133,6 +137,20 @@ void tst_Training::initTestCase()
 {
     fonts::installSubstitutes();
     PoemTable.fill();
+    QByteArray index;
+    for (int p = 1; p <= 100; ++p) {
+        for (int h : {1, 2}) {
+            QByteArray morae;
+            for (int k = 0; k < 20; ++k)
+                morae += (k ? "," : "") + QByteArray::number(300 * k) + '-' + QByteArray::number(300 * (k + 1));
+            index += QByteArray::number(p) + '\t' + QByteArray::number(h) + '\t' + morae + '\n';
+            QFile clip(readings_.filePath(QStringLiteral("%1-%2.wav").arg(p, 3, 10, QChar(u'0')).arg(h)));
+            QVERIFY(clip.open(QIODevice::WriteOnly));
+        }
+    }
+    QFile file(readings_.filePath(QStringLiteral("index.tsv")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(index) == index.size());
+    qputenv("KOTOHA_READINGS", QFile::encodeName(readings_.path()));
     menu_ = std::make_unique<MenuStandIn>();
 }
 
@@ -146,6 +164,7 @@ void tst_Training::init()
     s.makeWavePlayer = [this]() -> std::unique_ptr<WavePlayer> {
         return sounds_.noPlayer ? nullptr : std::make_unique<FakePlayer>(sounds_);
     };
+    s.hasAudioOutput = [] { return true; };
     services_ = std::make_unique<ScopedServices>(s);
     history_ = fakes::FakeRecorder{};
     recorder_ = std::make_unique<history::ScopedRecorder>(history_);
@@ -155,6 +174,7 @@ void tst_Training::init()
 
 void tst_Training::cleanup()
 {
+    voice::options() = voice::Options{};
     delete w;
     recorder_.reset();
     services_.reset();
@@ -679,6 +699,66 @@ void tst_Training::wholeRunFromTheKeyboard()
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QVERIFY(!w->isVisible() && menu_->isVisible());
+}
+
+constexpr int kTimesOut = std::numeric_limits<int>::min();
+
+void tst_Training::listeningRun_data()
+{
+    QTest::addColumn<int>("gapMs");
+    QTest::addColumn<int>("late"); // ms after the deciding syllables; kTimesOut: no pick
+    QTest::addColumn<QString>("second");
+    // きみがためを first: then きみがためは is told by its second mora.
+    QTest::newRow("answered") << 1000 << 250 << QStringLiteral("「きみ」から250ミリ秒");
+    QTest::newRow("before hearing them") << 0 << -100 << QStringLiteral("「きみ」の100ミリ秒前");
+    QTest::newRow("timed out") << 500 << kTimesOut << QStringLiteral("決まり字「きみ」");
+}
+
+void tst_Training::listeningRun()
+{
+    QFETCH(int, gapMs);
+    QFETCH(int, late);
+    w->show();
+    QVERIFY(w->CbKikitori->isEnabled());
+    w->CbKikitori->setChecked(true);
+    w->CmbMa->setCurrentIndex(w->CmbMa->findData(gapMs));
+    w->MondaiList[1] = PoemTable[50];
+    w->MondaiList[2] = PoemTable[15];
+    const QString clips = readings_.path() + u'/';
+
+    for (int q = 1; q <= 2; ++q) {
+        sounds_.log.clear();
+        monotonic_.now = 10000 * q;
+        w->BtnShutudaiClick();
+        // Heard, not shown; the voice waits for the reader's pause.
+        QCOMPARE(w->LblMondai->text(), QString());
+        QCOMPARE(w->LblMondaiK->text(), QString());
+        QCOMPARE(w->TimerYomi->interval(), gapMs);
+        QVERIFY(w->TimerYomi->isActive());
+        const QString kami = clips + (q == 1 ? "050-1.wav" : "015-1.wav");
+        QVERIFY(!sounds_.log.contains("play " + kami));
+        w->TimerYomiTimer();
+        QVERIFY(sounds_.log.contains("play " + kami));
+
+        if (q == 1) {
+            // きみがためお: six morae heard after 1800 ms.
+            monotonic_.now += gapMs + 1800 + 40;
+            w->Btn0Click(btn(w->SeikaiNo));
+            QCOMPARE(w->LblKikitori->text(), QStringLiteral("「きみがためお」から40ミリ秒"));
+            QCOMPARE(w->listeningMsAfterDeciding(), std::optional<qint64>(40));
+        } else if (late != kTimesOut) {
+            monotonic_.now += gapMs + 600 + late;
+            w->Btn0Click(btn((w->SeikaiNo + 1) % 10)); // a wrong pick is timed too
+            QCOMPARE(w->listeningMsAfterDeciding(), std::optional<qint64>(late));
+        } else {
+            for (int t = 0; t < 10; ++t)
+                w->Timer1Timer();
+            QCOMPARE(w->listeningMsAfterDeciding(), std::nullopt);
+        }
+        // After the pick the verse is shown as in the plain quiz.
+        QCOMPARE(w->LblMondai->text(), PoemTable[q == 1 ? 50 : 15].Kaminoku.text());
+    }
+    QTEST(w->LblKikitori->text(), "second");
 }
 
 void tst_Training::drillRunAsksItsSetOnly()

@@ -1,0 +1,205 @@
+#include <QtTest>
+
+#include "voice/voicecore.h"
+
+using namespace voice;
+
+Q_DECLARE_METATYPE(voice::Verse)
+
+namespace {
+
+// A verse from "kana:end kana:end ...".
+Verse verseOf(const char *text)
+{
+    Verse v;
+    for (const QString &item : QString::fromUtf8(text).split(u' ', Qt::SkipEmptyParts)) {
+        const qsizetype colon = item.indexOf(u':');
+        v.append({item.left(colon), item.mid(colon + 1).toInt()});
+    }
+    return v;
+}
+
+// Labels as open_jtalk's trace writes them (times in 100 ns), around the
+// text analysis it prints first.
+const char kTrace[] = "[Text analysis result]\n"
+                      "あきの,名詞,固有名詞,人名,名,*,*,あきの,アキノ,アキノ,1/3,C1,-1\n"
+                      "\n"
+                      "[Output label]\n"
+                      "0 3950000 xx^xx-sil+a=k/A:xx+xx+xx/B:xx-xx_xx\n"
+                      "3950000 4800000 xx^sil-a+k=i/A:0+1+5/B:xx-xx_xx\n"
+                      "4800000 5450000 sil^a-k+i=cl/A:1+2+4/B:xx-xx_xx\n"
+                      "5450000 5900000 a^k-i+cl=t/A:1+2+4/B:xx-xx_xx\n"
+                      "5900000 6500000 k^i-cl+t=s/A:2+3+3/B:xx-xx_xx\n"
+                      "6500000 7150000 i^cl-t+s=U/A:2+3+3/B:xx-xx_xx\n"
+                      "7150000 7850000 cl^t-s+U=pau/A:3+4+2/B:xx-xx_xx\n"
+                      "7850000 8550000 t^s-U+pau=ky/A:3+4+2/B:xx-xx_xx\n"
+                      "8550000 9100000 s^U-pau+ky=o/A:xx+xx+xx/B:xx-xx_xx\n"
+                      "9100000 10500000 U^pau-ky+o=N/A:4+5+1/B:xx-xx_xx\n"
+                      "10500000 14150000 pau^ky-o+N=sil/A:4+5+1/B:xx-xx_xx\n"
+                      "14150000 15400000 ky^o-N+sil=xx/A:-3+1+4/B:xx-xx_xx\n"
+                      "15400000 16100000 o^N-sil+xx=xx/A:-3+1+4/B:xx-xx_xx\n"
+                      "\n"
+                      "[Global parameter]\n"
+                      "Sampring frequency                     ->    48000(Hz)\n";
+
+} // namespace
+
+class tst_VoiceCore : public QObject {
+    Q_OBJECT
+private slots:
+    void traceToMorae();
+    void targets_data();
+    void targets();
+    void synthesisTextMarksPhrases();
+    void indexRoundTrip();
+    void indexSkipsBadLines_data();
+    void indexSkipsBadLines();
+    void decidingHeard_data();
+    void decidingHeard();
+    void wavRoundTripAndRejects();
+};
+
+// あ, き, っ, つ (devoiced), a pause, きょ, ん: the pause belongs to no mora,
+// ky+o makes one, and っ and ん close one alone.
+void tst_VoiceCore::traceToMorae()
+{
+    const QList<Phone> phones = parseTrace(kTrace);
+    QCOMPARE(phones.size(), 13);
+    QCOMPARE(phones.first().name, u"sil"_qs);
+    QCOMPARE(phones[9].name, u"ky"_qs);
+    QCOMPARE(phones[9].startMs, 910);
+    QCOMPARE(phones[9].endMs, 1050);
+
+    const QList<MoraSpan> spans = moraSpans(phones);
+    QList<QList<int>> got;
+    for (const MoraSpan &m : spans)
+        got.append({m.startMs, m.vowelStartMs, m.endMs});
+    const QList<QList<int>> expected = {
+        {395, 395, 480},   // a
+        {480, 545, 590},   // k i
+        {590, 590, 650},   // cl
+        {650, 785, 855},   // t s U: the consonants open it, the devoiced vowel closes it
+        {910, 1050, 1415}, // ky o, after the pause
+        {1415, 1415, 1540} // N
+    };
+    QCOMPARE(got, expected);
+}
+
+void tst_VoiceCore::targets_data()
+{
+    QTest::addColumn<Verse>("verse");
+    QTest::addColumn<QString>("spelled");
+    QTest::addColumn<QList<int>>("starts");
+    QTest::addColumn<QList<int>>("ends");
+
+    // Each kana is shown over two 150 ms ticks; a phrase space takes its own
+    // two ticks, and the mora after it waits for them.
+    QTest::newRow("phrase space") << verseOf("あ:1 き:2 か:4 り:5") << u"あき　かり"_qs
+                                  << QList<int>{0, 300, 900, 1200} << QList<int>{300, 600, 1200, 1500};
+    // ちょ is revealed with て, う with ふ.
+    QTest::newRow("historical spelling") << verseOf("す:1 ちょ:2 う:3") << u"すてふ"_qs << QList<int>{0, 300, 600}
+                                         << QList<int>{300, 600, 900};
+    // Heard past a verse the table cut short: it follows at a kana's pace.
+    QTest::newRow("past the spelled end") << verseOf("お:1 も:2 う:2") << u"おも　　"_qs
+                                          << QList<int>{0, 300, 600} << QList<int>{300, 600, 900};
+    // A mora with no kana of its own inside the verse shares the slot before.
+    QTest::newRow("no kana of its own") << verseOf("あ:1 ー:1 い:2") << u"あい"_qs << QList<int>{0, 150, 300}
+                                        << QList<int>{150, 300, 600};
+    QTest::newRow("leading space") << verseOf("あ:2") << u"　あ"_qs << QList<int>{300} << QList<int>{600};
+}
+
+void tst_VoiceCore::targets()
+{
+    QFETCH(Verse, verse);
+    QFETCH(QString, spelled);
+    QFETCH(QList<int>, starts);
+    QFETCH(QList<int>, ends);
+    QCOMPARE(moraTargetsMs(verse, spelled), starts);
+    QCOMPARE(moraSlotEndsMs(verse, spelled), ends);
+}
+
+void tst_VoiceCore::synthesisTextMarksPhrases()
+{
+    // No comma after the last mora, even when the verse ends in its fill.
+    QCOMPARE(synthesisText(verseOf("は:1 る:2 な:4 つ:5"), u"はる　なつ　"_qs), u"はる、なつ"_qs);
+}
+
+void tst_VoiceCore::indexRoundTrip()
+{
+    const QList<ClipTimes> clips = {{1, Half::Kami, {0, 300, 900}, {280, 600, 1150}},
+                                    {100, Half::Shimo, {0}, {1500}}};
+    const auto back = parseIndex(writeIndex(clips));
+    QVERIFY(back);
+    QCOMPARE(*back, clips);
+}
+
+void tst_VoiceCore::indexSkipsBadLines_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("poem 0") << QByteArray("0\t1\t0-300");
+    QTest::newRow("poem 101") << QByteArray("101\t1\t0-300");
+    QTest::newRow("half 3") << QByteArray("5\t3\t0-300");
+    QTest::newRow("end before start") << QByteArray("5\t1\t300-0");
+    QTest::newRow("overlapping morae") << QByteArray("5\t1\t0-300,200-400");
+    QTest::newRow("not a number") << QByteArray("5\t1\t0-x");
+    QTest::newRow("missing field") << QByteArray("5\t0-300");
+}
+
+void tst_VoiceCore::indexSkipsBadLines()
+{
+    QFETCH(QByteArray, line);
+    QVERIFY(!parseIndex(line));
+    const auto kept = parseIndex(line + "\n7\t2\t0-300\n");
+    QVERIFY(kept);
+    QCOMPARE(kept->size(), 1);
+    QCOMPARE(kept->first().poem, 7);
+}
+
+void tst_VoiceCore::decidingHeard_data()
+{
+    QTest::addColumn<int>("morae");
+    QTest::addColumn<int>("heard"); // -1: none
+    QTest::addColumn<qint64>("answerMs");
+    QTest::addColumn<qint64>("after");
+
+    // Clip: three morae ending at 300, 600 and 1150 ms; the voice starts
+    // 1000 ms after the question.
+    QTest::newRow("one mora") << 1 << 300 << qint64(2000) << qint64(700);
+    QTest::newRow("three morae") << 3 << 1150 << qint64(2000) << qint64(-150);
+    QTest::newRow("more than the clip holds") << 4 << -1 << qint64(0) << qint64(0);
+    QTest::newRow("none") << 0 << -1 << qint64(0) << qint64(0);
+}
+
+void tst_VoiceCore::decidingHeard()
+{
+    QFETCH(int, morae);
+    QFETCH(int, heard);
+    QFETCH(qint64, answerMs);
+    QFETCH(qint64, after);
+    const ClipTimes clip{3, Half::Kami, {0, 300, 900}, {300, 600, 1150}};
+    const std::optional<int> got = decidingHeardMs(clip, morae);
+    QCOMPARE(got.value_or(-1), heard);
+    if (got)
+        QCOMPARE(msAfterDecidingHeard(answerMs, 1000, *got), after);
+}
+
+void tst_VoiceCore::wavRoundTripAndRejects()
+{
+    QByteArray pcm;
+    for (qint16 s : {0, 1000, -1000, 32767})
+        pcm.append(reinterpret_cast<const char *>(&s), 2);
+    const QByteArray file = wavFile(pcm, 16000);
+    QCOMPARE(file.size(), 44 + pcm.size());
+    int rate = 0;
+    QCOMPARE(wavSamples(file, &rate).value_or(QByteArray()), pcm);
+    QCOMPARE(rate, 16000);
+
+    QByteArray stereo = file;
+    stereo[22] = 2;
+    QVERIFY(!wavSamples(stereo));
+    QVERIFY(!wavSamples(file.left(file.size() - 2))); // data shorter than its header says
+    QVERIFY(!wavSamples(QByteArray("RIFF")));
+}
+
+QTEST_APPLESS_MAIN(tst_VoiceCore)
+#include "tst_voicecore.moc"

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+#include "voice/voicecore.h"
+
+// The poems' readings as the voice needs them: the spoken morae of a verse
+// with their spelled positions, and the verse as the game spells it.
+namespace voice {
+
+Verse spokenVerse(int poem, Half half);
+QString spelledVerse(int poem, Half half);
+
+} // namespace voice

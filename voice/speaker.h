@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+#include "deck/poemtable.h"
+#include "voice/voicecore.h"
+
+namespace platform {
+class WavePlayer;
+}
+
+// Reading aloud in the program: where the clips are, whether they can be
+// played here (and why not), the player's choices, and the playing itself.
+namespace voice {
+
+// The folder holding index.tsv and the clips: $KOTOHA_READINGS, then
+// "readings" in the current folder, beside the program, and in the
+// installed share/kotoha. Empty when none has a usable index.
+QString clipFolder();
+
+// Whether reading aloud can be offered; if not, a short reason for beside
+// the option and a fuller one for its tooltip.
+struct Status {
+    bool usable = false;
+    QString reason;
+    QString detail;
+};
+Status status();
+
+// The player's choices; they hold for every window until the program ends.
+struct Options {
+    bool gameReading = false; // the game's "読み上げ"
+    bool listening = false;   // the quiz's "聞き取り"
+    int gapMs = 1000;         // silence before the quiz's verse is spoken
+};
+Options &options();
+
+// The mora times of one clip; nullptr when the folder lacks it.
+const ClipTimes *clipTimes(int poem, Half half);
+
+// Plays the two halves of one poem through the services' wave players. Each
+// call returns at once; nothing waits for a clip to end.
+class Reader {
+public:
+    Reader();
+    ~Reader();
+    // Opens both halves so that speaking starts without a load; false when
+    // reading aloud is off here or a clip is missing.
+    bool prepare(int poem);
+    void speak(Half half);
+    void stop();
+    int poem() const { return poem_; }
+
+private:
+    int poem_ = 0;
+    std::unique_ptr<platform::WavePlayer> kami_;
+    std::unique_ptr<platform::WavePlayer> shimo_;
+};
+
+} // namespace voice
