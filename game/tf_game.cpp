@@ -486,8 +486,9 @@ void TF_Game::BtnStartClick()
         for (int k = 1; k <= board_.FudaSu; ++k)
             card(k)->setEnabled(true);
     }
-    // The deciding syllables are shown when the tick revealing their last byte has fired.
-    readingClock_.start(services().monotonic->elapsedMs(), int(game_.reading().Kimariji.view().size()), game::kTickInterval);
+    // Reaction times count from the tick that decides the poem by sound, given
+    // this game's earlier readings: the tick the mark beside the verse shows.
+    readingClock_.start(services().monotonic->elapsedMs(), game_.decidedTick(), game::kTickInterval);
     markWrongCard(nullptr);
     showFeedback(QStringLiteral("%1 / %2").arg(game_.YomiNo).arg(game_.YomiSu()), {});
     // The clips are opened now so that each half starts on its tick.
@@ -572,6 +573,7 @@ void TF_Game::recordTake(const char *outcome, int chosenCard)
     if (t.outcome == QLatin1String("wrong"))
         t.chosen = deck::PoemTable.numberOf(game_.Torifuda[static_cast<std::size_t>(chosenCard)]);
     t.ticks = game_.Keika;
+    t.deciding = QStringLiteral("spoken");
     t.ms = readingClock_.sinceStart(now);
     if (t.outcome != QLatin1String("timeout"))
         t.msAfterDeciding = readingClock_.sinceDeciding(now);

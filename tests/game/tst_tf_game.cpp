@@ -903,7 +903,7 @@ void tst_TF_Game::boardsNeverShareState()
 
 void tst_TF_Game::takesGoToTheHistory_data()
 {
-    // Poem 1 is decided by "あきの": six bytes, shown by tick 6.
+    // Poem 1, read first, is decided by the sound "あきの": six bytes, shown by tick 6.
     QTest::addColumn<int>("ticksShown");
     QTest::addColumn<qint64>("lateFromTick6"); // ms each tick from the sixth on comes late
     QTest::addColumn<QString>("take");         // "right", "wrong" or "none"
@@ -953,7 +953,7 @@ void tst_TF_Game::takesGoToTheHistory()
     QCOMPARE(t.ticks, std::optional<int>(ticksShown));
     QCOMPARE(t.ms, ms);
     QCOMPARE(t.msAfterDeciding, msAfterDeciding == -1 ? std::nullopt : std::optional<qint64>(msAfterDeciding));
-    QCOMPARE(t.deciding, QStringLiteral("spelled"));
+    QCOMPARE(t.deciding, QStringLiteral("spoken"));
 
     // The next reading of the same game is of the same session.
     w->BtnStartClick();
