@@ -249,14 +249,14 @@ void TF_Training::buildLayout()
     // pause, the set to drill and the weak-poem drill. Alt+D reaches the drill.
     CbKikitori = new QCheckBox(QStringLiteral("聞き取り"), this);
     CbKikitori->setObjectName(QStringLiteral("CbKikitori"));
-    CbKikitori->setGeometry(216, 52, 70, 17);
+    CbKikitori->setGeometry(216, 52, 68, 17);
     CbKikitori->setFocusPolicy(Qt::NoFocus);
     QPalette grey = CbKikitori->palette();
     grey.setColor(QPalette::Disabled, QPalette::WindowText, colors::clGrayText);
     CbKikitori->setPalette(grey);
     CmbMa = new QComboBox(this);
     CmbMa->setObjectName(QStringLiteral("CmbMa"));
-    CmbMa->setGeometry(287, 51, 64, 19);
+    CmbMa->setGeometry(285, 51, 62, 19);
     CmbMa->setFocusPolicy(Qt::NoFocus);
     for (int ms : {0, 500, 1000, 1500, 2000, 3000}) {
         CmbMa->addItem(QStringLiteral("間 %1 秒").arg(ms / 1000.0), ms);
@@ -266,7 +266,7 @@ void TF_Training::buildLayout()
     CmbMa->setToolTip(QStringLiteral("出題から読み始めるまでの間"));
     CmbSet = new QComboBox(this);
     CmbSet->setObjectName(QStringLiteral("CmbSet"));
-    CmbSet->setGeometry(355, 51, 112, 19);
+    CmbSet->setGeometry(349, 51, 102, 19);
     CmbSet->setFocusPolicy(Qt::ClickFocus);
     CmbSet->addItem(QStringLiteral("全百首"));
     for (const training::DrillSet &set : training::drillSets())
@@ -274,18 +274,17 @@ void TF_Training::buildLayout()
     CmbSet->setToolTip(QStringLiteral("出題する札: 決まり字の音で選んだ組では、誤りの選択肢もまずその組から出ます"));
     CbDrill = new QCheckBox(QStringLiteral("苦手(&D)"), this);
     CbDrill->setObjectName(QStringLiteral("CbDrill"));
-    CbDrill->setGeometry(471, 52, 52, 17);
+    CbDrill->setGeometry(454, 52, 70, 17);
     CbDrill->setFocusPolicy(Qt::ClickFocus);
     CbDrill->setToolTip(history::weakRule());
     SpDrill = new QSpinBox(this);
     SpDrill->setObjectName(QStringLiteral("SpDrill"));
-    SpDrill->setGeometry(524, 50, 45, 21);
+    SpDrill->setGeometry(525, 50, 44, 21);
     SpDrill->setFocusPolicy(Qt::ClickFocus);
     if (auto *edit = SpDrill->findChild<QLineEdit *>())
         edit->setFocusPolicy(Qt::ClickFocus);
     SpDrill->setRange(1, deck::kPoemCount);
     SpDrill->setValue(20);
-    SpDrill->setSuffix(QStringLiteral("首"));
     SpDrill->setToolTip(history::weakRule());
     // The weak-poem rule stays on screen under the rows.
     LblDrill = new QLabel(QStringLiteral("苦手: ") + history::weakRuleShort(), this);
