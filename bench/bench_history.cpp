@@ -11,7 +11,7 @@
 //   QT_QPA_PLATFORM=offscreen bench_history
 #include <benchmark/benchmark.h>
 
-#include "benchrunner.h"
+#include "widgetbench.h"
 
 #include <QApplication>
 #include <QSqlQuery>
@@ -149,9 +149,5 @@ BENCHMARK(BM_OpenStatsWindow)->Arg(0)->Arg(100000)->Unit(benchmark::kMillisecond
 
 int main(int argc, char **argv)
 {
-    bench::preferOffscreen();
-    QApplication app(argc, argv);
-    platform::fonts::installSubstitutes();
-    deck::PoemTable.fill();
-    return bench::runBenchmarks(argc, argv);
+    return bench::runWidgetBenchmarks(argc, argv);
 }

@@ -4,7 +4,7 @@
 //   QT_QPA_PLATFORM=offscreen bench_match
 #include <benchmark/benchmark.h>
 
-#include "benchrunner.h"
+#include "widgetbench.h"
 
 #include <QApplication>
 #include <QImage>
@@ -55,9 +55,5 @@ BENCHMARK(BM_RepaintFloor50)->Args({0, 1})->Args({1, 1})->Args({1, 2})->Unit(ben
 
 int main(int argc, char **argv)
 {
-    bench::preferOffscreen();
-    QApplication app(argc, argv);
-    platform::fonts::installSubstitutes();
-    deck::PoemTable.fill();
-    return bench::runBenchmarks(argc, argv);
+    return bench::runWidgetBenchmarks(argc, argv);
 }

@@ -2,7 +2,7 @@
 //   QT_QPA_PLATFORM=offscreen bench_speedbutton
 #include <benchmark/benchmark.h>
 
-#include "benchrunner.h"
+#include "widgetbench.h"
 
 #include <QApplication>
 #include <QImage>
@@ -136,9 +136,5 @@ BENCHMARK(BM_RepaintBoard84)->Arg(0)->Arg(4)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    bench::preferOffscreen();
-    QApplication app(argc, argv);
-    platform::fonts::installSubstitutes();
-    deck::PoemTable.fill();
-    return bench::runBenchmarks(argc, argv);
+    return bench::runWidgetBenchmarks(argc, argv);
 }
