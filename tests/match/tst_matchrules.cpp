@@ -4,6 +4,7 @@
 
 #include "deck/poemtable.h"
 #include "match/field.h"
+#include "game/gamerules.h"
 #include "match/opponent.h"
 #include "match/rules.h"
 #include "match/timing.h"
@@ -86,9 +87,6 @@ private slots:
     void theMatchEndsAsStated_data();
     void theMatchEndsAsStated();
     void sentCardsGoToTheReceiversFreeSlots();
-    void decidingTickShortensAsPartnersAreRead_data();
-    void decidingTickShortensAsPartnersAreRead();
-    void decidingTickMatchesTheTableBeforeAnyReading();
     void opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate_data();
     void opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate();
     void opponentFaultsOnTheWrongSideWithTheLookalikeCard();
@@ -232,47 +230,6 @@ void TestMatchRules::sentCardsGoToTheReceiversFreeSlots()
     QCOMPARE(m.sentTotal(Side::Player), 1);
 }
 
-void TestMatchRules::decidingTickShortensAsPartnersAreRead_data()
-{
-    QTest::addColumn<int>("poem");
-    QTest::addColumn<QList<int>>("read");
-    QTest::addColumn<int>("tick");
-
-    // 1 あきのたの / 79 あきかぜに; then あさ.., あし.. share only あ
-    QTest::newRow("あきの before its partner is read") << 1 << QList<int>{} << 6;
-    QTest::newRow("あき once あきかぜに is read") << 1 << QList<int>{79} << 4;
-    // 87 むらさめの is the only む: decided on its first sound whatever is read
-    QTest::newRow("a single-sound poem") << 87 << QList<int>{} << 2;
-    QTest::newRow("the last of its sound decides on its first") << 1 << [] {
-        QList<int> read;
-        for (int q = 1; q <= 100; ++q)
-            if (q != 1 && platform::sjis::decode(deck::PoemTable[q].Kaminoku.toByteArray()).startsWith(u'あ'))
-                read << q;
-        return read;
-    }() << 2;
-}
-
-void TestMatchRules::decidingTickShortensAsPartnersAreRead()
-{
-    QFETCH(int, poem);
-    QFETCH(QList<int>, read);
-    QFETCH(int, tick);
-    std::bitset<101> before;
-    for (int q : read)
-        before.set(std::size_t(q));
-    QCOMPARE(decidedTick(poem, before), tick);
-}
-
-// The table's deciding syllables are the same rule applied to the full deck.
-void TestMatchRules::decidingTickMatchesTheTableBeforeAnyReading()
-{
-    QStringList differ;
-    for (int p = 1; p <= 100; ++p)
-        if (decidedTick(p, {}) != deck::PoemTable[p].Kimariji.view().size())
-            differ << QString::number(p);
-    QVERIFY2(differ.isEmpty(), qPrintable(differ.join(u',')));
-}
-
 void TestMatchRules::opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate_data()
 {
     QTest::addColumn<int>("levelNo");
@@ -290,7 +247,7 @@ void TestMatchRules::opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate()
     int faults = 0;
     Match m(smallField(), {5});
     QVERIFY(m.startReading());
-    const qint64 decidedMs = qint64(decidedTick(5, {})) * kTickMs;
+    const qint64 decidedMs = qint64(game::decidedTick(5, {})) * kTickMs;
     for (int i = 0; i < runs; ++i) {
         const Plan plan = planReading(m, levelNo, rng);
         QVERIFY(plan.takeAtMs);
