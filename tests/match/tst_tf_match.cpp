@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QSpinBox>
@@ -49,6 +50,8 @@ private slots:
     void takingAcrossLetsThePlayerSendACard();
     void closingMidMatchAsksFirst();
     void opponentCardsArePaintedHalfTurned();
+    void readingAloudOnTheGamesTicks_data();
+    void readingAloudOnTheGamesTicks();
 
 private:
     void advance(qint64 ms) { now_ += ms; }
@@ -401,6 +404,52 @@ void tst_TF_Match::opponentCardsArePaintedHalfTurned()
         return sum;
     };
     QVERIFY(distance(turned, upright.mirrored(true, true)) * 3 < distance(turned, upright));
+}
+
+void tst_TF_Match::readingAloudOnTheGamesTicks_data()
+{
+    QTest::addColumn<bool>("audio");
+    QTest::addColumn<bool>("spoken");
+    QTest::newRow("on") << true << true;
+    QTest::newRow("no sound device") << false << false;
+}
+
+// A dead card runs its whole reading: each half starts on the tick that
+// shows its first byte.
+void tst_TF_Match::readingAloudOnTheGamesTicks()
+{
+    QFETCH(bool, audio);
+    QFETCH(bool, spoken);
+    platform::Services withAudio;
+    withAudio.hasAudioOutput = [audio] { return audio; };
+    platform::ScopedServices scoped(withAudio);
+    w_->show();
+    QCOMPARE(w_->CbYomiage->isEnabled(), audio);
+    QCOMPARE(w_->CbYomiage->toolTip().contains(QStringLiteral("装置")), !audio);
+    w_->CbYomiage->setChecked(true);
+    QCOMPARE(voice::options().gameReading, audio);
+
+    w_->BtnStartNowClick();
+    while (w_->state().field().find(w_->state().poem())) {
+        tickReading(200);
+        advance(10'000);
+        w_->TimerWaitTimer();
+    }
+    const int poem = w_->state().poem();
+    const auto clip = [poem](int half) { return QStringLiteral("%1-%2.wav").arg(poem, 3, 10, QChar(u'0')).arg(half); };
+    sounds_.log.clear();
+    for (int t = 1; t <= 41; ++t) {
+        advance(kTickMs);
+        w_->Timer1Timer();
+        if (t == 1 || t >= 40)
+            sounds_.log << QStringLiteral("tick %1").arg(t);
+    }
+    QStringList clips;
+    for (const QString &line : std::as_const(sounds_.log))
+        clips << QString(line).replace(readings_.path() + u'/', QString());
+    const QStringList expected = spoken ? QStringList{"play " + clip(1), "tick 1", "tick 40", "play " + clip(2), "tick 41"}
+                                        : QStringList{"tick 1", "tick 40", "tick 41"};
+    QCOMPARE(clips, expected);
 }
 
 QTEST_MAIN(tst_TF_Match)
