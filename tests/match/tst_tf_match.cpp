@@ -13,6 +13,7 @@
 #include "match/matchcard.h"
 #include "game/gamerules.h"
 #include "history/database.h"
+#include "match/calibration.h"
 #include "match/tf_match.h"
 #include "platform/services.h"
 #include "platform/ui/fonts.h"
@@ -192,6 +193,7 @@ void tst_TF_Match::wholeMatchEndsAsTheFasterSideWins()
     QCOMPARE(w_->phase(), TF_Match::Phase::Over);
     QVERIFY(!w_->LblEnd->isHidden());
     QVERIFY2(w_->LblEnd->text().startsWith(verdict), qPrintable(w_->LblEnd->text()));
+    QVERIFY(w_->LblEnd->text().endsWith(calibrationRule()));
 
     // Every reading went to the history once, and agrees with the floor.
     const Match &m = w_->state();
