@@ -22,7 +22,9 @@ struct Where {
 Where whereOf(const Filter &f)
 {
     Where w;
-    QStringList parts;
+    // A dead card in a match was heard but lay on nobody's side: it says
+    // nothing about the player's hold on that poem.
+    QStringList parts{QStringLiteral("outcome <> 'dead'")};
     if (f.from) {
         parts << QStringLiteral("substr(played_at, 1, 10) >= ?");
         w.values << f.from->toString(Qt::ISODate);
@@ -38,7 +40,7 @@ Where whereOf(const Filter &f)
         parts << QStringLiteral("mode = ?");
         w.values << f.mode;
     }
-    w.sql = parts.isEmpty() ? QStringLiteral("1") : parts.join(QStringLiteral(" AND "));
+    w.sql = parts.join(QStringLiteral(" AND "));
     return w;
 }
 

@@ -53,6 +53,7 @@ struct ModeChoice {
 const ModeChoice kModes[] = {
     {"すべて", ""},           {"ゲーム(全)", "game-"}, {"ゲーム(S)", "game-S"},
     {"ゲーム(M)", "game-M"}, {"ゲーム(L)", "game-L"}, {"トレーニング", "training"},
+    {"練習試合", "match"},
 };
 // Days back from today, 0 for the whole history.
 const std::pair<const char *, int> kPeriods[] = {

@@ -64,7 +64,7 @@ QList<WeakTake> loadRecentTakes(QSqlDatabase &db, const QDate &today)
     QSqlQuery q(db);
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT poem, outcome, ms_after_deciding, substr(played_at, 1, 10) FROM readings"
-                             " WHERE substr(played_at, 1, 10) > ?"));
+                             " WHERE substr(played_at, 1, 10) > ? AND outcome <> 'dead'"));
     q.bindValue(0, today.addDays(-kWeakDays).toString(Qt::ISODate));
     if (!q.exec())
         return takes;

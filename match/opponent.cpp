@@ -5,10 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "deck/poemtable.h"
-#include "platform/sjis.h"
-
-#include <array>
+#include "deck/spoken.h"
+#include "game/gamerules.h"
 
 namespace match {
 
@@ -20,56 +18,16 @@ constexpr Level kLevelTable[kLevels] = {
     {550, 150, 20},
     {350, 100, 10},
 };
-
-int charsOf(int poem)
-{
-    return static_cast<int>(deck::PoemTable[poem].Kaminoku.view().size()) / 2;
-}
-} // namespace
-
-namespace {
-// The upper verse as it sounds, one character per spelled character: voiced
-// marks do not tell two sounds apart in the deciding syllables, and a
-// word-inner ほ is read お.
-const std::array<QString, deck::kPoemCount + 1> &soundKeys()
-{
-    static const std::array<QString, deck::kPoemCount + 1> keys = [] {
-        Q_ASSERT(deck::PoemTable.isFilled());
-        std::array<QString, deck::kPoemCount + 1> out;
-        for (int p = 1; p <= deck::kPoemCount; ++p) {
-            const QString spelled = platform::sjis::decode(deck::PoemTable[p].Kaminoku.toByteArray());
-            QString key;
-            for (qsizetype i = 0; i < spelled.size(); ++i) {
-                QChar c = QString(spelled[i]).normalized(QString::NormalizationForm_D).at(0);
-                if (c == u'ほ' && i > 0 && spelled[i - 1] != u'\u3000')
-                    c = u'お';
-                key += c;
-            }
-            out[static_cast<std::size_t>(p)] = key;
-        }
-        return out;
-    }();
-    return keys;
-}
 } // namespace
 
 int sharedBeginning(int a, int b)
 {
-    const QString &x = soundKeys()[static_cast<std::size_t>(a)];
-    const QString &y = soundKeys()[static_cast<std::size_t>(b)];
+    const QList<deck::SpokenMora> &x = deck::spokenKaminoku(a).morae;
+    const QList<deck::SpokenMora> &y = deck::spokenKaminoku(b).morae;
     int n = 0;
-    while (n < x.size() && n < y.size() && x[n] == y[n])
+    while (n < x.size() && n < y.size() && x[n].kana == y[n].kana)
         ++n;
     return n;
-}
-
-int decidedTick(int poem, const std::bitset<101> &readBefore)
-{
-    int shared = 0;
-    for (int q = 1; q <= deck::kPoemCount; ++q)
-        if (q != poem && !readBefore.test(static_cast<std::size_t>(q)))
-            shared = std::max(shared, sharedBeginning(poem, q));
-    return 2 * std::min(shared + 1, charsOf(poem));
 }
 
 const Level &level(int n)
@@ -95,7 +53,7 @@ Plan planReading(const Match &m, int levelNo, platform::Random &rng)
     if (!m.readingOpen())
         return plan;
     const Level &l = level(levelNo);
-    const qint64 decidedMs = qint64(decidedTick(m.poem(), m.readBefore())) * kTickMs;
+    const qint64 decidedMs = qint64(game::decidedTick(m.poem(), m.readBefore())) * kTickMs;
     const qint64 reaction = drawReaction(l, rng);
     const std::optional<Place> card = m.field().find(m.poem());
     if (card)

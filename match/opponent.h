@@ -13,12 +13,6 @@ namespace match {
 
 constexpr int kTickMs = 150; // the game's reveal clock
 
-// The tick of a reading at which poem `poem` is decided: the tick that
-// reveals the last byte of the fewest leading characters of its upper verse
-// that no other poem still to be read shares. Poems in `readBefore` no
-// longer count, so the deciding syllables shorten as the match goes on.
-int decidedTick(int poem, const std::bitset<101> &readBefore);
-
 struct Level {
     int meanMs;           // mean reaction after the deciding moment
     int spreadMs;         // about one standard deviation
@@ -50,7 +44,7 @@ qint64 drawReaction(const Level &l, platform::Random &rng);
 // the slot, -1 when it has no card.
 int chooseSend(const Field &f, Side from);
 
-// Characters (two-byte units) two upper verses share from their start.
+// Spoken syllables two upper verses share from their start.
 int sharedBeginning(int poemA, int poemB);
 
 // Middle value of a list of times (the mean of the two middle ones for an

@@ -1,5 +1,6 @@
 #include "tf_match.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -10,7 +11,8 @@
 
 #include "deck/poemtable.h"
 #include "match/matchcard.h"
-#include "match/report.h"
+#include "history/recorder.h"
+#include "match/calibration.h"
 #include "platform/random.h"
 #include "platform/services.h"
 #include "platform/ui/colors.h"
@@ -138,6 +140,11 @@ TF_Match::TF_Match(QWidget *parent)
     LblCount->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     LblCount->setFont(fonts::font(fonts::MSPGothic, 14, true));
     LblCount->setWordWrap(true);
+    CbYomiage = new QCheckBox(QStringLiteral("読み上げ"), PReading);
+    CbYomiage->setObjectName(QStringLiteral("CbYomiage"));
+    CbYomiage->setGeometry(4, PReading->height() - 36, PReading->width() - 8, 28);
+    CbYomiage->setFont(fonts::font(fonts::MSPGothic, 13));
+    connect(CbYomiage, &QCheckBox::toggled, this, &TF_Match::setYomiage);
 
     const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 14, true);
     for (int p = 1; p <= deck::kPoemCount; ++p) {
@@ -166,7 +173,7 @@ TF_Match::TF_Match(QWidget *parent)
 
     LblEnd = new QLabel(PField);
     LblEnd->setObjectName(QStringLiteral("LblEnd"));
-    LblEnd->setGeometry(PField->width() / 2 - 260, PField->height() / 2 - 130, 520, 260);
+    LblEnd->setGeometry(PField->width() / 2 - 300, PField->height() / 2 - 150, 600, 300);
     LblEnd->setAlignment(Qt::AlignCenter);
     LblEnd->setFont(fonts::font(fonts::MSPGothic, 18, true));
     LblEnd->setAutoFillBackground(true);
@@ -246,6 +253,7 @@ void TF_Match::newMatch(quint32 seed)
 {
     Timer1->stop();
     TimerWait->stop();
+    reader_.stop();
     rng_.state = seed;
     const Field field = dealField(rng_);
     match_ = std::make_unique<Match>(field, readingOrder(rng_));
@@ -335,8 +343,24 @@ bool TF_Match::underway() const
     return phase_ != Phase::Arranging && phase_ != Phase::Over;
 }
 
+void TF_Match::setYomiage(bool on)
+{
+    voice::options().gameReading = on && voice::status().usable;
+    showYomiageState();
+}
+
+void TF_Match::showYomiageState()
+{
+    const voice::Status st = voice::status();
+    const QSignalBlocker quiet(CbYomiage);
+    CbYomiage->setEnabled(st.usable);
+    CbYomiage->setChecked(voice::options().gameReading);
+    CbYomiage->setToolTip(st.usable ? QStringLiteral("読み札を声でも読み上げます") : st.detail);
+}
+
 void TF_Match::FormShow()
 {
+    showYomiageState();
     rng().reseed();
     newMatch(rng().state);
     setFocus();
@@ -346,6 +370,7 @@ void TF_Match::FormHide()
 {
     Timer1->stop();
     TimerWait->stop();
+    reader_.stop();
     phase_ = Phase::Arranging;
 }
 
@@ -376,7 +401,7 @@ void TF_Match::BtnStartNowClick()
     BtnStartNow->setEnabled(false);
     CbLevel->setEnabled(false);
     held_.reset();
-    session_ = reporter().newSession();
+    session_ = history::recorder().newSession(QStringLiteral("match"));
     startReading();
     setFocus();
 }
@@ -425,7 +450,12 @@ void TF_Match::startReading()
     lt1->setCaption(QByteArray());
     lt2->setCaption(QByteArray());
     readingStartMs_ = now();
-    decidedMs_ = qint64(decidedTick(poem, match_->readBefore())) * kTickMs;
+    decidedMs_ = qint64(game::decidedTick(poem, match_->readBefore())) * kTickMs;
+    // The clips are opened now so that each half starts on its tick.
+    if (voice::options().gameReading)
+        reader_.prepare(poem);
+    else
+        reader_.stop();
     plan_ = planReading(*match_, levelNo(), rng_);
     opponentFaultDone_ = false;
     phase_ = Phase::Reading;
@@ -445,6 +475,11 @@ void TF_Match::Timer1Timer()
     }
     if (step.beep)
         services().beeper->beep();
+    // Each half is timed from the tick that shows its first byte, as in the game.
+    if (step.hasByte && reveal_.Keika == 1)
+        reader_.speak(voice::Half::Kami);
+    else if (step.hasByte && reveal_.Keika == game::kKaminokuTicks + 1)
+        reader_.speak(voice::Half::Shimo);
     applyOpponent(now() - kGraceMs);
     if (phase_ == Phase::Reading && step.kind == game::TickStep::Kind::TimeOut) {
         match_->endReading();
@@ -569,28 +604,37 @@ void TF_Match::sendsOrNext()
 void TF_Match::reportReading()
 {
     const ReadingSummary &s = match_->last();
-    ReadingReport r;
-    r.session = session_;
-    r.poem = s.poem;
-    r.level = levelNo();
-    r.decidedTick = int(decidedMs_ / kTickMs);
-    r.outcome = s.taker ? QLatin1String(*s.taker == Side::Player ? "player" : "opponent")
+    history::Take t;
+    t.mode = QStringLiteral("match");
+    t.session = session_;
+    t.poem = s.poem;
+    t.deciding = QStringLiteral("spoken");
+    // The player's own take is a right one; a card the opponent took or
+    // nobody took is one the player missed. A dead card is kept apart: it
+    // was never the player's to take.
+    t.outcome = s.taker ? QLatin1String(*s.taker == Side::Player ? "right" : "opponent")
                         : QLatin1String(s.dead ? "dead" : "missed");
     if (s.taker) {
-        r.ms = s.takenAtMs - readingStartMs_;
-        r.msAfterDeciding = r.ms - decidedMs_;
+        t.ms = s.takenAtMs - readingStartMs_;
+        t.msAfterDeciding = t.ms - decidedMs_;
     }
-    r.playerFault = s.faulted[0];
-    r.opponentFault = s.faulted[1];
-    r.playerSent = s.sent[0];
-    r.opponentSent = s.sent[1];
-    reporter().reading(r);
+    t.extra = {
+        {QStringLiteral("taker"), s.taker ? QString::fromUtf8(*s.taker == Side::Player ? "player" : "opponent") : QString()},
+        {QStringLiteral("level"), levelNo()},
+        {QStringLiteral("decided_tick"), int(decidedMs_ / kTickMs)},
+        {QStringLiteral("player_fault"), s.faulted[0]},
+        {QStringLiteral("opponent_fault"), s.faulted[1]},
+        {QStringLiteral("player_sent"), s.sent[0]},
+        {QStringLiteral("opponent_sent"), s.sent[1]},
+    };
+    history::recorder().record(t);
 }
 
 void TF_Match::showEnd()
 {
     Timer1->stop();
     TimerWait->stop();
+    reader_.stop();
     phase_ = Phase::Over;
     const Match &m = *match_;
     QString verdict;
@@ -600,14 +644,15 @@ void TF_Match::showEnd()
     default: verdict = QStringLiteral("引き分け"); break;
     }
     LblEnd->setText(QStringLiteral("%1\n\n残り札　あなた %2枚　相手 %3枚\nお手つき　あなた %4回　相手 %5回\n"
-                                   "反応の中央値　あなた %6　相手 %7\n次はレベル%8がおすすめです")
+                                   "反応の中央値　あなた %6　相手 %7\n次はレベル%8がおすすめです\n%9")
                         .arg(verdict)
                         .arg(m.field().count(Side::Player))
                         .arg(m.field().count(Side::Opponent))
                         .arg(m.faults(Side::Player))
                         .arg(m.faults(Side::Opponent))
                         .arg(seconds(median(reactions_[0])), seconds(median(reactions_[1])))
-                        .arg(suggestLevel(reactions_[0], levelNo())));
+                        .arg(suggestLevel(recentReactions(services().clock->localDate(), session_) + reactions_[0], levelNo()))
+                        .arg(calibrationRule()));
     LblEnd->raise();
     LblEnd->show();
     setStatus(verdict);

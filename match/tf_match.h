@@ -13,7 +13,9 @@
 #include "match/timing.h"
 #include "platform/ui/form.h"
 #include "platform/ui/panel.h"
+#include "voice/speaker.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QSpinBox;
@@ -41,6 +43,7 @@ public:
     QSpinBox *SpGap;
     QLabel *LblStatus;
     QLabel *LblCount;
+    QCheckBox *CbYomiage; // reading aloud, shared with the game
     QPushButton *BtnClose;
     platform::Panel *PField;
     platform::Panel *PReading;
@@ -99,6 +102,8 @@ private:
     void showEnd();
     void showCursor();
     void setStatus(const QString &text);
+    void setYomiage(bool on);
+    void showYomiageState();
     bool underway() const;
 
     std::unique_ptr<match::Match> match_;
@@ -116,6 +121,7 @@ private:
     bool opponentFaultDone_ = false;
     int takenShown_ = 0; // the card just taken, shown until the next reading
     std::array<QList<qint64>, 2> reactions_;
+    voice::Reader reader_;
     match::Place cursor_{match::Side::Player, 0};
     std::optional<match::Place> held_; // a card picked up with the keyboard
     int dragged_ = 0;                  // a card being dragged with the mouse

@@ -70,6 +70,7 @@ private slots:
     void twoCopiesWriteAtOnce();
     void weakestRanking_data();
     void weakestRanking();
+    void recentTakesLeaveDeadCardsOut();
 
 private:
     QString file(const QString &name = QStringLiteral("history.sqlite")) const { return dir_->filePath(name); }
@@ -266,6 +267,25 @@ void tst_HistoryDb::weakestRanking()
     QCOMPARE(ranked.mid(0, first.size()), first);
     for (int p : absent)
         QVERIFY2(!ranked.contains(p), qPrintable(QString::number(p)));
+}
+
+// A dead card in a match is heard, not missed: the drill must not pick it.
+void tst_HistoryDb::recentTakesLeaveDeadCardsOut()
+{
+    const QDate today(2026, 12, 7);
+    Database db(file());
+    QCOMPARE(db.open(), OpenResult::Ok);
+    QStringList kept;
+    for (const char *outcome : {"right", "opponent", "missed", "dead"}) {
+        Take t;
+        t.mode = QStringLiteral("match");
+        t.poem = 9;
+        t.outcome = QString::fromLatin1(outcome);
+        QVERIFY(db.insert(t, QDateTime(today, QTime(12, 0))));
+    }
+    for (const WeakTake &t : loadRecentTakes(db.db(), today))
+        kept << t.outcome;
+    QCOMPARE(kept, (QStringList{"right", "opponent", "missed"}));
 }
 
 QTEST_GUILESS_MAIN(tst_HistoryDb)

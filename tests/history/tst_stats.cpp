@@ -28,13 +28,15 @@ struct Row {
 
 // Poem 1: four right (100, 300, 200, 1000 ms after deciding) and one taken
 // for poem 2; poem 2 in training, one right and one time-out; poem 3 taken
-// twice for poem 2 on the M board.
+// twice for poem 2 on the M board. In a match, poem 4 taken once by the
+// player and once by the opponent, and poem 5 read as a dead card.
 const Row kRows[] = {
     {"2026-12-01", "game-S", 1, "right", 0, 100},   {"2026-12-01", "game-S", 1, "right", 0, 300},
     {"2026-12-02", "game-S", 1, "wrong", 2, -50},   {"2026-12-03", "game-S", 1, "right", 0, 200},
     {"2026-12-03", "game-S", 1, "right", 0, 1000},  {"2026-12-02", "training", 2, "right", 0, 500},
     {"2026-12-02", "training", 2, "timeout", 0, {}}, {"2026-12-03", "game-M", 3, "wrong", 2, 700},
-    {"2026-12-03", "game-M", 3, "wrong", 2, 900},
+    {"2026-12-03", "game-M", 3, "wrong", 2, 900},   {"2026-12-03", "match", 4, "right", 0, 400},
+    {"2026-12-03", "match", 4, "opponent", 0, 300}, {"2026-12-03", "match", 5, "dead", 0, {}},
 };
 
 void fill(const QString &path)
@@ -118,10 +120,13 @@ void tst_Stats::figuresForAPeriodAndMode_data()
     QTest::addColumn<Filter>("filter");
     QTest::addColumn<QString>("expected");
     QTest::newRow("everything") << Filter{}
-        << "1:5/4/250 2:2/1/500 3:2/0/- 1201:2/2/200 1202:3/1/500 1203:4/2/600 3>2x2 1>2x1";
+        << "1:5/4/250 2:2/1/500 3:2/0/- 4:2/1/400 1201:2/2/200 1202:3/1/500 1203:6/3/400 3>2x2 1>2x1";
     QTest::newRow("every board") << Filter{{}, {}, "game-"}
         << "1:5/4/250 3:2/0/- 1201:2/2/200 1202:1/0/- 1203:4/2/600 3>2x2 1>2x1";
     QTest::newRow("one mode") << Filter{{}, {}, "training"} << "2:2/1/500 1202:2/1/500";
+    // The opponent's take is the player's miss and its time is not theirs;
+    // a dead card is no reading of the player's at all.
+    QTest::newRow("matches") << Filter{{}, {}, "match"} << "4:2/1/400 1203:2/1/400";
     QTest::newRow("one day") << Filter{QDate(2026, 12, 2), QDate(2026, 12, 2), {}}
         << "1:1/0/- 2:2/1/500 1202:3/1/500 1>2x1";
     QTest::newRow("nothing") << Filter{QDate(2027, 1, 1), {}, {}} << "";
@@ -137,7 +142,7 @@ void tst_Stats::figuresForAPeriodAndMode()
     const Statistics s = loadStatistics(db.db(), filter);
     QCOMPARE(summary(s), expected);
     if (filter.mode.isEmpty() && !filter.from) {
-        QCOMPARE(s.total, 9);
+        QCOMPARE(s.total, 11);
         QCOMPARE(s.poems[0].lastSeen, QStringLiteral("2026-12-03T20:00:05+09:00"));
         QCOMPARE(s.slowest().first().poem, 2);
         QCOMPARE(s.mostMissed().first().poem, 3);
@@ -186,7 +191,7 @@ void tst_Stats::windowTableSortsAndFilters()
     QVERIFY(!w.LblEmpty->isVisible());
     QVERIFY(w.BtnExport->isEnabled());
     QCOMPARE(w.model()->rowCount(), 100);
-    QCOMPARE(w.LblSummary->text(), QStringLiteral("9 件"));
+    QCOMPARE(w.LblSummary->text(), QStringLiteral("11 件"));
 
     // 回数 descending, then 決まり字後 descending: by number, not by text.
     w.Table->sortByColumn(2, Qt::DescendingOrder);
@@ -194,11 +199,14 @@ void tst_Stats::windowTableSortsAndFilters()
     QStringList times;
     for (int row = 0; row < 4; ++row)
         times << w.model()->item(row, 2)->text();
-    QCOMPARE(times, QStringList({"5", "2", "2", "0"}));
+    QCOMPARE(times, QStringList({"5", "2", "2", "2"}));
     w.Table->sortByColumn(4, Qt::DescendingOrder);
     QCOMPARE(w.model()->item(0, 4)->text(), QStringLiteral("500"));
-    QCOMPARE(w.model()->item(1, 4)->text(), QStringLiteral("250"));
+    QCOMPARE(w.model()->item(1, 4)->text(), QStringLiteral("400"));
+    QCOMPARE(w.model()->item(2, 4)->text(), QStringLiteral("250"));
 
+    w.CbMode->setCurrentIndex(w.CbMode->findText(QStringLiteral("練習試合")));
+    QCOMPARE(w.LblSummary->text(), QStringLiteral("2 件"));
     w.CbMode->setCurrentIndex(w.CbMode->findData(QStringLiteral("training")));
     QCOMPARE(w.LblSummary->text(), QStringLiteral("2 件"));
     w.CbPeriod->setCurrentIndex(w.CbPeriod->findText(QStringLiteral("今日")));

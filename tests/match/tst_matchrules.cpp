@@ -3,7 +3,10 @@
 #include <set>
 
 #include "deck/poemtable.h"
+#include "history/database.h"
+#include "match/calibration.h"
 #include "match/field.h"
+#include "game/gamerules.h"
 #include "match/opponent.h"
 #include "match/rules.h"
 #include "match/timing.h"
@@ -86,15 +89,14 @@ private slots:
     void theMatchEndsAsStated_data();
     void theMatchEndsAsStated();
     void sentCardsGoToTheReceiversFreeSlots();
-    void decidingTickShortensAsPartnersAreRead_data();
-    void decidingTickShortensAsPartnersAreRead();
-    void decidingTickMatchesTheTableBeforeAnyReading();
     void opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate_data();
     void opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate();
     void opponentFaultsOnTheWrongSideWithTheLookalikeCard();
     void opponentSendsTheCardThatSplitsAPair();
     void levelSuggestionFollowsThePlayersMedian_data();
     void levelSuggestionFollowsThePlayersMedian();
+    void calibrationTakesThePlayersRecentCardTakes_data();
+    void calibrationTakesThePlayersRecentCardTakes();
     void clickIsJudgedOnItsOwnTimeNotWhenHandled();
     void memorisationCuesTwoMinutesBeforeTheEndFromFiveMinutes_data();
     void memorisationCuesTwoMinutesBeforeTheEndFromFiveMinutes();
@@ -232,47 +234,6 @@ void TestMatchRules::sentCardsGoToTheReceiversFreeSlots()
     QCOMPARE(m.sentTotal(Side::Player), 1);
 }
 
-void TestMatchRules::decidingTickShortensAsPartnersAreRead_data()
-{
-    QTest::addColumn<int>("poem");
-    QTest::addColumn<QList<int>>("read");
-    QTest::addColumn<int>("tick");
-
-    // 1 あきのたの / 79 あきかぜに; then あさ.., あし.. share only あ
-    QTest::newRow("あきの before its partner is read") << 1 << QList<int>{} << 6;
-    QTest::newRow("あき once あきかぜに is read") << 1 << QList<int>{79} << 4;
-    // 87 むらさめの is the only む: decided on its first sound whatever is read
-    QTest::newRow("a single-sound poem") << 87 << QList<int>{} << 2;
-    QTest::newRow("the last of its sound decides on its first") << 1 << [] {
-        QList<int> read;
-        for (int q = 1; q <= 100; ++q)
-            if (q != 1 && platform::sjis::decode(deck::PoemTable[q].Kaminoku.toByteArray()).startsWith(u'あ'))
-                read << q;
-        return read;
-    }() << 2;
-}
-
-void TestMatchRules::decidingTickShortensAsPartnersAreRead()
-{
-    QFETCH(int, poem);
-    QFETCH(QList<int>, read);
-    QFETCH(int, tick);
-    std::bitset<101> before;
-    for (int q : read)
-        before.set(std::size_t(q));
-    QCOMPARE(decidedTick(poem, before), tick);
-}
-
-// The table's deciding syllables are the same rule applied to the full deck.
-void TestMatchRules::decidingTickMatchesTheTableBeforeAnyReading()
-{
-    QStringList differ;
-    for (int p = 1; p <= 100; ++p)
-        if (decidedTick(p, {}) != deck::PoemTable[p].Kimariji.view().size())
-            differ << QString::number(p);
-    QVERIFY2(differ.isEmpty(), qPrintable(differ.join(u',')));
-}
-
 void TestMatchRules::opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate_data()
 {
     QTest::addColumn<int>("levelNo");
@@ -290,7 +251,7 @@ void TestMatchRules::opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate()
     int faults = 0;
     Match m(smallField(), {5});
     QVERIFY(m.startReading());
-    const qint64 decidedMs = qint64(decidedTick(5, {})) * kTickMs;
+    const qint64 decidedMs = qint64(game::decidedTick(5, {})) * kTickMs;
     for (int i = 0; i < runs; ++i) {
         const Plan plan = planReading(m, levelNo, rng);
         QVERIFY(plan.takeAtMs);
@@ -359,6 +320,46 @@ void TestMatchRules::levelSuggestionFollowsThePlayersMedian()
     QFETCH(int, current);
     QFETCH(int, suggested);
     QCOMPARE(suggestLevel(reactions, current), suggested);
+}
+
+void TestMatchRules::calibrationTakesThePlayersRecentCardTakes_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<int>("daysAgo");
+    QTest::addColumn<qint64>("session");
+    QTest::addColumn<bool>("counted");
+    QTest::newRow("a right take on a board") << "game-M" << "right" << 0 << qint64(7) << true;
+    QTest::newRow("a right take in an earlier match") << "match" << "right" << 3 << qint64(7) << true;
+    QTest::newRow("the match just played") << "match" << "right" << 0 << qint64(9) << false;
+    QTest::newRow("a board's session of the same number") << "game-S" << "right" << 0 << qint64(9) << true;
+    QTest::newRow("the opponent's take") << "match" << "opponent" << 0 << qint64(7) << false;
+    QTest::newRow("a wrong card") << "game-L" << "wrong" << 0 << qint64(7) << false;
+    QTest::newRow("a quiz answer") << "training" << "right" << 0 << qint64(7) << false;
+    QTest::newRow("the last day of the window") << "game-S" << "right" << kCalibrationDays - 1 << qint64(7) << true;
+    QTest::newRow("older than the window") << "game-S" << "right" << kCalibrationDays << qint64(7) << false;
+}
+
+void TestMatchRules::calibrationTakesThePlayersRecentCardTakes()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, outcome);
+    QFETCH(int, daysAgo);
+    QFETCH(qint64, session);
+    QFETCH(bool, counted);
+    const QDate today(2026, 12, 7);
+    QTemporaryDir dir;
+    history::Database db(dir.filePath(QStringLiteral("history.sqlite")));
+    QCOMPARE(db.open(), history::OpenResult::Ok);
+    history::Take t;
+    t.mode = mode;
+    t.session = session;
+    t.poem = 1;
+    t.outcome = outcome;
+    t.ms = 900;
+    t.msAfterDeciding = 420;
+    QVERIFY(db.insert(t, QDateTime(today.addDays(-daysAgo), QTime(23, 59))));
+    QCOMPARE(recentReactions(db.db(), today, 9), counted ? QList<qint64>{420} : QList<qint64>{});
 }
 
 void TestMatchRules::clickIsJudgedOnItsOwnTimeNotWhenHandled()

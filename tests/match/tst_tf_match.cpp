@@ -1,31 +1,28 @@
 #include <QtTest>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QSpinBox>
 #include <QTimer>
 
+#include "../support/fakehistory.h"
 #include "../support/fakeservices.h"
 
 #include "deck/poemtable.h"
 #include "match/matchcard.h"
-#include "match/report.h"
+#include "game/gamerules.h"
+#include "history/database.h"
+#include "match/calibration.h"
 #include "match/tf_match.h"
 #include "platform/services.h"
 #include "platform/ui/fonts.h"
+#include "voice/speaker.h"
 
 using namespace match;
 using namespace fakes;
 
 namespace {
-
-class FakeReporter final : public Reporter {
-public:
-    QList<ReadingReport> readings;
-    qint64 sessions = 0;
-    qint64 newSession() override { return ++sessions; }
-    void reading(const ReadingReport &r) override { readings << r; }
-};
 
 int firstCard(const Field &f, Side s)
 {
@@ -54,6 +51,8 @@ private slots:
     void takingAcrossLetsThePlayerSendACard();
     void closingMidMatchAsksFirst();
     void opponentCardsArePaintedHalfTurned();
+    void readingAloudOnTheGamesTicks_data();
+    void readingAloudOnTheGamesTicks();
 
 private:
     void advance(qint64 ms) { now_ += ms; }
@@ -65,7 +64,10 @@ private:
 
     qint64 now_ = 100'000;
     CountingBeeper beeper_;
-    FakeReporter reporter_;
+    FakeRecorder history_;
+    std::unique_ptr<history::ScopedRecorder> recorder_;
+    SoundBoard sounds_;
+    QTemporaryDir readings_; // a folder of clips as the build makes them (empty files)
     std::unique_ptr<platform::ScopedServices> services_;
     std::unique_ptr<TF_Match> w_;
 };
@@ -74,15 +76,32 @@ void tst_TF_Match::initTestCase()
 {
     platform::fonts::installSubstitutes();
     deck::PoemTable.fill();
+    // Before any window asks where the clips are: the folder is looked up once.
+    QByteArray index;
+    for (int p = 1; p <= deck::kPoemCount; ++p) {
+        for (int h : {1, 2}) {
+            index += QByteArray::number(p) + '\t' + QByteArray::number(h) + "\t0-300\n";
+            QFile clip(readings_.filePath(QStringLiteral("%1-%2.wav").arg(p, 3, 10, QChar(u'0')).arg(h)));
+            QVERIFY(clip.open(QIODevice::WriteOnly));
+        }
+    }
+    QFile file(readings_.filePath(QStringLiteral("index.tsv")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(index) == index.size());
+    qputenv("KOTOHA_READINGS", QFile::encodeName(readings_.path()));
+    // The end screen looks for the player's history; none here.
+    history::setDatabasePath(QDir::temp().filePath(QStringLiteral("kotoha-no-history.sqlite")));
 }
 
 void tst_TF_Match::init()
 {
     platform::Services s;
     s.beeper = &beeper_;
+    s.makeWavePlayer = [this] { return std::make_unique<FakePlayer>(sounds_); };
     services_ = std::make_unique<platform::ScopedServices>(s);
-    setReporter(&reporter_);
-    reporter_ = FakeReporter{};
+    history_ = FakeRecorder{};
+    recorder_ = std::make_unique<history::ScopedRecorder>(history_);
+    sounds_ = SoundBoard{};
+    voice::options().gameReading = false;
     beeper_.beeps = 0;
     w_ = std::make_unique<TF_Match>();
     w_->now = [this] { return now_; };
@@ -92,7 +111,7 @@ void tst_TF_Match::init()
 void tst_TF_Match::cleanup()
 {
     w_.reset();
-    setReporter(nullptr);
+    recorder_.reset();
     services_.reset();
 }
 
@@ -136,7 +155,7 @@ void tst_TF_Match::wholeMatchEndsAsTheFasterSideWins()
     QFETCH(QString, verdict);
     w_->CbLevel->setCurrentIndex(levelNo - 1);
     w_->BtnStartNowClick();
-    QCOMPARE(reporter_.sessions, 1);
+    QCOMPARE(history_.sessions, QStringList{"match"});
     int lastReading = 0;
     qint64 start = 0;
     bool touched = false;
@@ -150,7 +169,7 @@ void tst_TF_Match::wholeMatchEndsAsTheFasterSideWins()
         switch (w_->phase()) {
         case TF_Match::Phase::Reading: {
             const auto card = m.field().find(m.poem());
-            const qint64 at = start + qint64(decidedTick(m.poem(), m.readBefore())) * kTickMs + playerReactionMs;
+            const qint64 at = start + qint64(game::decidedTick(m.poem(), m.readBefore())) * kTickMs + playerReactionMs;
             if (card && playerReactionMs >= 0 && !touched && at <= now_ + kTickMs) {
                 touched = true;
                 now_ = std::max(now_, at);
@@ -174,26 +193,33 @@ void tst_TF_Match::wholeMatchEndsAsTheFasterSideWins()
     QCOMPARE(w_->phase(), TF_Match::Phase::Over);
     QVERIFY(!w_->LblEnd->isHidden());
     QVERIFY2(w_->LblEnd->text().startsWith(verdict), qPrintable(w_->LblEnd->text()));
+    QVERIFY(w_->LblEnd->text().endsWith(calibrationRule()));
 
     // Every reading went to the history once, and agrees with the floor.
     const Match &m = w_->state();
-    QCOMPARE(reporter_.readings.size(), m.readingNumber());
+    QCOMPARE(history_.takes.size(), m.readingNumber());
     int taken[2] = {};
     int missed = 0;
-    for (int i = 0; i < reporter_.readings.size(); ++i) {
-        const ReadingReport &r = reporter_.readings[i];
-        QCOMPARE(r.session, 1);
-        QCOMPARE(r.level, levelNo);
-        taken[0] += r.outcome == QLatin1String("player");
-        taken[1] += r.outcome == QLatin1String("opponent");
-        missed += r.outcome == QLatin1String("missed");
-        if (r.outcome == QLatin1String("player") || r.outcome == QLatin1String("opponent")) {
-            QVERIFY(r.msAfterDeciding);
-            QCOMPARE(*r.msAfterDeciding, r.ms - qint64(r.decidedTick) * kTickMs);
-            if (r.outcome == QLatin1String("player"))
-                QCOMPARE(*r.msAfterDeciding, qint64(playerReactionMs));
+    for (const history::Take &t : std::as_const(history_.takes)) {
+        QCOMPARE(t.mode, QStringLiteral("match"));
+        QCOMPARE(t.session, 101);
+        QCOMPARE(t.deciding, QStringLiteral("spoken"));
+        QCOMPARE(t.extra.value("level").toInt(), levelNo);
+        const bool right = t.outcome == QLatin1String("right");
+        const bool lost = t.outcome == QLatin1String("opponent");
+        taken[0] += right;
+        taken[1] += lost;
+        missed += t.outcome == QLatin1String("missed");
+        QVERIFY2(right || lost || t.outcome == QLatin1String("missed") || t.outcome == QLatin1String("dead"),
+                 qPrintable(t.outcome));
+        QCOMPARE(t.extra.value("taker").toString(), right ? "player" : lost ? "opponent" : "");
+        if (right || lost) {
+            QVERIFY(t.msAfterDeciding);
+            QCOMPARE(*t.msAfterDeciding, t.ms - qint64(t.extra.value("decided_tick").toInt()) * kTickMs);
+            if (right)
+                QCOMPARE(*t.msAfterDeciding, qint64(playerReactionMs));
         } else {
-            QVERIFY(!r.msAfterDeciding);
+            QVERIFY(!t.msAfterDeciding);
         }
     }
     QCOMPARE(taken[0], m.takes(Side::Player));
@@ -330,7 +356,8 @@ void tst_TF_Match::takingAcrossLetsThePlayerSendACard()
     QCOMPARE(w_->phase(), TF_Match::Phase::Waiting);
     QCOMPARE(w_->state().field().find(sent)->side, Side::Opponent);
     QVERIFY(w_->cardOf(sent)->upsideDown());
-    QCOMPARE(reporter_.readings.last().playerSent, 1);
+    QCOMPARE(history_.takes.last().extra.value("player_sent").toInt(), 1);
+    QCOMPARE(history_.takes.last().outcome, QStringLiteral("right"));
 }
 
 void tst_TF_Match::closingMidMatchAsksFirst()
@@ -379,6 +406,52 @@ void tst_TF_Match::opponentCardsArePaintedHalfTurned()
         return sum;
     };
     QVERIFY(distance(turned, upright.mirrored(true, true)) * 3 < distance(turned, upright));
+}
+
+void tst_TF_Match::readingAloudOnTheGamesTicks_data()
+{
+    QTest::addColumn<bool>("audio");
+    QTest::addColumn<bool>("spoken");
+    QTest::newRow("on") << true << true;
+    QTest::newRow("no sound device") << false << false;
+}
+
+// A dead card runs its whole reading: each half starts on the tick that
+// shows its first byte.
+void tst_TF_Match::readingAloudOnTheGamesTicks()
+{
+    QFETCH(bool, audio);
+    QFETCH(bool, spoken);
+    platform::Services withAudio;
+    withAudio.hasAudioOutput = [audio] { return audio; };
+    platform::ScopedServices scoped(withAudio);
+    w_->show();
+    QCOMPARE(w_->CbYomiage->isEnabled(), audio);
+    QCOMPARE(w_->CbYomiage->toolTip().contains(QStringLiteral("装置")), !audio);
+    w_->CbYomiage->setChecked(true);
+    QCOMPARE(voice::options().gameReading, audio);
+
+    w_->BtnStartNowClick();
+    while (w_->state().field().find(w_->state().poem())) {
+        tickReading(200);
+        advance(10'000);
+        w_->TimerWaitTimer();
+    }
+    const int poem = w_->state().poem();
+    const auto clip = [poem](int half) { return QStringLiteral("%1-%2.wav").arg(poem, 3, 10, QChar(u'0')).arg(half); };
+    sounds_.log.clear();
+    for (int t = 1; t <= 41; ++t) {
+        advance(kTickMs);
+        w_->Timer1Timer();
+        if (t == 1 || t >= 40)
+            sounds_.log << QStringLiteral("tick %1").arg(t);
+    }
+    QStringList clips;
+    for (const QString &line : std::as_const(sounds_.log))
+        clips << QString(line).replace(readings_.path() + u'/', QString());
+    const QStringList expected = spoken ? QStringList{"play " + clip(1), "tick 1", "tick 40", "play " + clip(2), "tick 41"}
+                                        : QStringList{"tick 1", "tick 40", "tick 41"};
+    QCOMPARE(clips, expected);
 }
 
 QTEST_MAIN(tst_TF_Match)
