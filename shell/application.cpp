@@ -1,7 +1,10 @@
 #include "application.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QIcon>
+#include <QTimer>
+#include <QWidget>
 
 #include "platform/ui/desktop.h"
 #include "platform/ui/fonts.h"
@@ -56,4 +59,40 @@ void DestroyForms()
     destroy(F_24);
     destroy(F_Training);
     destroy(F_Main);
+}
+
+namespace {
+
+class FirstPaintHook final : public QObject {
+public:
+    FirstPaintHook(QWidget *window, std::function<void()> work)
+        : QObject(window), work_(std::move(work))
+    {
+        window->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !fired_) {
+            fired_ = true;
+            watched->removeEventFilter(this);
+            // After the whole frame: the paint event is only its beginning.
+            QTimer::singleShot(0, this, [this] {
+                work_();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> work_;
+    bool fired_ = false;
+};
+
+} // namespace
+
+void AfterFirstPaint(QWidget *window, std::function<void()> work)
+{
+    new FirstPaintHook(window, std::move(work));
 }
