@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QIcon>
+#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
@@ -16,10 +17,14 @@
 #include "shell/tf_main.h"
 #include "training/tf_training.h"
 
+#include "resources/kotoha.xpm"
+
 void InitialiseApplication(QApplication &app)
 {
     app.setStyle(QStringLiteral("Fusion"));
-    app.setWindowIcon(QIcon(QStringLiteral(":/kotoha.xpm")));
+    // Built from the array itself: read as a file, even with its format
+    // named, the image reader loads every image format plugin (and libjpeg).
+    app.setWindowIcon(QIcon(QPixmap(kotoha_xpm)));
     platform::fonts::installSubstitutes();
     platform::ui::installDesktopServices();
     if (!platform::ui::installJapaneseTranslations(app))
