@@ -1,7 +1,11 @@
 #include "application.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QIcon>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
 
 #include "platform/ui/desktop.h"
 #include "platform/ui/fonts.h"
@@ -13,10 +17,14 @@
 #include "shell/tf_main.h"
 #include "training/tf_training.h"
 
+#include "resources/kotoha.xpm"
+
 void InitialiseApplication(QApplication &app)
 {
     app.setStyle(QStringLiteral("Fusion"));
-    app.setWindowIcon(QIcon(QStringLiteral(":/kotoha.xpm")));
+    // Built from the array itself: read as a file, even with its format
+    // named, the image reader loads every image format plugin (and libjpeg).
+    app.setWindowIcon(QIcon(QPixmap(kotoha_xpm)));
     platform::fonts::installSubstitutes();
     platform::ui::installDesktopServices();
     if (!platform::ui::installJapaneseTranslations(app))
@@ -56,4 +64,40 @@ void DestroyForms()
     destroy(F_24);
     destroy(F_Training);
     destroy(F_Main);
+}
+
+namespace {
+
+class FirstPaintHook final : public QObject {
+public:
+    FirstPaintHook(QWidget *window, std::function<void()> work)
+        : QObject(window), work_(std::move(work))
+    {
+        window->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !fired_) {
+            fired_ = true;
+            watched->removeEventFilter(this);
+            // After the whole frame: the paint event is only its beginning.
+            QTimer::singleShot(0, this, [this] {
+                work_();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> work_;
+    bool fired_ = false;
+};
+
+} // namespace
+
+void AfterFirstPaint(QWidget *window, std::function<void()> work)
+{
+    new FirstPaintHook(window, std::move(work));
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
+
 class QApplication;
+class QWidget;
 
 // Everything the program sets up before its first window: the style, the
 // icon, the Japanese font substitutes and the desktop services.
@@ -12,3 +15,7 @@ void CreateForms();
 
 // Destroys the windows in reverse order (program end, tests).
 void DestroyForms();
+
+// Runs `work` once, from the event loop, after `window`'s first frame is
+// painted: start-up work the menu does not need waits until it is on screen.
+void AfterFirstPaint(QWidget *window, std::function<void()> work);

@@ -25,12 +25,13 @@ int main(int argc, char **argv)
     InitialiseApplication(app);
 
     // The learning history, written beside the records; without it the
-    // program plays exactly as before.
+    // program plays exactly as before. The file is opened and checked once
+    // the menu is on screen: nothing can be recorded before a mode is opened.
     history::SqliteRecorder recorder(history::databasePath());
     const history::ScopedRecorder installed(recorder);
-    recorder.start();
 
     CreateForms();
+    AfterFirstPaint(F_Main, [&recorder] { recorder.start(); });
     F_Main->show();
     const int rc = app.exec();
     DestroyForms();

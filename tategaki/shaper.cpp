@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QPainter>
 
+#include <fontconfig/fontconfig.h>
 #include <hb.h>
 #include <unicode/uchar.h>
 
@@ -28,6 +29,63 @@ hb_blob_t *referenceTable(hb_face_t *, hb_tag_t tag, void *user)
     }
     return hb_blob_create(data->constData(), static_cast<unsigned>(data->size()), HB_MEMORY_MODE_READONLY, data,
                           [](void *p) { delete static_cast<QByteArray *>(p); });
+}
+
+QByteArray blobBytes(hb_blob_t *blob)
+{
+    unsigned size = 0;
+    const char *data = hb_blob_get_data(blob, &size);
+    return QByteArray(data, static_cast<qsizetype>(size));
+}
+
+// The face as it lies in its font file, mapped rather than copied: vertical
+// shaping asks for 'glyf' (glyph extents for the vertical origin), which is
+// most of a CJK font, and copying it table by table costs megabytes per
+// face. Fontconfig names the file; the face found there must carry the same
+// 'head' and 'name' tables as the one Qt draws with, or it is not used.
+hb_face_t *mappedFace(const QRawFont &raw)
+{
+    // By family and style, kept for the program's life.
+    static auto *faces = new QHash<QString, hb_face_t *>;
+    const QString key = raw.familyName() + QLatin1Char('\n') + raw.styleName();
+    if (auto it = faces->constFind(key); it != faces->constEnd())
+        return hb_face_reference(*it);
+
+    hb_face_t *found = nullptr;
+    FcPattern *pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8 *>(raw.familyName().toUtf8().constData()));
+    FcObjectSet *objects = FcObjectSetBuild(FC_FILE, FC_INDEX, nullptr);
+    FcFontSet *set = FcFontList(nullptr, pattern, objects);
+    const QByteArray head = raw.fontTable("head"), name = raw.fontTable("name");
+    for (int i = 0; set && i < set->nfont && !found && !head.isEmpty(); ++i) {
+        FcChar8 *file = nullptr;
+        int index = 0;
+        if (FcPatternGetString(set->fonts[i], FC_FILE, 0, &file) != FcResultMatch)
+            continue;
+        FcPatternGetInteger(set->fonts[i], FC_INDEX, 0, &index);
+        hb_blob_t *blob = hb_blob_create_from_file_or_fail(reinterpret_cast<const char *>(file));
+        if (!blob)
+            continue;
+        hb_face_t *face = hb_face_create(blob, static_cast<unsigned>(index & 0xFFFF));
+        hb_blob_destroy(blob);
+        hb_blob_t *h = hb_face_reference_table(face, HB_TAG('h', 'e', 'a', 'd'));
+        hb_blob_t *n = hb_face_reference_table(face, HB_TAG('n', 'a', 'm', 'e'));
+        if (blobBytes(h) == head && blobBytes(n) == name)
+            found = face;
+        else
+            hb_face_destroy(face);
+        hb_blob_destroy(h);
+        hb_blob_destroy(n);
+    }
+    if (set)
+        FcFontSetDestroy(set);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    if (!found)
+        return nullptr;
+    hb_face_make_immutable(found);
+    faces->insert(key, found);
+    return hb_face_reference(found);
 }
 
 int toPixels(hb_position_t v)
@@ -118,8 +176,10 @@ FontShaper::FontShaper(const QFont &font)
 {
     if (!raw_.isValid() || pixelSize_ <= 0)
         return;
-    d->face = hb_face_create_for_tables(referenceTable, new QRawFont(raw_),
-                                        [](void *p) { delete static_cast<QRawFont *>(p); });
+    d->face = mappedFace(raw_);
+    if (!d->face)
+        d->face = hb_face_create_for_tables(referenceTable, new QRawFont(raw_),
+                                            [](void *p) { delete static_cast<QRawFont *>(p); });
     d->font = hb_font_create(d->face);
     hb_font_set_scale(d->font, pixelSize_ * 64, pixelSize_ * 64);
     d->buffer = hb_buffer_create();

@@ -315,8 +315,10 @@ void TF_Training::addCounter(Panel *parent, const QString &caption, int y, QLabe
 {
     const QFont system = systemFont();
     const QString role = QLatin1String(name).mid(3); // LblSeikai -> Seikai
-    setAutoText(autoLabel(parent, QStringLiteral("Caption") + role, QPoint(16, y), system, colors::clWhite, false),
-                caption);
+    // Captions and units take their text's width when the window is first
+    // shown (FormShow): measuring here would load their faces at start.
+    autoLabel(parent, QStringLiteral("Caption") + role, QPoint(16, y), system, colors::clWhite, false)
+        ->setText(caption);
 
     Panel *box = panel(parent, QStringLiteral("Box") + role, QRect(92, y - 4, 45, 25), colors::clWhite);
     value = fixedLabel(box, QLatin1String(name), QRect(4, 7, 37, 16), system, colors::clWindowText,
@@ -324,9 +326,9 @@ void TF_Training::addCounter(Panel *parent, const QString &caption, int y, QLabe
     value->setText(QStringLiteral("0"));
 
     if (!unit.isEmpty())
-        setAutoText(autoLabel(parent, QStringLiteral("Unit") + role, QPoint(unitX, y),
-                              fonts::font(fonts::MSGothic, 19, true), colors::clWhite, false),
-                    unit);
+        autoLabel(parent, QStringLiteral("Unit") + role, QPoint(unitX, y), fonts::font(fonts::MSGothic, 19, true),
+                  colors::clWhite, false)
+            ->setText(unit);
 }
 
 void TF_Training::FormShow()
@@ -335,6 +337,9 @@ void TF_Training::FormShow()
     Missed.reset();
     LblMondai->setText({});
     setAutoText(LblMondaiK, {});
+    for (QLabel *l : Panel4->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
+        if (l->width() == 0 && !l->text().isEmpty())
+            setAutoText(l, l->text());
     for (QLabel *counter : {LblMondaisu, LblSeikai, LblMachigai, LblSeikairitu, LblNokoriJikan})
         counter->setText(QStringLiteral("0"));
     PnlHantei->setCaption({});

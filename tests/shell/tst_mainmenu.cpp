@@ -36,6 +36,7 @@ private slots:
     void closingTheMenuEndsTheProgram();
     void matchEntryBesideThePanelOpensFromTheKeyboard();
     void statsEntryStandsInTheLeftStripAndTakesKeys();
+    void deferredWorkRunsOnceAfterTheMenusFirstFrame();
 
 private:
     FakeScreen screen_;
@@ -220,6 +221,35 @@ void tst_MainMenu::statsEntryStandsInTheLeftStripAndTakesKeys()
         F_Stats->BtnClose->click();
         QVERIFY(F_Main->isVisible());
     }
+}
+
+// The history is opened through this hook: never before the menu's first
+// frame (it would delay it), and once only, however often the menu repaints.
+void tst_MainMenu::deferredWorkRunsOnceAfterTheMenusFirstFrame()
+{
+    int runs = 0;
+    bool menuWasPainted = false;
+    AfterFirstPaint(F_Main, [&] {
+        ++runs;
+        menuWasPainted = F_Main->isVisible();
+    });
+    QCoreApplication::processEvents();
+    QCOMPARE(runs, 0);
+
+    F_Main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(F_Main));
+    for (int i = 0; i < 100 && runs == 0; ++i)
+        QCoreApplication::processEvents();
+    QCOMPARE(runs, 1);
+    QVERIFY(menuWasPainted);
+
+    F_Main->repaint();
+    F_Main->hide();
+    F_Main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(F_Main));
+    for (int i = 0; i < 100; ++i)
+        QCoreApplication::processEvents();
+    QCOMPARE(runs, 1);
 }
 
 QTEST_MAIN(tst_MainMenu)
