@@ -138,16 +138,6 @@ QLabel *feedbackLabel(QWidget *parent, const char *name, const QRect &bounds)
     return l;
 }
 
-records::BoardSize recordsBoard(game::BoardSize size)
-{
-    switch (size) {
-    case game::BoardSize::S: return records::BoardSize::S;
-    case game::BoardSize::M: return records::BoardSize::M;
-    case game::BoardSize::L: return records::BoardSize::L;
-    }
-    Q_UNREACHABLE();
-}
-
 QString historyMode(game::BoardSize size)
 {
     switch (size) {
@@ -588,7 +578,7 @@ void TF_Game::endOfGame()
     // The records file's troubles are reported by the standard error display;
     // the board stays playable either way.
     const QString tokuten = PTokuten->caption();
-    guarded([&] { records::KirokuToroku(tokuten, recordsBoard(board_.size)); });
+    guarded([&] { records::KirokuToroku(tokuten, board_.size); });
 }
 
 TF_24::TF_24(QWidget *parent) : TF_Game(game::BoardSize::S, parent) {}

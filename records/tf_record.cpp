@@ -50,7 +50,7 @@ StaticText *cell(const QWidget *panel, int column, int row)
 
 } // namespace
 
-TF_Record::TF_Record(const QString &caption, records::BoardSize size, QWidget *parent)
+TF_Record::TF_Record(const QString &caption, game::BoardSize size, QWidget *parent)
     : Form(caption, QSize(592, 423), parent), size_(size)
 {
     setFont(fonts::font(fonts::MSPGothic, 12));
@@ -98,7 +98,7 @@ void TF_Record::FormShow()
         for (int c = 1; c <= 4; ++c)
             cell(Panel1, c, r)->clear();
 
-    const QString path = records::fileName(size_);
+    const QString path = game::boardOf(size_).recordsFile;
     QString message;
     QString damage;
     try {
@@ -161,17 +161,17 @@ void TF_Record::keyPressEvent(QKeyEvent *event)
     Form::keyPressEvent(event);
 }
 
-TF_RecordS::TF_RecordS(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｓ"), records::BoardSize::S, parent)
+TF_RecordS::TF_RecordS(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｓ"), game::BoardSize::S, parent)
 {
     setObjectName(QStringLiteral("F_RecordS"));
 }
 
-TF_RecordM::TF_RecordM(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｍ"), records::BoardSize::M, parent)
+TF_RecordM::TF_RecordM(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｍ"), game::BoardSize::M, parent)
 {
     setObjectName(QStringLiteral("F_RecordM"));
 }
 
-TF_RecordL::TF_RecordL(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｌ"), records::BoardSize::L, parent)
+TF_RecordL::TF_RecordL(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｌ"), game::BoardSize::L, parent)
 {
     setObjectName(QStringLiteral("F_RecordL"));
 }
