@@ -4,7 +4,7 @@
 #include <QIcon>
 
 #include "platform/ui/desktop.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/fonts.h"
 
 #include "game/tf_game.h"
 #include "match/tf_match.h"

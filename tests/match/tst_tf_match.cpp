@@ -12,7 +12,7 @@
 #include "match/report.h"
 #include "match/tf_match.h"
 #include "platform/services.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/fonts.h"
 
 using namespace match;
 using namespace fakes;
