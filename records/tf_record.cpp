@@ -5,8 +5,9 @@
 #include <QFileInfo>
 
 #include "platform/services.h"
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
+#include "platform/ui/kit.h"
 #include "records/recordsfile.h"
 #include "records/statictext.h"
 
@@ -58,22 +59,14 @@ TF_Record::TF_Record(const QString &caption, game::BoardSize size, QWidget *pare
     pal.setColor(QPalette::Window, colors::clBtnFace);
     setPalette(pal);
 
-    Button1 = new QPushButton(QStringLiteral("O K"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(464, 352, 105, 41);
-    Button1->setFont(fonts::font(fonts::MSPGothic, 19, true));
+    Button1 = kit::button(this, QStringLiteral("Button1"), QStringLiteral("O K"), QRect(464, 352, 105, 41),
+                          fonts::font(fonts::MSPGothic, 19, true));
     connect(Button1, &QPushButton::clicked, this, &TF_Record::Button1Click);
 
-    Panel1 = new Panel(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(24, 24, 425, 369);
-    Panel1->setColor(colors::clNavy);
-    Panel1->setBevels(Bevel::Lowered, Bevel::Lowered, 1);
+    Panel1 = kit::panel(this, QStringLiteral("Panel1"), QRect(24, 24, 425, 369));
     Panel1->setEnabled(false); // it only displays
 
-    // "System" is a bitmap face with one size: asked for 19 pixels it draws
-    // its 16-pixel cells (full-width 16, half-width 8), and the columns are
-    // made to hold ten of those, a date or a full name.
+    // Each column holds ten System cells: a date or a full name.
     const QFont cellFont = fonts::font(fonts::System, 16, true);
     for (int c = 0; c < 4; ++c) {
         const Column &col = Columns[c];
