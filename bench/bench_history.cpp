@@ -25,7 +25,7 @@
 #include "history/tf_stats.h"
 #include "history/writer.h"
 #include "platform/random.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/fonts.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "deck/poemtable.h"
 #include "match/matchcard.h"
 #include "match/tf_match.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/fonts.h"
 
 namespace {
 

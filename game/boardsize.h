@@ -6,6 +6,8 @@
 
 namespace game {
 
+// The three boards (24, 44 and 84 cards). The records library uses this
+// too: each board keeps its own ten best in `recordsFile`.
 enum class BoardSize { S, M, L };
 
 // Where the window's controls stand. lt1 and lt2 are relative to Panel1, the
@@ -33,7 +35,7 @@ struct Board {
     int YomiSu;         // readings per game
     int YokoSu;         // cards per row
     int rows;
-    QString recordsFile;
+    QString recordsFile; // the ten best, in the current directory
     QSize client;
     BoardLayout layout;
 };

@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QPolygon>
 
-#include "platform/ui/colors.h"
+#include "platform/gui/colors.h"
 #include "tategaki/engine.h"
 #include "tategaki/labeltategaki.h"
 #include "tategaki/shaper.h"

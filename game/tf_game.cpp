@@ -15,8 +15,10 @@
 #include "history/recorder.h"
 #include "platform/random.h"
 #include "platform/services.h"
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
+#include "platform/quietsound.h"
+#include "platform/ui/kit.h"
 #include "records/kirokutoroku.h"
 #include "tategaki/labeltategaki.h"
 #include "tategaki/speedbuttontategaki.h"
@@ -48,10 +50,8 @@ QFont fittedFont(QFont font, const QString &caption, int width)
 
 QPushButton *pushButton(QWidget *parent, const char *name, const QString &caption, const QRect &bounds)
 {
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(bounds);
-    b->setFont(fittedFont(fonts::font(fonts::System, 19), caption, bounds.width()));
+    QPushButton *b = kit::button(parent, QLatin1String(name), caption, bounds,
+                                 fittedFont(fonts::font(fonts::System, 19), caption, bounds.width()));
     b->setFocusPolicy(Qt::StrongFocus);
     return b;
 }
@@ -64,11 +64,8 @@ TLabelTategaki *readingLabel(QWidget *parent, const char *name, int tag, const Q
     l->setProperty("Tag", tag);
     l->setAutoSize(false);
     l->setGeometry(bounds);
-    // System draws at its 16-pixel cell, so a whole upper verse fits lt1.
     l->setFont(fonts::font(QStringLiteral("@") + fonts::System, 19, true));
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, colors::clWindowText);
-    l->setPalette(pal);
+    kit::setTextColor(l, colors::clWindowText);
     l->setAlignment(tategaki::taLeftJustify);
     l->setLayout(tategaki::tlTop);
     l->setLineMargin(0);
@@ -126,26 +123,8 @@ QLabel *feedbackLabel(QWidget *parent, const char *name, const QRect &bounds)
 {
     if (bounds.isNull())
         return nullptr;
-    auto *l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(bounds);
-    l->setFont(fonts::font(fonts::MSPGothic, 12, true));
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    l->setTextFormat(Qt::PlainText);
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, colors::clBlack);
-    l->setPalette(pal);
-    return l;
-}
-
-records::BoardSize recordsBoard(game::BoardSize size)
-{
-    switch (size) {
-    case game::BoardSize::S: return records::BoardSize::S;
-    case game::BoardSize::M: return records::BoardSize::M;
-    case game::BoardSize::L: return records::BoardSize::L;
-    }
-    Q_UNREACHABLE();
+    return kit::label(parent, QLatin1String(name), bounds, fonts::font(fonts::MSPGothic, 12, true), colors::clBlack,
+                      Qt::AlignRight | Qt::AlignVCenter);
 }
 
 QString historyMode(game::BoardSize size)
@@ -188,25 +167,15 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(at.Label1);
     Label1->setFont(fonts::font(fonts::System, 19, true));
-    QPalette black = Label1->palette();
-    black.setColor(QPalette::WindowText, colors::clBlack);
-    Label1->setPalette(black);
+    kit::setTextColor(Label1, colors::clBlack);
 
-    PTokuten = new Panel(this);
-    PTokuten->setObjectName(QStringLiteral("PTokuten"));
-    PTokuten->setGeometry(at.PTokuten);
-    PTokuten->setColor(colors::clWhite);
-    PTokuten->setBevels(Bevel::Lowered, Bevel::Lowered, 1);
+    PTokuten = kit::panel(this, QStringLiteral("PTokuten"), at.PTokuten, colors::clWhite);
     PTokuten->setFont(fonts::font(fonts::System, 19, true));
     PTokuten->setFontColor(colors::clBlack);
     PTokuten->setCaptionAlignment(Qt::AlignRight);
     PTokuten->setCaption(QStringLiteral("0"));
 
-    Panel2 = new Panel(this);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setGeometry(at.Panel2);
-    Panel2->setColor(colors::clNavy);
-    Panel2->setBevels(Bevel::Lowered, Bevel::Lowered, 1);
+    Panel2 = kit::panel(this, QStringLiteral("Panel2"), at.Panel2);
 
     Panel1 = new Panel(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -256,9 +225,6 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
         connect(CbYomiage, &QCheckBox::toggled, this, &TF_Game::setYomiage);
     }
 
-    MP1 = services().makeWavePlayer();
-    MP2 = services().makeWavePlayer();
-
     // Precise: the next tick is due a whole interval after the last one was
     // due, not after it was handled, so a reading keeps its pace.
     Timer1 = new QTimer(this);
@@ -295,13 +261,6 @@ void TF_Game::markCard(int k, const QColor &color)
     TSpeedButtonTategaki *b = card(k);
     b->setColor(color);
     b->setEnabled(false);
-}
-
-// Interval 0 is the timer's stopped state, as the controls' states describe it.
-void TF_Game::stopTimer()
-{
-    Timer1->stop();
-    Timer1->setInterval(0);
 }
 
 void TF_Game::showBoard()
@@ -406,7 +365,7 @@ void TF_Game::BtnResetClick()
     Kimari->hide();
 
     BtnShow->setFocus();
-    stopTimer();
+    kit::setInterval(Timer1, 0);
     reader_.stop();
     for (int k = 1; k <= board_.FudaSu; ++k)
         setCard(k, QByteArray(), false);
@@ -456,16 +415,16 @@ void TF_Game::FormShow()
 {
     showYomiageState();
     BtnShow->setFocus();
-    MP1->open(QStringLiteral("Push.wav"));
-    MP2->open(QStringLiteral("Close.wav"));
+    MP1 = openQuietly(QStringLiteral("Push.wav"));
+    MP2 = openQuietly(QStringLiteral("Close.wav"));
 }
 
 void TF_Game::FormHide()
 {
     BtnResetClick();
     reader_.stop();
-    MP1->close();
-    MP2->close();
+    closeQuietly(MP1);
+    closeQuietly(MP2);
 }
 
 void TF_Game::BtnStartClick()
@@ -521,7 +480,7 @@ void TF_Game::Timer1Timer()
             reader_.speak(voice::Half::Shimo);
         return;
     case game::TickStep::Kind::TimeOut:
-        stopTimer();
+        kit::setInterval(Timer1, 0);
         BtnStart->setEnabled(true);
         BtnStart->setFocus();
         markCard(step.missedCard, colors::clRed);
@@ -542,7 +501,7 @@ void TF_Game::sbt1Click(QObject *Sender)
     if (take.kind == game::Take::Kind::Ignored)
         return;
 
-    stopTimer();
+    kit::setInterval(Timer1, 0);
     recordTake(take.kind == game::Take::Kind::Correct ? "right" : "wrong", clicked->Tag());
     BtnStart->setEnabled(true);
     BtnStart->setFocus();
@@ -550,11 +509,11 @@ void TF_Game::sbt1Click(QObject *Sender)
         clicked->setColor(colors::clBlue);
         addToScore(take.points);
         clicked->setEnabled(false);
-        MP1->play();
+        playQuietly(MP1.get());
     } else {
         markCard(take.rightCard, colors::clRed);
         markWrongCard(clicked);
-        MP2->play();
+        playQuietly(MP2.get());
     }
     showFeedback(LblYomiNo ? LblYomiNo->text() : QString(), QStringLiteral("+%1").arg(take.points));
     showWholeVerses();
@@ -590,7 +549,7 @@ void TF_Game::endOfGame()
     // The records file's troubles are reported by the standard error display;
     // the board stays playable either way.
     const QString tokuten = PTokuten->caption();
-    guarded([&] { records::KirokuToroku(tokuten, recordsBoard(board_.size)); });
+    guarded([&] { records::KirokuToroku(tokuten, board_.size); });
 }
 
 TF_24::TF_24(QWidget *parent) : TF_Game(game::BoardSize::S, parent) {}

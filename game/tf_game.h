@@ -82,7 +82,6 @@ protected:
 
 private:
     void MakeYomijun();
-    void stopTimer();
     void sortBoard(game::SortKey key);
     void showBoard();
     void setCard(int k, const QByteArray &caption, bool enabled);

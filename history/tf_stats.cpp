@@ -22,7 +22,7 @@
 #include "history/database.h"
 #include "history/weak.h"
 #include "platform/services.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/fonts.h"
 
 using namespace platform;
 

@@ -15,8 +15,8 @@
 #include "match/calibration.h"
 #include "platform/random.h"
 #include "platform/services.h"
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
 #include "tategaki/labeltategaki.h"
 
 using namespace platform;

@@ -259,10 +259,10 @@ QString setAsideQuestion(const QString &path, const QString &damage, const QStri
         .arg(shownPath(path), damage, QFileInfo(newPath).fileName());
 }
 
-void KirokuToroku(const QString &tokuten, BoardSize size)
+void KirokuToroku(const QString &tokuten, game::BoardSize size)
 {
     try {
-        const Stored stored = storeResult(fileName(size), tokuten);
+        const Stored stored = storeResult(game::boardOf(size).recordsFile, tokuten);
         if (stored.crowdedOut)
             platform::services().messages->inform(crowdedOutMessage(tokuten));
     } catch (const std::exception &e) {

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-#include "boardsize.h"
+#include "game/boardsize.h"
 #include "recordsfile.h"
 
 namespace records {
@@ -16,7 +16,7 @@ namespace records {
 // for a name (platform::services().inputBox) and the entry is stored with
 // today's date (platform::services().clock). A failure is shown by the
 // application's standard error display and leaves the file as it was.
-void KirokuToroku(const QString &tokuten, BoardSize size);
+void KirokuToroku(const QString &tokuten, game::BoardSize size);
 
 // What the step did.
 struct Stored {

@@ -447,8 +447,8 @@ void UpdateFile::write(const QByteArray &before, const QByteArray &after, int fi
     if (!noRoom && folderWritable(path_))
         fail(path_, err, QStringLiteral("書き込む"));
 
-    // As the format's own step does: the moved entries from the bottom up,
-    // the new one last. The bytes come out the same as by the replace.
+    // Bottom up and the new entry last, so a write cut short leaves an entry
+    // twice rather than one lost. The bytes end as the replace would leave them.
     inPlace_ = true;
     const qsizetype count = after.size() / SlotSize;
     for (qsizetype k = count - 1; k >= firstSlot; --k) {

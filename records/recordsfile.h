@@ -8,10 +8,9 @@
 #include "platform/countedstring.h"
 #include "platform/services.h"
 
-// The records file: a plain run of 37-byte slots, no header. Slot k starts
-// at byte 37 × k; slot 0 is never read nor written, the entries lie in slots
-// 1 … N, best first. A table of N ≥ 1 entries is a file of 37 × (N + 1)
-// bytes; an empty table is a missing or a 0-byte file.
+// A records file has no header, only 37-byte slots, best entry first from
+// slot 1. Slot 0 is unused, which puts entry k at offset 37 × k and makes a
+// file of n entries 37 × (n + 1) bytes; no file, or an empty one, holds none.
 namespace records {
 
 // One slot, byte for byte: three counted Shift-JIS strings in a row. Bytes

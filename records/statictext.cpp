@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "platform/ui/colors.h"
+#include "platform/gui/colors.h"
 #include "platform/ui/panel.h"
 
 namespace records {

@@ -5,8 +5,9 @@
 #include <QFileInfo>
 
 #include "platform/services.h"
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
+#include "platform/ui/kit.h"
 #include "records/recordsfile.h"
 #include "records/statictext.h"
 
@@ -50,7 +51,7 @@ StaticText *cell(const QWidget *panel, int column, int row)
 
 } // namespace
 
-TF_Record::TF_Record(const QString &caption, records::BoardSize size, QWidget *parent)
+TF_Record::TF_Record(const QString &caption, game::BoardSize size, QWidget *parent)
     : Form(caption, QSize(592, 423), parent), size_(size)
 {
     setFont(fonts::font(fonts::MSPGothic, 12));
@@ -58,22 +59,14 @@ TF_Record::TF_Record(const QString &caption, records::BoardSize size, QWidget *p
     pal.setColor(QPalette::Window, colors::clBtnFace);
     setPalette(pal);
 
-    Button1 = new QPushButton(QStringLiteral("O K"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(464, 352, 105, 41);
-    Button1->setFont(fonts::font(fonts::MSPGothic, 19, true));
+    Button1 = kit::button(this, QStringLiteral("Button1"), QStringLiteral("O K"), QRect(464, 352, 105, 41),
+                          fonts::font(fonts::MSPGothic, 19, true));
     connect(Button1, &QPushButton::clicked, this, &TF_Record::Button1Click);
 
-    Panel1 = new Panel(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(24, 24, 425, 369);
-    Panel1->setColor(colors::clNavy);
-    Panel1->setBevels(Bevel::Lowered, Bevel::Lowered, 1);
+    Panel1 = kit::panel(this, QStringLiteral("Panel1"), QRect(24, 24, 425, 369));
     Panel1->setEnabled(false); // it only displays
 
-    // "System" is a bitmap face with one size: asked for 19 pixels it draws
-    // its 16-pixel cells (full-width 16, half-width 8), and the columns are
-    // made to hold ten of those, a date or a full name.
+    // Each column holds ten System cells: a date or a full name.
     const QFont cellFont = fonts::font(fonts::System, 16, true);
     for (int c = 0; c < 4; ++c) {
         const Column &col = Columns[c];
@@ -98,7 +91,7 @@ void TF_Record::FormShow()
         for (int c = 1; c <= 4; ++c)
             cell(Panel1, c, r)->clear();
 
-    const QString path = records::fileName(size_);
+    const QString path = game::boardOf(size_).recordsFile;
     QString message;
     QString damage;
     try {
@@ -161,17 +154,17 @@ void TF_Record::keyPressEvent(QKeyEvent *event)
     Form::keyPressEvent(event);
 }
 
-TF_RecordS::TF_RecordS(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｓ"), records::BoardSize::S, parent)
+TF_RecordS::TF_RecordS(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｓ"), game::BoardSize::S, parent)
 {
     setObjectName(QStringLiteral("F_RecordS"));
 }
 
-TF_RecordM::TF_RecordM(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｍ"), records::BoardSize::M, parent)
+TF_RecordM::TF_RecordM(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｍ"), game::BoardSize::M, parent)
 {
     setObjectName(QStringLiteral("F_RecordM"));
 }
 
-TF_RecordL::TF_RecordL(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｌ"), records::BoardSize::L, parent)
+TF_RecordL::TF_RecordL(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｌ"), game::BoardSize::L, parent)
 {
     setObjectName(QStringLiteral("F_RecordL"));
 }

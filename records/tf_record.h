@@ -4,16 +4,16 @@
 
 #include "platform/ui/form.h"
 #include "platform/ui/panel.h"
-#include "records/boardsize.h"
+#include "game/boardsize.h"
 
 // The records viewer of one board size: the ten best results read from the
 // board's records file every time the window is shown.
 class TF_Record : public platform::Form {
     Q_OBJECT
 public:
-    TF_Record(const QString &caption, records::BoardSize size, QWidget *parent = nullptr);
+    TF_Record(const QString &caption, game::BoardSize size, QWidget *parent = nullptr);
 
-    records::BoardSize boardSize() const { return size_; }
+    game::BoardSize boardSize() const { return size_; }
 
     QPushButton *Button1;
     platform::Panel *Panel1;
@@ -27,7 +27,7 @@ protected:
 private:
     // Asks whether to set a damaged file aside and start a new table.
     void offerNewTable(const QString &path, const QString &damage);
-    records::BoardSize size_;
+    game::BoardSize size_;
 };
 
 class TF_RecordS : public TF_Record {

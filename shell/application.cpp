@@ -8,7 +8,7 @@
 #include <QWidget>
 
 #include "platform/ui/desktop.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/fonts.h"
 
 #include "game/tf_game.h"
 #include "match/tf_match.h"

@@ -7,8 +7,9 @@
 #include "match/tf_match.h"
 #include "history/tf_stats.h"
 #include "platform/services.h"
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
+#include "platform/ui/kit.h"
 #include "records/tf_record.h"
 #include "shell/verticalmenubutton.h"
 #include "training/tf_training.h"
@@ -21,11 +22,8 @@ namespace {
 
 QPushButton *menuButton(QWidget *parent, const char *name, const QString &caption, int left, int top, int width)
 {
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(left, top, width, 41);
-    b->setFont(fonts::font(fonts::MSPGothic, 19, true));
-    return b;
+    return kit::button(parent, QLatin1String(name), caption, QRect(left, top, width, 41),
+                       fonts::font(fonts::MSPGothic, 19, true));
 }
 
 } // namespace
@@ -49,15 +47,9 @@ TF_Main::TF_Main(QWidget *parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(344, 40, 223, 18);
     Label1->setFont(fonts::font(fonts::System, 19, true, true));
-    QPalette pal = Label1->palette();
-    pal.setColor(QPalette::WindowText, colors::clWindowText);
-    Label1->setPalette(pal);
+    kit::setTextColor(Label1, colors::clWindowText);
 
-    Panel2 = new Panel(this);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setGeometry(72, 96, 449, 313);
-    Panel2->setColor(colors::clNavy);
-    Panel2->setBevels(Bevel::Lowered, Bevel::Lowered, 1);
+    Panel2 = kit::panel(this, QStringLiteral("Panel2"), QRect(72, 96, 449, 313));
 
     BtnTraining = menuButton(Panel2, "BtnTraining", QStringLiteral("トレーニング"), 40, 40, 369);
     BtnGameS = menuButton(Panel2, "BtnGameS", QStringLiteral("ゲーム(S)"), 40, 104, 121);

@@ -3,8 +3,8 @@
 #include <QKeyEvent>
 
 #include "platform/sjis.h"
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
 
 VerticalMenuButton::VerticalMenuButton(QWidget *parent, const char *name, const QString &caption, const QRect &bounds)
     : TSpeedButtonTategaki(parent)

@@ -48,11 +48,12 @@ public:
     // need not paint beneath it.
     virtual bool IsOpaque() const;
 
-    // Level 0 calls DrawProc(this, Canvas) directly; 1 .. 7 blend the
-    // painting with what lies behind the control (mixbackground.h).
+    // At level 0 the face is drawn straight onto `Canvas`; at 1 .. 7 it is
+    // drawn aside and blended with what lies behind (mixbackground.h).
     void PaintMixed(QPainter &Canvas, const TTategakiDrawProc &DrawProc, int Level);
 
-    // TrnsIndex, but 0 on a printer's painter unless TrnsPrint.
+    // TrnsIndex; 0 on a printer unless TrnsPrint, since a printer cannot
+    // give back the pixels a blend needs.
     int MixLevel(const QPainter &Canvas) const;
 
     // Paints the control on any painter, a printer's included, exactly as

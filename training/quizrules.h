@@ -49,7 +49,7 @@ std::array<deck::PoemNo, kDistractorCount> drawDistractors(platform::Random &rng
 // below 10; rows[0] is where the right answer goes.
 std::array<int, kChoiceCount> drawPlacement(platform::Random &rng);
 
-// KaitoRan[rows[k]] := Sentakushi[k].
+// Candidate k goes to answer row rows[k].
 KaitoRanList placeChoices(const SentakushiList &sentakushi, const std::array<int, kChoiceCount> &rows);
 
 // The position a poem missed at position n (1 .. length) moves to, in a run

@@ -9,8 +9,10 @@
 #include "history/recorder.h"
 #include "history/weak.h"
 #include "platform/random.h"
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
+#include "platform/quietsound.h"
+#include "platform/ui/kit.h"
 #include "deck/spoken.h"
 
 using namespace platform;
@@ -19,39 +21,15 @@ TF_Training *F_Training = nullptr;
 
 namespace {
 
-// The verse rows are sized for the System face's 16-pixel cell (288 = 18
-// characters, 16 pixels high); fonts::font draws System at that size.
+// A verse row is 18 System cells wide (288 pixels).
 QFont systemFont()
 {
     return fonts::font(fonts::System, 19, true);
 }
 
-void setTextColor(QWidget *w, const QColor &c)
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, c);
-    w->setPalette(pal);
-}
-
 QColor textColor(const QWidget *w)
 {
     return w->palette().color(QPalette::WindowText);
-}
-
-// A fixed-size label: its text starts at the top left corner, clipped.
-QLabel *fixedLabel(QWidget *parent, const QString &name, const QRect &geometry, const QFont &font,
-                   const QColor &color, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop)
-{
-    auto *l = new QLabel(parent);
-    l->setObjectName(name);
-    l->setGeometry(geometry);
-    l->setFont(font);
-    l->setAlignment(alignment);
-    l->setMargin(0);
-    l->setIndent(0);
-    l->setTextFormat(Qt::PlainText);
-    setTextColor(l, color);
-    return l;
 }
 
 // A label sized to its text at a fixed origin. An opaque one (navy, the
@@ -60,7 +38,7 @@ QLabel *fixedLabel(QWidget *parent, const QString &name, const QRect &geometry, 
 QLabel *autoLabel(QWidget *parent, const QString &name, QPoint origin, const QFont &font, const QColor &color,
                   bool opaque)
 {
-    QLabel *l = fixedLabel(parent, name, QRect(origin, QSize(0, 0)), font, color);
+    QLabel *l = kit::label(parent, name, QRect(origin, QSize(0, 0)), font, color);
     if (opaque) {
         QPalette pal = l->palette();
         pal.setColor(QPalette::Window, colors::clNavy);
@@ -79,81 +57,18 @@ void setAutoText(QLabel *l, const QString &text)
     l->resize(text.isEmpty() ? 0 : fm.horizontalAdvance(text), fm.height());
 }
 
-Panel *panel(QWidget *parent, const QString &name, const QRect &geometry, const QColor &color = colors::clNavy)
-{
-    auto *p = new Panel(parent);
-    p->setObjectName(name);
-    p->setGeometry(geometry);
-    p->setColor(color);
-    p->setBevels(Bevel::Lowered, Bevel::Lowered, 1);
-    return p;
-}
-
 QPushButton *button(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry,
                     const QFont &font)
 {
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setGeometry(geometry);
-    b->setFont(font);
+    QPushButton *b = kit::button(parent, name, caption, geometry, font);
     // The focused button answers Enter as well as Space.
     b->setAutoDefault(true);
     return b;
 }
 
-// Interval 0 stops a timer; any other interval (re)starts it.
-void setInterval(QTimer *timer, int ms)
-{
-    if (ms == 0) {
-        timer->stop();
-        return;
-    }
-    timer->setInterval(ms);
-    timer->start();
-}
-
 void addTo(QLabel *counter, int delta)
 {
     counter->setText(QString::number(toInt(counter->text()) + delta));
-}
-
-// A sound that cannot be played leaves the quiz silent, never stuck.
-void playQuietly(WavePlayer *player)
-{
-    if (!player)
-        return;
-    try {
-        player->play();
-    } catch (const std::exception &e) {
-        qWarning("sound: %s", e.what());
-    }
-}
-
-std::unique_ptr<WavePlayer> openQuietly(const QString &fileName)
-{
-    if (!services().makeWavePlayer)
-        return nullptr;
-    try {
-        std::unique_ptr<WavePlayer> player = services().makeWavePlayer();
-        if (player && player->open(fileName))
-            return player;
-        qWarning("sound: cannot open %s, playing without it", qUtf8Printable(fileName));
-    } catch (const std::exception &e) {
-        qWarning("sound: %s", e.what());
-    }
-    return nullptr;
-}
-
-void closeQuietly(std::unique_ptr<WavePlayer> &player)
-{
-    if (!player)
-        return;
-    try {
-        player->close();
-    } catch (const std::exception &e) {
-        qWarning("sound: %s", e.what());
-    }
-    player.reset();
 }
 
 int tagOf(const QObject *control)
@@ -204,23 +119,23 @@ void TF_Training::buildLayout()
     const QFont gothic19 = fonts::font(fonts::MSGothic, 19, true);
     const QFont pgothic19 = fonts::font(fonts::MSPGothic, 19, true);
 
-    PnlHantei = panel(this, QStringLiteral("PnlHantei"), QRect(24, 16, 177, 49), colors::clYellow);
+    PnlHantei = kit::panel(this, QStringLiteral("PnlHantei"), QRect(24, 16, 177, 49), colors::clYellow);
     PnlHantei->setBevels(Bevel::Raised, Bevel::Raised, 1);
     PnlHantei->setFont(fonts::font(fonts::MSMincho, 37, true));
     PnlHantei->setFontColor(colors::clWindowText);
 
-    Panel2 = panel(this, QStringLiteral("Panel2"), QRect(216, 16, 353, 33));
-    LblMondai = fixedLabel(Panel2, QStringLiteral("LblMondai"), QRect(4, 8, 343, 16), system, colors::clWhite);
+    Panel2 = kit::panel(this, QStringLiteral("Panel2"), QRect(216, 16, 353, 33));
+    LblMondai = kit::label(Panel2, QStringLiteral("LblMondai"), QRect(4, 8, 343, 16), system, colors::clWhite);
     LblMondaiK = autoLabel(Panel2, QStringLiteral("LblMondaiK"), QPoint(4, 8), system, colors::clYellow, true);
 
-    Panel4 = panel(this, QStringLiteral("Panel4"), QRect(24, 80, 177, 177));
+    Panel4 = kit::panel(this, QStringLiteral("Panel4"), QRect(24, 80, 177, 177));
     addCounter(Panel4, QStringLiteral("問 題 数"), 16, LblMondaisu, "LblMondaisu", {}, 0);
     addCounter(Panel4, QStringLiteral("正 解 数"), 48, LblSeikai, "LblSeikai", {}, 0);
     addCounter(Panel4, QStringLiteral("誤 答 数"), 80, LblMachigai, "LblMachigai", {}, 0);
     addCounter(Panel4, QStringLiteral("正 解 率"), 112, LblSeikairitu, "LblSeikairitu", QStringLiteral("％"), 144);
     addCounter(Panel4, QStringLiteral("残り時間"), 144, LblNokoriJikan, "LblNokoriJikan", QStringLiteral("秒"), 143);
 
-    Panel1 = panel(this, QStringLiteral("Panel1"), QRect(216, 72, 353, 337));
+    Panel1 = kit::panel(this, QStringLiteral("Panel1"), QRect(216, 72, 353, 337));
     for (int i = 0; i < training::kChoiceCount; ++i) {
         auto *b = button(Panel1, QStringLiteral("Btn%1").arg(i), QStringLiteral("(&%1)").arg(i),
                          QRect(8, 8 + 32 * i, 41, 33), gothic19);
@@ -228,19 +143,19 @@ void TF_Training::buildLayout()
     }
     // Each deciding label is created after its verse so that it lies above it.
     for (int i = 0; i < training::kChoiceCount; ++i) {
-        fixedLabel(Panel1, QStringLiteral("Lbl%1").arg(i), QRect(56, 16 + 32 * i, 288, 16), system, colors::clWhite);
+        kit::label(Panel1, QStringLiteral("Lbl%1").arg(i), QRect(56, 16 + 32 * i, 288, 16), system, colors::clWhite);
         autoLabel(Panel1, QStringLiteral("LblK%1").arg(i), QPoint(56, 16 + 32 * i), system, colors::clYellow, true);
     }
 
-    Panel10 = panel(this, QStringLiteral("Panel10"), QRect(24, 264, 177, 49));
+    Panel10 = kit::panel(this, QStringLiteral("Panel10"), QRect(24, 264, 177, 49));
     CbIro = new QCheckBox(QStringLiteral("色分けあり"), Panel10);
     CbIro->setObjectName(QStringLiteral("CbIro"));
     CbIro->setGeometry(24, 16, 121, 17);
     CbIro->setFont(pgothic19);
-    setTextColor(CbIro, colors::clWhite);
+    kit::setTextColor(CbIro, colors::clWhite);
     CbIro->setChecked(true);
 
-    Panel3 = panel(this, QStringLiteral("Panel3"), QRect(24, 320, 177, 89));
+    Panel3 = kit::panel(this, QStringLiteral("Panel3"), QRect(24, 320, 177, 89));
     BtnShutudai = button(Panel3, QStringLiteral("BtnShutudai"), QStringLiteral("出題"), QRect(16, 8, 145, 33), pgothic19);
     BtnClose = button(Panel3, QStringLiteral("BtnClose"), QStringLiteral("終了"), QRect(16, 48, 145, 33), pgothic19);
 
@@ -291,7 +206,7 @@ void TF_Training::buildLayout()
     LblDrill->setObjectName(QStringLiteral("LblDrill"));
     LblDrill->setGeometry(216, 409, 353, 14);
     LblDrill->setToolTip(history::weakRule());
-    LblKikitori = fixedLabel(this, QStringLiteral("LblKikitori"), QRect(24, 65, 177, 15), font(),
+    LblKikitori = kit::label(this, QStringLiteral("LblKikitori"), QRect(24, 65, 177, 15), font(),
                              colors::clWindowText);
     connect(CbKikitori, &QCheckBox::toggled, this, [](bool on) { voice::options().listening = on; });
     connect(CmbMa, &QComboBox::currentIndexChanged, this,
@@ -320,8 +235,8 @@ void TF_Training::addCounter(Panel *parent, const QString &caption, int y, QLabe
     autoLabel(parent, QStringLiteral("Caption") + role, QPoint(16, y), system, colors::clWhite, false)
         ->setText(caption);
 
-    Panel *box = panel(parent, QStringLiteral("Box") + role, QRect(92, y - 4, 45, 25), colors::clWhite);
-    value = fixedLabel(box, QLatin1String(name), QRect(4, 7, 37, 16), system, colors::clWindowText,
+    Panel *box = kit::panel(parent, QStringLiteral("Box") + role, QRect(92, y - 4, 45, 25), colors::clWhite);
+    value = kit::label(box, QLatin1String(name), QRect(4, 7, 37, 16), system, colors::clWindowText,
                        Qt::AlignRight | Qt::AlignTop);
     value->setText(QStringLiteral("0"));
 
@@ -432,7 +347,7 @@ void TF_Training::recordAnswer(const char *outcome, int row)
 
 void TF_Training::FormHide()
 {
-    TimerYomi->stop();
+    kit::setInterval(TimerYomi, 0);
     reader_.stop();
     closeQuietly(MP1);
     closeQuietly(MP2);
@@ -461,7 +376,7 @@ void TF_Training::BtnShutudaiClick()
     listenPoem_ = listening() && reader_.prepare(askedPoem_) ? askedPoem_ : 0;
     LblMondai->setText(listenPoem_ ? QString() : mondai.Kaminoku.text());
     setAutoText(LblMondaiK, listenPoem_ ? QString() : mondai.Kimariji.text());
-    setTextColor(LblMondaiK, decidingColor);
+    kit::setTextColor(LblMondaiK, decidingColor);
     msAfterDeciding_.reset();
     posedAt_ = services().monotonic->elapsedMs();
     if (listenPoem_) {
@@ -471,7 +386,7 @@ void TF_Training::BtnShutudaiClick()
     }
 
     PnlHantei->setCaption({});
-    setInterval(Timer2, 0);
+    kit::setInterval(Timer2, 0);
 
     Sentakushi[0] = mondai;
     rng().reseed();
@@ -492,15 +407,15 @@ void TF_Training::BtnShutudaiClick()
         findControl<QPushButton>(Panel1, QStringLiteral("Btn"), i)->setEnabled(true);
         QLabel *lbl = findControl<QLabel>(Panel1, QStringLiteral("Lbl"), i);
         lbl->setText(KaitoRan[i].Shimonoku.text());
-        setTextColor(lbl, colors::clWhite);
+        kit::setTextColor(lbl, colors::clWhite);
         QLabel *lblK = findControl<QLabel>(Panel1, QStringLiteral("LblK"), i);
         setAutoText(lblK, KaitoRan[i].ShimoKimariji.text());
-        setTextColor(lblK, decidingColor);
+        kit::setTextColor(lblK, decidingColor);
     }
 
     findControl<QPushButton>(Panel1, QStringLiteral("Btn"), 0)->setFocus();
     LblNokoriJikan->setText(QStringLiteral("10"));
-    setInterval(Timer1, 1000);
+    kit::setInterval(Timer1, 1000);
 }
 
 void TF_Training::TimerYomiTimer()
@@ -574,14 +489,14 @@ void TF_Training::Timer2Timer()
         return;
     for (const QString &prefix : {QStringLiteral("Lbl"), QStringLiteral("LblK")}) {
         QLabel *l = findControl<QLabel>(Panel1, prefix, SeikaiNo);
-        setTextColor(l, textColor(l) == colors::clWhite ? colors::clYellow : colors::clWhite);
+        kit::setTextColor(l, textColor(l) == colors::clWhite ? colors::clYellow : colors::clWhite);
     }
 }
 
 void TF_Training::MondaiShuryo()
 {
-    setInterval(Timer1, 0);
-    TimerYomi->stop();
+    kit::setInterval(Timer1, 0);
+    kit::setInterval(TimerYomi, 0);
     if (listenPoem_) {
         // The pick is made: the verse is shown as in the plain quiz.
         const deck::PoemEntry &row = deck::PoemTable[listenPoem_];
@@ -599,7 +514,7 @@ void TF_Training::MondaiShuryo()
     }
     for (int i = 0; i < training::kChoiceCount; ++i)
         findControl<QPushButton>(Panel1, QStringLiteral("Btn"), i)->setEnabled(false);
-    setInterval(Timer2, 300);
+    kit::setInterval(Timer2, 300);
     addTo(LblMondaisu, 1);
     LblSeikairitu->setText(
         QString::number(training::seikairitu(toInt(LblSeikai->text()), toInt(LblMondaisu->text()))));
@@ -632,9 +547,9 @@ void TF_Training::MachigaiShori()
 
 void TF_Training::BtnCloseClick()
 {
-    setInterval(Timer1, 0);
-    TimerYomi->stop();
-    setInterval(Timer2, 0);
+    kit::setInterval(Timer1, 0);
+    kit::setInterval(TimerYomi, 0);
+    kit::setInterval(Timer2, 0);
     closeAndShowMain();
 }
 

@@ -39,9 +39,7 @@ QFont font(const QString &face, int charHeight, bool bold, bool italic)
 {
     const QString base = baseFace(face);
     QFont f(base);
-    // "System" stands for a bitmap face that exists in one 16-pixel size
-    // only, and the label boxes that use it (17 px columns, 16 px rows) are
-    // sized for that: a larger height would overflow them.
+    // See kSystemFaceSize: a larger height would overflow System's boxes.
     f.setPixelSize(base == System ? std::min(charHeight, kSystemFaceSize) : charHeight);
     f.setBold(bold);
     f.setItalic(italic);

@@ -20,6 +20,9 @@ void installSubstitutes();
 
 bool isVertical(const QString &face);
 
+// "System" stands for a bitmap face of one size: whatever height a window
+// asks for, it draws 16-pixel cells (full-width 16, half-width 8), and the
+// controls that use it are laid out for exactly that cell.
 inline constexpr int kSystemFaceSize = 16;
 
 // `charHeight` is the character height in pixels (not the cell height).

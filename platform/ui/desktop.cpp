@@ -17,7 +17,7 @@
 
 #include "../services.h"
 #include "../sjis.h"
-#include "fonts.h"
+#include "platform/gui/fonts.h"
 
 namespace platform::ui {
 namespace {
@@ -75,13 +75,13 @@ public:
         dialog.setLabelText(prompt);
         dialog.setTextValue(defaultText);
         dialog.setInputMode(QInputDialog::TextInput);
-        if (auto *edit = dialog.findChild<QLineEdit *>()) {
-            QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString &text) {
-                QByteArray bytes = sjis::encode(text);
-                if (bytes.size() > 255)
-                    edit->setText(sjis::decode(sjis::truncated(bytes, 255)));
-            });
-        }
+        // The dialog's own signal: its line edit is not reliably the first
+        // QLineEdit among its children, and a paste must be cut as well.
+        QObject::connect(&dialog, &QInputDialog::textValueChanged, &dialog, [&dialog](const QString &text) {
+            const QByteArray bytes = sjis::encode(text);
+            if (bytes.size() > 255)
+                dialog.setTextValue(sjis::decode(sjis::truncated(bytes, 255)));
+        });
         return dialog.exec() == QDialog::Accepted ? dialog.textValue() : defaultText;
     }
 };

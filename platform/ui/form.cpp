@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QShowEvent>
 
-#include "colors.h"
+#include "platform/gui/colors.h"
 #include "keyboard.h"
 
 namespace platform {

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "colors.h"
+#include "platform/gui/colors.h"
 
 namespace platform {
 

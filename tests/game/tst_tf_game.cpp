@@ -17,8 +17,9 @@
 #include "voice/speaker.h"
 #include "platform/random.h"
 #include "platform/services.h"
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/ui/desktop.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
 #include "tategaki/engine.h"
 #include "tategaki/labeltategaki.h"
 #include "tategaki/shaper.h"
@@ -81,8 +82,10 @@ private slots:
     void init();
     void cleanup();
 
-    void controlsStandAtTheirPlaces_data() { addBoardRows(); }
+    void controlsStandAtTheirPlaces_data();
     void controlsStandAtTheirPlaces();
+    void controlsAreSetUp_data() { addBoardRows(); }
+    void controlsAreSetUp();
     void cardsAreNumberedRightToLeft_data() { addBoardRows(); }
     void cardsAreNumberedRightToLeft();
     void wholeVersesFitTheReadingLabels_data() { addBoardRows(); }
@@ -114,6 +117,9 @@ private slots:
     void wholeGameEndsWithOneRecordStep_data();
     void wholeGameEndsWithOneRecordStep();
     void recordStepErrorGoesToTheErrorDisplay();
+    void handlerErrorIsShownAndTheGameGoesOn();
+    void failingSoundNeverStopsAGame_data();
+    void failingSoundNeverStopsAGame();
     void boardsNeverShareState();
     void takesGoToTheHistory_data();
     void takesGoToTheHistory();
@@ -239,39 +245,57 @@ int tst_TF_Game::otherCard(const TF_Game *w) const
 
 // --- the window ------------------------------------------------------------
 
+void tst_TF_Game::controlsStandAtTheirPlaces_data()
+{
+    QTest::addColumn<BoardSize>("size");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("bounds");
+    // The places on the S, M and L boards; lt1 and lt2 within Panel1.
+    const struct {
+        const char *name;
+        QRect s, m, l;
+    } places[] = {
+        {"BtnShow", {16, 8, 129, 25}, {8, 8, 113, 33}, {8, 0, 129, 25}},
+        {"BtnStart", {16, 32, 129, 25}, {122, 8, 113, 33}, {152, 0, 129, 25}},
+        {"BtnYomijun", {176, 8, 129, 25}, {236, 8, 113, 33}, {296, 0, 129, 25}},
+        {"BtnTorijun", {176, 32, 129, 25}, {350, 8, 113, 33}, {440, 0, 129, 25}},
+        {"BtnReset", {336, 8, 129, 25}, {464, 8, 113, 33}, {584, 0, 129, 25}},
+        {"BtnClose", {336, 32, 129, 25}, {576, 8, 113, 33}, {728, 0, 129, 25}},
+        {"Label1", {496, 24, 35, 18}, {696, 20, 35, 18}, {872, 4, 35, 18}},
+        {"PTokuten", {538, 16, 45, 33}, {738, 8, 45, 33}, {914, 0, 45, 25}},
+        {"Panel2", {8, 64, 529, 353}, {8, 48, 721, 465}, {8, 24, 913, 689}},
+        {"Panel1", {536, 64, 49, 353}, {736, 48, 49, 353}, {928, 32, 30, 681}},
+        {"lt1", {24, 8, 17, 337}, {24, 8, 17, 337}, {5, 8, 15, 337}},
+        {"lt2", {5, 43, 17, 305}, {5, 43, 17, 305}, {5, 363, 15, 305}},
+    };
+    for (const auto &p : places) {
+        QTest::addRow("S %s", p.name) << BoardSize::S << QString::fromLatin1(p.name) << p.s;
+        QTest::addRow("M %s", p.name) << BoardSize::M << QString::fromLatin1(p.name) << p.m;
+        QTest::addRow("L %s", p.name) << BoardSize::L << QString::fromLatin1(p.name) << p.l;
+    }
+}
+
 void tst_TF_Game::controlsStandAtTheirPlaces()
 {
     QFETCH(BoardSize, size);
+    QFETCH(QString, name);
     TF_Game *w = window(size);
-    const game::BoardLayout &at = w->board().layout;
+    auto *control = w->findChild<QWidget *>(name);
+    QVERIFY(control);
+    QCOMPARE(control->parentWidget(), name.startsWith(QLatin1String("lt")) ? w->Panel1 : static_cast<QWidget *>(w));
+    QTEST(control->geometry(), "bounds");
+}
 
-    const struct {
-        QWidget *control;
-        QWidget *parent;
-        QRect bounds;
-        const char *name;
-        QString text;
-    } controls[] = {
-        {w->BtnShow, w, at.BtnShow, "BtnShow", "札を表示"},
-        {w->BtnStart, w, at.BtnStart, "BtnStart", "読み開始"},
-        {w->BtnYomijun, w, at.BtnYomijun, "BtnYomijun", "並替(読み札順)"},
-        {w->BtnTorijun, w, at.BtnTorijun, "BtnTorijun", "並替(取り札順)"},
-        {w->BtnReset, w, at.BtnReset, "BtnReset", "リセット"},
-        {w->BtnClose, w, at.BtnClose, "BtnClose", "終了"},
-        {w->Label1, w, at.Label1, "Label1", "得点"},
-        {w->PTokuten, w, at.PTokuten, "PTokuten", {}},
-        {w->Panel2, w, at.Panel2, "Panel2", {}},
-        {w->Panel1, w, at.Panel1, "Panel1", {}},
-        {w->lt1, w->Panel1, at.lt1, "lt1", {}},
-        {w->lt2, w->Panel1, at.lt2, "lt2", {}},
+void tst_TF_Game::controlsAreSetUp()
+{
+    QFETCH(BoardSize, size);
+    TF_Game *w = window(size);
+    const std::pair<QPushButton *, const char *> captions[] = {
+        {w->BtnShow, "札を表示"},  {w->BtnStart, "読み開始"}, {w->BtnYomijun, "並替(読み札順)"},
+        {w->BtnTorijun, "並替(取り札順)"}, {w->BtnReset, "リセット"}, {w->BtnClose, "終了"},
     };
-    for (const auto &c : controls) {
-        QCOMPARE(c.control->objectName(), QLatin1String(c.name));
-        QCOMPARE(c.control->parentWidget(), c.parent);
-        QCOMPARE(c.control->geometry(), c.bounds);
-        if (auto *b = qobject_cast<QPushButton *>(c.control))
-            QCOMPARE(b->text(), c.text);
-    }
+    for (const auto &[button, caption] : captions)
+        QCOMPARE(button->text(), QString::fromUtf8(caption));
     QCOMPARE(w->Label1->text(), QStringLiteral("得点"));
     // Every caption fits its button whole, at the font's full height.
     for (QPushButton *b : {w->BtnShow, w->BtnStart, w->BtnYomijun, w->BtnTorijun, w->BtnReset, w->BtnClose}) {
@@ -860,6 +884,55 @@ void tst_TF_Game::recordStepErrorGoesToTheErrorDisplay()
     QCOMPARE(enabledButtons(w), QStringLiteral("100011"));
 }
 
+void tst_TF_Game::handlerErrorIsShownAndTheGameGoesOn()
+{
+    TF_Game *w = dealPoem1First();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->BtnStartClick();
+    ticks(w, 2);
+    // A score that cannot be read makes the take's handler throw; the
+    // application's edge reports it and the program carries on.
+    w->PTokuten->setCaption(QStringLiteral("x"));
+    QTest::mouseClick(w->card(7), Qt::LeftButton, {}, QPoint(30, 50));
+    QCOMPARE(errors_.shown.size(), 1);
+    QVERIFY2(errors_.shown.first().contains(QStringLiteral("「x」")), qPrintable(errors_.shown.first()));
+
+    QTest::mouseClick(w->BtnReset, Qt::LeftButton);
+    verifyResetState(w);
+    QTest::mouseClick(w->BtnShow, Qt::LeftButton);
+    QTest::mouseClick(w->BtnStart, Qt::LeftButton);
+    QTest::mouseClick(w->card(rightCard(w)), Qt::LeftButton, {}, QPoint(30, 50));
+    QCOMPARE(w->PTokuten->caption(), QStringLiteral("72"));
+    QCOMPARE(errors_.shown.size(), 1);
+}
+
+void tst_TF_Game::failingSoundNeverStopsAGame_data()
+{
+    QTest::addColumn<bool>("playThrows");
+    QTest::addColumn<QStringList>("unopenable");
+    QTest::newRow("play throws") << true << QStringList();
+    QTest::newRow("files will not open") << false << QStringList{"Push.wav", "Close.wav"};
+}
+
+void tst_TF_Game::failingSoundNeverStopsAGame()
+{
+    QFETCH(bool, playThrows);
+    QFETCH(QStringList, unopenable);
+    sounds_.playThrows = playThrows;
+    sounds_.unopenable = unopenable;
+    TF_Game *w = s_.get();
+    w->show();
+    w->BtnShowClick();
+    for (int reading = 1; reading <= 20; ++reading) {
+        w->BtnStartClick();
+        w->sbt1Click(w->card(reading % 2 ? rightCard(w) : otherCard(w)));
+    }
+    QVERIFY(errors_.shown.isEmpty());
+    QCOMPARE(w->PTokuten->caption(), QStringLiteral("720"));
+    QCOMPARE(prompt_.asked.size(), 1); // the game reached its record step
+    QCOMPARE(enabledButtons(w), QStringLiteral("100011"));
+}
+
 void tst_TF_Game::boardsNeverShareState()
 {
     for (TF_Game *w : {window(BoardSize::S), window(BoardSize::M), window(BoardSize::L)})
@@ -962,5 +1035,14 @@ void tst_TF_Game::takesGoToTheHistory()
     QCOMPARE(history_.takes.last().session, 101);
 }
 
-QTEST_MAIN(tst_TF_Game)
+// The program's own application object, so that a throwing handler meets
+// the same edge as in play.
+int main(int argc, char **argv)
+{
+    platform::ui::Application app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi);
+    tst_TF_Game test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_tf_game.moc"

@@ -11,7 +11,7 @@
 #include "history/database.h"
 #include "history/stats.h"
 #include "history/tf_stats.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/fonts.h"
 
 using namespace history;
 

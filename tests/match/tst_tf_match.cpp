@@ -16,7 +16,7 @@
 #include "match/calibration.h"
 #include "match/tf_match.h"
 #include "platform/services.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/fonts.h"
 #include "voice/speaker.h"
 
 using namespace match;

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 using namespace records;
+using game::BoardSize;
 using fixture::hex;
 using fixture::readFile;
 using fixture::slot;

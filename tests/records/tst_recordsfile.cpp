@@ -1,7 +1,6 @@
 #include <QtTest>
 
 #include "recordsfixture.h"
-#include "records/boardsize.h"
 #include "records/kirokutoroku.h"
 #include "records/recordsfile.h"
 
@@ -14,7 +13,6 @@ using fixture::slot;
 class tst_RecordsFile : public QObject {
     Q_OBJECT
 private slots:
-    void fileNamePerBoard();
     void slotMatchesTheFormat();
     void slotKeepsInsignificantBytes();
     void parseTable_data();
@@ -29,13 +27,6 @@ private slots:
     void storedDate_data();
     void storedDate();
 };
-
-void tst_RecordsFile::fileNamePerBoard()
-{
-    QCOMPARE(fileName(BoardSize::S), QStringLiteral("RecordsS.dat"));
-    QCOMPARE(fileName(BoardSize::M), QStringLiteral("RecordsM.dat"));
-    QCOMPARE(fileName(BoardSize::L), QStringLiteral("RecordsL.dat"));
-}
 
 void tst_RecordsFile::slotMatchesTheFormat()
 {

@@ -1,7 +1,7 @@
 #include <QtTest>
 #include <QLabel>
 
-#include "platform/ui/fonts.h"
+#include "platform/gui/fonts.h"
 #include "platform/ui/form.h"
 #include "recordsfixture.h"
 #include "records/tf_record.h"

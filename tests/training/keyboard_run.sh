@@ -5,7 +5,12 @@
 #   tests/training/keyboard_run.sh [build-dir] [out-dir]
 # Needs xvfb-run, xdotool and imagemagick. Without a window manager the
 # windows are centred on the 1024x768 screen, which the pixel test relies on.
+# Exits 77 (skipped) when one of them is missing.
 set -euo pipefail
+
+for tool in xvfb-run xdotool import convert; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
+done
 
 if [ -z "${KOTOHA_IN_XVFB:-}" ]; then
   export KOTOHA_IN_XVFB=1

@@ -10,8 +10,8 @@
 #include "deck/poemtable.h"
 #include "history/database.h"
 #include "platform/random.h"
-#include "platform/ui/colors.h"
-#include "platform/ui/fonts.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
 #include "training/tf_training.h"
 #include "voice/speaker.h"
 

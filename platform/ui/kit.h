@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+#include "panel.h"
+#include "platform/gui/colors.h"
+
+class QLabel;
+class QPushButton;
+class QTimer;
+class QWidget;
+
+// The few ways every window makes its controls, in one place.
+namespace platform::kit {
+
+QPushButton *button(QWidget *parent, const QString &name, const QString &caption, const QRect &bounds,
+                    const QFont &font);
+
+// A fixed-size plain-text label, its text clipped to `bounds`.
+QLabel *label(QWidget *parent, const QString &name, const QRect &bounds, const QFont &font, const QColor &color,
+              Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop);
+
+// A panel with both bevels lowered by one pixel, the windows' only kind.
+Panel *panel(QWidget *parent, const QString &name, const QRect &bounds, const QColor &color = colors::clNavy);
+
+void setTextColor(QWidget *w, const QColor &color);
+
+// Interval 0 is a stopped timer (it stays 0 until the next start); any other
+// interval (re)starts it. Every window stops its timers this one way.
+void setInterval(QTimer *timer, int ms);
+
+} // namespace platform::kit
