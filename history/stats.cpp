@@ -91,8 +91,6 @@ Statistics loadStatistics(QSqlDatabase &db, const Filter &filter)
     // keeps the window quick with a large history (per-group medians in SQL
     // would sort the table once for each grouping).
     Statistics st;
-    for (int i = 0; i < 100; ++i)
-        st.poems[static_cast<std::size_t>(i)].poem = i + 1;
     const Where w = whereOf(filter);
     // Poem, outcome, card taken and day packed into one integer per row:
     // every column read costs a variant, and this loop sees every take.

@@ -45,8 +45,14 @@ struct Confusion {
 };
 
 struct Statistics {
+    Statistics()
+    {
+        for (int i = 0; i < 100; ++i)
+            poems[static_cast<std::size_t>(i)].poem = i + 1;
+    }
+
     int total = 0;
-    std::array<PoemStats, 100> poems{}; // poems[i] is poem i + 1
+    std::array<PoemStats, 100> poems{}; // poems[i] is poem i + 1, even with no history
     QList<DayStats> days;               // oldest first
     QList<Confusion> confusions;        // most frequent first, at most ten
 
