@@ -46,7 +46,9 @@ install_voice() {
   chmod 755 "$dir" # apt fetches as its own unprivileged user
   mkdir -p "$dir/lists/partial"
   {
-    [ -f /etc/apt/sources.list ] && sed -n -E 's/^[[:space:]]*(deb[[:space:]]+(\[[^]]*\][[:space:]]+)?[^[:space:]]+[[:space:]]+[^[:space:]]+).*/\1 contrib/p' /etc/apt/sources.list
+    if [ -f /etc/apt/sources.list ]; then
+      sed -n -E 's/^[[:space:]]*(deb[[:space:]]+(\[[^]]*\][[:space:]]+)?[^[:space:]]+[[:space:]]+[^[:space:]]+).*/\1 contrib/p' /etc/apt/sources.list
+    fi
     # deb822 stanzas: one line per suite, keeping the stanza's signing key.
     for f in /etc/apt/sources.list.d/*.sources; do
       [ -f "$f" ] || continue
@@ -61,7 +63,11 @@ install_voice() {
            END { flush() }' "$f"
     done
     for f in /etc/apt/sources.list.d/*.list; do
-      [ -f "$f" ] && sed -n -E 's/^[[:space:]]*(deb[[:space:]]+(\[[^]]*\][[:space:]]+)?[^[:space:]]+[[:space:]]+[^[:space:]]+).*/\1 contrib/p' "$f"
+      # A test as the loop's last command would fail the whole list when no
+      # such file exists.
+      if [ -f "$f" ]; then
+        sed -n -E 's/^[[:space:]]*(deb[[:space:]]+(\[[^]]*\][[:space:]]+)?[^[:space:]]+[[:space:]]+[^[:space:]]+).*/\1 contrib/p' "$f"
+      fi
     done
   } | sort -u >"$dir/contrib.list"
   local apt_opts=(-o Dir::Etc::sourcelist="$dir/contrib.list" -o Dir::Etc::sourceparts=-
