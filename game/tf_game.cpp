@@ -12,6 +12,7 @@
 
 #include "deck/poemtable.h"
 #include "game/decidedmark.h"
+#include "game/readinglabel.h"
 #include "history/recorder.h"
 #include "platform/random.h"
 #include "platform/services.h"
@@ -54,26 +55,6 @@ QPushButton *pushButton(QWidget *parent, const char *name, const QString &captio
                                  fittedFont(fonts::font(fonts::System, 19), caption, bounds.width()));
     b->setFocusPolicy(Qt::StrongFocus);
     return b;
-}
-
-TLabelTategaki *readingLabel(QWidget *parent, const char *name, int tag, const QRect &bounds)
-{
-    auto *l = new TLabelTategaki(parent);
-    l->setLoading(true); // keep the bounds given here
-    l->setObjectName(QLatin1String(name));
-    l->setProperty("Tag", tag);
-    l->setAutoSize(false);
-    l->setGeometry(bounds);
-    l->setFont(fonts::font(QStringLiteral("@") + fonts::System, 19, true));
-    kit::setTextColor(l, colors::clWindowText);
-    l->setAlignment(tategaki::taLeftJustify);
-    l->setLayout(tategaki::tlTop);
-    l->setLineMargin(0);
-    l->setMultiLine(true);
-    l->setTategaki(true);
-    l->setTransparent(false);
-    l->setLoading(false);
-    return l;
 }
 
 const QColor kWrongTakeFrame{255, 140, 0}; // orange
@@ -185,8 +166,8 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
     Panel1->setBorderLine(true);
 
     // One size for both labels, so that the two lines read as one poem.
-    lt1 = readingLabel(Panel1, "lt1", 1, at.lt1);
-    lt2 = readingLabel(Panel1, "lt2", 2, at.lt2);
+    lt1 = game::readingLabel(Panel1, "lt1", 1, at.lt1);
+    lt2 = game::readingLabel(Panel1, "lt2", 2, at.lt2);
     Kimari = new DecidedMark(Panel1);
 
     const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 16, true);

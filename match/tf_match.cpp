@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "deck/poemtable.h"
+#include "game/readinglabel.h"
 #include "match/matchcard.h"
 #include "history/recorder.h"
 #include "match/calibration.h"
@@ -44,24 +45,6 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption, c
     b->setGeometry(r);
     b->setFont(fonts::font(fonts::MSPGothic, 14, true));
     return b;
-}
-
-tategaki::TLabelTategaki *readingLabel(QWidget *parent, const char *name, const QRect &r)
-{
-    auto *l = new tategaki::TLabelTategaki(parent);
-    l->setLoading(true);
-    l->setObjectName(QLatin1String(name));
-    l->setAutoSize(false);
-    l->setGeometry(r);
-    l->setFont(fonts::font(QStringLiteral("@") + fonts::System, 19, true));
-    l->setAlignment(tategaki::taLeftJustify);
-    l->setLayout(tategaki::tlTop);
-    l->setLineMargin(0);
-    l->setMultiLine(true);
-    l->setTategaki(true);
-    l->setTransparent(false);
-    l->setLoading(false);
-    return l;
 }
 
 QString seconds(std::optional<qint64> ms)
@@ -132,8 +115,8 @@ TF_Match::TF_Match(QWidget *parent)
     PReading->setColor(colors::clHighlightText);
     PReading->setBevels(Bevel::None, Bevel::Raised, 1);
     PReading->setBorderLine(true);
-    lt1 = readingLabel(PReading, "lt1", QRect(PReading->width() - 36, 8, 20, 340));
-    lt2 = readingLabel(PReading, "lt2", QRect(PReading->width() - 64, 48, 20, 310));
+    lt1 = game::readingLabel(PReading, "lt1", 1, QRect(PReading->width() - 36, 8, 20, 340));
+    lt2 = game::readingLabel(PReading, "lt2", 2, QRect(PReading->width() - 64, 48, 20, 310));
     LblCount = new QLabel(PReading);
     LblCount->setObjectName(QStringLiteral("LblCount"));
     LblCount->setGeometry(4, 380, PReading->width() - 8, 280);
