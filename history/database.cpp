@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QThread>
 #include <QVariant>
 
 namespace history {
@@ -28,6 +29,12 @@ bool isDamage(const QSqlError &e)
 {
     const QString code = e.nativeErrorCode();
     return code == QLatin1String("11") || code == QLatin1String("26"); // SQLITE_CORRUPT, SQLITE_NOTADB
+}
+
+bool isBusy(const QSqlError &e)
+{
+    const QString code = e.nativeErrorCode();
+    return code == QLatin1String("5") || code == QLatin1String("6"); // SQLITE_BUSY, SQLITE_LOCKED
 }
 
 // Step v brings a file of user_version v to v + 1.
@@ -110,9 +117,15 @@ OpenResult Database::open(bool check)
         return fail(QStringLiteral("open"), db_.lastError());
 
     QSqlQuery q(db_);
-    // The first read of the header tells a file that is no database.
-    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next())
-        return fail(QStringLiteral("journal_mode"), q.lastError());
+    // The first read of the header tells a file that is no database. Turning
+    // a new file to the write-ahead log needs it alone for an instant, and a
+    // second copy starting at that instant is refused at once, without the
+    // busy timeout: it tries again for up to five seconds.
+    for (int attempt = 0; !(q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) && q.next()); ++attempt) {
+        if (!isBusy(q.lastError()) || attempt == 100)
+            return fail(QStringLiteral("journal_mode"), q.lastError());
+        QThread::msleep(50);
+    }
     if (q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
         error_ = QStringLiteral("write-ahead log refused");
         return OpenResult::Unavailable;
