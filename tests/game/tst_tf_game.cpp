@@ -8,6 +8,7 @@
 #include <set>
 
 #include "../support/fakehistory.h"
+#include "../support/fakeclips.h"
 #include "../support/fakeservices.h"
 #include "../support/keys.h"
 
@@ -154,18 +155,7 @@ void tst_TF_Game::initTestCase()
 {
     fonts::installSubstitutes();
     deck::PoemTable.fill();
-    // Before any window asks where the clips are: the folder is looked up once.
-    QByteArray index;
-    for (int p = 1; p <= deck::kPoemCount; ++p) {
-        for (int h : {1, 2}) {
-            index += QByteArray::number(p) + '\t' + QByteArray::number(h) + "\t0-300\n";
-            QFile clip(readings_.filePath(QStringLiteral("%1-%2.wav").arg(p, 3, 10, QChar(u'0')).arg(h)));
-            QVERIFY(clip.open(QIODevice::WriteOnly));
-        }
-    }
-    QFile file(readings_.filePath(QStringLiteral("index.tsv")));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(index) == index.size());
-    qputenv("KOTOHA_READINGS", QFile::encodeName(readings_.path()));
+    QVERIFY(fakes::useFakeClipFolder(readings_.path()));
 }
 
 void tst_TF_Game::init()

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "../support/fakehistory.h"
+#include "../support/fakeclips.h"
 #include "../support/fakeservices.h"
 
 #include "deck/poemtable.h"
@@ -76,18 +77,7 @@ void tst_TF_Match::initTestCase()
 {
     platform::fonts::installSubstitutes();
     deck::PoemTable.fill();
-    // Before any window asks where the clips are: the folder is looked up once.
-    QByteArray index;
-    for (int p = 1; p <= deck::kPoemCount; ++p) {
-        for (int h : {1, 2}) {
-            index += QByteArray::number(p) + '\t' + QByteArray::number(h) + "\t0-300\n";
-            QFile clip(readings_.filePath(QStringLiteral("%1-%2.wav").arg(p, 3, 10, QChar(u'0')).arg(h)));
-            QVERIFY(clip.open(QIODevice::WriteOnly));
-        }
-    }
-    QFile file(readings_.filePath(QStringLiteral("index.tsv")));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(index) == index.size());
-    qputenv("KOTOHA_READINGS", QFile::encodeName(readings_.path()));
+    QVERIFY(fakes::useFakeClipFolder(readings_.path()));
     // The end screen looks for the player's history; none here.
     history::setDatabasePath(QDir::temp().filePath(QStringLiteral("kotoha-no-history.sqlite")));
 }
