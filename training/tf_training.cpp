@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSignalBlocker>
 
 #include "deck/poemtable.h"
 #include "training/drillsets.h"
@@ -183,9 +184,7 @@ void TF_Training::buildLayout()
     CmbSet->setObjectName(QStringLiteral("CmbSet"));
     CmbSet->setGeometry(349, 51, 102, 19);
     CmbSet->setFocusPolicy(Qt::ClickFocus);
-    CmbSet->addItem(QStringLiteral("全百首"));
-    for (const training::DrillSet &set : training::drillSets())
-        CmbSet->addItem(QStringLiteral("%1 (%2首)").arg(set.name()).arg(set.poems.size()));
+    CmbSet->addItem(QStringLiteral("全百首")); // the sets by sound join at the first show
     CmbSet->setToolTip(QStringLiteral("出題する札: 決まり字の音で選んだ組では、誤りの選択肢もまずその組から出ます"));
     CbDrill = new QCheckBox(QStringLiteral("苦手(&D)"), this);
     CbDrill->setObjectName(QStringLiteral("CbDrill"));
@@ -248,6 +247,12 @@ void TF_Training::addCounter(Panel *parent, const QString &caption, int y, QLabe
 
 void TF_Training::FormShow()
 {
+    // Working out the sets by sound is left out of the program's start.
+    if (CmbSet->count() == 1) {
+        const QSignalBlocker quiet(CmbSet);
+        for (const training::DrillSet &set : training::drillSets())
+            CmbSet->addItem(QStringLiteral("%1 (%2首)").arg(set.name()).arg(set.poems.size()));
+    }
     MondaiNo = 0;
     Missed.reset();
     LblMondai->setText({});
