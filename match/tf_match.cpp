@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -45,6 +44,13 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption, c
     b->setGeometry(r);
     b->setFont(fonts::font(fonts::MSPGothic, 14, true));
     return b;
+}
+
+// The program's monotonic clock: reaction times, and the clock input
+// events' own time stamps are mapped onto.
+qint64 now()
+{
+    return services().monotonic->elapsedMs();
 }
 
 QString seconds(std::optional<qint64> ms)
@@ -177,9 +183,6 @@ TF_Match::TF_Match(QWidget *parent)
     TimerWait->setInterval(200);
     connect(TimerWait, &QTimer::timeout, this, &TF_Match::TimerWaitTimer);
 
-    auto monotonic = std::make_shared<QElapsedTimer>();
-    monotonic->start();
-    now = [monotonic] { return monotonic->elapsed(); };
     confirmLeave = [this] {
         QMessageBox box(QMessageBox::Question, windowTitle(), QStringLiteral("試合の途中です。終了しますか？"),
                         QMessageBox::NoButton, this);

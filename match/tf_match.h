@@ -54,9 +54,8 @@ public:
     QTimer *Timer1;   // the reading's 150 ms ticks
     QTimer *TimerWait; // memorisation countdown and the gap between readings
 
-    // Injected by tests: the monotonic clock, the random seed, the question
-    // asked before leaving a match under way.
-    std::function<qint64()> now;
+    // Injected by tests: the random seed, the question asked before leaving
+    // a match under way.
     std::function<bool()> confirmLeave;
 
     void BtnMemoriseClick();

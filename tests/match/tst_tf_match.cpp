@@ -56,14 +56,14 @@ private slots:
     void readingAloudOnTheGamesTicks();
 
 private:
-    void advance(qint64 ms) { now_ += ms; }
+    void advance(qint64 ms) { monotonic_.now += ms; }
     // Runs ticks until the phase leaves Reading or `ticks` are done.
     void tickReading(int ticks);
     // Lets readings run out, nobody taking, until one opens whose card lies
     // on `side` (either side when not given).
     void untilCardOn(std::optional<Side> side = std::nullopt);
 
-    qint64 now_ = 100'000;
+    FakeMonotonic monotonic_;
     CountingBeeper beeper_;
     FakeRecorder history_;
     std::unique_ptr<history::ScopedRecorder> recorder_;
@@ -86,6 +86,8 @@ void tst_TF_Match::init()
 {
     platform::Services s;
     s.beeper = &beeper_;
+    s.monotonic = &monotonic_;
+    monotonic_.now = 100'000;
     s.makeWavePlayer = [this] { return std::make_unique<FakePlayer>(sounds_); };
     services_ = std::make_unique<platform::ScopedServices>(s);
     history_ = FakeRecorder{};
@@ -94,7 +96,6 @@ void tst_TF_Match::init()
     voice::options().gameReading = false;
     beeper_.beeps = 0;
     w_ = std::make_unique<TF_Match>();
-    w_->now = [this] { return now_; };
     w_->newMatch(12345);
 }
 
@@ -121,7 +122,7 @@ void tst_TF_Match::untilCardOn(std::optional<Side> side)
             return;
         tickReading(200);
         while (w_->phase() == TF_Match::Phase::Sending)
-            w_->touchPlace({Side::Player, firstCard(w_->state().field(), Side::Player)}, now_);
+            w_->touchPlace({Side::Player, firstCard(w_->state().field(), Side::Player)}, monotonic_.now);
         advance(10'000);
         w_->TimerWaitTimer();
         QVERIFY(w_->phase() == TF_Match::Phase::Reading);
@@ -153,16 +154,16 @@ void tst_TF_Match::wholeMatchEndsAsTheFasterSideWins()
         const Match &m = w_->state();
         if (m.readingNumber() != lastReading) {
             lastReading = m.readingNumber();
-            start = now_;
+            start = monotonic_.now;
             touched = false;
         }
         switch (w_->phase()) {
         case TF_Match::Phase::Reading: {
             const auto card = m.field().find(m.poem());
             const qint64 at = start + qint64(game::decidedTick(m.poem(), m.readBefore())) * kTickMs + playerReactionMs;
-            if (card && playerReactionMs >= 0 && !touched && at <= now_ + kTickMs) {
+            if (card && playerReactionMs >= 0 && !touched && at <= monotonic_.now + kTickMs) {
                 touched = true;
-                now_ = std::max(now_, at);
+                monotonic_.now = std::max(monotonic_.now, at);
                 w_->touchPlace(*card, at);
             } else {
                 tickReading(1);
@@ -170,7 +171,7 @@ void tst_TF_Match::wholeMatchEndsAsTheFasterSideWins()
             break;
         }
         case TF_Match::Phase::Sending:
-            w_->touchPlace({Side::Player, firstCard(m.field(), Side::Player)}, now_);
+            w_->touchPlace({Side::Player, firstCard(m.field(), Side::Player)}, monotonic_.now);
             break;
         case TF_Match::Phase::Waiting:
             advance(1000 * w_->SpGap->value());
@@ -235,12 +236,12 @@ void tst_TF_Match::clickIsJudgedOnItsOwnTimeAgainstTheOpponent()
     // The window system's clock runs 5 s behind the program's.
     const auto stamp = [this](qint64 monotonic) { return quint64(monotonic - 5000); };
     QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), QPointF(1, 1), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    move.setTimestamp(stamp(now_));
+    move.setTimestamp(stamp(monotonic_.now));
     QApplication::sendEvent(w_->PField, &move);
 
     w_->BtnStartNowClick();
     untilCardOn(Side::Opponent);
-    const qint64 start = now_;
+    const qint64 start = monotonic_.now;
     QVERIFY(w_->plan().takeAtMs);
     const qint64 opponentAt = start + *w_->plan().takeAtMs;
     const int poem = w_->state().poem();
@@ -248,7 +249,7 @@ void tst_TF_Match::clickIsJudgedOnItsOwnTimeAgainstTheOpponent()
     MatchCard *card = w_->cardOf(poem);
     // Handled 120 ms after the opponent's moment, past its grace: only the
     // event's own time can put the click first.
-    now_ = opponentAt + 120;
+    monotonic_.now = opponentAt + 120;
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), card->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
     press.setTimestamp(stamp(opponentAt - clickBeforeOpponentMs));
@@ -332,11 +333,11 @@ void tst_TF_Match::takingAcrossLetsThePlayerSendACard()
     untilCardOn(Side::Opponent);
     for (int i = 0; i < 5; ++i)
         QTest::keyClick(w_.get(), Qt::Key_Up); // the frame over the opponent's side
-    w_->touchPlace(*w_->state().field().find(w_->state().poem()), now_);
+    w_->touchPlace(*w_->state().field().find(w_->state().poem()), monotonic_.now);
     QCOMPARE(w_->phase(), TF_Match::Phase::Sending);
     QCOMPARE(w_->LblStatus->text(), QStringLiteral("送る札を選んでください"));
     const int theirs = firstCard(w_->state().field(), Side::Opponent);
-    w_->touchPlace({Side::Opponent, theirs}, now_); // not one of the player's
+    w_->touchPlace({Side::Opponent, theirs}, monotonic_.now); // not one of the player's
     QCOMPARE(w_->phase(), TF_Match::Phase::Sending);
     // The frame waits on one of the player's cards: Space gives it.
     QCOMPARE(w_->cursor().side, Side::Player);
