@@ -1,27 +1,57 @@
-// The yardstick for the program's start-up: a bare Qt Widgets window of the
-// main menu's size (592 x 423) and nothing else. bench_startup starts it
-// with --first-paint-child and a pipe on descriptor 3: it writes one byte
-// there once its first frame is painted, then quits. Alone it just shows
-// the window.
+// The yardsticks for the program's start-up, both of the main menu's size
+// (592 x 423):
+//   bare_window              an empty Qt Widgets window, nothing else;
+//   bare_window --menu-text  the same window drawing the menu's own texts in
+//                            the faces and sizes the menu uses, with QPainter
+//                            alone: what the Japanese faces cost by themselves.
+// With --first-paint-child (bench_startup starts it so, with a pipe on
+// descriptor 3) it reports its peak memory there once its first frame is
+// painted, and quits. Alone it just shows the window.
 #include <QApplication>
-#include <QEvent>
-#include <QTimer>
+#include <QPainter>
 #include <QWidget>
 
 #include <cstring>
 
-#include <unistd.h>
+#include "firstframe.h"
 
 namespace {
 
-class FirstPaint : public QObject {
+QFont face(const char *family, int pixels, bool bold, bool italic)
+{
+    QFont f(QString::fromLatin1(family));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    f.setItalic(italic);
+    f.setStyleStrategy(QFont::PreferAntialias);
+    return f;
+}
+
+class Window : public QWidget {
 public:
-    bool painted = false;
-    bool eventFilter(QObject *, QEvent *event) override
+    bool menuText = false;
+
+protected:
+    void paintEvent(QPaintEvent *) override
     {
-        if (event->type() == QEvent::Paint)
-            painted = true;
-        return false;
+        if (!menuText)
+            return;
+        QPainter p(this);
+        p.setFont(face("IPAPMincho", 48, true, true));
+        p.drawText(QRect(8, 8, 577, 73), Qt::AlignCenter, QStringLiteral("百人一首　琴葉　　　　　　　"));
+        p.setFont(face("IPAGothic", 16, true, true));
+        p.drawText(QRect(344, 40, 223, 18), Qt::AlignLeft, QStringLiteral("競技かるた練習ソフト"));
+        p.setFont(face("IPAPGothic", 19, true, false));
+        const QString captions[] = {QStringLiteral("トレーニング"), QStringLiteral("ゲーム(S)"),
+                                    QStringLiteral("ゲーム(M)"),    QStringLiteral("ゲーム(L)"),
+                                    QStringLiteral("記録(S)"),      QStringLiteral("記録(M)"),
+                                    QStringLiteral("記録(L)"),      QStringLiteral("終了"),
+                                    QStringLiteral("学習記録"),     QStringLiteral("練習試合")};
+        int y = 130;
+        for (const QString &caption : captions) {
+            p.drawText(QRect(100, y, 369, 41), Qt::AlignCenter, caption);
+            y += 28;
+        }
     }
 };
 
@@ -30,22 +60,16 @@ public:
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QWidget window;
+    Window window;
     window.setWindowTitle(QStringLiteral("bare"));
     window.setFixedSize(592, 423);
-    const bool report = argc > 1 && std::strcmp(argv[1], "--first-paint-child") == 0;
-    FirstPaint watch;
-    window.installEventFilter(&watch);
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &app, [&] {
-        if (!watch.painted || !report)
-            return;
-        poll.stop();
-        const char byte = 1;
-        [[maybe_unused]] const ssize_t n = write(3, &byte, 1);
-        QCoreApplication::quit();
-    });
-    poll.start(0);
+    bench::FirstFrameReport report(&QCoreApplication::quit);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--menu-text") == 0)
+            window.menuText = true;
+        else if (std::strcmp(argv[i], "--first-paint-child") == 0)
+            window.installEventFilter(&report);
+    }
     window.show();
     return app.exec();
 }

@@ -1,21 +1,25 @@
 // Start-up to the first painted main menu.
 //
-// BM_CreateFormsToFirstPaint: inside one process, the eight windows are
-// created and the main menu shown until its first frame is painted, then
-// destroyed again (warm: fonts and styles are already loaded).
+// BM_CreateFormsToFirstPaint: inside one process, the windows are created
+// and the main menu shown until its first frame is painted, then destroyed
+// again (warm: fonts and styles are already loaded).
 // BM_StartupAgainstBareWindow: the whole program start, cold each time,
-// beside a bare Qt window of the same size (bare_window): time to the first
-// painted frame and peak memory of both, and their ratios. This executable
-// starts itself with --first-paint-child, which runs the program's own
-// start-up sequence and reports over a pipe once the main menu's first
-// frame is painted.
+// beside two yardsticks built as bare_window: an empty Qt window of the same
+// size, and one drawing the menu's texts in the menu's faces. For each: the
+// time from the spawn to the first painted frame and the peak memory
+// (VmHWM) at that frame, and the ratios. The program's peak after its
+// start-up work (the mode windows, the history) is given too. This
+// executable starts itself with --first-paint-child, which runs the
+// program's own start-up sequence.
 // BM_FirstOpenOfEachWindow: each mode's window opened for the first time.
 //   QT_QPA_PLATFORM=offscreen bench_startup
 #include <benchmark/benchmark.h>
 
 #include "benchrunner.h"
+#include "firstframe.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QIcon>
 #include <QTemporaryDir>
@@ -89,13 +93,15 @@ void BM_CreateFormsToFirstPaint(benchmark::State &state)
 BENCHMARK(BM_CreateFormsToFirstPaint)->Unit(benchmark::kMillisecond);
 
 struct ChildRun {
-    double seconds = -1; // from the spawn to the first painted frame; negative on failure
-    double peakMiB = 0;  // the child's peak resident memory (VmHWM) over its whole life
+    double seconds = -1;     // from the spawn to the first painted frame; negative on failure
+    double frameMiB = 0;     // peak resident memory (VmHWM) at that frame
+    double lifetimeMiB = 0;  // the same over the child's whole life
 };
 
-// Starts `exe` with `flag` (if any) and a pipe on descriptor 3, and waits for
-// the byte it writes there after its first frame, then for its end.
-ChildRun runChild(const std::string &exe, const char *flag)
+// Starts `exe` with `args` and a pipe on descriptor 3, waits for the line it
+// writes there after its first frame (its peak memory then, in KiB), then
+// for its end.
+ChildRun runChild(const std::string &exe, std::vector<std::string> args)
 {
     ChildRun run;
     int fds[2];
@@ -104,27 +110,36 @@ ChildRun runChild(const std::string &exe, const char *flag)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-    std::string path = exe, option = flag ? flag : "";
-    char *argv[] = {path.data(), flag ? option.data() : nullptr, nullptr};
+    args.insert(args.begin(), exe);
+    std::vector<char *> argv;
+    for (std::string &arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
 
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, environ);
+    const int spawned = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
-    char byte = 0;
-    if (spawned == 0 && read(fds[0], &byte, 1) == 1)
+    std::string line;
+    char c = 0;
+    if (spawned == 0 && read(fds[0], &c, 1) == 1) {
         run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        do
+            line += c;
+        while (c != '\n' && read(fds[0], &c, 1) == 1);
+    }
     close(fds[0]);
     int status = 0;
     rusage usage{};
     if (spawned == 0)
         wait4(pid, &status, 0, &usage);
-    if (spawned != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (spawned != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || line.empty()) {
         run.seconds = -1;
         return run;
     }
-    run.peakMiB = usage.ru_maxrss / 1024.0; // KiB on Linux
+    run.frameMiB = std::atof(line.c_str()) / 1024.0;
+    run.lifetimeMiB = usage.ru_maxrss / 1024.0; // KiB on Linux
     return run;
 }
 
@@ -148,42 +163,49 @@ double median(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-// The program's start against the bare window's, alternating, so that both
-// see the same load: the iteration time is the program's; the counters give
-// the medians of both and their ratios (the figures that count on a busy
-// machine).
+// The program's start against the yardsticks', in turn, so that all see the
+// same load: the iteration time is the program's; the counters give the
+// medians and the ratios (the figures that count on a busy machine).
 void BM_StartupAgainstBareWindow(benchmark::State &state)
 {
     const std::string self = selfPath(), bare = barePath();
-    std::vector<double> programMs, bareMs, programMiB, bareMiB;
-    bool programFirst = true;
+    struct Contestant {
+        std::string exe;
+        std::vector<std::string> args;
+        std::vector<double> ms, frameMiB, lifetimeMiB;
+    };
+    Contestant contestants[] = {{self, {ChildFlag}, {}, {}, {}},
+                                {bare, {ChildFlag}, {}, {}, {}},
+                                {bare, {ChildFlag, "--menu-text"}, {}, {}, {}}};
+    Contestant &program = contestants[0], &empty = contestants[1], &faces = contestants[2];
+    std::size_t first = 0;
     for (auto _ : state) {
-        ChildRun program, window;
-        if (programFirst) {
-            program = runChild(self, ChildFlag);
-            window = runChild(bare, ChildFlag);
-        } else {
-            window = runChild(bare, ChildFlag);
-            program = runChild(self, ChildFlag);
+        for (std::size_t i = 0; i < std::size(contestants); ++i) {
+            Contestant &c = contestants[(first + i) % std::size(contestants)];
+            const ChildRun run = runChild(c.exe, c.args);
+            if (run.seconds < 0) {
+                state.SkipWithError((c.exe + " did not start or did not paint its first frame").c_str());
+                return;
+            }
+            if (&c == &program)
+                state.SetIterationTime(run.seconds);
+            c.ms.push_back(run.seconds * 1e3);
+            c.frameMiB.push_back(run.frameMiB);
+            c.lifetimeMiB.push_back(run.lifetimeMiB);
         }
-        programFirst = !programFirst;
-        if (program.seconds < 0 || window.seconds < 0) {
-            state.SkipWithError(program.seconds < 0 ? "the program did not start or did not paint its menu"
-                                                    : "the bare window did not start or did not paint");
-            return;
-        }
-        state.SetIterationTime(program.seconds);
-        programMs.push_back(program.seconds * 1e3);
-        bareMs.push_back(window.seconds * 1e3);
-        programMiB.push_back(program.peakMiB);
-        bareMiB.push_back(window.peakMiB);
+        first = (first + 1) % std::size(contestants);
     }
-    state.counters["program_ms"] = median(programMs);
-    state.counters["bare_ms"] = median(bareMs);
-    state.counters["time_ratio"] = median(programMs) / median(bareMs);
-    state.counters["program_MiB"] = median(programMiB);
-    state.counters["bare_MiB"] = median(bareMiB);
-    state.counters["memory_ratio"] = median(programMiB) / median(bareMiB);
+    state.counters["program_ms"] = median(program.ms);
+    state.counters["bare_ms"] = median(empty.ms);
+    state.counters["time_ratio"] = median(program.ms) / median(empty.ms);
+    state.counters["program_MiB"] = median(program.frameMiB);
+    state.counters["bare_MiB"] = median(empty.frameMiB);
+    state.counters["memory_ratio"] = median(program.frameMiB) / median(empty.frameMiB);
+    state.counters["faces_ms"] = median(faces.ms);
+    state.counters["faces_MiB"] = median(faces.frameMiB);
+    state.counters["time_ratio_faces"] = median(program.ms) / median(faces.ms);
+    state.counters["memory_ratio_faces"] = median(program.frameMiB) / median(faces.frameMiB);
+    state.counters["program_settled_MiB"] = median(program.lifetimeMiB);
 }
 BENCHMARK(BM_StartupAgainstBareWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
 
@@ -196,13 +218,10 @@ void BM_FirstOpenOfEachWindow(benchmark::State &state)
     std::map<std::string, double> slowestOf; // by window
     for (auto _ : state) {
         state.PauseTiming();
-        CreateForms();
-        F_Main->show();
-        FirstPaint menu;
-        F_Main->installEventFilter(&menu);
-        for (int spins = 0; !menu.painted && spins < 100000; ++spins)
+        bool started = false;
+        OpenMenu([&started] { started = true; });
+        for (int spins = 0; !started && spins < 100000; ++spins)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        F_Main->removeEventFilter(&menu);
         state.ResumeTiming();
         for (QWidget *w : std::initializer_list<QWidget *>{F_Training, F_24, F_44, F_84, F_RecordS, F_RecordM,
                                                            F_RecordL, F_Match, F_Stats}) {
@@ -231,8 +250,8 @@ void BM_FirstOpenOfEachWindow(benchmark::State &state)
 }
 BENCHMARK(BM_FirstOpenOfEachWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// The program's start-up, as in its main(), ending after the first frame of
-// the main menu: one byte on descriptor 3, then a normal shutdown.
+// The program's start-up, as in its main(): the report goes out after the
+// menu's first frame, and the program quits once its start-up work is done.
 int firstPaintChild(int argc, char **argv)
 {
     platform::ui::Application app(argc, argv);
@@ -242,23 +261,14 @@ int firstPaintChild(int argc, char **argv)
     history::SqliteRecorder recorder(folder.filePath(QStringLiteral("history.sqlite")));
     const history::ScopedRecorder installed(recorder);
 
-    CreateForms();
-    AfterFirstPaint(F_Main, [&recorder] { recorder.start(); });
-    FirstPaint watch;
-    F_Main->installEventFilter(&watch);
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &app, [&] {
-        if (!watch.painted)
-            return;
-        poll.stop();
-        const char byte = 1;
-        [[maybe_unused]] const ssize_t n = write(3, &byte, 1);
-        QCoreApplication::quit();
+    OpenMenu([&recorder] {
+        recorder.start();
+        QTimer::singleShot(0, &QCoreApplication::quit);
     });
-    poll.start(0); // runs whenever the event loop is idle
-    F_Main->show();
+    // Installed after the menu's own hook, so it reports before that work.
+    bench::FirstFrameReport report;
+    F_Main->installEventFilter(&report);
     const int rc = app.exec();
-    F_Main->removeEventFilter(&watch);
     DestroyForms();
     return rc;
 }
@@ -275,5 +285,8 @@ int main(int argc, char **argv)
     app.setStyle(QStringLiteral("Fusion"));
     platform::fonts::installSubstitutes();
     platform::ui::installDesktopServices();
+    // The records viewers open their files in the working folder.
+    const QTemporaryDir work;
+    QDir::setCurrent(work.path());
     return bench::runBenchmarks(argc, argv);
 }

@@ -31,9 +31,15 @@ void InitialiseApplication(QApplication &app)
         qWarning("Qt's Japanese translations (qtbase_ja.qm, package qt6-translations-l10n) are missing");
 }
 
-void CreateForms()
+void CreateMainForm()
 {
     F_Main = new TF_Main;
+}
+
+void CreateModeForms()
+{
+    if (F_Training)
+        return;
     F_Training = new TF_Training;
     F_24 = new TF_24;
     F_44 = new TF_44;
@@ -43,6 +49,12 @@ void CreateForms()
     F_RecordL = new TF_RecordL;
     F_Match = new TF_Match;
     F_Stats = new TF_Stats;
+}
+
+void CreateForms()
+{
+    CreateMainForm();
+    CreateModeForms();
 }
 
 template <typename T>
@@ -100,4 +112,15 @@ private:
 void AfterFirstPaint(QWidget *window, std::function<void()> work)
 {
     new FirstPaintHook(window, std::move(work));
+}
+
+void OpenMenu(std::function<void()> afterwards)
+{
+    CreateMainForm();
+    AfterFirstPaint(F_Main, [afterwards = std::move(afterwards)] {
+        CreateModeForms();
+        if (afterwards)
+            afterwards();
+    });
+    F_Main->show();
 }

@@ -9,9 +9,22 @@ class QWidget;
 // icon, the Japanese font substitutes and the desktop services.
 void InitialiseApplication(QApplication &app);
 
-// Creates the eight windows once, in their fixed order. The first is the
-// main window, whose creation fills the poem table before any other exists.
+// Creates the main window, whose creation fills the poem table before any
+// other window exists.
+void CreateMainForm();
+
+// Creates the mode windows after it, in their fixed order; once they exist
+// it does nothing.
+void CreateModeForms();
+
+// Both at once (tests and benchmarks).
 void CreateForms();
+
+// The program's start: the menu is created and shown, and the mode windows
+// are created once its first frame is painted, then `afterwards` runs. The
+// player sees the menu without waiting for windows he has not opened yet; a
+// mode chosen before they exist creates them first (TF_Main).
+void OpenMenu(std::function<void()> afterwards);
 
 // Destroys the windows in reverse order (program end, tests).
 void DestroyForms();

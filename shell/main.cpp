@@ -30,9 +30,7 @@ int main(int argc, char **argv)
     history::SqliteRecorder recorder(history::databasePath());
     const history::ScopedRecorder installed(recorder);
 
-    CreateForms();
-    AfterFirstPaint(F_Main, [&recorder] { recorder.start(); });
-    F_Main->show();
+    OpenMenu([&recorder] { recorder.start(); });
     const int rc = app.exec();
     DestroyForms();
     return rc;

@@ -11,6 +11,7 @@
 #include "platform/gui/fonts.h"
 #include "platform/ui/kit.h"
 #include "records/tf_record.h"
+#include "shell/application.h"
 #include "shell/verticalmenubutton.h"
 #include "training/tf_training.h"
 
@@ -101,8 +102,10 @@ void TF_Main::FormShow()
         BtnGameL->setEnabled(true);
 }
 
-void TF_Main::openMode(QWidget *mode)
+template <typename Mode>
+void TF_Main::openMode(Mode *const &mode)
 {
+    CreateModeForms();
     hide();
     if (mode)
         mode->show();

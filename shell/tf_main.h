@@ -44,7 +44,10 @@ protected:
     void FormShow() override;
 
 private:
-    void openMode(QWidget *mode);
+    // Takes the window's variable: a mode chosen in the menu's first moments
+    // may not have its window yet.
+    template <typename Mode>
+    void openMode(Mode *const &mode);
 };
 
 extern TF_Main *F_Main;

@@ -36,7 +36,8 @@ private slots:
     void closingTheMenuEndsTheProgram();
     void matchEntryBesideThePanelOpensFromTheKeyboard();
     void statsEntryStandsInTheLeftStripAndTakesKeys();
-    void deferredWorkRunsOnceAfterTheMenusFirstFrame();
+    void modesAreCreatedOnceAfterTheMenusFirstFrame();
+    void aModeChosenBeforeTheModesExistCreatesThemFirst();
 
 private:
     FakeScreen screen_;
@@ -225,24 +226,30 @@ void tst_MainMenu::statsEntryStandsInTheLeftStripAndTakesKeys()
 
 // The history is opened through this hook: never before the menu's first
 // frame (it would delay it), and once only, however often the menu repaints.
-void tst_MainMenu::deferredWorkRunsOnceAfterTheMenusFirstFrame()
+void tst_MainMenu::modesAreCreatedOnceAfterTheMenusFirstFrame()
 {
+    DestroyForms();
     int runs = 0;
-    bool menuWasPainted = false;
-    AfterFirstPaint(F_Main, [&] {
+    bool modesWereThere = false;
+    OpenMenu([&] {
         ++runs;
-        menuWasPainted = F_Main->isVisible();
+        modesWereThere = F_Training && F_Stats;
     });
-    QCoreApplication::processEvents();
+    QVERIFY(F_Main);
+    QVERIFY(!F_Training);
     QCOMPARE(runs, 0);
 
-    F_Main->show();
     QVERIFY(QTest::qWaitForWindowExposed(F_Main));
     for (int i = 0; i < 100 && runs == 0; ++i)
         QCoreApplication::processEvents();
     QCOMPARE(runs, 1);
-    QVERIFY(menuWasPainted);
+    QVERIFY(modesWereThere);
+    QVERIFY(F_Main->isVisible());
+    for (QWidget *mode : std::initializer_list<QWidget *>{F_Training, F_24, F_44, F_84, F_RecordS, F_RecordM,
+                                                          F_RecordL, F_Match, F_Stats})
+        QVERIFY(mode && !mode->isVisible());
 
+    const TF_Training *training = F_Training;
     F_Main->repaint();
     F_Main->hide();
     F_Main->show();
@@ -250,6 +257,21 @@ void tst_MainMenu::deferredWorkRunsOnceAfterTheMenusFirstFrame()
     for (int i = 0; i < 100; ++i)
         QCoreApplication::processEvents();
     QCOMPARE(runs, 1);
+    QCOMPARE(F_Training, training);
+}
+
+// A click that beats the menu's first frame still opens its mode.
+void tst_MainMenu::aModeChosenBeforeTheModesExistCreatesThemFirst()
+{
+    DestroyForms();
+    CreateMainForm();
+    F_Main->show();
+    QVERIFY(!F_RecordS);
+    F_Main->BtnRecordS->click();
+    QVERIFY(F_RecordS);
+    QVERIFY(F_RecordS->isVisible());
+    QVERIFY(!F_Main->isVisible());
+    QVERIFY(F_Training && F_Stats && !F_Training->isVisible());
 }
 
 QTEST_MAIN(tst_MainMenu)
