@@ -5,19 +5,17 @@
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLibraryInfo>
-#include <QAudioDevice>
-#include <QMediaDevices>
+#include <QLibrary>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QSoundEffect>
 #include <QTranslator>
-#include <QUrl>
 
 #include "../services.h"
 #include "../sjis.h"
 #include "platform/gui/fonts.h"
+#include "soundmodule.h"
 
 namespace platform::ui {
 namespace {
@@ -36,34 +34,44 @@ public:
     void beep() override { QApplication::beep(); }
 };
 
-// QSoundEffect plays on its own thread and never blocks the caller; with no
-// audio device it stays silent. Nothing may wait for a sound to end.
-class SoundEffectPlayer final : public WavePlayer {
-public:
-    bool open(const QString &fileName) override
-    {
-        close();
-        const QFileInfo file(QDir::current().absoluteFilePath(fileName));
-        if (!file.isFile() || !file.isReadable())
-            return false;
-        effect_ = std::make_unique<QSoundEffect>();
-        effect_->setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
-        return effect_->status() != QSoundEffect::Error;
-    }
-
-    void play() override
-    {
-        if (!effect_ || effect_->status() == QSoundEffect::Error)
-            return;
-        effect_->stop(); // a new cue always starts from the beginning
-        effect_->play();
-    }
-
-    void close() override { effect_.reset(); }
-
-private:
-    std::unique_ptr<QSoundEffect> effect_;
+// The sound module, looked for once, at the first sound: beside the
+// installed program, then in the build tree (tests, benchmarks).
+struct SoundModule {
+    soundmodule::NewWavePlayerFunction newPlayer = nullptr;
+    soundmodule::HasAudioOutputFunction hasOutput = nullptr;
 };
+
+const SoundModule &soundModule()
+{
+    static const SoundModule found = [] {
+        QStringList folders;
+        if (QCoreApplication::instance())
+            folders << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(KOTOHA_MODULES_INSTALLED));
+        folders << QStringLiteral(KOTOHA_MODULES_BUILT);
+        for (const QString &folder : folders) {
+            QLibrary library(QDir(folder).filePath(QLatin1String(soundmodule::FileName)));
+            if (!library.load())
+                continue;
+            SoundModule m;
+            m.newPlayer = reinterpret_cast<soundmodule::NewWavePlayerFunction>(
+                library.resolve(soundmodule::NewWavePlayer));
+            m.hasOutput = reinterpret_cast<soundmodule::HasAudioOutputFunction>(
+                library.resolve(soundmodule::HasAudioOutput));
+            if (m.newPlayer && m.hasOutput)
+                return m;
+        }
+        qWarning("sound: the sound module (%s) is missing; playing without sound", soundmodule::FileName);
+        return SoundModule{};
+    }();
+    return found;
+}
+
+// No player without the module: the callers then play without sound.
+std::unique_ptr<WavePlayer> newWavePlayer()
+{
+    const auto make = soundModule().newPlayer;
+    return std::unique_ptr<WavePlayer>(make ? make() : nullptr);
+}
 
 // The input box keeps the field to 255 bytes of Shift-JIS text.
 class DialogInputBox final : public InputBox {
@@ -145,8 +153,11 @@ void installDesktopServices()
     s.inputBox = &input;
     s.errors = &errors;
     s.messages = &messages;
-    s.makeWavePlayer = [] { return std::make_unique<SoundEffectPlayer>(); };
-    s.hasAudioOutput = [] { return !QMediaDevices::audioOutputs().isEmpty(); };
+    s.makeWavePlayer = newWavePlayer;
+    s.hasAudioOutput = [] {
+        const auto hasOutput = soundModule().hasOutput;
+        return hasOutput && hasOutput();
+    };
 }
 
 Application::Application(int &argc, char **argv)

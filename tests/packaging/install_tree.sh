@@ -26,6 +26,12 @@ expected=(
   share/icons/hicolor/128x128/apps/kotoha.png
   share/doc/kotoha/CREDITS-voice.txt
 )
+# The modules the program loads at first use, where it looks for them: the
+# library folder of the same prefix.
+libdir="$(sed -n 's/^CMAKE_INSTALL_LIBDIR:[A-Z]*=//p' "$BUILD/CMakeCache.txt")"
+for module in kotoha_sound; do
+  expected+=("${libdir:-lib}/kotoha/$module.so")
+done
 # The reading clips, when this build could make them: the index and every
 # clip the build made, nothing more.
 if [ -f "$BUILD/readings/index.tsv" ]; then
