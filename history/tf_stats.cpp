@@ -1,28 +1,20 @@
 #include "tf_stats.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
-#include <QHorizontalBarSeries>
-#include <QChart>
-#include <QChartView>
-#include <QDateTimeAxis>
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLineSeries>
 #include <QSaveFile>
 #include <QStandardItemModel>
-#include <QValueAxis>
+#include <QVBoxLayout>
 
-#include <cmath>
 
 #include "deck/poemtable.h"
 #include "history/database.h"
 #include "history/weak.h"
 #include "platform/services.h"
 #include "platform/gui/fonts.h"
+#include "platform/ui/modules.h"
 
 using namespace platform;
 
@@ -69,66 +61,14 @@ QStandardItem *numberItem(const QVariant &sortValue, const QString &text)
     return item;
 }
 
-QChart *chartIn(QTabWidget *tabs, const QString &title)
+// A chart's page: the charts module fills it, or it says why it cannot.
+QWidget *chartPage(QTabWidget *tabs, const QString &title)
 {
-    auto *chart = new QChart;
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->setMargins(QMargins(2, 2, 2, 2));
-    auto *view = new QChartView(chart);
-    view->setRenderHint(QPainter::Antialiasing);
-    tabs->addTab(view, title);
-    return chart;
-}
-
-void clearChart(QChart *chart)
-{
-    chart->removeAllSeries();
-    for (QAbstractAxis *axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-}
-
-// Bars laid sideways, so that every label has room on the left; the first
-// label is drawn at the top.
-void barChart(QChart *chart, const QString &setName, const QStringList &labels, const QList<qreal> &values,
-              const QString &valueTitle, bool counts)
-{
-    clearChart(chart);
-    auto *set = new QBarSet(setName);
-    for (auto it = values.crbegin(); it != values.crend(); ++it)
-        *set << *it;
-    auto *series = new QHorizontalBarSeries;
-    series->append(set);
-    series->setLabelsVisible(true);
-    series->setLabelsPosition(QAbstractBarSeries::LabelsInsideEnd);
-    chart->addSeries(series);
-    auto *names = new QBarCategoryAxis;
-    QStringList reversed(labels.crbegin(), labels.crend());
-    names->append(reversed.isEmpty() ? QStringList{QStringLiteral("-")} : reversed);
-    chart->addAxis(names, Qt::AlignLeft);
-    series->attachAxis(names);
-    auto *axis = new QValueAxis;
-    axis->setTitleText(valueTitle);
-    axis->setLabelFormat(QStringLiteral("%d"));
-    qreal low = 0;
-    qreal top = 1;
-    for (qreal v : values) {
-        top = std::max(top, v);
-        low = std::min(low, v);
-    }
-    if (counts) {
-        // Whole numbers only: five steps of a whole size.
-        const int step = std::max(1, int(std::ceil(top * 1.1 / 5)));
-        axis->setRange(0, step * 5);
-        axis->setTickCount(6);
-    } else {
-        axis->setRange(low, top * 1.1);
-        axis->applyNiceNumbers();
-    }
-    chart->addAxis(axis, Qt::AlignBottom);
-    series->attachAxis(axis);
-    chart->legend()->hide();
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    tabs->addTab(page, title);
+    return page;
 }
 
 // "2026-12-07T14:03:05+09:00" -> "12/07 14:03"; the year is in the tip.
@@ -211,10 +151,21 @@ TF_Stats::TF_Stats(QWidget *parent)
     Charts = new QTabWidget(this);
     Charts->setObjectName(QStringLiteral("Charts"));
     Charts->setGeometry(420, 48, 352, 500);
-    dayChart_ = chartIn(Charts, QStringLiteral("日ごと"));
-    slowChart_ = chartIn(Charts, QStringLiteral("遅い札"));
-    missChart_ = chartIn(Charts, QStringLiteral("誤答の多い札"));
-    pairChart_ = chartIn(Charts, QStringLiteral("取り違え"));
+    QWidget *const pages[] = {chartPage(Charts, QStringLiteral("日ごと")), chartPage(Charts, QStringLiteral("遅い札")),
+                              chartPage(Charts, QStringLiteral("誤答の多い札")),
+                              chartPage(Charts, QStringLiteral("取り違え"))};
+    const auto newPages = reinterpret_cast<history::charts::NewPagesFunction>(
+        ui::moduleFunction(history::charts::ModuleName, history::charts::NewPages));
+    if (newPages) {
+        charts_.reset(newPages(pages[0], pages[1], pages[2], pages[3]));
+    } else {
+        for (QWidget *page : pages) {
+            auto *missing = new QLabel(QStringLiteral("グラフの部品(kotoha_charts)が見つからないため、グラフは表示できません。"));
+            missing->setWordWrap(true);
+            missing->setAlignment(Qt::AlignCenter);
+            page->layout()->addWidget(missing);
+        }
+    }
     auto *rule = new QLabel(history::weakRule());
     rule->setWordWrap(true);
     rule->setAlignment(Qt::AlignTop | Qt::AlignLeft);
@@ -308,75 +259,30 @@ void TF_Stats::fillTable()
 
 void TF_Stats::fillCharts()
 {
-    // Accuracy (left axis, %) and median reaction (right axis, ms) per day.
-    clearChart(dayChart_);
-    auto *accuracy = new QLineSeries;
-    accuracy->setName(QStringLiteral("正解率(%)"));
-    auto *median = new QLineSeries;
-    median->setName(QStringLiteral("決まり字後の中央値(ms)"));
-    // A single day is a single point: drawn as a dot, not a line.
-    accuracy->setPointsVisible(true);
-    median->setPointsVisible(true);
-    qint64 slowest = 1000;
-    for (const history::DayStats &d : stats_.days) {
-        const qreal x = QDateTime(d.day, QTime(12, 0)).toMSecsSinceEpoch();
-        accuracy->append(x, d.times ? 100.0 * d.right / d.times : 0.0);
-        if (d.medianMs) {
-            median->append(x, static_cast<qreal>(*d.medianMs));
-            slowest = std::max(slowest, *d.medianMs);
-        }
-    }
-    dayChart_->addSeries(accuracy);
-    dayChart_->addSeries(median);
-    auto *x = new QDateTimeAxis;
-    x->setFormat(QStringLiteral("M/d"));
-    const QDate first = stats_.days.isEmpty() ? services().clock->localDate() : stats_.days.first().day;
-    const QDate last = stats_.days.isEmpty() ? first : stats_.days.last().day;
-    // Ticks on midnights when the span is short; five spread ticks otherwise.
-    const qint64 span = first.daysTo(last) + 1;
-    x->setTickCount(int(std::min<qint64>(span + 1, 5)));
-    x->setRange(QDateTime(first, QTime(0, 0)), QDateTime(span < 5 ? last.addDays(1) : last, QTime(0, 0)));
-    dayChart_->addAxis(x, Qt::AlignBottom);
-    auto *yAcc = new QValueAxis;
-    yAcc->setRange(0, 100);
-    yAcc->setLabelFormat(QStringLiteral("%d"));
-    yAcc->setTitleText(QStringLiteral("%"));
-    dayChart_->addAxis(yAcc, Qt::AlignLeft);
-    auto *yMs = new QValueAxis;
-    yMs->setRange(std::min<qint64>(0, slowest), static_cast<qreal>(slowest) * 1.1);
-    yMs->setLabelFormat(QStringLiteral("%d"));
-    yMs->setTitleText(QStringLiteral("ms"));
-    yMs->applyNiceNumbers();
-    dayChart_->addAxis(yMs, Qt::AlignRight);
-    accuracy->attachAxis(x);
-    accuracy->attachAxis(yAcc);
-    median->attachAxis(x);
-    median->attachAxis(yMs);
-    dayChart_->legend()->show();
+    if (!charts_)
+        return;
+    history::charts::Figures figures;
+    for (const history::DayStats &d : stats_.days)
+        figures.days.append({d.day, d.times ? 100.0 * d.right / d.times : 0.0, d.medianMs});
+    figures.first = stats_.days.isEmpty() ? services().clock->localDate() : stats_.days.first().day;
+    figures.last = stats_.days.isEmpty() ? figures.first : stats_.days.last().day;
 
-    QStringList labels;
-    QList<qreal> values;
+    figures.slowest = {QStringLiteral("決まり字後の中央値"), {}, {}, QStringLiteral("決まり字後の中央値 ms(歌番号)"), false};
     for (const history::PoemStats &p : stats_.slowest()) {
-        labels << poemLabel(p.poem);
-        values << static_cast<qreal>(*p.medianMs);
+        figures.slowest.labels << poemLabel(p.poem);
+        figures.slowest.values << static_cast<qreal>(*p.medianMs);
     }
-    barChart(slowChart_, QStringLiteral("決まり字後の中央値"), labels, values, QStringLiteral("決まり字後の中央値 ms(歌番号)"), false);
-
-    labels.clear();
-    values.clear();
+    figures.missed = {QStringLiteral("誤答・時間切れ"), {}, {}, QStringLiteral("誤答・時間切れの回数(歌番号)"), true};
     for (const history::PoemStats &p : stats_.mostMissed()) {
-        labels << poemLabel(p.poem);
-        values << p.misses();
+        figures.missed.labels << poemLabel(p.poem);
+        figures.missed.values << p.misses();
     }
-    barChart(missChart_, QStringLiteral("誤答・時間切れ"), labels, values, QStringLiteral("誤答・時間切れの回数(歌番号)"), true);
-
-    labels.clear();
-    values.clear();
+    figures.confused = {QStringLiteral("取り違え"), {}, {}, QStringLiteral("回数(読まれた札→取った札)"), true};
     for (const history::Confusion &c : stats_.confusions) {
-        labels << QStringLiteral("%1→%2").arg(c.poem).arg(c.chosen);
-        values << c.count;
+        figures.confused.labels << QStringLiteral("%1→%2").arg(c.poem).arg(c.chosen);
+        figures.confused.values << c.count;
     }
-    barChart(pairChart_, QStringLiteral("取り違え"), labels, values, QStringLiteral("回数(読まれた札→取った札)"), true);
+    charts_->show(figures);
 }
 
 void TF_Stats::BtnExportClick()

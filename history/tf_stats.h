@@ -6,11 +6,13 @@
 #include <QTabWidget>
 #include <QTableView>
 
+#include <memory>
+
+#include "history/chartpages.h"
 #include "history/stats.h"
 #include "platform/ui/form.h"
 
 class QStandardItemModel;
-class QChart;
 
 // 学習記録: per-poem figures, charts by day, the slowest and most-missed
 // poems and the pairs most often taken for one another, for a chosen period
@@ -46,10 +48,7 @@ private:
     void fillCharts();
 
     QStandardItemModel *model_;
-    QChart *dayChart_;
-    QChart *slowChart_;
-    QChart *missChart_;
-    QChart *pairChart_;
+    std::unique_ptr<history::charts::Pages> charts_; // none without the charts module
     history::Statistics stats_;
     bool anyHistory_ = false;
 };

@@ -5,7 +5,6 @@
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLibraryInfo>
-#include <QLibrary>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -15,6 +14,7 @@
 #include "../services.h"
 #include "../sjis.h"
 #include "platform/gui/fonts.h"
+#include "modules.h"
 #include "soundmodule.h"
 
 namespace platform::ui {
@@ -34,42 +34,16 @@ public:
     void beep() override { QApplication::beep(); }
 };
 
-// The sound module, looked for once, at the first sound: beside the
-// installed program, then in the build tree (tests, benchmarks).
-struct SoundModule {
-    soundmodule::NewWavePlayerFunction newPlayer = nullptr;
-    soundmodule::HasAudioOutputFunction hasOutput = nullptr;
-};
-
-const SoundModule &soundModule()
+soundmodule::NewWavePlayerFunction newPlayerFunction()
 {
-    static const SoundModule found = [] {
-        QStringList folders;
-        if (QCoreApplication::instance())
-            folders << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(KOTOHA_MODULES_INSTALLED));
-        folders << QStringLiteral(KOTOHA_MODULES_BUILT);
-        for (const QString &folder : folders) {
-            QLibrary library(QDir(folder).filePath(QLatin1String(soundmodule::FileName)));
-            if (!library.load())
-                continue;
-            SoundModule m;
-            m.newPlayer = reinterpret_cast<soundmodule::NewWavePlayerFunction>(
-                library.resolve(soundmodule::NewWavePlayer));
-            m.hasOutput = reinterpret_cast<soundmodule::HasAudioOutputFunction>(
-                library.resolve(soundmodule::HasAudioOutput));
-            if (m.newPlayer && m.hasOutput)
-                return m;
-        }
-        qWarning("sound: the sound module (%s) is missing; playing without sound", soundmodule::FileName);
-        return SoundModule{};
-    }();
-    return found;
+    return reinterpret_cast<soundmodule::NewWavePlayerFunction>(
+        moduleFunction(soundmodule::FileName, soundmodule::NewWavePlayer));
 }
 
 // No player without the module: the callers then play without sound.
 std::unique_ptr<WavePlayer> newWavePlayer()
 {
-    const auto make = soundModule().newPlayer;
+    const auto make = newPlayerFunction();
     return std::unique_ptr<WavePlayer>(make ? make() : nullptr);
 }
 
@@ -155,7 +129,8 @@ void installDesktopServices()
     s.messages = &messages;
     s.makeWavePlayer = newWavePlayer;
     s.hasAudioOutput = [] {
-        const auto hasOutput = soundModule().hasOutput;
+        const auto hasOutput = reinterpret_cast<soundmodule::HasAudioOutputFunction>(
+            moduleFunction(soundmodule::FileName, soundmodule::HasAudioOutput));
         return hasOutput && hasOutput();
     };
 }

@@ -1,5 +1,10 @@
 #include <QtTest>
 
+#include <QAbstractBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+
 #include <QBuffer>
 #include <QHeaderView>
 #include <QStandardItemModel>
@@ -86,6 +91,7 @@ private slots:
     void csvHoldsTheWholeTable();
     void windowEmptyState();
     void windowTableSortsAndFilters();
+    void windowChartsAreDrawnByTheChartsModule();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -214,6 +220,26 @@ void tst_Stats::windowTableSortsAndFilters()
     QCOMPARE(w.LblEmpty->text(), emptySelectionText());
     // Sorting survives a reload.
     QCOMPARE(w.Table->horizontalHeader()->sortIndicatorSection(), 4);
+}
+
+void tst_Stats::windowChartsAreDrawnByTheChartsModule()
+{
+    fill(databasePath());
+    TF_Stats w;
+    w.show();
+    QList<QChart *> charts;
+    for (int page = 0; page < 4; ++page) {
+        const auto *view = w.Charts->widget(page)->findChild<QChartView *>();
+        QVERIFY2(view, qPrintable(w.Charts->tabText(page)));
+        charts << view->chart();
+    }
+    QCOMPARE(charts[0]->series().size(), 2); // accuracy and median, by day
+    // The slowest poem's bar is at the top, with the table's slowest median.
+    const auto *slowest = qobject_cast<QAbstractBarSeries *>(charts[1]->series().value(0));
+    QVERIFY(slowest);
+    const QBarSet *bars = slowest->barSets().value(0);
+    QVERIFY(bars && bars->count() > 0);
+    QCOMPARE(bars->at(bars->count() - 1), 500.0);
 }
 
 QTEST_MAIN(tst_Stats)

@@ -29,7 +29,7 @@ expected=(
 # The modules the program loads at first use, where it looks for them: the
 # library folder of the same prefix.
 libdir="$(sed -n 's/^CMAKE_INSTALL_LIBDIR:[A-Z]*=//p' "$BUILD/CMakeCache.txt")"
-for module in kotoha_sound; do
+for module in kotoha_sound kotoha_charts; do
   expected+=("${libdir:-lib}/kotoha/$module.so")
 done
 # The reading clips, when this build could make them: the index and every
