@@ -34,16 +34,11 @@ public:
     void beep() override { QApplication::beep(); }
 };
 
-soundmodule::NewWavePlayerFunction newPlayerFunction()
-{
-    return reinterpret_cast<soundmodule::NewWavePlayerFunction>(
-        moduleFunction(soundmodule::FileName, soundmodule::NewWavePlayer));
-}
-
 // No player without the module: the callers then play without sound.
 std::unique_ptr<WavePlayer> newWavePlayer()
 {
-    const auto make = newPlayerFunction();
+    const auto make = reinterpret_cast<soundmodule::NewWavePlayerFunction>(
+        moduleFunction(soundmodule::FileName, soundmodule::NewWavePlayer));
     return std::unique_ptr<WavePlayer>(make ? make() : nullptr);
 }
 
