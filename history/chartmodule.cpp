@@ -105,10 +105,10 @@ void dayChart(QChart *chart, const Figures &figures)
     auto *x = new QDateTimeAxis;
     x->setFormat(QStringLiteral("M/d"));
     // Ticks on midnights when the span is short; five spread ticks otherwise.
+    // The axis ends after the last day: its point is drawn at noon.
     const qint64 span = figures.first.daysTo(figures.last) + 1;
     x->setTickCount(int(std::min<qint64>(span + 1, 5)));
-    x->setRange(QDateTime(figures.first, QTime(0, 0)),
-                QDateTime(span < 5 ? figures.last.addDays(1) : figures.last, QTime(0, 0)));
+    x->setRange(QDateTime(figures.first, QTime(0, 0)), QDateTime(figures.last.addDays(1), QTime(0, 0)));
     chart->addAxis(x, Qt::AlignBottom);
     auto *yAcc = new QValueAxis;
     yAcc->setRange(0, 100);

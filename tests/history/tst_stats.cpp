@@ -4,6 +4,8 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QDateTimeAxis>
+#include <QXYSeries>
 
 #include <QBuffer>
 #include <QHeaderView>
@@ -225,6 +227,19 @@ void tst_Stats::windowTableSortsAndFilters()
 void tst_Stats::windowChartsAreDrawnByTheChartsModule()
 {
     fill(databasePath());
+    {
+        // A week from first to last day: the day axis spreads its ticks.
+        Database db(databasePath());
+        QCOMPARE(db.open(), OpenResult::Ok);
+        Take t;
+        t.mode = QStringLiteral("training");
+        t.session = 9;
+        t.poem = 6;
+        t.outcome = QStringLiteral("right");
+        t.ms = 1000;
+        t.msAfterDeciding = 100;
+        QVERIFY(db.insert(t, QDateTime(QDate(2026, 12, 7), QTime(20, 0), QTimeZone(9 * 3600))));
+    }
     TF_Stats w;
     w.show();
     QList<QChart *> charts;
@@ -234,6 +249,17 @@ void tst_Stats::windowChartsAreDrawnByTheChartsModule()
         charts << view->chart();
     }
     QCOMPARE(charts[0]->series().size(), 2); // accuracy and median, by day
+    // Every day's point lies on the day axis, the last day's too.
+    const auto *days = qobject_cast<QDateTimeAxis *>(charts[0]->axes(Qt::Horizontal).value(0));
+    QVERIFY(days);
+    for (const QAbstractSeries *series : charts[0]->series()) {
+        const auto *line = qobject_cast<const QXYSeries *>(series);
+        QVERIFY(line && line->count() > 0);
+        for (const QPointF &point : line->points()) {
+            QVERIFY(point.x() >= days->min().toMSecsSinceEpoch());
+            QVERIFY(point.x() <= days->max().toMSecsSinceEpoch());
+        }
+    }
     // The slowest poem's bar is at the top, with the table's slowest median.
     const auto *slowest = qobject_cast<QAbstractBarSeries *>(charts[1]->series().value(0));
     QVERIFY(slowest);
