@@ -88,7 +88,7 @@ BENCHMARK(BM_BandCopyOnly);
 
 // The L board: a 913 x 689 panel with 84 cards in rows of 14, right to left.
 struct Board {
-    platform::Panel panel;
+    platform::ui::Panel panel;
     std::vector<TSpeedButtonTategaki *> cards;
     QImage target{913, 689, QImage::Format_RGB32};
 
@@ -96,7 +96,7 @@ struct Board {
     {
         panel.resize(913, 689);
         panel.setColor(platform::colors::clNavy);
-        panel.setBevels(platform::Bevel::Lowered, platform::Bevel::Lowered);
+        panel.setBevels(platform::ui::Bevel::Lowered, platform::ui::Bevel::Lowered);
         const QFont font = platform::fonts::font(QStringLiteral("@") + platform::fonts::MSMincho, 16, true);
         for (int k = 1; k <= 84; ++k) {
             const int r = (k - 1) / 14, j = (k - 1) % 14;

@@ -15,7 +15,7 @@ tategaki::TLabelTategaki *readingLabel(QWidget *parent, const char *name, int ta
     l->setAutoSize(false);
     l->setGeometry(bounds);
     l->setFont(platform::fonts::font(QStringLiteral("@") + platform::fonts::System, 19, true));
-    platform::kit::setTextColor(l, platform::colors::clWindowText);
+    platform::ui::kit::setTextColor(l, platform::colors::clWindowText);
     l->setAlignment(tategaki::taLeftJustify);
     l->setLayout(tategaki::tlTop);
     l->setLineMargin(0);

@@ -25,6 +25,7 @@
 #include "tategaki/speedbuttontategaki.h"
 
 using namespace platform;
+using namespace platform::ui;
 using tategaki::TLabelTategaki;
 using tategaki::TSpeedButtonTategaki;
 

@@ -26,7 +26,7 @@ class TSpeedButtonTategaki;
 
 // The card-taking game window; one class serves the three board sizes, each
 // window with a game state of its own.
-class TF_Game : public platform::Form {
+class TF_Game : public platform::ui::Form {
     Q_OBJECT
 public:
     explicit TF_Game(game::BoardSize size, QWidget *parent = nullptr);
@@ -39,9 +39,9 @@ public:
     QPushButton *BtnReset;
     QPushButton *BtnClose;
     QLabel *Label1;
-    platform::Panel *PTokuten;
-    platform::Panel *Panel2; // the board, parent of sbt1 .. sbtN
-    platform::Panel *Panel1; // the reading panel, parent of lt1 and lt2
+    platform::ui::Panel *PTokuten;
+    platform::ui::Panel *Panel2; // the board, parent of sbt1 .. sbtN
+    platform::ui::Panel *Panel1; // the reading panel, parent of lt1 and lt2
     tategaki::TLabelTategaki *lt1;
     tategaki::TLabelTategaki *lt2;
     DecidedMark *Kimari; // beside lt1, where the reading became decided

@@ -17,7 +17,7 @@ class QStandardItemModel;
 // 学習記録: per-poem figures, charts by day, the slowest and most-missed
 // poems and the pairs most often taken for one another, for a chosen period
 // and mode. Read from the history file every time it is shown.
-class TF_Stats : public platform::Form {
+class TF_Stats : public platform::ui::Form {
     Q_OBJECT
 public:
     explicit TF_Stats(QWidget *parent = nullptr);

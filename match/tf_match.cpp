@@ -20,6 +20,7 @@
 #include "tategaki/labeltategaki.h"
 
 using namespace platform;
+using namespace platform::ui;
 using namespace match;
 
 TF_Match *F_Match = nullptr;

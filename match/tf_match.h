@@ -27,7 +27,7 @@ class TLabelTategaki;
 
 // The practice match window: the floor of 50 cards, the memorisation time,
 // the readings against the computer opponent and the end screen.
-class TF_Match : public platform::Form {
+class TF_Match : public platform::ui::Form {
     Q_OBJECT
 public:
     explicit TF_Match(QWidget *parent = nullptr);
@@ -45,8 +45,8 @@ public:
     QLabel *LblCount;
     QCheckBox *CbYomiage; // reading aloud, shared with the game
     QPushButton *BtnClose;
-    platform::Panel *PField;
-    platform::Panel *PReading;
+    platform::ui::Panel *PField;
+    platform::ui::Panel *PReading;
     tategaki::TLabelTategaki *lt1;
     tategaki::TLabelTategaki *lt2;
     QLabel *LblEnd;

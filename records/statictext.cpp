@@ -8,6 +8,7 @@
 namespace records {
 
 using namespace platform;
+using namespace platform::ui;
 
 StaticText::StaticText(const QString &name, const QRect &geometry, Qt::Alignment alignment,
                        const QColor &background, QWidget *parent)

@@ -12,6 +12,7 @@
 #include "records/statictext.h"
 
 using namespace platform;
+using namespace platform::ui;
 using records::StaticText;
 
 TF_RecordS *F_RecordS = nullptr;

@@ -8,7 +8,7 @@
 
 // The records viewer of one board size: the ten best results read from the
 // board's records file every time the window is shown.
-class TF_Record : public platform::Form {
+class TF_Record : public platform::ui::Form {
     Q_OBJECT
 public:
     TF_Record(const QString &caption, game::BoardSize size, QWidget *parent = nullptr);
@@ -16,7 +16,7 @@ public:
     game::BoardSize boardSize() const { return size_; }
 
     QPushButton *Button1;
-    platform::Panel *Panel1;
+    platform::ui::Panel *Panel1;
 
     void Button1Click();
 

@@ -16,6 +16,7 @@
 #include "training/tf_training.h"
 
 using namespace platform;
+using namespace platform::ui;
 
 TF_Main *F_Main = nullptr;
 

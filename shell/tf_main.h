@@ -9,14 +9,14 @@ class QLabel;
 class VerticalMenuButton;
 
 // The main menu. It opens one mode at a time and ends the program on "終了".
-class TF_Main : public platform::Form {
+class TF_Main : public platform::ui::Form {
     Q_OBJECT
 public:
     explicit TF_Main(QWidget *parent = nullptr);
 
-    platform::Panel *Panel1;
+    platform::ui::Panel *Panel1;
     QLabel *Label1;
-    platform::Panel *Panel2;
+    platform::ui::Panel *Panel2;
     QPushButton *BtnTraining;
     QPushButton *BtnGameS;
     QPushButton *BtnGameM;

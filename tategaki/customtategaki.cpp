@@ -110,7 +110,7 @@ QColor TCustomTategaki::Color() const
     const QWidget *parent = parentWidget();
     if (!parent)
         return palette().color(QPalette::Window);
-    if (const auto *panel = qobject_cast<const platform::Panel *>(parent))
+    if (const auto *panel = qobject_cast<const platform::ui::Panel *>(parent))
         return panel->color();
     return parent->palette().color(parent->backgroundRole());
 }

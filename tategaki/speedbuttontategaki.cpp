@@ -41,8 +41,8 @@ TRect adjusted(TRect r, int dl, int dt, int dr, int db)
 // Two one-pixel rings, outer first: a classic 3-D edge.
 void bevel(QPainter &p, const TRect &r, QColor outerTL, QColor outerBR, QColor innerTL, QColor innerBR)
 {
-    const QRect inner = platform::frame3D(p, toQRect(r), outerTL, outerBR, 1);
-    platform::frame3D(p, inner, innerTL, innerBR, 1);
+    const QRect inner = platform::ui::frame3D(p, toQRect(r), outerTL, outerBR, 1);
+    platform::ui::frame3D(p, inner, innerTL, innerBR, 1);
 }
 
 void drawRectFrame(QPainter &p, const TRect &r, TTategakiFrameStyle style)
@@ -55,10 +55,10 @@ void drawRectFrame(QPainter &p, const TRect &r, TTategakiFrameStyle style)
         bevel(p, r, cl::clBtnShadow, cl::clBtnHighlight, cl::cl3DDkShadow, cl::cl3DLight);
         break;
     case tfsFlatRaised:
-        platform::frame3D(p, toQRect(r), cl::clBtnHighlight, cl::clBtnShadow, 1);
+        platform::ui::frame3D(p, toQRect(r), cl::clBtnHighlight, cl::clBtnShadow, 1);
         break;
     case tfsFlatLowered:
-        platform::frame3D(p, toQRect(r), cl::clBtnShadow, cl::clBtnHighlight, 1);
+        platform::ui::frame3D(p, toQRect(r), cl::clBtnShadow, cl::clBtnHighlight, 1);
         break;
     case tfsNone:
         break;

@@ -17,6 +17,7 @@
 #include "deck/spoken.h"
 
 using namespace platform;
+using namespace platform::ui;
 
 TF_Training *F_Training = nullptr;
 

@@ -23,26 +23,26 @@
 //
 // The five counters live only as the texts of their value labels. A question
 // is open exactly while Timer1 runs; picks and ticks outside that are ignored.
-class TF_Training : public platform::Form {
+class TF_Training : public platform::ui::Form {
     Q_OBJECT
 public:
     explicit TF_Training(QWidget *parent = nullptr);
     ~TF_Training() override;
 
-    platform::Panel *PnlHantei;
-    platform::Panel *Panel2;
+    platform::ui::Panel *PnlHantei;
+    platform::ui::Panel *Panel2;
     QLabel *LblMondai;
     QLabel *LblMondaiK;
-    platform::Panel *Panel4;
+    platform::ui::Panel *Panel4;
     QLabel *LblMondaisu;
     QLabel *LblSeikai;
     QLabel *LblMachigai;
     QLabel *LblSeikairitu;
     QLabel *LblNokoriJikan;
-    platform::Panel *Panel1; // Btn0..9, Lbl0..9, LblK0..9, found by name
-    platform::Panel *Panel10;
+    platform::ui::Panel *Panel1; // Btn0..9, Lbl0..9, LblK0..9, found by name
+    platform::ui::Panel *Panel10;
     QCheckBox *CbIro;
-    platform::Panel *Panel3;
+    platform::ui::Panel *Panel3;
     QPushButton *BtnShutudai;
     QPushButton *BtnClose;
     // The weak-poem drill, off by default: the run is the N weakest poems.
@@ -111,7 +111,7 @@ private:
     void showRunSummary();
 
     void buildLayout();
-    void addCounter(platform::Panel *parent, const QString &caption, int y, QLabel *&value, const char *name,
+    void addCounter(platform::ui::Panel *parent, const QString &caption, int y, QLabel *&value, const char *name,
                     const QString &unit, int unitX);
 
     voice::Reader reader_;

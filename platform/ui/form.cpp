@@ -9,7 +9,7 @@
 #include "platform/gui/colors.h"
 #include "keyboard.h"
 
-namespace platform {
+namespace platform::ui {
 namespace {
 Form *g_mainForm = nullptr;
 }
@@ -90,4 +90,4 @@ void Form::centreOnScreen()
     move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
 }
 
-} // namespace platform
+} // namespace platform::ui

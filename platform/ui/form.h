@@ -3,7 +3,7 @@
 #include <QSize>
 #include <QWidget>
 
-namespace platform {
+namespace platform::ui {
 
 // A fixed-size window with no title-bar buttons, created once and then only
 // shown and hidden. FormShow runs on every showing, before the window is
@@ -46,4 +46,4 @@ T *findControl(const QObject *parent, const QString &prefix, int number)
     return parent->findChild<T *>(prefix + QString::number(number));
 }
 
-} // namespace platform
+} // namespace platform::ui

@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-namespace platform::kit {
+namespace platform::ui::kit {
 
 QPushButton *button(QWidget *parent, const QString &name, const QString &caption, const QRect &bounds,
                     const QFont &font)
@@ -59,4 +59,4 @@ void setInterval(QTimer *timer, int ms)
     timer->start();
 }
 
-} // namespace platform::kit
+} // namespace platform::ui::kit

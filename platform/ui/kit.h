@@ -14,7 +14,7 @@ class QTimer;
 class QWidget;
 
 // The few ways every window makes its controls, in one place.
-namespace platform::kit {
+namespace platform::ui::kit {
 
 QPushButton *button(QWidget *parent, const QString &name, const QString &caption, const QRect &bounds,
                     const QFont &font);
@@ -32,4 +32,4 @@ void setTextColor(QWidget *w, const QColor &color);
 // interval (re)starts it. Every window stops its timers this one way.
 void setInterval(QTimer *timer, int ms);
 
-} // namespace platform::kit
+} // namespace platform::ui::kit

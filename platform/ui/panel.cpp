@@ -4,7 +4,7 @@
 
 #include "platform/gui/colors.h"
 
-namespace platform {
+namespace platform::ui {
 
 QRect frame3D(QPainter &p, QRect rect, const QColor &topLeft, const QColor &bottomRight, int width)
 {
@@ -93,4 +93,4 @@ void Panel::paintEvent(QPaintEvent *)
     }
 }
 
-} // namespace platform
+} // namespace platform::ui

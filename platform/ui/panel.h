@@ -4,7 +4,7 @@
 #include <QString>
 #include <QWidget>
 
-namespace platform {
+namespace platform::ui {
 
 enum class Bevel { None, Lowered, Raised };
 
@@ -42,4 +42,4 @@ private:
 // left inside it.
 QRect frame3D(class QPainter &p, QRect rect, const QColor &topLeft, const QColor &bottomRight, int width);
 
-} // namespace platform
+} // namespace platform::ui

@@ -152,10 +152,10 @@ QPixmap RenderButtonSheet()
     // 1. The game's cards.
     sheet.heading({16, 24}, QStringLiteral("Cards of the game board (65 × 113, @ＭＳ 明朝 16 bold)"));
     {
-        auto *board = new platform::Panel(&sheet);
+        auto *board = new platform::ui::Panel(&sheet);
         board->setGeometry(16, 34, 8 + 64 * 6 + 1 + 8, 130);
         board->setColor(colors::clNavy);
-        board->setBevels(platform::Bevel::Lowered, platform::Bevel::Lowered);
+        board->setBevels(platform::ui::Bevel::Lowered, platform::ui::Bevel::Lowered);
         const struct {
             int poem;
             QColor color;

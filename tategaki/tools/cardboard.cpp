@@ -17,9 +17,9 @@ using namespace tategaki;
 
 namespace {
 
-class Board : public platform::Panel {
+class Board : public platform::ui::Panel {
 public:
-    using platform::Panel::Panel;
+    using platform::ui::Panel::Panel;
 
 protected:
     void mousePressEvent(QMouseEvent *) override
@@ -40,7 +40,7 @@ int main(int argc, char **argv)
     Board board;
     board.setWindowTitle(QStringLiteral("cards"));
     board.setColor(platform::colors::clNavy);
-    board.setBevels(platform::Bevel::Lowered, platform::Bevel::Lowered);
+    board.setBevels(platform::ui::Bevel::Lowered, platform::ui::Bevel::Lowered);
     board.setFixedSize(529, 353);
     const QFont font = platform::fonts::font(QStringLiteral("@") + platform::fonts::MSMincho, 16, true);
     for (int k = 1; k <= 24; ++k) {

@@ -49,7 +49,7 @@ protected:
         TRect r = TRect::fromQRect(rect());
         if (frame_) {
             // The card's look: a raised two-pixel bevel, the text 4 pixels in.
-            platform::frame3D(p, platform::frame3D(p, rect(), colors::cl3DLight, colors::cl3DDkShadow, 1),
+            platform::ui::frame3D(p, platform::ui::frame3D(p, rect(), colors::cl3DLight, colors::cl3DDkShadow, 1),
                               colors::clBtnHighlight, colors::clBtnShadow, 1);
             r = {4, 4, width() - 4, height() - 4};
         } else {
@@ -135,10 +135,10 @@ int main(int argc, char **argv)
     // tick 25 (the caption ends in a first byte).
     auto readingPanel = [&](QPoint at, const deck::PoemEntry &poem, int ticks, int lt1Width) {
         constexpr int px = 19;
-        auto *panel = new platform::Panel(&sheet);
+        auto *panel = new platform::ui::Panel(&sheet);
         panel->setGeometry(QRect(at, QSize(49, 353)));
         panel->setColor(colors::clHighlightText);
-        panel->setBevels(platform::Bevel::None, platform::Bevel::Raised, 1);
+        panel->setBevels(platform::ui::Bevel::None, platform::ui::Bevel::Raised, 1);
         panel->setBorderLine(true);
         const QByteArray kami = poem.Kaminoku.toByteArray();
         const QByteArray shimo = poem.Shimonoku.toByteArray();

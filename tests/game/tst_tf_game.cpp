@@ -27,6 +27,7 @@
 #include "tategaki/speedbuttontategaki.h"
 
 using namespace platform;
+using namespace platform::ui;
 using namespace fakes;
 using game::BoardSize;
 using tategaki::TSpeedButtonTategaki;

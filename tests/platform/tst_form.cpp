@@ -6,6 +6,7 @@
 #include "platform/ui/form.h"
 
 using namespace platform;
+using namespace platform::ui;
 
 namespace {
 class RecordingForm : public Form {

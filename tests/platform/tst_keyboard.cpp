@@ -7,6 +7,7 @@
 #include "platform/ui/form.h"
 
 using namespace platform;
+using namespace platform::ui;
 
 class tst_Keyboard : public QObject {
     Q_OBJECT

@@ -19,7 +19,7 @@ QStringList grid(const TF_Record &w)
     for (int r = 0; r < 10; ++r) {
         QStringList cells;
         for (int c = 1; c <= 4; ++c) {
-            auto *st = platform::findControl<QLabel>(w.Panel1, QStringLiteral("st%1").arg(c), r);
+            auto *st = platform::ui::findControl<QLabel>(w.Panel1, QStringLiteral("st%1").arg(c), r);
             cells << (st ? st->text() : QStringLiteral("<none>"));
         }
         rows << cells.join(QLatin1Char('|'));
@@ -59,7 +59,7 @@ private:
     fakes::FakeErrors errors_;
     fakes::FakeMessages messages_;
     std::unique_ptr<platform::ScopedServices> services_;
-    std::unique_ptr<platform::Form> main_;
+    std::unique_ptr<platform::ui::Form> main_;
 };
 
 void tst_RecordViewer::initTestCase()
@@ -76,7 +76,7 @@ void tst_RecordViewer::init()
     s.errors = &errors_;
     s.messages = &messages_;
     services_ = std::make_unique<platform::ScopedServices>(s);
-    main_ = std::make_unique<platform::Form>(QStringLiteral("琴葉"), QSize(592, 423));
+    main_ = std::make_unique<platform::ui::Form>(QStringLiteral("琴葉"), QSize(592, 423));
     main_->makeMainForm();
 }
 
@@ -277,7 +277,7 @@ void tst_RecordViewer::cellsKeepAPixelOfAir()
     QFETCH(QString, text);
     TF_RecordS w;
     w.show();
-    auto *cell = platform::findControl<QLabel>(w.Panel1, QStringLiteral("st%1").arg(column), 0);
+    auto *cell = platform::ui::findControl<QLabel>(w.Panel1, QStringLiteral("st%1").arg(column), 0);
     cell->setText(text);
     const QImage image = cell->grab().toImage();
     // Inside the one-pixel edge the first and last columns stay white; the

@@ -13,6 +13,7 @@
 #include "training/tf_training.h"
 
 using namespace platform;
+using namespace platform::ui;
 
 namespace {
 class FakeScreen final : public Screen {

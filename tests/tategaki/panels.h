@@ -12,16 +12,16 @@ inline QImage render(QWidget &w)
 }
 
 // A borderless panel of one colour: a known background to draw over.
-inline void plain(platform::Panel &panel, QColor color, QSize size)
+inline void plain(platform::ui::Panel &panel, QColor color, QSize size)
 {
-    panel.setBevels(platform::Bevel::None, platform::Bevel::None);
+    panel.setBevels(platform::ui::Bevel::None, platform::ui::Bevel::None);
     panel.setColor(color);
     panel.resize(size);
 }
 
-inline platform::Panel *plain(QWidget *parent, QColor color, QRect geometry)
+inline platform::ui::Panel *plain(QWidget *parent, QColor color, QRect geometry)
 {
-    auto *panel = new platform::Panel(parent);
+    auto *panel = new platform::ui::Panel(parent);
     plain(*panel, color, geometry.size());
     panel->move(geometry.topLeft());
     return panel;

@@ -28,7 +28,7 @@ enum class Kind { Card, EllipticButton, Label };
 
 // A navy panel with one vertical control on it, as the game lays a card.
 struct Scene {
-    platform::Panel parent;
+    platform::ui::Panel parent;
     TCustomTategaki *control = nullptr;
     static constexpr QColor kBackground = QColor(0, 0, 128);
     // A card's size; even coordinates fall on whole device pixels at 150 %
@@ -38,7 +38,7 @@ struct Scene {
 
     explicit Scene(Kind kind)
     {
-        parent.setBevels(platform::Bevel::None, platform::Bevel::None);
+        parent.setBevels(platform::ui::Bevel::None, platform::ui::Bevel::None);
         parent.setColor(kBackground);
         parent.resize(90, 140);
         const QByteArray caption = deck::PoemTable[17].Shimonoku.toByteArray();

@@ -48,7 +48,7 @@ private slots:
 
 void tst_MixWidgets::backgroundLeavesOutTheControlAndWhatIsAbove()
 {
-    platform::Panel parent;
+    platform::ui::Panel parent;
     plain(parent, Qt::blue, QSize(100, 100));
     plain(&parent, Qt::red, QRect(0, 0, 30, 100));               // beneath
     auto *b = new TSpeedButtonTategaki(&parent);
@@ -86,7 +86,7 @@ void tst_MixWidgets::backgroundLooksThroughParentsThatDoNotPaint()
 
 void tst_MixWidgets::hiddenSiblingsAreNotBeneath()
 {
-    platform::Panel parent;
+    platform::ui::Panel parent;
     plain(parent, Qt::blue, QSize(50, 50));
     auto *hidden = plain(&parent, Qt::red, QRect(0, 0, 50, 50));
     hidden->hide();
@@ -99,7 +99,7 @@ void tst_MixWidgets::hiddenSiblingsAreNotBeneath()
 
 void tst_MixWidgets::labelMixesToo()
 {
-    platform::Panel parent;
+    platform::ui::Panel parent;
     plain(parent, Qt::black, QSize(220, 140));
     auto *label = new TLabelTategaki(&parent);
     label->setAutoSize(false);
@@ -117,7 +117,7 @@ void tst_MixWidgets::labelMixesToo()
 void tst_MixWidgets::mixedControlOverAnotherMixedControl()
 {
     // The upper control's background holds the lower one already mixed.
-    platform::Panel parent;
+    platform::ui::Panel parent;
     plain(parent, Qt::black, QSize(100, 100));
     auto *lower = new TSpeedButtonTategaki(&parent);
     lower->setGeometry(0, 0, 100, 100);
@@ -137,7 +137,7 @@ void tst_MixWidgets::mixedControlOverAnotherMixedControl()
 void tst_MixWidgets::mixingOnAShownWindow()
 {
     // Painting through the window's backing store, not through grab().
-    platform::Panel top;
+    platform::ui::Panel top;
     plain(top, Qt::black, QSize(120, 80));
     auto *b = new TSpeedButtonTategaki(&top);
     b->setGeometry(10, 10, 100, 60);
@@ -199,7 +199,7 @@ void tst_MixWidgets::overlappingMixedCardsStayCheap()
     // card's background holds a strip of the cards beneath it, which are
     // mixed too. Only those strips may be painted again, not whole cards
     // (which would cascade through the whole board).
-    platform::Panel board;
+    platform::ui::Panel board;
     plain(board, Qt::black, QSize(8 + 64 * 6 + 1 + 8, 8 + 112 * 4 + 1 + 8));
     int draws = 0;
     for (int k = 1; k <= 24; ++k) {

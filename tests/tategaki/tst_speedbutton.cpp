@@ -375,7 +375,7 @@ void tst_SpeedButton::disabledCaptionIsEmbossed()
 
 void tst_SpeedButton::transparentButtonShowsItsParent()
 {
-    platform::Panel parent;
+    platform::ui::Panel parent;
     plain(parent, cl::clNavy, QSize(100, 130));
     auto *b = new TSpeedButtonTategaki(&parent);
     b->setGeometry(10, 10, 65, 113);
@@ -389,7 +389,7 @@ void tst_SpeedButton::transparentButtonShowsItsParent()
 
 void tst_SpeedButton::ellipticFaceStaysInsideItsEllipse()
 {
-    platform::Panel parent;
+    platform::ui::Panel parent;
     plain(parent, cl::clNavy, QSize(100, 60));
     auto *b = new TSpeedButtonTategaki(&parent);
     b->setGeometry(10, 10, 80, 40);
@@ -568,7 +568,7 @@ void tst_SpeedButton::mixedButtonOverItsParent()
 {
     QFETCH(int, level);
     QFETCH(int, value);
-    platform::Panel parent;
+    platform::ui::Panel parent;
     plain(parent, Qt::black, QSize(220, 140));
     // A sibling beneath the button shows through; one above it does not mix.
     plain(&parent, Qt::red, QRect(0, 0, 20, 140));
@@ -590,7 +590,7 @@ void tst_SpeedButton::mixedButtonOverItsParent()
 
 void tst_SpeedButton::mixedEllipticButtonKeepsTheBackgroundOutside()
 {
-    platform::Panel parent;
+    platform::ui::Panel parent;
     plain(parent, Qt::black, QSize(220, 140));
     auto *b = new TSpeedButtonTategaki(&parent);
     b->setGeometry(10, 10, 200, 120);

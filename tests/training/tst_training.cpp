@@ -16,6 +16,7 @@
 #include "voice/speaker.h"
 
 using namespace platform;
+using namespace platform::ui;
 using deck::PoemTable;
 using fakes::FakePlayer;
 using fakes::SoundBoard;
