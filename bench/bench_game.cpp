@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
@@ -37,13 +38,14 @@ struct TickFigures {
     double worstFiring = 0;
 };
 
-// Notes when the timer's event arrives, before its timeout is emitted.
+// Notes when the timer's expiry reaches the event loop, before its timeout
+// is emitted: the timer file's notice, or the fallback QTimer's event.
 class FiringWatch : public QObject {
 public:
     std::function<void()> fired;
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Timer)
+        if (event->type() == QEvent::SockAct || event->type() == QEvent::Timer)
             fired();
         return false;
     }
@@ -58,7 +60,10 @@ TickFigures measureReadings(TF_Game &w, int readings)
     int fired = 0;
     FiringWatch watch;
     watch.fired = [&] { firing.push_back(clock.nsecsElapsed() / 1e6 - ++fired * 150.0); };
-    w.Timer1->installEventFilter(&watch);
+    QObject *source = w.Timer1->findChild<QSocketNotifier *>();
+    if (!source)
+        source = w.Timer1->findChild<QTimer *>();
+    source->installEventFilter(&watch);
     for (int r = 0; r < readings; ++r) {
         w.BtnStartClick();
         clock.start();
@@ -66,7 +71,7 @@ TickFigures measureReadings(TF_Game &w, int readings)
         double last = 0;
         int k = 0;
         QEventLoop loop;
-        auto conn = QObject::connect(w.Timer1, &QTimer::timeout, &loop, [&] {
+        auto conn = QObject::connect(w.Timer1, &platform::ui::TickTimer::timeout, &loop, [&] {
             const double now = clock.nsecsElapsed() / 1e6;
             ++k;
             periods.push_back(now - last);
@@ -87,7 +92,7 @@ TickFigures measureReadings(TF_Game &w, int readings)
     f.worstLateness = *std::max_element(lateness.begin(), lateness.end());
     f.meanFiring = std::accumulate(firing.begin(), firing.end(), 0.0) / firing.size();
     f.worstFiring = *std::max_element(firing.begin(), firing.end());
-    w.Timer1->removeEventFilter(&watch);
+    source->removeEventFilter(&watch);
     return f;
 }
 

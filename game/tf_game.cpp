@@ -209,11 +209,10 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
 
     // Precise: the next tick is due a whole interval after the last one was
     // due, not after it was handled, so a reading keeps its pace.
-    Timer1 = new QTimer(this);
+    Timer1 = new TickTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setInterval(0); // not running until a reading starts
-    connect(Timer1, &QTimer::timeout, this, &TF_Game::Timer1Timer);
+    connect(Timer1, &TickTimer::timeout, this, &TF_Game::Timer1Timer);
 
     connect(BtnShow, &QPushButton::clicked, this, &TF_Game::BtnShowClick);
     connect(BtnStart, &QPushButton::clicked, this, &TF_Game::BtnStartClick);

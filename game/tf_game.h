@@ -8,13 +8,13 @@
 #include "game/gamerules.h"
 #include "history/readingclock.h"
 #include "platform/ui/form.h"
+#include "platform/ui/ticktimer.h"
 #include "platform/ui/panel.h"
 #include "voice/speaker.h"
 
 class DecidedMark;
 class QCheckBox;
 class QLabel;
-class QTimer;
 
 namespace platform {
 class WavePlayer;
@@ -47,7 +47,7 @@ public:
     DecidedMark *Kimari; // beside lt1, where the reading became decided
     std::unique_ptr<platform::WavePlayer> MP1;
     std::unique_ptr<platform::WavePlayer> MP2;
-    QTimer *Timer1;
+    platform::ui::TickTimer *Timer1;
     // Feedback beyond the fixed controls, placed in free space only: the
     // reading's number, the last take's points and a frame over the card
     // clicked wrongly. The L board has no free space for the two labels.

@@ -174,11 +174,10 @@ TF_Match::TF_Match(QWidget *parent)
     LblEnd->setFrameStyle(QFrame::Box | QFrame::Plain);
     LblEnd->hide();
 
-    Timer1 = new QTimer(this);
+    Timer1 = new TickTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setInterval(kTickMs);
-    connect(Timer1, &QTimer::timeout, this, &TF_Match::Timer1Timer);
+    connect(Timer1, &TickTimer::timeout, this, &TF_Match::Timer1Timer);
     TimerWait = new QTimer(this);
     TimerWait->setObjectName(QStringLiteral("TimerWait"));
     TimerWait->setInterval(200);

@@ -12,6 +12,7 @@
 #include "match/rules.h"
 #include "match/timing.h"
 #include "platform/ui/form.h"
+#include "platform/ui/ticktimer.h"
 #include "platform/ui/panel.h"
 #include "voice/speaker.h"
 
@@ -51,7 +52,7 @@ public:
     tategaki::TLabelTategaki *lt2;
     QLabel *LblEnd;
     QWidget *Cursor;
-    QTimer *Timer1;   // the reading's 150 ms ticks
+    platform::ui::TickTimer *Timer1; // the reading's 150 ms ticks
     QTimer *TimerWait; // memorisation countdown and the gap between readings
 
     // Injected by tests: the random seed, the question asked before leaving

@@ -48,15 +48,4 @@ void setTextColor(QWidget *w, const QColor &color)
     w->setPalette(pal);
 }
 
-void setInterval(QTimer *timer, int ms)
-{
-    if (ms == 0) {
-        timer->stop();
-        timer->setInterval(0);
-        return;
-    }
-    timer->setInterval(ms);
-    timer->start();
-}
-
 } // namespace platform::ui::kit

@@ -29,7 +29,18 @@ Panel *panel(QWidget *parent, const QString &name, const QRect &bounds, const QC
 void setTextColor(QWidget *w, const QColor &color);
 
 // Interval 0 is a stopped timer (it stays 0 until the next start); any other
-// interval (re)starts it. Every window stops its timers this one way.
-void setInterval(QTimer *timer, int ms);
+// interval (re)starts it. Every window stops its timers this one way, QTimer
+// or TickTimer alike.
+template <typename Timer>
+void setInterval(Timer *timer, int ms)
+{
+    if (ms == 0) {
+        timer->stop();
+        timer->setInterval(0);
+        return;
+    }
+    timer->setInterval(ms);
+    timer->start();
+}
 
 } // namespace platform::ui::kit

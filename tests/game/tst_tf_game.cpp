@@ -319,7 +319,6 @@ void tst_TF_Game::controlsAreSetUp()
     QCOMPARE(w->lt2->property("Tag").toInt(), 2);
     QVERIFY(!w->Timer1->isActive());
     QCOMPARE(w->Timer1->interval(), 0);
-    QCOMPARE(w->Timer1->timerType(), Qt::PreciseTimer);
 }
 
 void tst_TF_Game::cardsAreNumberedRightToLeft()
