@@ -5,6 +5,7 @@
 # window, empty and filled, go to <out> (stats-empty, stats, stats-pairs).
 #   tests/e2e/history_xvfb.sh <build-dir> [out]
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
 
 BUILD="$(cd "${1:?build dir}" && pwd)"
 OUT="$(mkdir -p "${2:-$BUILD/history-shots}" && cd "${2:-$BUILD/history-shots}" && pwd)"
@@ -17,15 +18,6 @@ fi
 
 fail() { echo "history e2e: FAIL: $*" >&2; import -window root "$OUT/failure.png" 2>/dev/null || true; exit 1; }
 click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.15}"; }
-visible_titles() { xdotool search --onlyvisible --name '.' getwindowname %@ 2>/dev/null | sort -u; }
-wait_title() {
-  local i
-  for ((i = 0; i < ${2:-5} * 10; i++)); do
-    visible_titles | grep -qx "$1" && return 0
-    sleep 0.1
-  done
-  return 1
-}
 origin() { echo $(((1024 - $1) / 2)) $(((768 - $2) / 2)); }
 shot() { import -window root -crop 784x560+120+104 +repage -colors 256 "PNG8:$OUT/$1.png"; } # the statistics window
 sql() { sqlite3 "$WORK/history.sqlite" "$@"; }

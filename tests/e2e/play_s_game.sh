@@ -5,6 +5,7 @@
 # Plays a whole S game, answers the name prompt, opens 記録(S), checks the
 # records file byte for byte, then opens every mode and returns.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
 
 BUILD="$(cd "${1:?build dir}" && pwd)"
 WORK="$(mktemp -d)"
@@ -17,15 +18,6 @@ fi
 
 fail() { echo "e2e: FAIL: $*" >&2; import -window root "$WORK/../e2e-failure.png" 2>/dev/null || true; exit 1; }
 click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.15}"; }
-visible_titles() { xdotool search --onlyvisible --name '.' getwindowname %@ 2>/dev/null | sort -u; }
-wait_title() { # title, seconds
-  local i
-  for ((i = 0; i < ${2:-5} * 10; i++)); do
-    visible_titles | grep -qx "$1" && return 0
-    sleep 0.1
-  done
-  return 1
-}
 window_size() { # title -> WxH of the visible window with that title
   local id
   id="$(xdotool search --onlyvisible --name "^$1\$" | head -n 1)"

@@ -8,6 +8,7 @@
 # the records files. Needs xvfb, xdotool and imagemagick. Not run by ctest:
 # a whole L game takes a few minutes of real time.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
 
 BUILD="$(cd "${1:?build dir}" && pwd)"
 OUT="$(mkdir -p "${2:?output dir}" && cd "$2" && pwd)"
@@ -25,17 +26,6 @@ cp "$BUILD/Push.wav" "$BUILD/Close.wav" "$RUN/"
 cd "$RUN"
 "$BUILD/kotoha" &
 PID=$!
-
-wait_window() { # name -> window id
-  local id=""
-  for _ in $(seq 1 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  echo "window '$1' did not appear" >&2
-  return 1
-}
 
 origin() { # window id -> "x y" of its client area on the screen
   xdotool getwindowgeometry --shell "$1" | awk -F= '/^X=/{x=$2} /^Y=/{y=$2} END{print x, y}'

@@ -9,6 +9,7 @@
 # Needs xvfb, xdotool and imagemagick. Not run by ctest: a match lasts
 # several minutes of real time (every dead card is read to its end).
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
 
 BUILD="$(cd "${1:?build dir}" && pwd)"
 OUT="$(mkdir -p "${2:?output dir}" && cd "$2" && pwd)"
@@ -25,15 +26,6 @@ cd "$RUN"
 "$BUILD/kotoha" &
 PID=$!
 
-wait_window() { # name -> window id
-  for _ in $(seq 1 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  echo "window '$1' did not appear" >&2
-  return 1
-}
 origin() { xdotool getwindowgeometry "$1" | awk '/Position/ { split($2, a, ","); print a[1], a[2] }'; }
 click() { xdotool mousemove $(( $1 )) $(( $2 )) click 1; }
 pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}'; }
