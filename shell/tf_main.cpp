@@ -22,10 +22,18 @@ TF_Main *F_Main = nullptr;
 
 namespace {
 
+// The menu's texts are fixed, and each of their characters is in its face:
+// without fallback faces to look up, the first frame comes sooner.
+QFont fixedText(QFont f)
+{
+    f.setStyleStrategy(QFont::StyleStrategy(f.styleStrategy() | QFont::NoFontMerging));
+    return f;
+}
+
 QPushButton *menuButton(QWidget *parent, const char *name, const QString &caption, int left, int top, int width)
 {
     return kit::button(parent, QLatin1String(name), caption, QRect(left, top, width, 41),
-                       fonts::font(fonts::MSPGothic, 19, true));
+                       fixedText(fonts::font(fonts::MSPGothic, 19, true)));
 }
 
 } // namespace
@@ -35,20 +43,20 @@ TF_Main::TF_Main(QWidget *parent)
 {
     setObjectName(QStringLiteral("F_Main"));
     makeMainForm();
-    setFont(fonts::font(fonts::MSPGothic, 12));
+    setFont(fixedText(fonts::font(fonts::MSPGothic, 12)));
 
     Panel1 = new Panel(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setGeometry(8, 8, 577, 73);
     Panel1->setColor(colors::clYellow);
     Panel1->setBevels(Bevel::Lowered, Bevel::Raised, 2);
-    Panel1->setFont(fonts::font(fonts::MSPMincho, 48, true, true));
+    Panel1->setFont(fixedText(fonts::font(fonts::MSPMincho, 48, true, true)));
     Panel1->setCaption(QStringLiteral("百人一首　琴葉　　　　　　　"));
 
     Label1 = new QLabel(QStringLiteral("競技かるた練習ソフト"), Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(344, 40, 223, 18);
-    Label1->setFont(fonts::font(fonts::System, 19, true, true));
+    Label1->setFont(fixedText(fonts::font(fonts::System, 19, true, true)));
     kit::setTextColor(Label1, colors::clWindowText);
 
     Panel2 = kit::panel(this, QStringLiteral("Panel2"), QRect(72, 96, 449, 313));

@@ -37,6 +37,7 @@ private slots:
     void closingTheMenuEndsTheProgram();
     void matchEntryBesideThePanelOpensFromTheKeyboard();
     void statsEntryStandsInTheLeftStripAndTakesKeys();
+    void everyMenuTextIsInItsOwnFace();
     void modesAreCreatedOnceAfterTheMenusFirstFrame();
     void aModeChosenBeforeTheModesExistCreatesThemFirst();
 
@@ -227,6 +228,23 @@ void tst_MainMenu::statsEntryStandsInTheLeftStripAndTakesKeys()
 
 // The history is opened through this hook: never before the menu's first
 // frame (it would delay it), and once only, however often the menu repaints.
+// The menu draws its fixed texts without fallback faces: a character its
+// face lacks would show as an empty box.
+void tst_MainMenu::everyMenuTextIsInItsOwnFace()
+{
+    QList<std::pair<QString, QFont>> texts{{F_Main->Panel1->caption(), F_Main->Panel1->font()},
+                                           {F_Main->Label1->text(), F_Main->Label1->font()}};
+    for (const QPushButton *b : F_Main->findChildren<QPushButton *>())
+        texts.append({b->text(), b->font()});
+    QCOMPARE(texts.size(), 10);
+    for (const auto &[text, font] : texts) {
+        QVERIFY(font.styleStrategy() & QFont::NoFontMerging);
+        const QFontMetrics metrics(font);
+        for (const QChar c : text)
+            QVERIFY2(metrics.inFont(c), qPrintable(QStringLiteral("%1 in %2").arg(c).arg(text)));
+    }
+}
+
 void tst_MainMenu::modesAreCreatedOnceAfterTheMenusFirstFrame()
 {
     DestroyForms();
