@@ -8,7 +8,6 @@
 #include <QStandardItemModel>
 #include <QVBoxLayout>
 
-
 #include "deck/poemtable.h"
 #include "history/database.h"
 #include "history/weak.h"
