@@ -64,6 +64,7 @@ private:
     void untilCardOn(std::optional<Side> side = std::nullopt);
 
     FakeMonotonic monotonic_;
+    FakeClock clock_; // the match dealt at each show is seeded from its time of day
     CountingBeeper beeper_;
     FakeRecorder history_;
     std::unique_ptr<history::ScopedRecorder> recorder_;
@@ -86,6 +87,7 @@ void tst_TF_Match::init()
 {
     platform::Services s;
     s.beeper = &beeper_;
+    s.clock = &clock_;
     s.monotonic = &monotonic_;
     monotonic_.now = 100'000;
     s.makeWavePlayer = [this] { return std::make_unique<FakePlayer>(sounds_); };
@@ -423,8 +425,12 @@ void tst_TF_Match::readingAloudOnTheGamesTicks()
     QCOMPARE(voice::options().gameReading, audio);
 
     w_->BtnStartNowClick();
-    while (w_->state().field().find(w_->state().poem())) {
+    // On to the first dead card, its reading just begun. A card taken in
+    // its reading is gone from the floor too, so look only at a new reading.
+    while (w_->phase() != TF_Match::Phase::Reading || w_->state().field().find(w_->state().poem())) {
         tickReading(200);
+        while (w_->phase() == TF_Match::Phase::Sending)
+            w_->touchPlace({Side::Player, firstCard(w_->state().field(), Side::Player)}, monotonic_.now);
         advance(10'000);
         w_->TimerWaitTimer();
     }
