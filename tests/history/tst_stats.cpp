@@ -12,6 +12,8 @@
 #include <QStandardItemModel>
 #include <QTimeZone>
 
+#include <span>
+
 #include "../support/fakeservices.h"
 
 #include "deck/poemtable.h"
@@ -46,12 +48,12 @@ const Row kRows[] = {
     {"2026-12-03", "match", 4, "opponent", 0, 300}, {"2026-12-03", "match", 5, "dead", 0, {}},
 };
 
-void fill(const QString &path)
+void fill(const QString &path, std::span<const Row> rows = kRows)
 {
     Database db(path);
     QCOMPARE(db.open(), OpenResult::Ok);
     int i = 0;
-    for (const Row &r : kRows) {
+    for (const Row &r : rows) {
         Take t;
         t.mode = QString::fromLatin1(r.mode);
         t.session = 1;
@@ -227,19 +229,9 @@ void tst_Stats::windowTableSortsAndFilters()
 void tst_Stats::windowChartsAreDrawnByTheChartsModule()
 {
     fill(databasePath());
-    {
-        // A week from first to last day: the day axis spreads its ticks.
-        Database db(databasePath());
-        QCOMPARE(db.open(), OpenResult::Ok);
-        Take t;
-        t.mode = QStringLiteral("training");
-        t.session = 9;
-        t.poem = 6;
-        t.outcome = QStringLiteral("right");
-        t.ms = 1000;
-        t.msAfterDeciding = 100;
-        QVERIFY(db.insert(t, QDateTime(QDate(2026, 12, 7), QTime(20, 0), QTimeZone(9 * 3600))));
-    }
+    // A week from first to last day: the day axis spreads its ticks.
+    const Row weekLater[] = {{"2026-12-07", "training", 6, "right", 0, 100}};
+    fill(databasePath(), weekLater);
     TF_Stats w;
     w.show();
     QList<QChart *> charts;
