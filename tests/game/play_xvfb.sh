@@ -20,12 +20,7 @@ if [ -z "${KOTOHA_IN_XVFB:-}" ]; then
   exec env KOTOHA_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$BUILD" "$OUT" "${BOARDS[@]}"
 fi
 
-RUN="$(mktemp -d)"
-trap 'kill "$PID" 2>/dev/null || true; rm -rf "$RUN"' EXIT
-cp "$BUILD/Push.wav" "$BUILD/Close.wav" "$RUN/"
-cd "$RUN"
-"$BUILD/kotoha" &
-PID=$!
+start_in_new_folder "$BUILD"
 
 origin() { # window id -> "x y" of its client area on the screen
   xdotool getwindowgeometry --shell "$1" | awk -F= '/^X=/{x=$2} /^Y=/{y=$2} END{print x, y}'

@@ -19,12 +19,7 @@ if [ -z "${KOTOHA_IN_XVFB:-}" ]; then
   exec env KOTOHA_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$BUILD" "$OUT" "$LEVEL"
 fi
 
-RUN="$(mktemp -d)"
-trap 'kill "$PID" 2>/dev/null || true; rm -rf "$RUN"' EXIT
-cp "$BUILD/Push.wav" "$BUILD/Close.wav" "$RUN/"
-cd "$RUN"
-"$BUILD/kotoha" &
-PID=$!
+start_in_new_folder "$BUILD"
 
 origin() { xdotool getwindowgeometry "$1" | awk '/Position/ { split($2, a, ","); print a[1], a[2] }'; }
 click() { xdotool mousemove $(( $1 )) $(( $2 )) click 1; }

@@ -1,5 +1,14 @@
 # What the scripts that drive the real program under Xvfb share; sourced.
 
+start_in_new_folder() { # build dir: the program in a folder of its own with the sounds; sets RUN and PID, both gone at exit
+  RUN="$(mktemp -d)"
+  trap 'kill "$PID" 2>/dev/null || true; rm -rf "$RUN"' EXIT
+  cp "$1/Push.wav" "$1/Close.wav" "$RUN/"
+  cd "$RUN"
+  "$1/kotoha" &
+  PID=$!
+}
+
 wait_window() { # name -> id of the visible window of exactly that name
   local id=""
   for _ in $(seq 1 100); do
