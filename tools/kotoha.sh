@@ -2,6 +2,7 @@
 # Set-up, build, play and test in one place.
 #   tools/kotoha.sh play   install what is missing, build, start the game in ./run
 #   tools/kotoha.sh test   install what is missing, build, run every test without a display
+#   tools/kotoha.sh voice  install the packages and the reading voice, nothing more
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -45,32 +46,9 @@ install_voice() {
   dir="$(mktemp -d)"
   chmod 755 "$dir" # apt fetches as its own unprivileged user
   mkdir -p "$dir/lists/partial"
-  {
-    if [ -f /etc/apt/sources.list ]; then
-      sed -n -E 's/^[[:space:]]*(deb[[:space:]]+(\[[^]]*\][[:space:]]+)?[^[:space:]]+[[:space:]]+[^[:space:]]+).*/\1 contrib/p' /etc/apt/sources.list
-    fi
-    # deb822 stanzas: one line per suite, keeping the stanza's signing key.
-    for f in /etc/apt/sources.list.d/*.sources; do
-      [ -f "$f" ] || continue
-      awk 'function flush() { if (deb && uris != "") { n = split(suites, s, " "); for (i = 1; i <= n; i++) {
-             split(uris, u, " "); printf "deb %s%s %s contrib\n", (key != "" ? "[signed-by=" key "] " : ""), u[1], s[i] } }
-             deb = 0; uris = ""; suites = ""; key = "" }
-           /^[[:space:]]*$/ { flush(); next }
-           /^Types:/ { deb = ($0 ~ /[[:space:]]deb([[:space:]]|$)/) }
-           /^URIs:/ { sub(/^URIs:[[:space:]]*/, ""); uris = $0 }
-           /^Suites:/ { sub(/^Suites:[[:space:]]*/, ""); suites = $0 }
-           /^Signed-By:/ { sub(/^Signed-By:[[:space:]]*/, ""); key = $0 }
-           END { flush() }' "$f"
-    done
-    for f in /etc/apt/sources.list.d/*.list; do
-      # A test as the loop's last command would fail the whole list when no
-      # such file exists.
-      if [ -f "$f" ]; then
-        sed -n -E 's/^[[:space:]]*(deb[[:space:]]+(\[[^]]*\][[:space:]]+)?[^[:space:]]+[[:space:]]+[^[:space:]]+).*/\1 contrib/p' "$f"
-      fi
-    done
-  } | sort -u >"$dir/contrib.list"
-  local apt_opts=(-o Dir::Etc::sourcelist="$dir/contrib.list" -o Dir::Etc::sourceparts=-
+  # The file's extension tells apt to read it in deb822 form.
+  python3 "$ROOT/tools/voice_sources.py" /etc/apt >"$dir/contrib.sources"
+  local apt_opts=(-o Dir::Etc::sourcelist="$dir/contrib.sources" -o Dir::Etc::sourceparts=-
                   -o Dir::State::Lists="$dir/lists" -o APT::Get::List-Cleanup=0)
   echo "Fetching the reading voice: $VOICE_PACKAGE"
   as_root apt-get "${apt_opts[@]}" update -qq
@@ -145,8 +123,12 @@ case "${1:-}" in
     sanitized_tests
     fuzz_runs
     ;;
+  voice)
+    install_packages
+    install_voice
+    ;;
   *)
-    echo "usage: $0 play|test" >&2
+    echo "usage: $0 play|test|voice" >&2
     exit 2
     ;;
 esac
