@@ -21,8 +21,9 @@ DEB822_NAMES = {"arch": "Architectures", "lang": "Languages", "target": "Targets
 # Fields that describe which indexes an entry stands for; everything else in a
 # stanza is an option carried over as it is.
 ENTRY_FIELDS = {"types", "uris", "suites", "components", "enabled"}
+# The values of Enabled that switch a stanza off.
+SWITCHED_OFF = {"no", "false", "off", "0"}
 # apt skips files in sources.list.d whose names hold other characters.
-OFF = [["no"], ["false"], ["off"], ["0"]]
 PART_NAME = re.compile(r"^[A-Za-z0-9_.-]+\.(list|sources)$")
 
 
@@ -74,13 +75,14 @@ def stanzas(text):
 
 def deb822_entries(text):
     for fields in stanzas(text):
-        value = lambda f: " ".join(fields.get(f, ("", [""]))[1]).split()
-        if "deb" not in value("types") or [v.lower() for v in value("enabled")] in OFF:
+        def words(field):
+            return " ".join(fields.get(field, ("", []))[1]).split()
+        if "deb" not in words("types") or " ".join(words("enabled")).lower() in SWITCHED_OFF:
             continue
         options = {written: "\n".join(lines) for key, (written, lines) in fields.items()
                    if key not in ENTRY_FIELDS}
-        for uri in value("uris"):
-            for suite in value("suites"):
+        for uri in words("uris"):
+            for suite in words("suites"):
                 yield uri, suite, options
 
 
