@@ -22,8 +22,8 @@
 #include <cstdio>
 
 #include "deck/poemtable.h"
+#include "tests/support/revealcheck.h"
 #include "voice/readings.h"
-#include "voice/revealcheck.h"
 #include "voice/voicecore.h"
 
 using namespace voice;

@@ -35,14 +35,6 @@ int compareKeys(QByteArrayView a, QByteArrayView b)
 }
 
 namespace {
-void setByte(TickStep &step, QByteArrayView verse, int index)
-{
-    if (index < verse.size()) {
-        step.hasByte = true;
-        step.byte = verse[index];
-    }
-}
-
 QByteArrayView keyOf(const deck::PoemEntry &e, SortKey key)
 {
     return key == SortKey::Kaminoku ? e.Kaminoku.view() : e.Shimonoku.view();
@@ -94,19 +86,10 @@ void Game::sort(SortKey key)
     insertionSort(std::span(Torifuda).subspan(1, static_cast<std::size_t>(fudaSu_)), key);
 }
 
-int decidedTick(deck::PoemNo no, const deck::ReadSet &read)
-{
-    const deck::SpokenVerse &verse = deck::spokenKaminoku(no);
-    const int morae = deck::decidingMorae(no, read);
-    // One byte of the two-byte spelled text per tick.
-    return 2 * verse.morae[morae - 1].spelledEnd;
-}
-
 bool Game::startReading()
 {
     Q_ASSERT(YomiNo < yomiSu_);
     ++YomiNo;
-    Keika = 0;
     Hanteizumi = false;
 
     deck::ReadSet read;
@@ -114,13 +97,15 @@ bool Game::startReading()
         read.set(static_cast<std::size_t>(deck::PoemTable.numberOf(Yomifuda[static_cast<std::size_t>(i)])));
     read.reset(0); // an entry not in the table
     const deck::PoemNo no = deck::PoemTable.numberOf(reading());
-    decidedTick_ = no == 0 || read.test(static_cast<std::size_t>(no)) ? 0 : game::decidedTick(no, read);
+    const int decided = no == 0 || read.test(static_cast<std::size_t>(no)) ? 0 : deck::decidedTick(no, read);
+    reveal_ = deck::Reveal(reading().Kaminoku.view(), reading().Shimonoku.view(), decided);
     return YomiNo == 1;
 }
 
 bool Game::judge()
 {
     Hanteizumi = true;
+    reveal_.stop();
     return YomiNo == yomiSu_;
 }
 
@@ -129,18 +114,8 @@ TickStep Game::tick()
     TickStep step;
     if (!inReading())
         return step;
-    const int t = ++Keika;
-    if (t <= kKaminokuTicks) {
-        step.kind = TickStep::Kind::Kaminoku;
-        setByte(step, reading().Kaminoku.view(), t - 1);
-        step.beep = t % 2 == 1;
-        step.decided = t == decidedTick_;
-    } else if (t <= kFullPoints) {
-        step.kind = TickStep::Kind::Shimonoku;
-        setByte(step, reading().Shimonoku.view(), t - kKaminokuTicks - 1);
-        step.beep = t % 2 == 1;
-    } else {
-        step.kind = TickStep::Kind::TimeOut;
+    static_cast<deck::RevealStep &>(step) = reveal_.tick();
+    if (step.kind == TickStep::Kind::TimeOut) {
         step.missedCard = readingCard();
         step.gameOver = judge();
     }
@@ -156,7 +131,7 @@ Take Game::take(int tag)
     result.rightCard = readingCard();
     if (tag == result.rightCard) {
         result.kind = Take::Kind::Correct;
-        result.points = takePoints(Keika);
+        result.points = takePoints(Keika());
     } else {
         result.kind = Take::Kind::Wrong;
     }

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "deck/poemtable.h"
+#include "deck/reveal.h"
 #include "deck/spoken.h"
 #include "platform/random.h"
 
@@ -16,14 +17,8 @@ namespace game {
 
 constexpr int kMaxFudaSu = 84;
 
-constexpr int kTickInterval = 150;  // milliseconds between two ticks of a reading
-constexpr int kKaminokuTicks = 40;  // one byte of the upper verse per tick
-constexpr int kShimonokuTicks = 32; // then the lower verse's first 32 bytes
-constexpr int kFullPoints = kKaminokuTicks + kShimonokuTicks;
-constexpr int kTimeOutTick = kFullPoints + 1;
-
 // Points for a correct take after `keika` ticks (0 .. 72).
-constexpr int takePoints(int keika) { return kFullPoints - keika; }
+constexpr int takePoints(int keika) { return deck::kRevealTicks - keika; }
 
 // 1-based arrays, as the game counts cards and readings; slot 0 is unused.
 using Cards = std::array<deck::PoemEntry, kMaxFudaSu + 1>;
@@ -42,26 +37,11 @@ enum class SortKey { Kaminoku, Shimonoku };
 // Stable insertion sort, ascending by the chosen verse.
 void insertionSort(std::span<deck::PoemEntry> entries, SortKey key);
 
-// The tick of a reading of poem `no` that reveals the last spelled kana of
-// its deciding syllables by sound, the poems in `read` having been read
-// before it: even, as a kana takes two ticks, and at most kKaminokuTicks.
-int decidedTick(deck::PoemNo no, const deck::ReadSet &read);
-
-// What one tick of a reading does.
-struct TickStep {
-    enum class Kind {
-        None,     // not in a reading: nothing happens
-        Kaminoku,  // append `byte` to the upper-verse label
-        Shimonoku, // append `byte` to the lower-verse label
-        TimeOut,  // the reading is judged as missed
-    };
-    Kind kind = Kind::None;
-    bool hasByte = false; // false only past the end of a short verse
-    char byte = 0;
-    bool beep = false;
+// What one tick of a reading does on the board; a time-out judges the
+// reading as missed.
+struct TickStep : deck::RevealStep {
     int missedCard = 0; // TimeOut: the card to mark as missed
     bool gameOver = false;
-    bool decided = false; // this tick completes the deciding syllables
 };
 
 // The judging of a click on card `tag`.
@@ -90,7 +70,6 @@ public:
     Numbers YomiSbtNo{}; // reading i is of card YomiSbtNo[i]
     Numbers Kuji{};    // scratch of the draws
     int YomiNo = 0;    // reading in progress or last judged; 0 before the first
-    int Keika = 0;     // ticks fired in the current reading
     bool Hanteizumi = false;
 
     // Deals FudaSu different poems from the table onto the board and resets
@@ -108,7 +87,9 @@ public:
     // The tick of the current reading at which its poem is decided by sound,
     // given the poems of the earlier readings of this game; 0 when the
     // reading is not one of the table's poems.
-    int decidedTick() const { return decidedTick_; }
+    int decidedTick() const { return reveal_.decidedTick(); }
+    // Ticks fired in the current reading.
+    int Keika() const { return reveal_.ticks(); }
     TickStep tick();
     Take take(int tag);
 
@@ -122,7 +103,7 @@ private:
 
     int fudaSu_;
     int yomiSu_;
-    int decidedTick_ = 0;
+    deck::Reveal reveal_;
 };
 
 } // namespace game

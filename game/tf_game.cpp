@@ -29,8 +29,6 @@ using namespace platform::ui;
 using tategaki::TLabelTategaki;
 using tategaki::TSpeedButtonTategaki;
 
-static_assert(game::kKaminokuTicks + 1 == voice::kShimoFirstTick, "the clips are timed from the lower verse's first tick");
-
 TF_24 *F_24 = nullptr;
 TF_44 *F_44 = nullptr;
 TF_84 *F_84 = nullptr;
@@ -428,7 +426,7 @@ void TF_Game::BtnStartClick()
     }
     // Reaction times count from the tick that decides the poem by sound, given
     // this game's earlier readings: the tick the mark beside the verse shows.
-    readingClock_.start(services().monotonic->elapsedMs(), game_.decidedTick(), game::kTickInterval);
+    readingClock_.start(services().monotonic->elapsedMs(), game_.decidedTick(), deck::kTickMs);
     markWrongCard(nullptr);
     showFeedback(QStringLiteral("%1 / %2").arg(game_.YomiNo).arg(game_.YomiSu()), {});
     // The clips are opened now so that each half starts on its tick.
@@ -436,7 +434,7 @@ void TF_Game::BtnStartClick()
         reader_.prepare(deck::PoemTable.numberOf(game_.reading()));
     else
         reader_.stop();
-    Timer1->start(game::kTickInterval);
+    Timer1->start(deck::kTickMs);
 }
 
 void TF_Game::Timer1Timer()
@@ -449,16 +447,14 @@ void TF_Game::Timer1Timer()
     case game::TickStep::Kind::Shimonoku:
         if (step.hasByte)
             appendByte(step.kind == game::TickStep::Kind::Kaminoku ? lt1 : lt2, step.byte);
-        readingClock_.ticked(game_.Keika, services().monotonic->elapsedMs());
+        readingClock_.ticked(game_.Keika(), services().monotonic->elapsedMs());
         if (step.beep)
             services().beeper->beep();
         if (step.decided)
             Kimari->placeAtEndOf(lt1);
         // Each half is timed from the tick that shows its first byte.
-        if (game_.Keika == 1)
-            reader_.speak(voice::Half::Kami);
-        else if (game_.Keika == game::kKaminokuTicks + 1)
-            reader_.speak(voice::Half::Shimo);
+        if (step.startsHalf)
+            reader_.speak(step.half());
         return;
     case game::TickStep::Kind::TimeOut:
         kit::setInterval(Timer1, 0);
@@ -512,7 +508,7 @@ void TF_Game::recordTake(const char *outcome, int chosenCard)
     t.outcome = QLatin1String(outcome);
     if (t.outcome == QLatin1String("wrong"))
         t.chosen = deck::PoemTable.numberOf(game_.Torifuda[static_cast<std::size_t>(chosenCard)]);
-    t.ticks = game_.Keika;
+    t.ticks = game_.Keika();
     t.deciding = QStringLiteral("spoken");
     t.ms = readingClock_.sinceStart(now);
     if (t.outcome != QLatin1String("timeout"))

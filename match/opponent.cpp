@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "deck/reveal.h"
 #include "deck/spoken.h"
-#include "game/gamerules.h"
 
 namespace match {
 
@@ -44,7 +44,7 @@ qint64 drawReaction(const Level &l, platform::Random &rng)
     for (int i = 0; i < 3; ++i)
         sum += rng.below(2001) - 1000;
     const qint64 ms = l.meanMs + qint64(l.spreadMs) * sum / 1000;
-    return std::max<qint64>(ms, kTickMs);
+    return std::max<qint64>(ms, deck::kTickMs);
 }
 
 Plan planReading(const Match &m, int levelNo, platform::Random &rng)
@@ -53,7 +53,7 @@ Plan planReading(const Match &m, int levelNo, platform::Random &rng)
     if (!m.readingOpen())
         return plan;
     const Level &l = level(levelNo);
-    const qint64 decidedMs = qint64(game::decidedTick(m.poem(), m.readBefore())) * kTickMs;
+    const qint64 decidedMs = qint64(deck::decidedTick(m.poem(), m.readBefore())) * deck::kTickMs;
     const qint64 reaction = drawReaction(l, rng);
     const std::optional<Place> card = m.field().find(m.poem());
     if (card)

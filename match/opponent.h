@@ -11,8 +11,6 @@
 // The computer opponent and the clock of a reading as it sounds.
 namespace match {
 
-constexpr int kTickMs = 150; // the game's reveal clock
-
 struct Level {
     int meanMs;           // mean reaction after the deciding moment
     int spreadMs;         // about one standard deviation

@@ -176,7 +176,7 @@ TF_Match::TF_Match(QWidget *parent)
 
     Timer1 = new TickTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(kTickMs);
+    Timer1->setInterval(deck::kTickMs);
     connect(Timer1, &TickTimer::timeout, this, &TF_Match::Timer1Timer);
     TimerWait = new QTimer(this);
     TimerWait->setObjectName(QStringLiteral("TimerWait"));
@@ -429,14 +429,11 @@ void TF_Match::startReading()
         return;
     }
     const int poem = match_->poem();
-    reveal_ = game::Game(1, 1);
-    reveal_.Torifuda[1] = reveal_.Yomifuda[1] = deck::PoemTable[poem];
-    reveal_.YomiSbtNo[1] = 1;
-    reveal_.startReading();
+    reveal_ = deck::Reveal::ofPoem(poem, match_->readBefore());
     lt1->setCaption(QByteArray());
     lt2->setCaption(QByteArray());
     readingStartMs_ = now();
-    decidedMs_ = qint64(game::decidedTick(poem, match_->readBefore())) * kTickMs;
+    decidedMs_ = qint64(reveal_.decidedTick()) * deck::kTickMs;
     // The clips are opened now so that each half starts on its tick.
     if (voice::options().gameReading)
         reader_.prepare(poem);
@@ -454,20 +451,18 @@ void TF_Match::Timer1Timer()
 {
     if (phase_ != Phase::Reading)
         return;
-    const game::TickStep step = reveal_.tick();
+    const deck::RevealStep step = reveal_.tick();
     if (step.hasByte) {
-        tategaki::TLabelTategaki *l = step.kind == game::TickStep::Kind::Kaminoku ? lt1 : lt2;
+        tategaki::TLabelTategaki *l = step.half() == deck::Half::Kami ? lt1 : lt2;
         l->setCaption(l->Caption() + step.byte);
     }
     if (step.beep)
         services().beeper->beep();
     // Each half is timed from the tick that shows its first byte, as in the game.
-    if (step.hasByte && reveal_.Keika == 1)
-        reader_.speak(voice::Half::Kami);
-    else if (step.hasByte && reveal_.Keika == game::kKaminokuTicks + 1)
-        reader_.speak(voice::Half::Shimo);
+    if (step.startsHalf)
+        reader_.speak(step.half());
     applyOpponent(now() - kGraceMs);
-    if (phase_ == Phase::Reading && step.kind == game::TickStep::Kind::TimeOut) {
+    if (phase_ == Phase::Reading && step.kind == deck::RevealStep::Kind::TimeOut) {
         match_->endReading();
         readingClosed();
     }
@@ -607,7 +602,7 @@ void TF_Match::reportReading()
     t.extra = {
         {QStringLiteral("taker"), s.taker ? QString::fromUtf8(*s.taker == Side::Player ? "player" : "opponent") : QString()},
         {QStringLiteral("level"), levelNo()},
-        {QStringLiteral("decided_tick"), int(decidedMs_ / kTickMs)},
+        {QStringLiteral("decided_tick"), int(decidedMs_ / deck::kTickMs)},
         {QStringLiteral("player_fault"), s.faulted[0]},
         {QStringLiteral("opponent_fault"), s.faulted[1]},
         {QStringLiteral("player_sent"), s.sent[0]},

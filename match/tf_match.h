@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "game/gamerules.h"
+#include "deck/reveal.h"
 #include "match/opponent.h"
 #include "match/rules.h"
 #include "match/timing.h"
@@ -111,7 +111,7 @@ private:
     match::EventClock eventClock_;
     match::Memorisation memorisation_;
     match::Plan plan_;
-    game::Game reveal_{1, 1};
+    deck::Reveal reveal_;
     platform::Random rng_;
     Phase phase_ = Phase::Arranging;
     qint64 readingStartMs_ = 0;

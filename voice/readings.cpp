@@ -7,11 +7,7 @@ namespace voice {
 
 Verse spokenVerse(int poem, Half half)
 {
-    const deck::SpokenVerse &spoken = half == Half::Kami ? deck::spokenKaminoku(poem) : deck::spokenShimonoku(poem);
-    Verse verse;
-    for (const deck::SpokenMora &m : spoken.morae)
-        verse.append({m.kana, m.spelledEnd});
-    return verse;
+    return (half == Half::Kami ? deck::spokenKaminoku(poem) : deck::spokenShimonoku(poem)).morae;
 }
 
 QString spelledVerse(int poem, Half half)

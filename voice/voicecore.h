@@ -6,26 +6,23 @@
 
 #include <optional>
 
+#include "deck/reveal.h"
+#include "deck/spoken.h"
+
 // Reading aloud without windows or sound devices: what open_jtalk's trace
 // says, where each mora of a verse must begin so that it is heard as the game
 // reveals its kana, how a clip is cut and laid out, and the clip index kept
 // beside the audio.
 namespace voice {
 
-enum class Half { Kami = 1, Shimo = 2 };
+using deck::Half;
 
-// One mora as read aloud; spelledEnd counts the spelled characters of the
-// verse (two bytes each) revealed once the mora is complete.
-struct Mora {
-    QString kana;
-    int spelledEnd = 0;
-};
-using Verse = QList<Mora>;
+// The morae of a verse as read aloud, each with the spelled characters (two
+// bytes each) revealed once it is complete.
+using Verse = QList<deck::SpokenMora>;
 
-constexpr int kTickMs = 150;        // the game's reveal step: one byte
-constexpr int kCharMs = 2 * kTickMs; // one spelled character
-constexpr int kShimoFirstTick = 41;  // the lower verse follows the upper verse's 40 bytes
-constexpr int kHoldMs = 1200;        // the lower verse's last syllable is held this much longer
+constexpr int kCharMs = 2 * deck::kTickMs; // one spelled character
+constexpr int kHoldMs = 1200;              // the lower verse's last syllable is held this much longer
 
 // One phoneme of open_jtalk's output label, in milliseconds from the clip's start.
 struct Phone {
@@ -61,9 +58,6 @@ QList<int> moraSlotEndsMs(const Verse &verse, const QString &spelled);
 // The text fed to open_jtalk: the spoken kana with a comma where the
 // spelled verse has a phrase space, so the voice phrases like a reader.
 QString synthesisText(const Verse &verse, const QString &spelled);
-
-// The tick of the game's reading (1 .. 72) at which `ms` into a verse falls.
-int tickAt(Half half, int ms);
 
 // Times kept for one clip: every mora's start and end within it.
 struct ClipTimes {

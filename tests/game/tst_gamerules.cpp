@@ -115,9 +115,7 @@ private slots:
     void sortMatchesAStableReference_data();
     void sortMatchesAStableReference();
 
-    void reveal_data();
-    void reveal();
-    void beepsOnOddTicksOnly();
+    void eachReadingRevealsItsOwnPoem();
     void scoreOfATake_data();
     void scoreOfATake();
     void judgedReadingIgnoresClicksAndTicks_data();
@@ -425,52 +423,29 @@ void tst_GameRules::sortMatchesAStableReference()
 
 // --- one reading -------------------------------------------------------------
 
-void tst_GameRules::reveal_data()
+// Each reading reveals its own poem from its first tick, however the one
+// before it ended, and its time-out names its own card.
+void tst_GameRules::eachReadingRevealsItsOwnPoem()
 {
-    QTest::addColumn<int>("poem");
-    QTest::addColumn<int>("ticks");
-    QTest::addColumn<QByteArray>("lt1");
-    QTest::addColumn<QByteArray>("lt2");
-    const QByteArray kami1 = PoemTable[1].Kaminoku.toByteArray();
-    const QByteArray shimo1 = PoemTable[1].Shimonoku.toByteArray();
-    QTest::newRow("poem 1, no tick") << 1 << 0 << QByteArray() << QByteArray();
-    QTest::newRow("poem 1, tick 1: lead byte only") << 1 << 1 << kami1.left(1) << QByteArray();
-    QTest::newRow("poem 1, tick 2") << 1 << 2 << sj("あ") << QByteArray();
-    QTest::newRow("poem 1, tick 10") << 1 << 10 << sj("あきのたの") << QByteArray();
-    QTest::newRow("poem 1, tick 12") << 1 << 12 << sj("あきのたの　") << QByteArray();
-    QTest::newRow("poem 1, tick 40") << 1 << 40 << kami1 << QByteArray();
-    QTest::newRow("poem 1, tick 41") << 1 << 41 << kami1 << shimo1.left(1);
-    QTest::newRow("poem 1, tick 54") << 1 << 54 << kami1 << sj("わかころもては");
-    QTest::newRow("poem 1, tick 72") << 1 << 72 << kami1 << shimo1.left(32);
-    QTest::newRow("poem 1, time-out keeps what was shown") << 1 << 73 << kami1 << shimo1.left(32);
-    QTest::newRow("poem 100, tick 11") << 100 << 11 << sj("ももしきや").append('\x81') << QByteArray();
-    QTest::newRow("poem 21, tick 72: no separator")
-        << 21 << 72 << PoemTable[21].Kaminoku.toByteArray() << sj("ありあけのつきをまちいてつるかな");
-}
-
-void tst_GameRules::reveal()
-{
-    QFETCH(int, poem);
-    QFETCH(int, ticks);
-    Game g = readingOf(poem);
+    Game g(24, 2);
+    g.Torifuda[3] = g.Yomifuda[1] = PoemTable[1];
+    g.YomiSbtNo[1] = 3;
+    g.Torifuda[8] = g.Yomifuda[2] = PoemTable[100];
+    g.YomiSbtNo[2] = 8;
     g.startReading();
-    const Shown shown = runTicks(g, ticks);
-    QTEST(shown.lt1, "lt1");
-    QTEST(shown.lt2, "lt2");
-    QCOMPARE(g.Keika, ticks);
-}
-
-void tst_GameRules::beepsOnOddTicksOnly()
-{
-    Game g = readingOf(7);
+    runTicks(g, 10);
+    g.take(3);
     g.startReading();
-    for (int t = 1; t <= 72; ++t) {
-        const TickStep step = g.tick();
-        QCOMPARE(step.beep, t % 2 == 1);
-        QVERIFY(step.hasByte);
-        QCOMPARE(step.kind, t <= 40 ? TickStep::Kind::Kaminoku : TickStep::Kind::Shimonoku);
-    }
-    QVERIFY(!g.tick().beep); // the time-out is silent
+    const Shown shown = runTicks(g, 41);
+    QCOMPARE(shown.lt1, PoemTable[100].Kaminoku.toByteArray());
+    QCOMPARE(shown.lt2, PoemTable[100].Shimonoku.toByteArray().left(1));
+    QCOMPARE(shown.beeps, 21);
+    QCOMPARE(g.Keika(), 41);
+    runTicks(g, 31);
+    const TickStep last = g.tick();
+    QCOMPARE(last.kind, TickStep::Kind::TimeOut);
+    QCOMPARE(last.missedCard, 8);
+    QVERIFY(last.gameOver);
 }
 
 
@@ -520,7 +495,7 @@ void tst_GameRules::judgedReadingIgnoresClicksAndTicks()
     else
         runTicks(g, 63);
     QVERIFY(g.Hanteizumi);
-    const int keika = g.Keika;
+    const int keika = g.Keika();
     for (int tag : {5, 2, 24}) {
         const Take t = g.take(tag);
         QCOMPARE(t.kind, Take::Kind::Ignored);
@@ -528,7 +503,7 @@ void tst_GameRules::judgedReadingIgnoresClicksAndTicks()
         QVERIFY(!t.gameOver);
     }
     QCOMPARE(g.tick().kind, TickStep::Kind::None);
-    QCOMPARE(g.Keika, keika);
+    QCOMPARE(g.Keika(), keika);
 }
 
 void tst_GameRules::nothingHappensOutsideAReading()
@@ -536,7 +511,7 @@ void tst_GameRules::nothingHappensOutsideAReading()
     Game g(24, 20);
     QCOMPARE(g.take(1).kind, Take::Kind::Ignored); // dealt, before the first reading
     QCOMPARE(g.tick().kind, TickStep::Kind::None);
-    QCOMPARE(g.Keika, 0);
+    QCOMPARE(g.Keika(), 0);
 
     // A reset in the middle of a reading leaves no reading behind.
     g = readingOf(1, 1);
@@ -577,7 +552,7 @@ void tst_GameRules::decidedByTheEarlierReadings()
     QCOMPARE(g.decidedTick(), tick);
     // Exactly one tick of the whole reading says so.
     QList<int> decided;
-    for (int t = 1; t <= kTimeOutTick; ++t)
+    for (int t = 1; t <= deck::kTimeOutTick; ++t)
         if (g.tick().decided)
             decided << t;
     QCOMPARE(decided, QList<int>{tick});

@@ -475,7 +475,7 @@ void tst_TF_Game::startEnablesCardsOnlyAtTheFirstReading()
     for (int k = 1; k <= 24; ++k)
         QVERIFY(w->card(k)->isEnabled());
     QCOMPARE(w->state().YomiNo, 1);
-    QCOMPARE(w->state().Keika, 0);
+    QCOMPARE(w->state().Keika(), 0);
 
     const int first = rightCard(w);
     w->sbt1Click(w->card(first));
@@ -715,7 +715,7 @@ void tst_TF_Game::clickAfterTimeOutIsIgnoredAndSilent()
     QCOMPARE(w->lt2->Caption(), deck::PoemTable[1].Shimonoku.toByteArray().left(32));
     ticks(w, 3); // a late tick changes nothing either
     QCOMPARE(beeper_.beeps, 36);
-    QCOMPARE(w->state().Keika, 73);
+    QCOMPARE(w->state().Keika(), 73);
 }
 
 void tst_TF_Game::resetInTheMiddleOfAReading()

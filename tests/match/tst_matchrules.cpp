@@ -6,13 +6,14 @@
 #include "history/database.h"
 #include "match/calibration.h"
 #include "match/field.h"
-#include "game/gamerules.h"
+#include "deck/reveal.h"
 #include "match/opponent.h"
 #include "match/rules.h"
 #include "match/timing.h"
 #include "platform/sjis.h"
 
 using namespace match;
+using deck::kTickMs;
 
 namespace {
 
@@ -251,7 +252,7 @@ void TestMatchRules::opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate()
     int faults = 0;
     Match m(smallField(), {5});
     QVERIFY(m.startReading());
-    const qint64 decidedMs = qint64(game::decidedTick(5, {})) * kTickMs;
+    const qint64 decidedMs = qint64(deck::decidedTick(5, {})) * kTickMs;
     for (int i = 0; i < runs; ++i) {
         const Plan plan = planReading(m, levelNo, rng);
         QVERIFY(plan.takeAtMs);

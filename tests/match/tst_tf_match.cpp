@@ -12,7 +12,7 @@
 
 #include "deck/poemtable.h"
 #include "match/matchcard.h"
-#include "game/gamerules.h"
+#include "deck/reveal.h"
 #include "history/database.h"
 #include "match/calibration.h"
 #include "match/tf_match.h"
@@ -21,6 +21,7 @@
 #include "voice/speaker.h"
 
 using namespace match;
+using deck::kTickMs;
 using namespace fakes;
 
 namespace {
@@ -162,7 +163,7 @@ void tst_TF_Match::wholeMatchEndsAsTheFasterSideWins()
         switch (w_->phase()) {
         case TF_Match::Phase::Reading: {
             const auto card = m.field().find(m.poem());
-            const qint64 at = start + qint64(game::decidedTick(m.poem(), m.readBefore())) * kTickMs + playerReactionMs;
+            const qint64 at = start + qint64(deck::decidedTick(m.poem(), m.readBefore())) * kTickMs + playerReactionMs;
             if (card && playerReactionMs >= 0 && !touched && at <= monotonic_.now + kTickMs) {
                 touched = true;
                 monotonic_.now = std::max(monotonic_.now, at);

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "deck/poemtable.h"
-#include "voice/revealcheck.h"
+#include "tests/support/revealcheck.h"
 #include "voice/voicecore.h"
 
 using namespace voice;

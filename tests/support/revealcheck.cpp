@@ -1,44 +1,29 @@
 #include "revealcheck.h"
 
-#include "game/gamerules.h"
-#include "platform/sjis.h"
+#include <algorithm>
+#include <cstdlib>
+
+#include "deck/reveal.h"
 #include "voice/readings.h"
 
 namespace voice {
 
 QList<std::optional<int>> revealMs(int poem, Half half)
 {
-    // One reading of the poem, ticked to its end, noting the tick that shows
-    // each byte of the verse.
-    game::Game g(1, 1);
-    g.Torifuda[1] = deck::PoemTable[poem];
-    g.Yomifuda[1] = deck::PoemTable[poem];
-    g.YomiSbtNo[1] = 1;
-    g.startReading();
-    const auto wanted = half == Half::Kami ? game::TickStep::Kind::Kaminoku : game::TickStep::Kind::Shimonoku;
-    QList<int> tickOfByte;
-    for (int t = 1;; ++t) {
-        const game::TickStep step = g.tick();
-        if (step.kind == game::TickStep::Kind::TimeOut || step.kind == game::TickStep::Kind::None)
-            break;
-        if (step.kind == wanted && step.hasByte)
-            tickOfByte.append(t);
-    }
-
+    const deck::Reveal reveal = deck::Reveal::ofPoem(poem, {});
     const Verse verse = spokenVerse(poem, half);
     const QString spelled = spelledVerse(poem, half);
     QList<std::optional<int>> out;
     int previousEnd = 0;
-    for (const Mora &m : verse) {
+    for (const deck::SpokenMora &m : verse) {
         std::optional<int> ms;
         // The mora's own kana: its spelled characters, the phrase space
         // before them left out.
         for (int c = previousEnd; c < m.spelledEnd; ++c) {
             if (spelled[c] == QChar(0x3000))
                 continue;
-            const qsizetype byte = platform::sjis::encode(spelled.left(c)).size();
-            if (byte < tickOfByte.size())
-                ms = (tickOfByte[byte] - tickOfByte[0]) * kTickMs;
+            if (const std::optional<int> tick = reveal.tickOfChar(half, c))
+                ms = (*tick - deck::firstTick(half)) * deck::kTickMs;
             break;
         }
         out.append(ms);

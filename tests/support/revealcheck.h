@@ -6,9 +6,8 @@
 
 #include "voice/voicecore.h"
 
-// How the clips line up with the game: the moment the game itself shows each
-// mora's kana, found by running a reading tick by tick. Shared by the clip
-// test and the drift benchmark.
+// How the clips line up with the reveal: the moment a reading shows each
+// mora's kana. Shared by the clip test and the drift benchmark.
 namespace voice {
 
 // For each mora of the verse, ms from the tick that shows the verse's first
