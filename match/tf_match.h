@@ -78,7 +78,6 @@ public:
     std::optional<match::Place> placeAt(QPoint inField) const;
     match::Place cursor() const { return cursor_; }
     QList<qint64> playerReactions() const { return reactions_[0]; }
-    QList<qint64> opponentReactions() const { return reactions_[1]; }
 
 protected:
     void FormShow() override;
