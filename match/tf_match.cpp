@@ -17,6 +17,7 @@
 #include "platform/services.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"
+#include "platform/ui/kit.h"
 #include "tategaki/labeltategaki.h"
 
 using namespace platform;
@@ -37,15 +38,6 @@ constexpr int kMiddleGap = 24; // between the two sides
 // A computer take is held back this long so that a click that happened
 // before it, but whose event is handled a little later, still comes first.
 constexpr qint64 kGraceMs = 60;
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QRect &r)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(r);
-    b->setFont(fonts::font(fonts::MSPGothic, 14, true));
-    return b;
-}
 
 // The program's monotonic clock: reaction times, and the clock input
 // events' own time stamps are mapped onto.
@@ -79,8 +71,11 @@ TF_Match::TF_Match(QWidget *parent)
         CbMemorise->addItem(QStringLiteral("暗記%1分").arg(minutes), minutes);
     CbMemorise->setCurrentIndex(3);
     CbMemorise->setGeometry(8, 8, 96, 32);
-    BtnMemorise = button(this, "BtnMemorise", QStringLiteral("暗記開始"), QRect(108, 8, 96, 32));
-    BtnStartNow = button(this, "BtnStartNow", QStringLiteral("すぐに開始"), QRect(208, 8, 104, 32));
+    const QFont buttonFont = fonts::font(fonts::MSPGothic, 14, true);
+    BtnMemorise = kit::button(this, QStringLiteral("BtnMemorise"), QStringLiteral("暗記開始"), QRect(108, 8, 96, 32),
+                              buttonFont);
+    BtnStartNow = kit::button(this, QStringLiteral("BtnStartNow"), QStringLiteral("すぐに開始"),
+                              QRect(208, 8, 104, 32), buttonFont);
     CbLevel = new QComboBox(this);
     CbLevel->setObjectName(QStringLiteral("CbLevel"));
     for (int n = 1; n <= kLevels; ++n)
@@ -101,7 +96,7 @@ TF_Match::TF_Match(QWidget *parent)
     LblStatus->setObjectName(QStringLiteral("LblStatus"));
     LblStatus->setGeometry(620, 8, 286, 32);
     LblStatus->setFont(fonts::font(fonts::MSPGothic, 14, true));
-    BtnClose = button(this, "BtnClose", QStringLiteral("終了"), QRect(912, 8, 96, 32));
+    BtnClose = kit::button(this, QStringLiteral("BtnClose"), QStringLiteral("終了"), QRect(912, 8, 96, 32), buttonFont);
     for (QWidget *w : {static_cast<QWidget *>(CbMemorise), static_cast<QWidget *>(CbLevel), static_cast<QWidget *>(SpGap)})
         w->setFont(fonts::font(fonts::MSPGothic, 13));
     LblLevel->setFont(fonts::font(fonts::MSPGothic, 13));

@@ -30,12 +30,6 @@ QFont fixedText(QFont f)
     return f;
 }
 
-QPushButton *menuButton(QWidget *parent, const char *name, const QString &caption, int left, int top, int width)
-{
-    return kit::button(parent, QLatin1String(name), caption, QRect(left, top, width, 41),
-                       fixedText(fonts::font(fonts::MSPGothic, 19, true)));
-}
-
 } // namespace
 
 TF_Main::TF_Main(QWidget *parent)
@@ -61,14 +55,23 @@ TF_Main::TF_Main(QWidget *parent)
 
     Panel2 = kit::panel(this, QStringLiteral("Panel2"), QRect(72, 96, 449, 313));
 
-    BtnTraining = menuButton(Panel2, "BtnTraining", QStringLiteral("トレーニング"), 40, 40, 369);
-    BtnGameS = menuButton(Panel2, "BtnGameS", QStringLiteral("ゲーム(S)"), 40, 104, 121);
-    BtnGameM = menuButton(Panel2, "BtnGameM", QStringLiteral("ゲーム(M)"), 164, 104, 121);
-    BtnGameL = menuButton(Panel2, "BtnGameL", QStringLiteral("ゲーム(L)"), 288, 104, 121);
-    BtnRecordS = menuButton(Panel2, "BtnRecordS", QStringLiteral("記録(S)"), 40, 168, 121);
-    BtnRecordM = menuButton(Panel2, "BtnRecordM", QStringLiteral("記録(M)"), 164, 168, 121);
-    BtnRecordL = menuButton(Panel2, "BtnRecordL", QStringLiteral("記録(L)"), 288, 168, 121);
-    BtnClose = menuButton(Panel2, "BtnClose", QStringLiteral("終了"), 40, 232, 369);
+    const QFont menuFont = fixedText(fonts::font(fonts::MSPGothic, 19, true));
+    BtnTraining = kit::button(Panel2, QStringLiteral("BtnTraining"), QStringLiteral("トレーニング"),
+                              QRect(40, 40, 369, 41), menuFont);
+    BtnGameS = kit::button(Panel2, QStringLiteral("BtnGameS"), QStringLiteral("ゲーム(S)"),
+                           QRect(40, 104, 121, 41), menuFont);
+    BtnGameM = kit::button(Panel2, QStringLiteral("BtnGameM"), QStringLiteral("ゲーム(M)"),
+                           QRect(164, 104, 121, 41), menuFont);
+    BtnGameL = kit::button(Panel2, QStringLiteral("BtnGameL"), QStringLiteral("ゲーム(L)"),
+                           QRect(288, 104, 121, 41), menuFont);
+    BtnRecordS = kit::button(Panel2, QStringLiteral("BtnRecordS"), QStringLiteral("記録(S)"),
+                             QRect(40, 168, 121, 41), menuFont);
+    BtnRecordM = kit::button(Panel2, QStringLiteral("BtnRecordM"), QStringLiteral("記録(M)"),
+                             QRect(164, 168, 121, 41), menuFont);
+    BtnRecordL = kit::button(Panel2, QStringLiteral("BtnRecordL"), QStringLiteral("記録(L)"),
+                             QRect(288, 168, 121, 41), menuFont);
+    BtnClose = kit::button(Panel2, QStringLiteral("BtnClose"), QStringLiteral("終了"),
+                           QRect(40, 232, 369, 41), menuFont);
     BtnGameM->setEnabled(false);
     BtnGameL->setEnabled(false);
 

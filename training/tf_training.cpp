@@ -59,15 +59,6 @@ void setAutoText(QLabel *l, const QString &text)
     l->resize(text.isEmpty() ? 0 : fm.horizontalAdvance(text), fm.height());
 }
 
-QPushButton *button(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry,
-                    const QFont &font)
-{
-    QPushButton *b = kit::button(parent, name, caption, geometry, font);
-    // The focused button answers Enter as well as Space.
-    b->setAutoDefault(true);
-    return b;
-}
-
 void addTo(QLabel *counter, int delta)
 {
     counter->setText(QString::number(toInt(counter->text()) + delta));
@@ -139,8 +130,8 @@ void TF_Training::buildLayout()
 
     Panel1 = kit::panel(this, QStringLiteral("Panel1"), QRect(216, 72, 353, 337));
     for (int i = 0; i < training::kChoiceCount; ++i) {
-        auto *b = button(Panel1, QStringLiteral("Btn%1").arg(i), QStringLiteral("(&%1)").arg(i),
-                         QRect(8, 8 + 32 * i, 41, 33), gothic19);
+        auto *b = kit::button(Panel1, QStringLiteral("Btn%1").arg(i), QStringLiteral("(&%1)").arg(i),
+                              QRect(8, 8 + 32 * i, 41, 33), gothic19, kit::EnterClicks);
         b->setProperty("Tag", i);
     }
     // Each deciding label is created after its verse so that it lies above it.
@@ -158,8 +149,10 @@ void TF_Training::buildLayout()
     CbIro->setChecked(true);
 
     Panel3 = kit::panel(this, QStringLiteral("Panel3"), QRect(24, 320, 177, 89));
-    BtnShutudai = button(Panel3, QStringLiteral("BtnShutudai"), QStringLiteral("出題"), QRect(16, 8, 145, 33), pgothic19);
-    BtnClose = button(Panel3, QStringLiteral("BtnClose"), QStringLiteral("終了"), QRect(16, 48, 145, 33), pgothic19);
+    BtnShutudai = kit::button(Panel3, QStringLiteral("BtnShutudai"), QStringLiteral("出題"), QRect(16, 8, 145, 33),
+                              pgothic19, kit::EnterClicks);
+    BtnClose = kit::button(Panel3, QStringLiteral("BtnClose"), QStringLiteral("終了"), QRect(16, 48, 145, 33), pgothic19,
+                           kit::EnterClicks);
 
     // The options share the free strip between the question and the rows,
     // outside the Tab cycle, which stays the quiz's own: listening and its
