@@ -20,6 +20,7 @@
 #include "records/kirokutoroku.h"
 #include "tategaki/labeltategaki.h"
 #include "tategaki/speedbuttontategaki.h"
+#include "voice/readingoption.h"
 
 using namespace platform;
 using namespace platform::ui;
@@ -188,7 +189,7 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
         QPalette pal = CbYomiage->palette();
         pal.setColor(QPalette::Disabled, QPalette::WindowText, colors::clGrayText);
         CbYomiage->setPalette(pal);
-        connect(CbYomiage, &QCheckBox::toggled, this, &TF_Game::setYomiage);
+        voice::connectGameReading(CbYomiage);
     }
 
     // Precise: the next tick is due a whole interval after the last one was
@@ -343,23 +344,6 @@ void TF_Game::BtnCloseClick()
     closeAndShowMain();
 }
 
-void TF_Game::setYomiage(bool on)
-{
-    voice::options().gameReading = on && voice::status().usable;
-    showYomiageState();
-}
-
-void TF_Game::showYomiageState()
-{
-    if (!CbYomiage)
-        return;
-    const voice::Status st = voice::status();
-    const QSignalBlocker quiet(CbYomiage);
-    CbYomiage->setEnabled(st.usable);
-    CbYomiage->setChecked(voice::options().gameReading);
-    CbYomiage->setToolTip(st.usable ? QStringLiteral("読み札を声でも読み上げます") : st.detail);
-}
-
 void TF_Game::contextMenuEvent(QContextMenuEvent *event)
 {
     const voice::Status st = voice::status();
@@ -372,13 +356,17 @@ void TF_Game::contextMenuEvent(QContextMenuEvent *event)
     reading->setToolTip(st.detail);
     if (!st.usable)
         menu.addAction(st.detail)->setEnabled(false);
-    if (menu.exec(event->globalPos()) == reading)
-        setYomiage(reading->isChecked());
+    if (menu.exec(event->globalPos()) == reading) {
+        voice::setGameReading(reading->isChecked());
+        if (CbYomiage)
+            voice::showGameReading(CbYomiage);
+    }
 }
 
 void TF_Game::FormShow()
 {
-    showYomiageState();
+    if (CbYomiage)
+        voice::showGameReading(CbYomiage);
     BtnShow->setFocus();
     MP1 = openQuietly(QStringLiteral("Push.wav"));
     MP2 = openQuietly(QStringLiteral("Close.wav"));

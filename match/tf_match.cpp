@@ -19,6 +19,7 @@
 #include "platform/gui/fonts.h"
 #include "platform/ui/kit.h"
 #include "tategaki/labeltategaki.h"
+#include "voice/readingoption.h"
 
 using namespace platform;
 using namespace platform::ui;
@@ -129,7 +130,7 @@ TF_Match::TF_Match(QWidget *parent)
     CbYomiage->setObjectName(QStringLiteral("CbYomiage"));
     CbYomiage->setGeometry(4, PReading->height() - 36, PReading->width() - 8, 28);
     CbYomiage->setFont(fonts::font(fonts::MSPGothic, 13));
-    connect(CbYomiage, &QCheckBox::toggled, this, &TF_Match::setYomiage);
+    voice::connectGameReading(CbYomiage);
 
     const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 14, true);
     for (int p = 1; p <= deck::kPoemCount; ++p) {
@@ -324,24 +325,9 @@ bool TF_Match::underway() const
     return phase_ != Phase::Arranging && phase_ != Phase::Over;
 }
 
-void TF_Match::setYomiage(bool on)
-{
-    voice::options().gameReading = on && voice::status().usable;
-    showYomiageState();
-}
-
-void TF_Match::showYomiageState()
-{
-    const voice::Status st = voice::status();
-    const QSignalBlocker quiet(CbYomiage);
-    CbYomiage->setEnabled(st.usable);
-    CbYomiage->setChecked(voice::options().gameReading);
-    CbYomiage->setToolTip(st.usable ? QStringLiteral("読み札を声でも読み上げます") : st.detail);
-}
-
 void TF_Match::FormShow()
 {
-    showYomiageState();
+    voice::showGameReading(CbYomiage);
     rng().reseed();
     newMatch(rng().state);
     setFocus();

@@ -101,8 +101,6 @@ private:
     void showEnd();
     void showCursor();
     void setStatus(const QString &text);
-    void setYomiage(bool on);
-    void showYomiageState();
     bool underway() const;
 
     std::unique_ptr<match::Match> match_;
