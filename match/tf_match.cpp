@@ -13,6 +13,7 @@
 #include "match/matchcard.h"
 #include "history/recorder.h"
 #include "match/calibration.h"
+#include "match/floorgeometry.h"
 #include "platform/random.h"
 #include "platform/services.h"
 #include "platform/gui/colors.h"
@@ -29,13 +30,6 @@ TF_Match *F_Match = nullptr;
 
 namespace {
 
-constexpr int kCardW = 46;
-constexpr int kCardH = 104;
-constexpr int kPitchX = 48;
-constexpr int kPitchY = 106;
-constexpr int kMargin = 8;
-constexpr int kAreaGap = 20;   // between the left and the right area
-constexpr int kMiddleGap = 24; // between the two sides
 // A computer take is held back this long so that a click that happened
 // before it, but whose event is handled a little later, still comes first.
 constexpr qint64 kGraceMs = 60;
@@ -104,8 +98,7 @@ TF_Match::TF_Match(QWidget *parent)
 
     PField = new Panel(this);
     PField->setObjectName(QStringLiteral("PField"));
-    PField->setGeometry(8, 48, 2 * kMargin + (kColumns - 1) * kPitchX + kCardW + kAreaGap,
-                        2 * kMargin + (2 * kRows - 1) * kPitchY + kCardH + kMiddleGap);
+    PField->setGeometry(QRect(QPoint(8, 48), floorSize()));
     PField->setColor(colors::clNavy);
     PField->setBevels(Bevel::Lowered, Bevel::Lowered, 1);
     PField->installEventFilter(this);
@@ -209,26 +202,6 @@ int TF_Match::levelNo() const
 MatchCard *TF_Match::cardOf(int poem) const
 {
     return poem >= 1 && poem <= deck::kPoemCount ? cards_[static_cast<std::size_t>(poem)] : nullptr;
-}
-
-QRect TF_Match::placeRect(Place p) const
-{
-    // The opponent's side is turned half round: their front row and their
-    // left area face the player's.
-    const int screenRow = p.side == Side::Player ? kRows + rowOf(p.slot) : kRows - 1 - rowOf(p.slot);
-    const int screenCol = p.side == Side::Player ? columnOf(p.slot) : kColumns - 1 - columnOf(p.slot);
-    const int x = kMargin + screenCol * kPitchX + (screenCol >= kAreaColumns ? kAreaGap : 0);
-    const int y = kMargin + screenRow * kPitchY + (screenRow >= kRows ? kMiddleGap : 0);
-    return QRect(x, y, kCardW, kCardH);
-}
-
-std::optional<Place> TF_Match::placeAt(QPoint at) const
-{
-    for (Side s : {Side::Player, Side::Opponent})
-        for (int k = 0; k < kSlots; ++k)
-            if (placeRect({s, k}).adjusted(-1, -1, 1, 1).contains(at))
-                return Place{s, k};
-    return std::nullopt;
 }
 
 void TF_Match::newMatch(quint32 seed)
@@ -687,13 +660,12 @@ void TF_Match::keyPressEvent(QKeyEvent *event)
     }
     const qint64 handled = now();
     eventClock_.observe(qint64(event->timestamp()), handled);
-    int row = cursor_.side == Side::Player ? kRows + rowOf(cursor_.slot) : kRows - 1 - rowOf(cursor_.slot);
-    int col = cursor_.side == Side::Player ? columnOf(cursor_.slot) : kColumns - 1 - columnOf(cursor_.slot);
+    FloorStep step;
     switch (event->key()) {
-    case Qt::Key_Left: col = std::max(0, col - 1); break;
-    case Qt::Key_Right: col = std::min(kColumns - 1, col + 1); break;
-    case Qt::Key_Up: row = std::max(0, row - 1); break;
-    case Qt::Key_Down: row = std::min(2 * kRows - 1, row + 1); break;
+    case Qt::Key_Left: step = FloorStep::Left; break;
+    case Qt::Key_Right: step = FloorStep::Right; break;
+    case Qt::Key_Up: step = FloorStep::Up; break;
+    case Qt::Key_Down: step = FloorStep::Down; break;
     case Qt::Key_Space:
     case Qt::Key_Return:
     case Qt::Key_Enter: {
@@ -727,9 +699,6 @@ void TF_Match::keyPressEvent(QKeyEvent *event)
         return;
     }
     event->accept();
-    const Side side = row >= kRows ? Side::Player : Side::Opponent;
-    const int r = side == Side::Player ? row - kRows : kRows - 1 - row;
-    const int c = side == Side::Player ? col : kColumns - 1 - col;
-    cursor_ = {side, slotAt(r, c)};
+    cursor_ = stepped(cursor_, step);
     showCursor();
 }

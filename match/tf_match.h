@@ -74,8 +74,6 @@ public:
     const match::Plan &plan() const { return plan_; }
     int levelNo() const;
     MatchCard *cardOf(int poem) const;
-    QRect placeRect(match::Place p) const;
-    std::optional<match::Place> placeAt(QPoint inField) const;
     match::Place cursor() const { return cursor_; }
     QList<qint64> playerReactions() const { return reactions_[0]; }
 
