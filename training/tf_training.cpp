@@ -7,6 +7,7 @@
 
 #include "deck/poemtable.h"
 #include "training/drillsets.h"
+#include "training/question.h"
 #include "history/recorder.h"
 #include "history/weak.h"
 #include "platform/random.h"
@@ -387,20 +388,13 @@ void TF_Training::BtnShutudaiClick()
     PnlHantei->setCaption({});
     kit::setInterval(Timer2, 0);
 
-    Sentakushi[0] = mondai;
     rng().reseed();
-    // Distractors come from a set chosen by sound first, so the question is
-    // the hard one; the weak-poem drill alone draws them from all hundred.
-    const auto distractors = DrillPoems.isEmpty()
-        ? training::drawDistractors(rng(), deck::PoemTable, Sentakushi)
-        : training::drawSetDistractors(rng(), deck::PoemTable, DrillPoems, deck::PoemTable.numberOf(mondai), Sentakushi);
-
-    const auto rows = training::drawPlacement(rng());
-    rowPoem_[static_cast<std::size_t>(rows[0])] = deck::PoemTable.numberOf(mondai);
-    for (int k = 1; k < training::kChoiceCount; ++k)
-        rowPoem_[static_cast<std::size_t>(rows[static_cast<std::size_t>(k)])] = distractors[static_cast<std::size_t>(k - 1)];
-    SeikaiNo = rows[0];
-    KaitoRan = training::placeChoices(Sentakushi, rows);
+    // The weak-poem drill alone has no set: its distractors come from all hundred.
+    const training::Question question = training::poseQuestion(rng(), deck::PoemTable, mondai, DrillPoems);
+    Sentakushi = question.sentakushi;
+    KaitoRan = question.kaitoRan;
+    rowPoem_ = question.rowPoem;
+    SeikaiNo = question.rightRow;
 
     for (int i = 0; i < training::kChoiceCount; ++i) {
         findControl<QPushButton>(Panel1, QStringLiteral("Btn"), i)->setEnabled(true);
