@@ -55,29 +55,39 @@ TF_Main::TF_Main(QWidget *parent)
 
     Panel2 = kit::panel(this, QStringLiteral("Panel2"), QRect(72, 96, 449, 313));
 
+    // The eight entries, in their Tab order.
+    const struct {
+        QPushButton *TF_Main::*button;
+        const char *name;
+        QString caption;
+        QRect bounds;
+        void (TF_Main::*click)();
+    } entries[] = {
+        {&TF_Main::BtnTraining, "BtnTraining", QStringLiteral("トレーニング"), QRect(40, 40, 369, 41),
+         &TF_Main::BtnTrainingClick},
+        {&TF_Main::BtnGameS, "BtnGameS", QStringLiteral("ゲーム(S)"), QRect(40, 104, 121, 41), &TF_Main::BtnGameSClick},
+        {&TF_Main::BtnGameM, "BtnGameM", QStringLiteral("ゲーム(M)"), QRect(164, 104, 121, 41), &TF_Main::BtnGameMClick},
+        {&TF_Main::BtnGameL, "BtnGameL", QStringLiteral("ゲーム(L)"), QRect(288, 104, 121, 41), &TF_Main::BtnGameLClick},
+        {&TF_Main::BtnRecordS, "BtnRecordS", QStringLiteral("記録(S)"), QRect(40, 168, 121, 41),
+         &TF_Main::BtnRecordSClick},
+        {&TF_Main::BtnRecordM, "BtnRecordM", QStringLiteral("記録(M)"), QRect(164, 168, 121, 41),
+         &TF_Main::BtnRecordMClick},
+        {&TF_Main::BtnRecordL, "BtnRecordL", QStringLiteral("記録(L)"), QRect(288, 168, 121, 41),
+         &TF_Main::BtnRecordLClick},
+        {&TF_Main::BtnClose, "BtnClose", QStringLiteral("終了"), QRect(40, 232, 369, 41), &TF_Main::BtnCloseClick},
+    };
     const QFont menuFont = fixedText(fonts::font(fonts::MSPGothic, 19, true));
-    BtnTraining = kit::button(Panel2, QStringLiteral("BtnTraining"), QStringLiteral("トレーニング"),
-                              QRect(40, 40, 369, 41), menuFont);
-    BtnGameS = kit::button(Panel2, QStringLiteral("BtnGameS"), QStringLiteral("ゲーム(S)"),
-                           QRect(40, 104, 121, 41), menuFont);
-    BtnGameM = kit::button(Panel2, QStringLiteral("BtnGameM"), QStringLiteral("ゲーム(M)"),
-                           QRect(164, 104, 121, 41), menuFont);
-    BtnGameL = kit::button(Panel2, QStringLiteral("BtnGameL"), QStringLiteral("ゲーム(L)"),
-                           QRect(288, 104, 121, 41), menuFont);
-    BtnRecordS = kit::button(Panel2, QStringLiteral("BtnRecordS"), QStringLiteral("記録(S)"),
-                             QRect(40, 168, 121, 41), menuFont);
-    BtnRecordM = kit::button(Panel2, QStringLiteral("BtnRecordM"), QStringLiteral("記録(M)"),
-                             QRect(164, 168, 121, 41), menuFont);
-    BtnRecordL = kit::button(Panel2, QStringLiteral("BtnRecordL"), QStringLiteral("記録(L)"),
-                             QRect(288, 168, 121, 41), menuFont);
-    BtnClose = kit::button(Panel2, QStringLiteral("BtnClose"), QStringLiteral("終了"),
-                           QRect(40, 232, 369, 41), menuFont);
+    QPushButton *previous = nullptr;
+    for (const auto &e : entries) {
+        QPushButton *b = kit::button(Panel2, QLatin1String(e.name), e.caption, e.bounds, menuFont);
+        this->*e.button = b;
+        connect(b, &QPushButton::clicked, this, e.click);
+        if (previous)
+            setTabOrder(previous, b);
+        previous = b;
+    }
     BtnGameM->setEnabled(false);
     BtnGameL->setEnabled(false);
-
-    QWidget *order[] = {BtnTraining, BtnGameS, BtnGameM, BtnGameL, BtnRecordS, BtnRecordM, BtnRecordL, BtnClose};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
 
     // The entries beyond the eight sit on the side strips and come last in
     // the Tab order: the learning history on the left, the match on the right.
@@ -87,15 +97,6 @@ TF_Main::TF_Main(QWidget *parent)
     BtnMatch->OnClick = [this](QObject *) { BtnMatchClick(); };
     setTabOrder(BtnClose, BtnStats);
     setTabOrder(BtnStats, BtnMatch);
-
-    connect(BtnTraining, &QPushButton::clicked, this, &TF_Main::BtnTrainingClick);
-    connect(BtnGameS, &QPushButton::clicked, this, &TF_Main::BtnGameSClick);
-    connect(BtnGameM, &QPushButton::clicked, this, &TF_Main::BtnGameMClick);
-    connect(BtnGameL, &QPushButton::clicked, this, &TF_Main::BtnGameLClick);
-    connect(BtnRecordS, &QPushButton::clicked, this, &TF_Main::BtnRecordSClick);
-    connect(BtnRecordM, &QPushButton::clicked, this, &TF_Main::BtnRecordMClick);
-    connect(BtnRecordL, &QPushButton::clicked, this, &TF_Main::BtnRecordLClick);
-    connect(BtnClose, &QPushButton::clicked, this, &TF_Main::BtnCloseClick);
 
     FormCreate();
 }
