@@ -2,13 +2,10 @@
 
 #include <QCheckBox>
 #include <QContextMenuEvent>
-#include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
 #include <QMenu>
 #include <QTimer>
-
-#include <algorithm>
 
 #include "deck/poemtable.h"
 #include "game/decidedmark.h"
@@ -23,6 +20,7 @@
 #include "records/kirokutoroku.h"
 #include "tategaki/labeltategaki.h"
 #include "tategaki/speedbuttontategaki.h"
+#include "voice/readingoption.h"
 
 using namespace platform;
 using namespace platform::ui;
@@ -34,27 +32,6 @@ TF_44 *F_44 = nullptr;
 TF_84 *F_84 = nullptr;
 
 namespace {
-
-// A caption wider than its button (the sort buttons on the M board) is
-// narrowed rather than cut at both ends; face and height stay.
-QFont fittedFont(QFont font, const QString &caption, int width)
-{
-    constexpr int padding = 8;
-    const int advance = QFontMetrics(font).horizontalAdvance(caption);
-    if (advance > width - padding) {
-        const int stretch = std::max(75, 100 * (width - padding) / advance);
-        font.setStretch(stretch);
-    }
-    return font;
-}
-
-QPushButton *pushButton(QWidget *parent, const char *name, const QString &caption, const QRect &bounds)
-{
-    QPushButton *b = kit::button(parent, QLatin1String(name), caption, bounds,
-                                 fittedFont(fonts::font(fonts::System, 19), caption, bounds.width()));
-    b->setFocusPolicy(Qt::StrongFocus);
-    return b;
-}
 
 const QColor kWrongTakeFrame{255, 140, 0}; // orange
 
@@ -128,12 +105,20 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
     setFont(fonts::font(fonts::MSPGothic, 12));
     const game::BoardLayout &at = board_.layout;
 
-    BtnShow = pushButton(this, "BtnShow", QStringLiteral("札を表示"), at.BtnShow);
-    BtnStart = pushButton(this, "BtnStart", QStringLiteral("読み開始"), at.BtnStart);
-    BtnYomijun = pushButton(this, "BtnYomijun", QStringLiteral("並替(読み札順)"), at.BtnYomijun);
-    BtnTorijun = pushButton(this, "BtnTorijun", QStringLiteral("並替(取り札順)"), at.BtnTorijun);
-    BtnReset = pushButton(this, "BtnReset", QStringLiteral("リセット"), at.BtnReset);
-    BtnClose = pushButton(this, "BtnClose", QStringLiteral("終了"), at.BtnClose);
+    // The sort buttons of the M board are narrower than their captions.
+    const QFont buttonFont = fonts::font(fonts::System, 19);
+    BtnShow = kit::button(this, QStringLiteral("BtnShow"), QStringLiteral("札を表示"), at.BtnShow,
+                          buttonFont, kit::NarrowToFit);
+    BtnStart = kit::button(this, QStringLiteral("BtnStart"), QStringLiteral("読み開始"), at.BtnStart,
+                           buttonFont, kit::NarrowToFit);
+    BtnYomijun = kit::button(this, QStringLiteral("BtnYomijun"), QStringLiteral("並替(読み札順)"), at.BtnYomijun,
+                             buttonFont, kit::NarrowToFit);
+    BtnTorijun = kit::button(this, QStringLiteral("BtnTorijun"), QStringLiteral("並替(取り札順)"), at.BtnTorijun,
+                             buttonFont, kit::NarrowToFit);
+    BtnReset = kit::button(this, QStringLiteral("BtnReset"), QStringLiteral("リセット"), at.BtnReset,
+                           buttonFont, kit::NarrowToFit);
+    BtnClose = kit::button(this, QStringLiteral("BtnClose"), QStringLiteral("終了"), at.BtnClose,
+                           buttonFont, kit::NarrowToFit);
     BtnStart->setEnabled(false);
     BtnYomijun->setEnabled(false);
     BtnTorijun->setEnabled(false);
@@ -197,12 +182,12 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
         CbYomiage = new QCheckBox(QStringLiteral("読み上げ"), this);
         CbYomiage->setObjectName(QStringLiteral("CbYomiage"));
         CbYomiage->setGeometry(places.yomiage);
-        CbYomiage->setFont(fittedFont(fonts::font(fonts::MSPGothic, 12), CbYomiage->text(), places.yomiage.width() - 20));
+        CbYomiage->setFont(kit::fittedFont(fonts::font(fonts::MSPGothic, 12), CbYomiage->text(), places.yomiage.width() - 20));
         CbYomiage->setFocusPolicy(Qt::NoFocus); // the buttons' tab order stays as it was
         QPalette pal = CbYomiage->palette();
         pal.setColor(QPalette::Disabled, QPalette::WindowText, colors::clGrayText);
         CbYomiage->setPalette(pal);
-        connect(CbYomiage, &QCheckBox::toggled, this, &TF_Game::setYomiage);
+        voice::connectGameReading(CbYomiage);
     }
 
     // Precise: the next tick is due a whole interval after the last one was
@@ -357,23 +342,6 @@ void TF_Game::BtnCloseClick()
     closeAndShowMain();
 }
 
-void TF_Game::setYomiage(bool on)
-{
-    voice::options().gameReading = on && voice::status().usable;
-    showYomiageState();
-}
-
-void TF_Game::showYomiageState()
-{
-    if (!CbYomiage)
-        return;
-    const voice::Status st = voice::status();
-    const QSignalBlocker quiet(CbYomiage);
-    CbYomiage->setEnabled(st.usable);
-    CbYomiage->setChecked(voice::options().gameReading);
-    CbYomiage->setToolTip(st.usable ? QStringLiteral("読み札を声でも読み上げます") : st.detail);
-}
-
 void TF_Game::contextMenuEvent(QContextMenuEvent *event)
 {
     const voice::Status st = voice::status();
@@ -386,13 +354,17 @@ void TF_Game::contextMenuEvent(QContextMenuEvent *event)
     reading->setToolTip(st.detail);
     if (!st.usable)
         menu.addAction(st.detail)->setEnabled(false);
-    if (menu.exec(event->globalPos()) == reading)
-        setYomiage(reading->isChecked());
+    if (menu.exec(event->globalPos()) == reading) {
+        voice::setGameReading(reading->isChecked());
+        if (CbYomiage)
+            voice::showGameReading(CbYomiage);
+    }
 }
 
 void TF_Game::FormShow()
 {
-    showYomiageState();
+    if (CbYomiage)
+        voice::showGameReading(CbYomiage);
     BtnShow->setFocus();
     MP1 = openQuietly(QStringLiteral("Push.wav"));
     MP2 = openQuietly(QStringLiteral("Close.wav"));

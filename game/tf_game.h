@@ -72,9 +72,6 @@ public:
     // Card button sbt<k>, looked up by its name.
     tategaki::TSpeedButtonTategaki *card(int k) const;
 
-    // Turns reading aloud on or off for every board (when it can be played).
-    void setYomiage(bool on);
-
 protected:
     void FormShow() override;
     void FormHide() override;
@@ -93,8 +90,6 @@ private:
     void recordTake(const char *outcome, int chosenCard);
     void showFeedback(const QString &reading, const QString &lastTake);
     void markWrongCard(const QWidget *card);
-
-    void showYomiageState();
 
     const game::Board &board_;
     game::Game game_;

@@ -25,7 +25,6 @@ public:
     // aside only when the player says yes; whatever goes wrong, the player
     // is told once and play goes on without a history. True when recording.
     bool start();
-    bool recording() const { return recording_; }
 
     void record(const Take &take) override;
     qint64 newSession(const QString &mode) override;

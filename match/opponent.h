@@ -2,7 +2,6 @@
 
 #include <QList>
 
-#include <bitset>
 #include <optional>
 
 #include "match/rules.h"

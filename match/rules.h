@@ -3,9 +3,9 @@
 #include <QList>
 
 #include <array>
-#include <bitset>
 #include <optional>
 
+#include "deck/spoken.h"
 #include "match/field.h"
 
 // The rules of a practice match, without windows or clocks: readings open
@@ -50,7 +50,7 @@ public:
     bool readingOpen() const { return open_; }
     bool deadCard() const { return open_ && !field_.find(poem()); }
     // Poems read before the current one.
-    const std::bitset<101> &readBefore() const { return readBefore_; }
+    const deck::ReadSet &readBefore() const { return readBefore_; }
     const ReadingSummary &last() const { return summary_; }
 
     // The player may rearrange their own cards only before the first reading.
@@ -87,7 +87,7 @@ private:
     QList<int> order_;
     int number_ = 0;
     bool open_ = false;
-    std::bitset<101> readBefore_;
+    deck::ReadSet readBefore_;
     ReadingSummary summary_;
     QList<Side> owed_; // senders, in order: the taker's card first, then faults
     std::array<int, 2> faults_{};

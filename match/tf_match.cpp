@@ -13,11 +13,14 @@
 #include "match/matchcard.h"
 #include "history/recorder.h"
 #include "match/calibration.h"
+#include "match/floorgeometry.h"
 #include "platform/random.h"
 #include "platform/services.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"
+#include "platform/ui/kit.h"
 #include "tategaki/labeltategaki.h"
+#include "voice/readingoption.h"
 
 using namespace platform;
 using namespace platform::ui;
@@ -27,25 +30,9 @@ TF_Match *F_Match = nullptr;
 
 namespace {
 
-constexpr int kCardW = 46;
-constexpr int kCardH = 104;
-constexpr int kPitchX = 48;
-constexpr int kPitchY = 106;
-constexpr int kMargin = 8;
-constexpr int kAreaGap = 20;   // between the left and the right area
-constexpr int kMiddleGap = 24; // between the two sides
 // A computer take is held back this long so that a click that happened
 // before it, but whose event is handled a little later, still comes first.
 constexpr qint64 kGraceMs = 60;
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QRect &r)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(r);
-    b->setFont(fonts::font(fonts::MSPGothic, 14, true));
-    return b;
-}
 
 // The program's monotonic clock: reaction times, and the clock input
 // events' own time stamps are mapped onto.
@@ -79,8 +66,11 @@ TF_Match::TF_Match(QWidget *parent)
         CbMemorise->addItem(QStringLiteral("暗記%1分").arg(minutes), minutes);
     CbMemorise->setCurrentIndex(3);
     CbMemorise->setGeometry(8, 8, 96, 32);
-    BtnMemorise = button(this, "BtnMemorise", QStringLiteral("暗記開始"), QRect(108, 8, 96, 32));
-    BtnStartNow = button(this, "BtnStartNow", QStringLiteral("すぐに開始"), QRect(208, 8, 104, 32));
+    const QFont buttonFont = fonts::font(fonts::MSPGothic, 14, true);
+    BtnMemorise = kit::button(this, QStringLiteral("BtnMemorise"), QStringLiteral("暗記開始"), QRect(108, 8, 96, 32),
+                              buttonFont);
+    BtnStartNow = kit::button(this, QStringLiteral("BtnStartNow"), QStringLiteral("すぐに開始"),
+                              QRect(208, 8, 104, 32), buttonFont);
     CbLevel = new QComboBox(this);
     CbLevel->setObjectName(QStringLiteral("CbLevel"));
     for (int n = 1; n <= kLevels; ++n)
@@ -101,15 +91,14 @@ TF_Match::TF_Match(QWidget *parent)
     LblStatus->setObjectName(QStringLiteral("LblStatus"));
     LblStatus->setGeometry(620, 8, 286, 32);
     LblStatus->setFont(fonts::font(fonts::MSPGothic, 14, true));
-    BtnClose = button(this, "BtnClose", QStringLiteral("終了"), QRect(912, 8, 96, 32));
+    BtnClose = kit::button(this, QStringLiteral("BtnClose"), QStringLiteral("終了"), QRect(912, 8, 96, 32), buttonFont);
     for (QWidget *w : {static_cast<QWidget *>(CbMemorise), static_cast<QWidget *>(CbLevel), static_cast<QWidget *>(SpGap)})
         w->setFont(fonts::font(fonts::MSPGothic, 13));
     LblLevel->setFont(fonts::font(fonts::MSPGothic, 13));
 
     PField = new Panel(this);
     PField->setObjectName(QStringLiteral("PField"));
-    PField->setGeometry(8, 48, 2 * kMargin + (kColumns - 1) * kPitchX + kCardW + kAreaGap,
-                        2 * kMargin + (2 * kRows - 1) * kPitchY + kCardH + kMiddleGap);
+    PField->setGeometry(QRect(QPoint(8, 48), floorSize()));
     PField->setColor(colors::clNavy);
     PField->setBevels(Bevel::Lowered, Bevel::Lowered, 1);
     PField->installEventFilter(this);
@@ -134,7 +123,7 @@ TF_Match::TF_Match(QWidget *parent)
     CbYomiage->setObjectName(QStringLiteral("CbYomiage"));
     CbYomiage->setGeometry(4, PReading->height() - 36, PReading->width() - 8, 28);
     CbYomiage->setFont(fonts::font(fonts::MSPGothic, 13));
-    connect(CbYomiage, &QCheckBox::toggled, this, &TF_Match::setYomiage);
+    voice::connectGameReading(CbYomiage);
 
     const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 14, true);
     for (int p = 1; p <= deck::kPoemCount; ++p) {
@@ -213,26 +202,6 @@ int TF_Match::levelNo() const
 MatchCard *TF_Match::cardOf(int poem) const
 {
     return poem >= 1 && poem <= deck::kPoemCount ? cards_[static_cast<std::size_t>(poem)] : nullptr;
-}
-
-QRect TF_Match::placeRect(Place p) const
-{
-    // The opponent's side is turned half round: their front row and their
-    // left area face the player's.
-    const int screenRow = p.side == Side::Player ? kRows + rowOf(p.slot) : kRows - 1 - rowOf(p.slot);
-    const int screenCol = p.side == Side::Player ? columnOf(p.slot) : kColumns - 1 - columnOf(p.slot);
-    const int x = kMargin + screenCol * kPitchX + (screenCol >= kAreaColumns ? kAreaGap : 0);
-    const int y = kMargin + screenRow * kPitchY + (screenRow >= kRows ? kMiddleGap : 0);
-    return QRect(x, y, kCardW, kCardH);
-}
-
-std::optional<Place> TF_Match::placeAt(QPoint at) const
-{
-    for (Side s : {Side::Player, Side::Opponent})
-        for (int k = 0; k < kSlots; ++k)
-            if (placeRect({s, k}).adjusted(-1, -1, 1, 1).contains(at))
-                return Place{s, k};
-    return std::nullopt;
 }
 
 void TF_Match::newMatch(quint32 seed)
@@ -329,24 +298,9 @@ bool TF_Match::underway() const
     return phase_ != Phase::Arranging && phase_ != Phase::Over;
 }
 
-void TF_Match::setYomiage(bool on)
-{
-    voice::options().gameReading = on && voice::status().usable;
-    showYomiageState();
-}
-
-void TF_Match::showYomiageState()
-{
-    const voice::Status st = voice::status();
-    const QSignalBlocker quiet(CbYomiage);
-    CbYomiage->setEnabled(st.usable);
-    CbYomiage->setChecked(voice::options().gameReading);
-    CbYomiage->setToolTip(st.usable ? QStringLiteral("読み札を声でも読み上げます") : st.detail);
-}
-
 void TF_Match::FormShow()
 {
-    showYomiageState();
+    voice::showGameReading(CbYomiage);
     rng().reseed();
     newMatch(rng().state);
     setFocus();
@@ -701,13 +655,12 @@ void TF_Match::keyPressEvent(QKeyEvent *event)
     }
     const qint64 handled = now();
     eventClock_.observe(qint64(event->timestamp()), handled);
-    int row = cursor_.side == Side::Player ? kRows + rowOf(cursor_.slot) : kRows - 1 - rowOf(cursor_.slot);
-    int col = cursor_.side == Side::Player ? columnOf(cursor_.slot) : kColumns - 1 - columnOf(cursor_.slot);
+    FloorStep step;
     switch (event->key()) {
-    case Qt::Key_Left: col = std::max(0, col - 1); break;
-    case Qt::Key_Right: col = std::min(kColumns - 1, col + 1); break;
-    case Qt::Key_Up: row = std::max(0, row - 1); break;
-    case Qt::Key_Down: row = std::min(2 * kRows - 1, row + 1); break;
+    case Qt::Key_Left: step = FloorStep::Left; break;
+    case Qt::Key_Right: step = FloorStep::Right; break;
+    case Qt::Key_Up: step = FloorStep::Up; break;
+    case Qt::Key_Down: step = FloorStep::Down; break;
     case Qt::Key_Space:
     case Qt::Key_Return:
     case Qt::Key_Enter: {
@@ -741,9 +694,6 @@ void TF_Match::keyPressEvent(QKeyEvent *event)
         return;
     }
     event->accept();
-    const Side side = row >= kRows ? Side::Player : Side::Opponent;
-    const int r = side == Side::Player ? row - kRows : kRows - 1 - row;
-    const int c = side == Side::Player ? col : kColumns - 1 - col;
-    cursor_ = {side, slotAt(r, c)};
+    cursor_ = stepped(cursor_, step);
     showCursor();
 }

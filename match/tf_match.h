@@ -74,11 +74,8 @@ public:
     const match::Plan &plan() const { return plan_; }
     int levelNo() const;
     MatchCard *cardOf(int poem) const;
-    QRect placeRect(match::Place p) const;
-    std::optional<match::Place> placeAt(QPoint inField) const;
     match::Place cursor() const { return cursor_; }
     QList<qint64> playerReactions() const { return reactions_[0]; }
-    QList<qint64> opponentReactions() const { return reactions_[1]; }
 
 protected:
     void FormShow() override;
@@ -102,8 +99,6 @@ private:
     void showEnd();
     void showCursor();
     void setStatus(const QString &text);
-    void setYomiage(bool on);
-    void showYomiageState();
     bool underway() const;
 
     std::unique_ptr<match::Match> match_;

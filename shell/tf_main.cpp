@@ -30,12 +30,6 @@ QFont fixedText(QFont f)
     return f;
 }
 
-QPushButton *menuButton(QWidget *parent, const char *name, const QString &caption, int left, int top, int width)
-{
-    return kit::button(parent, QLatin1String(name), caption, QRect(left, top, width, 41),
-                       fixedText(fonts::font(fonts::MSPGothic, 19, true)));
-}
-
 } // namespace
 
 TF_Main::TF_Main(QWidget *parent)
@@ -61,20 +55,39 @@ TF_Main::TF_Main(QWidget *parent)
 
     Panel2 = kit::panel(this, QStringLiteral("Panel2"), QRect(72, 96, 449, 313));
 
-    BtnTraining = menuButton(Panel2, "BtnTraining", QStringLiteral("トレーニング"), 40, 40, 369);
-    BtnGameS = menuButton(Panel2, "BtnGameS", QStringLiteral("ゲーム(S)"), 40, 104, 121);
-    BtnGameM = menuButton(Panel2, "BtnGameM", QStringLiteral("ゲーム(M)"), 164, 104, 121);
-    BtnGameL = menuButton(Panel2, "BtnGameL", QStringLiteral("ゲーム(L)"), 288, 104, 121);
-    BtnRecordS = menuButton(Panel2, "BtnRecordS", QStringLiteral("記録(S)"), 40, 168, 121);
-    BtnRecordM = menuButton(Panel2, "BtnRecordM", QStringLiteral("記録(M)"), 164, 168, 121);
-    BtnRecordL = menuButton(Panel2, "BtnRecordL", QStringLiteral("記録(L)"), 288, 168, 121);
-    BtnClose = menuButton(Panel2, "BtnClose", QStringLiteral("終了"), 40, 232, 369);
+    // The eight entries, in their Tab order.
+    const struct {
+        QPushButton *TF_Main::*button;
+        const char *name;
+        QString caption;
+        QRect bounds;
+        void (TF_Main::*click)();
+    } entries[] = {
+        {&TF_Main::BtnTraining, "BtnTraining", QStringLiteral("トレーニング"), QRect(40, 40, 369, 41),
+         &TF_Main::BtnTrainingClick},
+        {&TF_Main::BtnGameS, "BtnGameS", QStringLiteral("ゲーム(S)"), QRect(40, 104, 121, 41), &TF_Main::BtnGameSClick},
+        {&TF_Main::BtnGameM, "BtnGameM", QStringLiteral("ゲーム(M)"), QRect(164, 104, 121, 41), &TF_Main::BtnGameMClick},
+        {&TF_Main::BtnGameL, "BtnGameL", QStringLiteral("ゲーム(L)"), QRect(288, 104, 121, 41), &TF_Main::BtnGameLClick},
+        {&TF_Main::BtnRecordS, "BtnRecordS", QStringLiteral("記録(S)"), QRect(40, 168, 121, 41),
+         &TF_Main::BtnRecordSClick},
+        {&TF_Main::BtnRecordM, "BtnRecordM", QStringLiteral("記録(M)"), QRect(164, 168, 121, 41),
+         &TF_Main::BtnRecordMClick},
+        {&TF_Main::BtnRecordL, "BtnRecordL", QStringLiteral("記録(L)"), QRect(288, 168, 121, 41),
+         &TF_Main::BtnRecordLClick},
+        {&TF_Main::BtnClose, "BtnClose", QStringLiteral("終了"), QRect(40, 232, 369, 41), &TF_Main::BtnCloseClick},
+    };
+    const QFont menuFont = fixedText(fonts::font(fonts::MSPGothic, 19, true));
+    QPushButton *previous = nullptr;
+    for (const auto &e : entries) {
+        QPushButton *b = kit::button(Panel2, QLatin1String(e.name), e.caption, e.bounds, menuFont);
+        this->*e.button = b;
+        connect(b, &QPushButton::clicked, this, e.click);
+        if (previous)
+            setTabOrder(previous, b);
+        previous = b;
+    }
     BtnGameM->setEnabled(false);
     BtnGameL->setEnabled(false);
-
-    QWidget *order[] = {BtnTraining, BtnGameS, BtnGameM, BtnGameL, BtnRecordS, BtnRecordM, BtnRecordL, BtnClose};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
 
     // The entries beyond the eight sit on the side strips and come last in
     // the Tab order: the learning history on the left, the match on the right.
@@ -84,15 +97,6 @@ TF_Main::TF_Main(QWidget *parent)
     BtnMatch->OnClick = [this](QObject *) { BtnMatchClick(); };
     setTabOrder(BtnClose, BtnStats);
     setTabOrder(BtnStats, BtnMatch);
-
-    connect(BtnTraining, &QPushButton::clicked, this, &TF_Main::BtnTrainingClick);
-    connect(BtnGameS, &QPushButton::clicked, this, &TF_Main::BtnGameSClick);
-    connect(BtnGameM, &QPushButton::clicked, this, &TF_Main::BtnGameMClick);
-    connect(BtnGameL, &QPushButton::clicked, this, &TF_Main::BtnGameLClick);
-    connect(BtnRecordS, &QPushButton::clicked, this, &TF_Main::BtnRecordSClick);
-    connect(BtnRecordM, &QPushButton::clicked, this, &TF_Main::BtnRecordMClick);
-    connect(BtnRecordL, &QPushButton::clicked, this, &TF_Main::BtnRecordLClick);
-    connect(BtnClose, &QPushButton::clicked, this, &TF_Main::BtnCloseClick);
 
     FormCreate();
 }

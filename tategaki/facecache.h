@@ -33,7 +33,6 @@ public:
 
     int hits() const { return FHits; }
     int misses() const { return FMisses; }
-    qsizetype kibibytes() const { return FFaces.totalCost(); }
     void clear() { FFaces.clear(); }
 
     static FaceCache &instance();

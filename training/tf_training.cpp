@@ -7,6 +7,7 @@
 
 #include "deck/poemtable.h"
 #include "training/drillsets.h"
+#include "training/question.h"
 #include "history/recorder.h"
 #include "history/weak.h"
 #include "platform/random.h"
@@ -57,15 +58,6 @@ void setAutoText(QLabel *l, const QString &text)
     l->setText(text);
     const QFontMetrics fm(l->font());
     l->resize(text.isEmpty() ? 0 : fm.horizontalAdvance(text), fm.height());
-}
-
-QPushButton *button(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry,
-                    const QFont &font)
-{
-    QPushButton *b = kit::button(parent, name, caption, geometry, font);
-    // The focused button answers Enter as well as Space.
-    b->setAutoDefault(true);
-    return b;
 }
 
 void addTo(QLabel *counter, int delta)
@@ -139,8 +131,8 @@ void TF_Training::buildLayout()
 
     Panel1 = kit::panel(this, QStringLiteral("Panel1"), QRect(216, 72, 353, 337));
     for (int i = 0; i < training::kChoiceCount; ++i) {
-        auto *b = button(Panel1, QStringLiteral("Btn%1").arg(i), QStringLiteral("(&%1)").arg(i),
-                         QRect(8, 8 + 32 * i, 41, 33), gothic19);
+        auto *b = kit::button(Panel1, QStringLiteral("Btn%1").arg(i), QStringLiteral("(&%1)").arg(i),
+                              QRect(8, 8 + 32 * i, 41, 33), gothic19, kit::EnterClicks);
         b->setProperty("Tag", i);
     }
     // Each deciding label is created after its verse so that it lies above it.
@@ -158,8 +150,10 @@ void TF_Training::buildLayout()
     CbIro->setChecked(true);
 
     Panel3 = kit::panel(this, QStringLiteral("Panel3"), QRect(24, 320, 177, 89));
-    BtnShutudai = button(Panel3, QStringLiteral("BtnShutudai"), QStringLiteral("出題"), QRect(16, 8, 145, 33), pgothic19);
-    BtnClose = button(Panel3, QStringLiteral("BtnClose"), QStringLiteral("終了"), QRect(16, 48, 145, 33), pgothic19);
+    BtnShutudai = kit::button(Panel3, QStringLiteral("BtnShutudai"), QStringLiteral("出題"), QRect(16, 8, 145, 33),
+                              pgothic19, kit::EnterClicks);
+    BtnClose = kit::button(Panel3, QStringLiteral("BtnClose"), QStringLiteral("終了"), QRect(16, 48, 145, 33), pgothic19,
+                           kit::EnterClicks);
 
     // The options share the free strip between the question and the rows,
     // outside the Tab cycle, which stays the quiz's own: listening and its
@@ -394,20 +388,13 @@ void TF_Training::BtnShutudaiClick()
     PnlHantei->setCaption({});
     kit::setInterval(Timer2, 0);
 
-    Sentakushi[0] = mondai;
     rng().reseed();
-    // Distractors come from a set chosen by sound first, so the question is
-    // the hard one; the weak-poem drill alone draws them from all hundred.
-    const auto distractors = DrillPoems.isEmpty()
-        ? training::drawDistractors(rng(), deck::PoemTable, Sentakushi)
-        : training::drawSetDistractors(rng(), deck::PoemTable, DrillPoems, deck::PoemTable.numberOf(mondai), Sentakushi);
-
-    const auto rows = training::drawPlacement(rng());
-    rowPoem_[static_cast<std::size_t>(rows[0])] = deck::PoemTable.numberOf(mondai);
-    for (int k = 1; k < training::kChoiceCount; ++k)
-        rowPoem_[static_cast<std::size_t>(rows[static_cast<std::size_t>(k)])] = distractors[static_cast<std::size_t>(k - 1)];
-    SeikaiNo = rows[0];
-    KaitoRan = training::placeChoices(Sentakushi, rows);
+    // The weak-poem drill alone has no set: its distractors come from all hundred.
+    const training::Question question = training::poseQuestion(rng(), deck::PoemTable, mondai, DrillPoems);
+    Sentakushi = question.sentakushi;
+    KaitoRan = question.kaitoRan;
+    rowPoem_ = question.rowPoem;
+    SeikaiNo = question.rightRow;
 
     for (int i = 0; i < training::kChoiceCount; ++i) {
         findControl<QPushButton>(Panel1, QStringLiteral("Btn"), i)->setEnabled(true);

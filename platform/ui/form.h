@@ -22,8 +22,6 @@ public:
     // show the main window again. It is the only close a mode window accepts.
     void closeAndShowMain();
 
-    bool hasBeenShown() const { return shownOnce_; }
-
 protected:
     virtual void FormShow() {}
     virtual void FormHide() {}

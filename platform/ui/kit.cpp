@@ -1,5 +1,8 @@
 #include "kit.h"
 
+#include <algorithm>
+
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -7,13 +10,26 @@
 namespace platform::ui::kit {
 
 QPushButton *button(QWidget *parent, const QString &name, const QString &caption, const QRect &bounds,
-                    const QFont &font)
+                    const QFont &font, ButtonOptions options)
 {
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(name);
     b->setGeometry(bounds);
-    b->setFont(font);
+    b->setFont(options & NarrowToFit ? fittedFont(font, caption, bounds.width()) : font);
+    if (options & EnterClicks)
+        b->setAutoDefault(true);
     return b;
+}
+
+QFont fittedFont(QFont font, const QString &caption, int width)
+{
+    constexpr int padding = 8;
+    const int advance = QFontMetrics(font).horizontalAdvance(caption);
+    if (advance > width - padding) {
+        const int stretch = std::max(75, 100 * (width - padding) / advance);
+        font.setStretch(stretch);
+    }
+    return font;
 }
 
 QLabel *label(QWidget *parent, const QString &name, const QRect &bounds, const QFont &font, const QColor &color,

@@ -16,8 +16,19 @@ class QWidget;
 // The few ways every window makes its controls, in one place.
 namespace platform::ui::kit {
 
+enum ButtonOption {
+    PlainButton = 0x0,
+    NarrowToFit = 0x1, // the font narrowed as fittedFont() does for the caption
+    EnterClicks = 0x2, // the focused button answers Enter as well as Space
+};
+Q_DECLARE_FLAGS(ButtonOptions, ButtonOption)
+
 QPushButton *button(QWidget *parent, const QString &name, const QString &caption, const QRect &bounds,
-                    const QFont &font);
+                    const QFont &font, ButtonOptions options = PlainButton);
+
+// A caption wider than `width` less a little padding narrows its font (to
+// 75 % at most) rather than being cut at both ends; face and height stay.
+QFont fittedFont(QFont font, const QString &caption, int width);
 
 // A fixed-size plain-text label, its text clipped to `bounds`.
 QLabel *label(QWidget *parent, const QString &name, const QRect &bounds, const QFont &font, const QColor &color,
@@ -44,3 +55,5 @@ void setInterval(Timer *timer, int ms)
 }
 
 } // namespace platform::ui::kit
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(platform::ui::kit::ButtonOptions)

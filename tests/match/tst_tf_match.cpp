@@ -15,6 +15,7 @@
 #include "deck/reveal.h"
 #include "history/database.h"
 #include "match/calibration.h"
+#include "match/floorgeometry.h"
 #include "match/tf_match.h"
 #include "platform/services.h"
 #include "platform/gui/fonts.h"
@@ -289,7 +290,7 @@ void tst_TF_Match::heldKeyMovesOneCardOnce()
     const Place to{Side::Player, slotAt(rowOf(from.slot) - 1, columnOf(from.slot))};
     QCOMPARE(w_->cursor(), to);
     QCOMPARE(w_->state().field().at(to), poem);
-    QCOMPARE(w_->cardOf(poem)->geometry(), w_->placeRect(to));
+    QCOMPARE(w_->cardOf(poem)->geometry(), placeRect(to));
 }
 
 void tst_TF_Match::mouseDragRearrangesOnlyOwnCards()
@@ -301,7 +302,7 @@ void tst_TF_Match::mouseDragRearrangesOnlyOwnCards()
     const int theirs = f.at(Side::Opponent, firstCard(f, Side::Opponent));
     const int emptySlot = slotAt(0, kAreaColumns - 1);
     QCOMPARE(f.at(Side::Player, emptySlot), 0);
-    const QPoint target = w_->placeRect({Side::Player, emptySlot}).center();
+    const QPoint target = placeRect({Side::Player, emptySlot}).center();
 
     for (int poem : {theirs, mine}) {
         MatchCard *c = w_->cardOf(poem);
@@ -310,7 +311,7 @@ void tst_TF_Match::mouseDragRearrangesOnlyOwnCards()
     }
     QCOMPARE(f.find(mine), std::optional(Place{Side::Player, emptySlot}));
     QCOMPARE(f.find(theirs)->side, Side::Opponent);
-    QCOMPARE(w_->cardOf(mine)->geometry(), w_->placeRect({Side::Player, emptySlot}));
+    QCOMPARE(w_->cardOf(mine)->geometry(), placeRect({Side::Player, emptySlot}));
 }
 
 void tst_TF_Match::memorisationCuesThenStartsTheReadings()

@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "deck/poemtable.h"
+#include "training/question.h"
 #include "training/quizrules.h"
 
 using namespace training;
@@ -38,6 +39,8 @@ private slots:
     void distractorsForEveryQuestion();
     void placement_data();
     void placement();
+    void questionRowsHoldTheirPoems_data();
+    void questionRowsHoldTheirPoems();
     void missMovesThePoemLater_data();
     void missMovesThePoemLater();
     void runModel_data();
@@ -163,6 +166,33 @@ void tst_QuizRules::placement()
         QVERIFY(kaitoRan[drawn[k]] == s[k]);
 
     QCOMPARE(sorted(toList(drawn)), range(0, 9));
+}
+
+void tst_QuizRules::questionRowsHoldTheirPoems_data()
+{
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<QList<int>>("set");
+    QTest::newRow("the whole hundred") << 77 << QList<int>{};
+    QTest::newRow("a set of twelve") << 22 << QList<int>{3, 9, 18, 22, 30, 41, 57, 61, 70, 77, 81, 87};
+    QTest::newRow("a set of three, the rest from outside") << 87 << QList<int>{18, 81, 87};
+}
+
+void tst_QuizRules::questionRowsHoldTheirPoems()
+{
+    QFETCH(int, asked);
+    QFETCH(QList<int>, set);
+    platform::Random rng;
+    rng.state = 45296789u;
+    const Question q = poseQuestion(rng, PoemTable, PoemTable[asked], set);
+    QCOMPARE(q.rowPoem[q.rightRow], asked);
+    QVERIFY(q.sentakushi[0] == SentakushiEntry(PoemTable[asked]));
+    for (int row = 0; row < kChoiceCount; ++row)
+        QVERIFY2(q.kaitoRan[row] == SentakushiEntry(PoemTable[q.rowPoem[row]]), qPrintable(QString::number(row)));
+    QCOMPARE(QSet<int>(q.rowPoem.begin(), q.rowPoem.end()).size(), kChoiceCount);
+    if (!set.isEmpty()) {
+        const auto inSet = std::count_if(q.rowPoem.begin(), q.rowPoem.end(), [&](int p) { return set.contains(p); });
+        QCOMPARE(inSet, std::min<qsizetype>(set.size(), kChoiceCount));
+    }
 }
 
 void tst_QuizRules::missMovesThePoemLater_data()
