@@ -259,10 +259,10 @@ QString setAsideQuestion(const QString &path, const QString &damage, const QStri
         .arg(shownPath(path), damage, QFileInfo(newPath).fileName());
 }
 
-void KirokuToroku(const QString &tokuten, game::BoardSize size)
+void KirokuToroku(const QString &tokuten, const QString &recordsFile)
 {
     try {
-        const Stored stored = storeResult(game::boardOf(size).recordsFile, tokuten);
+        const Stored stored = storeResult(recordsFile, tokuten);
         if (stored.crowdedOut)
             platform::services().messages->inform(crowdedOutMessage(tokuten));
     } catch (const std::exception &e) {

@@ -5,18 +5,17 @@
 #include <QList>
 #include <QString>
 
-#include "game/boardsize.h"
 #include "recordsfile.h"
 
 namespace records {
 
 // The end-of-game record step. `tokuten` is the final score exactly as the
-// game's score panel shows it (decimal text), `size` the board, which
-// selects the file. When the score enters the ten best, the player is asked
+// game's score panel shows it (decimal text), `recordsFile` the board's
+// records file. When the score enters the ten best, the player is asked
 // for a name (platform::services().inputBox) and the entry is stored with
 // today's date (platform::services().clock). A failure is shown by the
 // application's standard error display and leaves the file as it was.
-void KirokuToroku(const QString &tokuten, game::BoardSize size);
+void KirokuToroku(const QString &tokuten, const QString &recordsFile);
 
 // What the step did.
 struct Stored {

@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 
 using namespace records;
-using game::BoardSize;
 using fixture::hex;
 using fixture::readFile;
 using fixture::slot;
@@ -32,6 +31,9 @@ const QByteArray Z = hex(ZeroSlot);
 #define DATE "0A 323032362F31322F3036"
 #define ABC "03 414243 0000000000000000000000000000000000"
 
+// Every step below stores into this file, in the scratch folder.
+const QString S = QStringLiteral("RecordsS.dat");
+
 const QList<int> Full{1000, 900, 800, 700, 600, 500, 400, 300, 200, 100};
 
 } // namespace
@@ -46,8 +48,6 @@ private slots:
     void byteForByte_data();
     void byteForByte();
     void promptTexts();
-    void eachBoardItsOwnFile_data();
-    void eachBoardItsOwnFile();
     void damagedFileIsLeftAsItWas_data();
     void damagedFileIsLeftAsItWas();
     void scoreThatIsNotANumber_data();
@@ -198,7 +198,7 @@ void tst_KirokuToroku::byteForByte()
     input_.answer = answer.isNull() ? std::nullopt : std::optional<QString>(answer.toString());
     clock_.format = format;
 
-    KirokuToroku(score, BoardSize::S);
+    KirokuToroku(score, S);
 
     QCOMPARE(errors_.shown, QStringList());
     QCOMPARE(input_.asked.size(), asked ? 1 : 0);
@@ -208,34 +208,8 @@ void tst_KirokuToroku::byteForByte()
 
 void tst_KirokuToroku::promptTexts()
 {
-    KirokuToroku(QStringLiteral("10"), BoardSize::L);
+    KirokuToroku(QStringLiteral("10"), S);
     QCOMPARE(input_.asked, QStringList{QStringLiteral("氏名登録|氏名を全角10字(半角20字)以内で入力して下さい|")});
-}
-
-void tst_KirokuToroku::eachBoardItsOwnFile_data()
-{
-    QTest::addColumn<int>("board");
-    QTest::addColumn<QString>("file");
-    QTest::newRow("S") << int(BoardSize::S) << "RecordsS.dat";
-    QTest::newRow("M") << int(BoardSize::M) << "RecordsM.dat";
-    QTest::newRow("L") << int(BoardSize::L) << "RecordsL.dat";
-}
-
-void tst_KirokuToroku::eachBoardItsOwnFile()
-{
-    QFETCH(int, board);
-    QFETCH(QString, file);
-    const QByteArray other = table({100});
-    for (const char *name : {"RecordsS.dat", "RecordsM.dat", "RecordsL.dat"})
-        QVERIFY(fixture::writeFile(name, other));
-
-    KirokuToroku(QStringLiteral("200"), BoardSize(board));
-
-    for (const char *name : {"RecordsS.dat", "RecordsM.dat", "RecordsL.dat"}) {
-        const QByteArray expected = file == QLatin1String(name) ? Z + lit("03 323030 00" ABC DATE) + other.mid(37)
-                                                                 : other;
-        QCOMPARE(readFile(name), expected);
-    }
 }
 
 void tst_KirokuToroku::damagedFileIsLeftAsItWas_data()
@@ -266,7 +240,7 @@ void tst_KirokuToroku::damagedFileIsLeftAsItWas()
     QVERIFY(fixture::writeFile("RecordsS.dat", before));
 
     // The player is offered a new table and says no.
-    KirokuToroku(QStringLiteral("5000"), BoardSize::S);
+    KirokuToroku(QStringLiteral("5000"), S);
 
     QCOMPARE(messages_.asked.size(), 1);
     for (const QString &m : {messages_.asked[0], errors_.shown.value(0)}) {
@@ -283,7 +257,7 @@ void tst_KirokuToroku::damagedFileIsLeftAsItWas()
     // Said yes, the damaged file is kept under a dated name and the result
     // starts a new table.
     messages_.answers = {true};
-    KirokuToroku(QStringLiteral("5000"), BoardSize::S);
+    KirokuToroku(QStringLiteral("5000"), S);
     QCOMPARE(errors_.shown.size(), 1);
     QCOMPARE(input_.asked.size(), 1);
     QCOMPARE(readFile("RecordsS.dat").toHex(' '), (Z + lit("04 35303030" ABC DATE)).toHex(' '));
@@ -306,7 +280,7 @@ void tst_KirokuToroku::scoreThatIsNotANumber_data()
 void tst_KirokuToroku::scoreThatIsNotANumber()
 {
     QFETCH(QString, score);
-    KirokuToroku(score, BoardSize::S);
+    KirokuToroku(score, S);
     QCOMPARE(errors_.shown.size(), 1);
     QVERIFY2(errors_.shown[0].contains(QStringLiteral("「%1」は数として読めない").arg(score)),
              qPrintable(errors_.shown[0]));
@@ -340,7 +314,7 @@ void tst_KirokuToroku::accessDenied()
     QVERIFY(fixture::setMode(dir_->path(), mode_t(folderMode)));
     {
         fixture::Unprivileged nobody;
-        KirokuToroku(QStringLiteral("950"), BoardSize::S);
+        KirokuToroku(QStringLiteral("950"), S);
     }
     QVERIFY(fixture::setMode(dir_->path(), 0777));
     QCOMPARE(errors_.shown.size(), 1);
@@ -413,7 +387,7 @@ void tst_KirokuToroku::absurdSizeIsNotRead()
     QCOMPARE(::stat("RecordsS.dat", &st), 0);
     const blkcnt_t blocks = st.st_blocks;
 
-    KirokuToroku(QStringLiteral("5000"), BoardSize::S);
+    KirokuToroku(QStringLiteral("5000"), S);
 
     QCOMPARE(messages_.asked.size(), 1); // offered a new table, declined
     QCOMPARE(errors_.shown.size(), 1);
@@ -436,7 +410,7 @@ void tst_KirokuToroku::leftoversOfDeadCopiesCostNothing()
     QVERIFY(fixture::writeFile("RecordsS.dat.20261207-133000", "kept"));
     QVERIFY(fixture::writeFile("RecordsM.dat.Ab12Zq", "other board's"));
 
-    KirokuToroku(QStringLiteral("850"), BoardSize::S);
+    KirokuToroku(QStringLiteral("850"), S);
 
     QCOMPARE(errors_.shown, QStringList());
     QCOMPARE(readFile("RecordsS.dat").toHex(' '), (table({900}) + lit("03 383530 00" ABC DATE)).toHex(' '));
@@ -462,7 +436,7 @@ void tst_KirokuToroku::waitingForTheLockKeepsEventsFlowing()
     });
     otherCopy.start(5);
 
-    KirokuToroku(QStringLiteral("850"), BoardSize::S);
+    KirokuToroku(QStringLiteral("850"), S);
 
     QVERIFY(ticks >= 5);
     QCOMPARE(errors_.shown, QStringList());
@@ -509,7 +483,7 @@ void tst_KirokuToroku::anotherCopyStoredWhileAsking()
             fixture::writeFile("RecordsS.dat", meanwhile);
     };
 
-    KirokuToroku(score, BoardSize::S);
+    KirokuToroku(score, S);
 
     QCOMPARE(input_.asked.size(), 1);
     QCOMPARE(errors_.shown.size(), reported ? 1 : 0);
@@ -558,7 +532,7 @@ void tst_KirokuToroku::killDuringTheWrite()
         // stored at once, and what the dead copy left beside the file is
         // cleaned.
         input_.answer = QStringLiteral("helper");
-        KirokuToroku(QStringLiteral("50"), BoardSize::S);
+        KirokuToroku(QStringLiteral("50"), S);
         QCOMPARE(errors_.shown, QStringList());
         QCOMPARE(readFile("RecordsS.dat").toHex(' '), ten.toHex(' '));
         QCOMPARE(dir_->entries(), QStringList{"RecordsS.dat"});
