@@ -7,7 +7,7 @@
 #include "history/tf_stats.h"
 #include "platform/sjis.h"
 #include "platform/services.h"
-#include "records/kirokutoroku.h"
+#include "records/recordstable.h"
 #include "records/tf_record.h"
 #include "shell/application.h"
 #include "shell/tf_main.h"
