@@ -32,7 +32,7 @@ const QByteArray Z = hex(ZeroSlot);
 #define ABC "03 414243 0000000000000000000000000000000000"
 
 // Every step below stores into this file, in the scratch folder.
-const QString S = QStringLiteral("RecordsS.dat");
+const QString RecordsS = QStringLiteral("RecordsS.dat");
 
 const QList<int> Full{1000, 900, 800, 700, 600, 500, 400, 300, 200, 100};
 
@@ -196,7 +196,7 @@ void tst_KirokuToroku::byteForByte()
     input_.answer = answer.isNull() ? std::nullopt : std::optional<QString>(answer.toString());
     clock_.format = format;
 
-    KirokuToroku(score, S);
+    KirokuToroku(score, RecordsS);
 
     QCOMPARE(errors_.shown, QStringList());
     QCOMPARE(input_.asked.size(), asked ? 1 : 0);
@@ -206,7 +206,7 @@ void tst_KirokuToroku::byteForByte()
 
 void tst_KirokuToroku::promptTexts()
 {
-    KirokuToroku(QStringLiteral("10"), S);
+    KirokuToroku(QStringLiteral("10"), RecordsS);
     QCOMPARE(input_.asked, QStringList{QStringLiteral("氏名登録|氏名を全角10字(半角20字)以内で入力して下さい|")});
 }
 
@@ -236,7 +236,7 @@ void tst_KirokuToroku::damagedFileIsLeftAsItWas()
     QVERIFY(fixture::writeFile("RecordsS.dat", before));
 
     // The player is offered a new table and says no.
-    KirokuToroku(QStringLiteral("5000"), S);
+    KirokuToroku(QStringLiteral("5000"), RecordsS);
 
     QCOMPARE(messages_.asked.size(), 1);
     for (const QString &m : {messages_.asked[0], errors_.shown.value(0)}) {
@@ -253,7 +253,7 @@ void tst_KirokuToroku::damagedFileIsLeftAsItWas()
     // Said yes, the damaged file is kept under a dated name and the result
     // starts a new table.
     messages_.answers = {true};
-    KirokuToroku(QStringLiteral("5000"), S);
+    KirokuToroku(QStringLiteral("5000"), RecordsS);
     QCOMPARE(errors_.shown.size(), 1);
     QCOMPARE(input_.asked.size(), 1);
     QCOMPARE(readFile("RecordsS.dat").toHex(' '), (Z + lit("04 35303030" ABC DATE)).toHex(' '));
@@ -276,7 +276,7 @@ void tst_KirokuToroku::scoreThatIsNotANumber_data()
 void tst_KirokuToroku::scoreThatIsNotANumber()
 {
     QFETCH(QString, score);
-    KirokuToroku(score, S);
+    KirokuToroku(score, RecordsS);
     QCOMPARE(errors_.shown.size(), 1);
     QVERIFY2(errors_.shown[0].contains(QStringLiteral("「%1」は数として読めない").arg(score)),
              qPrintable(errors_.shown[0]));
@@ -310,7 +310,7 @@ void tst_KirokuToroku::accessDenied()
     QVERIFY(fixture::setMode(dir_->path(), mode_t(folderMode)));
     {
         fixture::Unprivileged nobody;
-        KirokuToroku(QStringLiteral("950"), S);
+        KirokuToroku(QStringLiteral("950"), RecordsS);
     }
     QVERIFY(fixture::setMode(dir_->path(), 0777));
     QCOMPARE(errors_.shown.size(), 1);
@@ -383,7 +383,7 @@ void tst_KirokuToroku::absurdSizeIsNotRead()
     QCOMPARE(::stat("RecordsS.dat", &st), 0);
     const blkcnt_t blocks = st.st_blocks;
 
-    KirokuToroku(QStringLiteral("5000"), S);
+    KirokuToroku(QStringLiteral("5000"), RecordsS);
 
     QCOMPARE(messages_.asked.size(), 1); // offered a new table, declined
     QCOMPARE(errors_.shown.size(), 1);
@@ -406,7 +406,7 @@ void tst_KirokuToroku::leftoversOfDeadCopiesCostNothing()
     QVERIFY(fixture::writeFile("RecordsS.dat.20261207-133000", "kept"));
     QVERIFY(fixture::writeFile("RecordsM.dat.Ab12Zq", "other board's"));
 
-    KirokuToroku(QStringLiteral("850"), S);
+    KirokuToroku(QStringLiteral("850"), RecordsS);
 
     QCOMPARE(errors_.shown, QStringList());
     QCOMPARE(readFile("RecordsS.dat").toHex(' '), (table({900}) + lit("03 383530 00" ABC DATE)).toHex(' '));
@@ -432,7 +432,7 @@ void tst_KirokuToroku::waitingForTheLockKeepsEventsFlowing()
     });
     otherCopy.start(5);
 
-    KirokuToroku(QStringLiteral("850"), S);
+    KirokuToroku(QStringLiteral("850"), RecordsS);
 
     QVERIFY(ticks >= 5);
     QCOMPARE(errors_.shown, QStringList());
@@ -479,7 +479,7 @@ void tst_KirokuToroku::anotherCopyStoredWhileAsking()
             fixture::writeFile("RecordsS.dat", meanwhile);
     };
 
-    KirokuToroku(score, S);
+    KirokuToroku(score, RecordsS);
 
     QCOMPARE(input_.asked.size(), 1);
     QCOMPARE(errors_.shown.size(), reported ? 1 : 0);
@@ -528,7 +528,7 @@ void tst_KirokuToroku::killDuringTheWrite()
         // stored at once, and what the dead copy left beside the file is
         // cleaned.
         input_.answer = QStringLiteral("helper");
-        KirokuToroku(QStringLiteral("50"), S);
+        KirokuToroku(QStringLiteral("50"), RecordsS);
         QCOMPARE(errors_.shown, QStringList());
         QCOMPARE(readFile("RecordsS.dat").toHex(' '), ten.toHex(' '));
         QCOMPARE(dir_->entries(), QStringList{"RecordsS.dat"});
