@@ -13,6 +13,7 @@
 #include "platform/services.h"
 #include "records/kirokutoroku.h"
 #include "records/recordsfile.h"
+#include "records/recordstable.h"
 
 namespace {
 

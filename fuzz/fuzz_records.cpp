@@ -35,6 +35,7 @@
 #include "platform/sjis.h"
 #include "records/kirokutoroku.h"
 #include "records/recordsfile.h"
+#include "records/recordstable.h"
 
 #include "fuzzcheck.h"
 

@@ -97,13 +97,13 @@ QString historyMode(game::BoardSize size)
 } // namespace
 
 TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
-    : Form(QStringLiteral("琴葉ゲーム"), game::boardOf(size).client, parent),
+    : Form(QStringLiteral("琴葉ゲーム"), game::layoutOf(size).client, parent),
       board_(game::boardOf(size)),
       game_(board_.FudaSu, board_.YomiSu)
 {
     setObjectName(board_.windowName);
     setFont(fonts::font(fonts::MSPGothic, 12));
-    const game::BoardLayout &at = board_.layout;
+    const game::BoardLayout &at = game::layoutOf(board_.size);
 
     // The sort buttons of the M board are narrower than their captions.
     const QFont buttonFont = fonts::font(fonts::System, 19);
@@ -498,7 +498,7 @@ void TF_Game::endOfGame()
     // The records file's troubles are reported by the standard error display;
     // the board stays playable either way.
     const QString tokuten = PTokuten->caption();
-    guarded([&] { records::KirokuToroku(tokuten, board_.size); });
+    guarded([&] { records::KirokuToroku(tokuten, board_.recordsFile); });
 }
 
 TF_24::TF_24(QWidget *parent) : TF_Game(game::BoardSize::S, parent) {}

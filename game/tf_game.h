@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "game/boardsize.h"
+#include "game/boardlayout.h"
 #include "game/gamerules.h"
 #include "history/readingclock.h"
 #include "platform/ui/form.h"

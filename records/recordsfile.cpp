@@ -12,10 +12,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstddef>
 #include <cstring>
-#include <type_traits>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -23,12 +22,6 @@
 #include <unistd.h>
 
 namespace records {
-
-static_assert(std::is_trivially_copyable_v<RecordsEntry>);
-static_assert(std::is_standard_layout_v<RecordsEntry>);
-static_assert(offsetof(RecordsEntry, Tokuten) == 0);
-static_assert(offsetof(RecordsEntry, Shimei) == 5);
-static_assert(offsetof(RecordsEntry, Hiduke) == 26);
 
 using Kind = RecordsError::Kind;
 
@@ -188,24 +181,6 @@ void writeAt(int fd, qint64 offset, QByteArrayView bytes, const QString &path)
     }
 }
 
-QString absurdSize(qint64 size)
-{
-    return QStringLiteral("大きさが %1 バイトもあり、記録表(多くても %2 バイト)ではありえません").arg(size).arg(
-        SlotSize * (MaxEntries + 1));
-}
-
-template <std::size_t N>
-QString fieldDamage(const platform::CountedString<N> &field, const char *name, int number)
-{
-    if (field.lengthValid())
-        return {};
-    return QStringLiteral("%1 番目の記録の%2の長さが %3 バイトとなっていて、欄の %4 バイトを超えています")
-        .arg(number)
-        .arg(QString::fromUtf8(name))
-        .arg(field.length)
-        .arg(N);
-}
-
 bool sameFile(int fd, const QString &path)
 {
     struct stat mine {}, now {};
@@ -287,58 +262,6 @@ QString shownPath(const QString &path)
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
-QByteArray toSlot(const RecordsEntry &entry)
-{
-    return QByteArray(reinterpret_cast<const char *>(&entry), SlotSize);
-}
-
-RecordsEntry fromSlot(QByteArrayView slot)
-{
-    Q_ASSERT(slot.size() == SlotSize);
-    RecordsEntry entry;
-    std::memcpy(static_cast<void *>(&entry), slot.data(), SlotSize);
-    return entry;
-}
-
-QString entryDamage(const RecordsEntry &entry, int number)
-{
-    for (const QString &d : {fieldDamage(entry.Tokuten, "得点", number), fieldDamage(entry.Shimei, "氏名", number),
-                             fieldDamage(entry.Hiduke, "日付", number)}) {
-        if (!d.isEmpty())
-            return d;
-    }
-    return {};
-}
-
-Table parseTable(QByteArrayView bytes, qint64 fileSize)
-{
-    Table table;
-    if (fileSize <= 0)
-        return table;
-    const qint64 whole = std::max<qint64>(fileSize / SlotSize - 1, 0);
-    const bool sizeRight = fileSize % SlotSize == 0 && whole >= 1;
-    table.slotCount = whole;
-    const qint64 wanted = std::min<qint64>({whole, MaxEntries, bytes.size() / SlotSize - 1});
-    for (int k = 1; k <= wanted; ++k) {
-        const RecordsEntry entry = fromSlot(bytes.sliced(SlotSize * k, SlotSize));
-        const QString damage = entryDamage(entry, k);
-        if (!damage.isEmpty()) {
-            table.damage = damage;
-            return table;
-        }
-        table.entries.append(entry);
-    }
-    if (fileSize > MaxFileBytes)
-        table.damage = absurdSize(fileSize);
-    else if (!sizeRight)
-        table.damage = QStringLiteral("大きさが %1 バイトで 37 バイトの区切りに合わず、%2 番目の記録が途中で切れています")
-                           .arg(fileSize)
-                           .arg(whole + 1);
-    else if (wanted < std::min<qint64>(whole, MaxEntries))
-        table.damage = QStringLiteral("%1 番目の記録が読めません").arg(wanted + 1); // cut short while reading
-    return table;
-}
-
 Table readTable(const QString &path)
 {
     const int fd = openRecords(path, O_RDONLY);
@@ -402,7 +325,7 @@ QByteArray UpdateFile::readAll()
 {
     const qint64 size = sizeOf(fd_, path_);
     if (size > MaxFileBytes)
-        throw RecordsError(Kind::Damaged, path_, absurdSize(size));
+        throw RecordsError(Kind::Damaged, path_, oversizeDamage(size));
     const QByteArray bytes = readAt(fd_, 0, size, path_);
     if (bytes.size() != size)
         fail(path_, EIO, QStringLiteral("読む"));

@@ -1,57 +1,14 @@
 #pragma once
 
 #include <QByteArray>
-#include <QByteArrayView>
-#include <QList>
 #include <QString>
 
-#include "platform/countedstring.h"
 #include "platform/services.h"
+#include "records/recordstable.h"
 
-// A records file has no header, only 37-byte slots, best entry first from
-// slot 1. Slot 0 is unused, which puts entry k at offset 37 × k and makes a
-// file of n entries 37 × (n + 1) bytes; no file, or an empty one, holds none.
+// The records file on disk: reading it, and the locked update of the
+// record step. The bytes themselves are recordstable.h's.
 namespace records {
-
-// One slot, byte for byte: three counted Shift-JIS strings in a row. Bytes
-// past a field's length are not significant.
-struct RecordsEntry {
-    platform::CountedString<4> Tokuten;  // score as decimal digits
-    platform::CountedString<20> Shimei;  // player's name
-    platform::CountedString<10> Hiduke;  // date of the game
-};
-
-inline constexpr qsizetype SlotSize = 37;
-inline constexpr int MaxEntries = 10;
-// The program never writes more than eleven slots (407 bytes). A file far
-// larger is not a table at all, and is not read whole.
-inline constexpr qint64 MaxFileBytes = 64 * 1024;
-
-static_assert(sizeof(RecordsEntry) == SlotSize);
-
-// The slot's 37 bytes; the entry is copied as it is, insignificant bytes too.
-QByteArray toSlot(const RecordsEntry &entry);
-// `slot` must hold exactly SlotSize bytes. Lengths are taken as found: see
-// entryDamage().
-RecordsEntry fromSlot(QByteArrayView slot);
-
-// Why an entry from a file cannot be trusted (a length byte larger than its
-// field, which a damaged or foreign file may hold); empty when it is sound.
-// `number` is the entry's place in the file, for the message.
-QString entryDamage(const RecordsEntry &entry, int number = 0);
-
-// A table as found in a file.
-struct Table {
-    QList<RecordsEntry> entries; // the first MaxEntries at most, best first
-    qsizetype slotCount = 0;     // entries the file holds, further ones included
-    QString damage;              // empty when sound; otherwise `entries` stop before the fault
-    bool isSound() const { return damage.isEmpty(); }
-};
-
-// Reads a table from the leading `bytes` of a file that is `fileSize` bytes
-// long. Only the first MaxEntries entries are looked at, so `bytes` need not
-// hold more than slots 0 … MaxEntries; the size alone tells a slot cut short.
-Table parseTable(QByteArrayView bytes, qint64 fileSize);
 
 // A records file that cannot be used, with what the player is told: what is
 // wrong (`reason`) and what they can do about it (`advice`).

@@ -52,8 +52,8 @@ StaticText *cell(const QWidget *panel, int column, int row)
 
 } // namespace
 
-TF_Record::TF_Record(const QString &caption, game::BoardSize size, QWidget *parent)
-    : Form(caption, QSize(592, 423), parent), size_(size)
+TF_Record::TF_Record(const QString &caption, const QString &recordsFile, QWidget *parent)
+    : Form(caption, QSize(592, 423), parent), recordsFile_(recordsFile)
 {
     setFont(fonts::font(fonts::MSPGothic, 12));
     QPalette pal = palette();
@@ -92,7 +92,7 @@ void TF_Record::FormShow()
         for (int c = 1; c <= 4; ++c)
             cell(Panel1, c, r)->clear();
 
-    const QString path = game::boardOf(size_).recordsFile;
+    const QString &path = recordsFile_;
     QString message;
     QString damage;
     try {
@@ -155,17 +155,20 @@ void TF_Record::keyPressEvent(QKeyEvent *event)
     Form::keyPressEvent(event);
 }
 
-TF_RecordS::TF_RecordS(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｓ"), game::BoardSize::S, parent)
+TF_RecordS::TF_RecordS(const QString &recordsFile, QWidget *parent)
+    : TF_Record(QStringLiteral("琴葉記録Ｓ"), recordsFile, parent)
 {
     setObjectName(QStringLiteral("F_RecordS"));
 }
 
-TF_RecordM::TF_RecordM(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｍ"), game::BoardSize::M, parent)
+TF_RecordM::TF_RecordM(const QString &recordsFile, QWidget *parent)
+    : TF_Record(QStringLiteral("琴葉記録Ｍ"), recordsFile, parent)
 {
     setObjectName(QStringLiteral("F_RecordM"));
 }
 
-TF_RecordL::TF_RecordL(QWidget *parent) : TF_Record(QStringLiteral("琴葉記録Ｌ"), game::BoardSize::L, parent)
+TF_RecordL::TF_RecordL(const QString &recordsFile, QWidget *parent)
+    : TF_Record(QStringLiteral("琴葉記録Ｌ"), recordsFile, parent)
 {
     setObjectName(QStringLiteral("F_RecordL"));
 }

@@ -4,16 +4,13 @@
 
 #include "platform/ui/form.h"
 #include "platform/ui/panel.h"
-#include "game/boardsize.h"
 
-// The records viewer of one board size: the ten best results read from the
+// The records viewer of one board: the ten best results read from the
 // board's records file every time the window is shown.
 class TF_Record : public platform::ui::Form {
     Q_OBJECT
 public:
-    TF_Record(const QString &caption, game::BoardSize size, QWidget *parent = nullptr);
-
-    game::BoardSize boardSize() const { return size_; }
+    TF_Record(const QString &caption, const QString &recordsFile, QWidget *parent = nullptr);
 
     QPushButton *Button1;
     platform::ui::Panel *Panel1;
@@ -27,25 +24,25 @@ protected:
 private:
     // Asks whether to set a damaged file aside and start a new table.
     void offerNewTable(const QString &path, const QString &damage);
-    game::BoardSize size_;
+    QString recordsFile_;
 };
 
 class TF_RecordS : public TF_Record {
     Q_OBJECT
 public:
-    explicit TF_RecordS(QWidget *parent = nullptr);
+    explicit TF_RecordS(const QString &recordsFile, QWidget *parent = nullptr);
 };
 
 class TF_RecordM : public TF_Record {
     Q_OBJECT
 public:
-    explicit TF_RecordM(QWidget *parent = nullptr);
+    explicit TF_RecordM(const QString &recordsFile, QWidget *parent = nullptr);
 };
 
 class TF_RecordL : public TF_Record {
     Q_OBJECT
 public:
-    explicit TF_RecordL(QWidget *parent = nullptr);
+    explicit TF_RecordL(const QString &recordsFile, QWidget *parent = nullptr);
 };
 
 extern TF_RecordS *F_RecordS;

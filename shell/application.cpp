@@ -10,6 +10,7 @@
 #include "platform/ui/desktop.h"
 #include "platform/gui/fonts.h"
 
+#include "game/boardsize.h"
 #include "game/tf_game.h"
 #include "match/tf_match.h"
 #include "history/tf_stats.h"
@@ -44,9 +45,9 @@ void CreateModeForms()
     F_24 = new TF_24;
     F_44 = new TF_44;
     F_84 = new TF_84;
-    F_RecordS = new TF_RecordS;
-    F_RecordM = new TF_RecordM;
-    F_RecordL = new TF_RecordL;
+    F_RecordS = new TF_RecordS(game::boardOf(game::BoardSize::S).recordsFile);
+    F_RecordM = new TF_RecordM(game::boardOf(game::BoardSize::M).recordsFile);
+    F_RecordL = new TF_RecordL(game::boardOf(game::BoardSize::L).recordsFile);
     F_Match = new TF_Match;
     F_Stats = new TF_Stats;
 }

@@ -46,7 +46,6 @@ private slots:
     void showsTheFile_data();
     void showsTheFile();
     void readsAgainAtEveryShow();
-    void eachWindowReadsItsOwnFile();
     void unreadableFileIsReported();
     void damagedFileSetAsideOnYes();
     void okReturnsToTheMenu_data();
@@ -134,7 +133,7 @@ void tst_RecordViewer::showsTheFile()
     if (exists)
         QVERIFY(fixture::writeFile("RecordsS.dat", file));
 
-    TF_RecordS w;
+    TF_RecordS w(QStringLiteral("RecordsS.dat"));
     w.show();
 
     QCOMPARE(grid(w), shown);
@@ -158,7 +157,7 @@ void tst_RecordViewer::showsTheFile()
 void tst_RecordViewer::readsAgainAtEveryShow()
 {
     QVERIFY(fixture::writeFile("RecordsS.dat", table({900, 800, 700}, "d")));
-    TF_RecordS w;
+    TF_RecordS w(QStringLiteral("RecordsS.dat"));
     w.show();
     QCOMPARE(grid(w), rows({"1|900|P900|d", "2|800|P800|d", "3|700|P700|d"}));
     w.Button1Click();
@@ -176,28 +175,12 @@ void tst_RecordViewer::readsAgainAtEveryShow()
     QCOMPARE(readFile("RecordsS.dat"), QByteArray(""));
 }
 
-void tst_RecordViewer::eachWindowReadsItsOwnFile()
-{
-    QVERIFY(fixture::writeFile("RecordsS.dat", table({1}, "s")));
-    QVERIFY(fixture::writeFile("RecordsM.dat", table({2}, "m")));
-    QVERIFY(fixture::writeFile("RecordsL.dat", table({3}, "l")));
-    TF_RecordS s;
-    TF_RecordM m;
-    TF_RecordL l;
-    s.show();
-    m.show();
-    l.show();
-    QCOMPARE(grid(s).first(), QStringLiteral("1|1|P1|s"));
-    QCOMPARE(grid(m).first(), QStringLiteral("1|2|P2|m"));
-    QCOMPARE(grid(l).first(), QStringLiteral("1|3|P3|l"));
-}
-
 void tst_RecordViewer::unreadableFileIsReported()
 {
     const QByteArray file = table({900}, "d");
     QVERIFY(fixture::writeFile("RecordsS.dat", file));
     QVERIFY(fixture::setMode(dir_->file("RecordsS.dat"), 0));
-    TF_RecordS w;
+    TF_RecordS w(QStringLiteral("RecordsS.dat"));
     {
         fixture::Unprivileged nobody;
         w.show();
@@ -218,7 +201,7 @@ void tst_RecordViewer::damagedFileSetAsideOnYes()
     QVERIFY(fixture::writeFile("RecordsS.dat", ten));
     QVERIFY(QFile::resize("RecordsS.dat", 1000000000));
     messages_.answers = {true};
-    TF_RecordS w;
+    TF_RecordS w(QStringLiteral("RecordsS.dat"));
     w.show();
     QCOMPARE(grid(w).last(), QStringLiteral("10|1|P1|d"));
     QCoreApplication::processEvents();
@@ -244,7 +227,7 @@ void tst_RecordViewer::okReturnsToTheMenu_data()
 void tst_RecordViewer::okReturnsToTheMenu()
 {
     QFETCH(int, how);
-    TF_RecordM w;
+    TF_RecordM w(QStringLiteral("RecordsM.dat"));
     main_->hide();
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -275,7 +258,7 @@ void tst_RecordViewer::cellsKeepAPixelOfAir()
 {
     QFETCH(int, column);
     QFETCH(QString, text);
-    TF_RecordS w;
+    TF_RecordS w(QStringLiteral("RecordsS.dat"));
     w.show();
     auto *cell = platform::ui::findControl<QLabel>(w.Panel1, QStringLiteral("st%1").arg(column), 0);
     cell->setText(text);

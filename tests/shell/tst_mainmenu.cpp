@@ -1,4 +1,5 @@
 #include <QtTest>
+#include <QLabel>
 
 #include "deck/poemtable.h"
 #include "game/tf_game.h"
@@ -6,6 +7,7 @@
 #include "history/tf_stats.h"
 #include "platform/sjis.h"
 #include "platform/services.h"
+#include "records/recordstable.h"
 #include "records/tf_record.h"
 #include "shell/application.h"
 #include "shell/tf_main.h"
@@ -34,6 +36,7 @@ private slots:
     void gatesNeverDisable();
     void everyModeOpensAloneAndReturns_data();
     void everyModeOpensAloneAndReturns();
+    void eachRecordsWindowShowsItsBoardsFile();
     void closingTheMenuEndsTheProgram();
     void matchEntryBesideThePanelOpensFromTheKeyboard();
     void statsEntryStandsInTheLeftStripAndTakesKeys();
@@ -162,6 +165,26 @@ void tst_MainMenu::everyModeOpensAloneAndReturns()
     QVERIFY(F_Main->isVisible());
     QVERIFY(F_Main->BtnGameM->isEnabled());
     QVERIFY(F_Main->BtnGameL->isEnabled());
+}
+
+void tst_MainMenu::eachRecordsWindowShowsItsBoardsFile()
+{
+    QTemporaryDir dir;
+    const QString saved = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const auto restore = qScopeGuard([&] { QDir::setCurrent(saved); });
+    const std::pair<TF_Record *, const char *> windows[] = {
+        {F_RecordS, "RecordsS.dat"}, {F_RecordM, "RecordsM.dat"}, {F_RecordL, "RecordsL.dat"}};
+    for (const auto &[window, file] : windows) {
+        QFile f(QString::fromLatin1(file));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(records::SlotSize, '\0') + records::toSlot(records::makeEntry("1", file, "d")));
+    }
+    for (const auto &[window, file] : windows) {
+        window->show();
+        QCOMPARE(findControl<QLabel>(window->Panel1, QStringLiteral("st3"), 0)->text(), QString::fromLatin1(file));
+        window->hide();
+    }
 }
 
 void tst_MainMenu::closingTheMenuEndsTheProgram()
