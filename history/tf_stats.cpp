@@ -8,6 +8,8 @@
 #include <QStandardItemModel>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "deck/poemtable.h"
 #include "history/database.h"
 #include "history/weak.h"
@@ -31,11 +33,21 @@ QString emptySelectionText()
 {
     return QStringLiteral("この期間・モードの学習記録はありません。\n期間かモードを変えてください。");
 }
+
+QString loadingText()
+{
+    return QStringLiteral("学習記録を読み込んでいます…");
+}
+
 } // namespace history
 
 namespace {
 
 enum Column { ColNo, ColVerse, ColTimes, ColRight, ColMedian, ColLast, ColCount };
+// Widths with room for a few digits; figures that need more widen their
+// column and the verse column gives up the room, down to kVerseNarrowest.
+constexpr int kColumnWidth[ColCount] = {40, 88, 40, 52, 68, 96};
+constexpr int kVerseNarrowest = 56;
 
 struct ModeChoice {
     const char *label;
@@ -138,12 +150,8 @@ TF_Stats::TF_Stats(QWidget *parent)
     Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Table->verticalHeader()->hide();
     Table->verticalHeader()->setDefaultSectionSize(20);
-    Table->setColumnWidth(ColNo, 40);
-    Table->setColumnWidth(ColVerse, 88);
-    Table->setColumnWidth(ColTimes, 40);
-    Table->setColumnWidth(ColRight, 52);
-    Table->setColumnWidth(ColMedian, 68);
-    Table->setColumnWidth(ColLast, 96);
+    for (int c = 0; c < ColCount; ++c)
+        Table->setColumnWidth(c, kColumnWidth[c]);
     Table->horizontalHeader()->setSortIndicator(ColNo, Qt::AscendingOrder);
     Table->horizontalHeader()->setToolTip(QStringLiteral("見出しをクリックすると並べ替えます。決まり字後は正解の中央値(ミリ秒)。"));
 
@@ -190,6 +198,7 @@ TF_Stats::TF_Stats(QWidget *parent)
     connect(CbMode, &QComboBox::currentIndexChanged, this, &TF_Stats::reload);
     connect(BtnExport, &QPushButton::clicked, this, &TF_Stats::BtnExportClick);
     connect(BtnClose, &QPushButton::clicked, this, &TF_Stats::BtnCloseClick);
+    connect(&loader_, &history::StatisticsLoader::loaded, this, &TF_Stats::showStatistics);
 }
 
 history::Filter TF_Stats::filter() const
@@ -210,17 +219,29 @@ void TF_Stats::FormShow()
     BtnClose->setFocus();
 }
 
+void TF_Stats::FormHide()
+{
+    loader_.cancel();
+}
+
 void TF_Stats::reload()
 {
-    stats_ = history::Statistics{};
-    anyHistory_ = false;
-    history::Database db(history::databasePath());
-    if (db.openForReading()) {
-        stats_ = history::loadStatistics(db.db(), filter());
-        QSqlQuery q(db.db());
-        anyHistory_ = stats_.total > 0 || (q.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM readings)")) && q.next()
-                                           && q.value(0).toBool());
-    }
+    loader_.load(history::databasePath(), filter());
+    LblSummary->setText(QStringLiteral("読み込み中…"));
+    BtnExport->setEnabled(false);
+    LblEmpty->setText(history::loadingText());
+    LblEmpty->show();
+}
+
+void TF_Stats::waitUntilLoaded()
+{
+    loader_.wait();
+}
+
+void TF_Stats::showStatistics(const history::Loaded &loaded)
+{
+    stats_ = loaded.stats;
+    anyHistory_ = loaded.anyHistory;
     LblSummary->setText(QStringLiteral("%1 件").arg(stats_.total));
     BtnExport->setEnabled(anyHistory_);
     fillTable();
@@ -254,6 +275,19 @@ void TF_Stats::fillTable()
     }
     Table->setSortingEnabled(true);
     Table->sortByColumn(sortColumn < 0 ? ColNo : sortColumn, sortColumn < 0 ? Qt::AscendingOrder : order);
+    fitColumns();
+}
+
+void TF_Stats::fitColumns()
+{
+    int widened = 0;
+    for (int c : {ColNo, ColTimes, ColRight, ColMedian, ColLast}) {
+        Table->resizeColumnToContents(c);
+        const int width = std::max(kColumnWidth[c], Table->columnWidth(c));
+        widened += width - kColumnWidth[c];
+        Table->setColumnWidth(c, width);
+    }
+    Table->setColumnWidth(ColVerse, std::max(kVerseNarrowest, kColumnWidth[ColVerse] - widened));
 }
 
 void TF_Stats::fillCharts()

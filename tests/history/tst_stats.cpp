@@ -9,6 +9,7 @@
 
 #include <QBuffer>
 #include <QHeaderView>
+#include <QStyle>
 #include <QStandardItemModel>
 #include <QTimeZone>
 
@@ -19,6 +20,7 @@
 #include "deck/poemtable.h"
 #include "history/database.h"
 #include "history/stats.h"
+#include "history/statsloader.h"
 #include "history/tf_stats.h"
 #include "platform/gui/fonts.h"
 
@@ -93,8 +95,11 @@ private slots:
     void figuresForAPeriodAndMode_data();
     void figuresForAPeriodAndMode();
     void csvHoldsTheWholeTable();
+    void onlyTheNewestLoadIsDelivered();
     void windowEmptyState();
     void windowTableSortsAndFilters();
+    void numbersFitTheirColumns_data();
+    void numbersFitTheirColumns();
     void windowChartsAreDrawnByTheChartsModule();
 
 private:
@@ -183,10 +188,33 @@ void tst_Stats::csvHoldsTheWholeTable()
     QCOMPARE(lines[2], QString());
 }
 
+void tst_Stats::onlyTheNewestLoadIsDelivered()
+{
+    fill(databasePath());
+    QList<int> totals;
+    {
+        StatisticsLoader loader;
+        connect(&loader, &StatisticsLoader::loaded, this, [&](const Loaded &l) { totals << l.stats.total; });
+        loader.load(databasePath(), Filter{});
+        loader.load(databasePath(), Filter{{}, {}, "training"});
+        loader.wait();
+        QCoreApplication::processEvents();
+        QCOMPARE(totals, QList<int>{2});
+        // Still reading when the window goes: nothing is delivered after.
+        loader.load(databasePath(), Filter{});
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(totals, QList<int>{2});
+}
+
 void tst_Stats::windowEmptyState()
 {
     TF_Stats w;
     w.show();
+    // Up before the file is read, saying so.
+    QCOMPARE(w.LblEmpty->text(), loadingText());
+    QVERIFY(!w.BtnExport->isEnabled());
+    w.waitUntilLoaded();
     QVERIFY(w.LblEmpty->isVisible());
     QCOMPARE(w.LblEmpty->text(), emptyHistoryText());
     QVERIFY(!w.BtnExport->isEnabled());
@@ -198,6 +226,7 @@ void tst_Stats::windowTableSortsAndFilters()
     fill(databasePath());
     TF_Stats w;
     w.show();
+    w.waitUntilLoaded();
     QVERIFY(!w.LblEmpty->isVisible());
     QVERIFY(w.BtnExport->isEnabled());
     QCOMPARE(w.model()->rowCount(), 100);
@@ -215,15 +244,63 @@ void tst_Stats::windowTableSortsAndFilters()
     QCOMPARE(w.model()->item(1, 4)->text(), QStringLiteral("400"));
     QCOMPARE(w.model()->item(2, 4)->text(), QStringLiteral("250"));
 
+    // Two choices in a row: the second one's figures are shown.
+    w.CbMode->setCurrentIndex(w.CbMode->findText(QStringLiteral("ゲーム(全)")));
     w.CbMode->setCurrentIndex(w.CbMode->findText(QStringLiteral("練習試合")));
+    w.waitUntilLoaded();
     QCOMPARE(w.LblSummary->text(), QStringLiteral("2 件"));
     w.CbMode->setCurrentIndex(w.CbMode->findData(QStringLiteral("training")));
+    w.waitUntilLoaded();
     QCOMPARE(w.LblSummary->text(), QStringLiteral("2 件"));
     w.CbPeriod->setCurrentIndex(w.CbPeriod->findText(QStringLiteral("今日")));
+    w.waitUntilLoaded();
     QVERIFY(w.LblEmpty->isVisible());
     QCOMPARE(w.LblEmpty->text(), emptySelectionText());
     // Sorting survives a reload.
     QCOMPARE(w.Table->horizontalHeader()->sortIndicatorSection(), 4);
+}
+
+void tst_Stats::numbersFitTheirColumns_data()
+{
+    QTest::addColumn<int>("times");
+    QTest::addColumn<qint64>("medianMs");
+    QTest::newRow("a few takes") << 3 << qint64(480);
+    QTest::newRow("a million takes") << 10123 << qint64(1234);
+    QTest::newRow("seven-digit counts, slow") << 1234567 << qint64(98765);
+    QTest::newRow("seven-digit counts, early") << 1234567 << qint64(-4321);
+}
+
+void tst_Stats::numbersFitTheirColumns()
+{
+    QFETCH(int, times);
+    QFETCH(qint64, medianMs);
+    TF_Stats w;
+    w.show();
+    w.waitUntilLoaded();
+    Loaded big;
+    big.anyHistory = true;
+    for (PoemStats &p : big.stats.poems) {
+        p.times = times - p.poem;
+        p.right = p.times / 3;
+        p.medianMs = medianMs;
+        p.lastSeen = "2026-12-07T14:03:05+09:00";
+        big.stats.total += p.times;
+    }
+    w.showStatistics(big);
+    // The view elides a text wider than its column less the margins.
+    const QFontMetrics metrics(w.Table->font());
+    const int margins = 2 * (w.Table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, w.Table) + 1);
+    int widths = 0;
+    for (int column = 0; column < w.model()->columnCount(); ++column) {
+        widths += w.Table->columnWidth(column);
+        if (column == 1)
+            continue; // the verse column shows the head of the verse
+        for (int row = 0; row < w.model()->rowCount(); ++row) {
+            const QString text = w.model()->item(row, column)->text();
+            QVERIFY2(metrics.horizontalAdvance(text) + margins <= w.Table->columnWidth(column), qPrintable(text));
+        }
+    }
+    QVERIFY(widths <= w.Table->viewport()->width());
 }
 
 void tst_Stats::windowChartsAreDrawnByTheChartsModule()
@@ -234,6 +311,7 @@ void tst_Stats::windowChartsAreDrawnByTheChartsModule()
     fill(databasePath(), weekLater);
     TF_Stats w;
     w.show();
+    w.waitUntilLoaded();
     QList<QChart *> charts;
     for (int page = 0; page < 4; ++page) {
         const auto *view = w.Charts->widget(page)->findChild<QChartView *>();
