@@ -1,9 +1,10 @@
 #include "tf_stats.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QSaveFile>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
@@ -39,6 +40,30 @@ QString loadingText()
     return QStringLiteral("学習記録を読み込んでいます…");
 }
 
+QString exportRefusal(const QString &typed)
+{
+    // Qt's own dialog reads quotes as marks around several names and hands
+    // back only a piece of what was typed.
+    if (typed.contains(QLatin1Char('"')))
+        return QStringLiteral("ファイル名に「\"」は使えません。\n別の名前で書き出してください。");
+    return {};
+}
+
+QString exportFailure(const QString &path)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    QString why;
+    if (file.isDir())
+        why = QStringLiteral("同じ名前のフォルダがあります。");
+    else if (!folder.isDir())
+        why = QStringLiteral("フォルダ(%1)がありません。").arg(folder.filePath());
+    else if (!folder.isWritable() || (file.exists() && !file.isWritable()))
+        why = QStringLiteral("書き込む権限がありません。");
+    else
+        why = QStringLiteral("ディスクがいっぱいか、書き込みに失敗しました。");
+    return QStringLiteral("CSVファイル(%1)に書き出せませんでした。\n").arg(path) + why;
+}
 } // namespace history
 
 namespace {
@@ -199,6 +224,18 @@ TF_Stats::TF_Stats(QWidget *parent)
     connect(BtnExport, &QPushButton::clicked, this, &TF_Stats::BtnExportClick);
     connect(BtnClose, &QPushButton::clicked, this, &TF_Stats::BtnCloseClick);
     connect(&loader_, &history::StatisticsLoader::loaded, this, &TF_Stats::showStatistics);
+
+    askExportFile = [this] {
+        QFileDialog dialog(this, QStringLiteral("学習記録をCSVに書き出す"), QString(),
+                           QStringLiteral("CSV ファイル (*.csv)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.selectFile(QStringLiteral("history.csv"));
+        if (dialog.exec() != QDialog::Accepted)
+            return ExportAnswer{};
+        // A native dialog has no name box of Qt's: its answer is the name.
+        const auto *nameBox = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        return ExportAnswer{dialog.selectedFiles().value(0), nameBox ? nameBox->text() : QString()};
+    };
 }
 
 history::Filter TF_Stats::filter() const
@@ -320,21 +357,25 @@ void TF_Stats::fillCharts()
 
 void TF_Stats::BtnExportClick()
 {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("学習記録をCSVに書き出す"),
-                                                      QStringLiteral("history.csv"),
-                                                      QStringLiteral("CSV ファイル (*.csv)"));
-    if (path.isEmpty())
+    const ExportAnswer answer = askExportFile();
+    if (answer.path.isEmpty())
         return;
+    if (const QString refusal = history::exportRefusal(answer.typed); !refusal.isEmpty()) {
+        services().messages->inform(refusal);
+        return;
+    }
     history::Database db(history::databasePath());
-    QSaveFile out(path);
+    if (!db.openForReading()) {
+        services().messages->inform(QStringLiteral("学習記録のファイルを読めないため、CSVに書き出せませんでした。"));
+        return;
+    }
+    QSaveFile out(answer.path);
     QString error;
     // A failed export leaves an existing file as it was.
-    const bool ok = db.openForReading() && out.open(QIODevice::WriteOnly)
-        && history::exportCsv(db.db(), out, &error) && out.commit();
-    if (!ok) {
-        out.cancelWriting();
-        services().messages->inform(QStringLiteral("CSVファイル(%1)に書き出せませんでした。").arg(path));
-    }
+    if (out.open(QIODevice::WriteOnly) && history::exportCsv(db.db(), out, &error) && out.commit())
+        return;
+    out.cancelWriting();
+    services().messages->inform(history::exportFailure(answer.path));
 }
 
 void TF_Stats::BtnCloseClick()

@@ -34,6 +34,14 @@ public:
     QTabWidget *Charts;
     QLabel *LblEmpty; // over the table and charts while there is nothing to show
 
+    // The save dialog's answer: the path it chose (empty when cancelled) and
+    // the name as typed, when the dialog is Qt's own and so has a name box.
+    struct ExportAnswer {
+        QString path;
+        QString typed;
+    };
+    std::function<ExportAnswer()> askExportFile;
+
     void reload(); // starts reading; the figures follow when read
     void showStatistics(const history::Loaded &loaded);
     void waitUntilLoaded(); // tests, benchmarks
@@ -69,4 +77,8 @@ namespace history {
 QString emptyHistoryText();
 QString emptySelectionText();
 QString loadingText();
+// Why a CSV is not written under the name the player typed; empty when it may be.
+QString exportRefusal(const QString &typed);
+// Why writing the CSV to `path` failed, as far as the file system tells.
+QString exportFailure(const QString &path);
 } // namespace history

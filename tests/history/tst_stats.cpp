@@ -101,10 +101,13 @@ private slots:
     void numbersFitTheirColumns_data();
     void numbersFitTheirColumns();
     void windowChartsAreDrawnByTheChartsModule();
+    void exportWritesWhatWasAsked_data();
+    void exportWritesWhatWasAsked();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
     fakes::FakeClock clock_;
+    fakes::FakeMessages messages_;
     std::unique_ptr<platform::ScopedServices> services_;
 };
 
@@ -121,6 +124,8 @@ void tst_Stats::init()
     clock_.date = QDate(2026, 12, 3);
     platform::Services s;
     s.clock = &clock_;
+    messages_ = {};
+    s.messages = &messages_;
     services_ = std::make_unique<platform::ScopedServices>(s);
 }
 
@@ -336,6 +341,48 @@ void tst_Stats::windowChartsAreDrawnByTheChartsModule()
     const QBarSet *bars = slowest->barSets().value(0);
     QVERIFY(bars && bars->count() > 0);
     QCOMPARE(bars->at(bars->count() - 1), 500.0);
+}
+
+void tst_Stats::exportWritesWhatWasAsked_data()
+{
+    QTest::addColumn<QString>("typed");   // in the dialog's name box
+    QTest::addColumn<QString>("answer");  // the dialog's answer, in the folder
+    QTest::addColumn<QString>("written"); // the file that comes to be, if any
+    QTest::addColumn<QString>("told");    // part of the message, if any
+    QTest::newRow("a plain name") << "学習 記録.csv" << "学習 記録.csv" << "学習 記録.csv" << "";
+    QTest::newRow("a native dialog's answer") << "" << "native.csv" << "native.csv" << "";
+    // Qt's dialog hands back only what follows the quote.
+    QTest::newRow("a quote in the name") << "history\".csv" << ".csv" << "" << "「\"」は使えません";
+    QTest::newRow("names in quotes") << "\"a\" \"b\"" << "a" << "" << "「\"」は使えません";
+    QTest::newRow("a missing folder") << "none/out.csv" << "none/out.csv" << "" << "がありません";
+    QTest::newRow("a folder's name") << "" << "sub" << "" << "同じ名前のフォルダ";
+}
+
+void tst_Stats::exportWritesWhatWasAsked()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, answer);
+    QFETCH(QString, written);
+    QFETCH(QString, told);
+    fill(databasePath());
+    QDir folder(dir_->path());
+    QVERIFY(folder.mkdir("sub"));
+    const auto files = [&] {
+        return folder.entryList({"*.csv", ".csv"}, QDir::Files | QDir::Hidden, QDir::Name);
+    };
+    TF_Stats w;
+    w.askExportFile = [&] { return TF_Stats::ExportAnswer{folder.filePath(answer), typed}; };
+    w.BtnExportClick();
+    QCOMPARE(files(), written.isEmpty() ? QStringList() : QStringList{written});
+    if (told.isEmpty()) {
+        QCOMPARE(messages_.informed, QStringList());
+        QFile csv(folder.filePath(written));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readAll().count("\r\n"), qsizetype(std::size(kRows)) + 1);
+    } else {
+        QCOMPARE(messages_.informed.size(), 1);
+        QVERIFY2(messages_.informed[0].contains(told), qPrintable(messages_.informed[0]));
+    }
 }
 
 QTEST_MAIN(tst_Stats)
