@@ -271,8 +271,7 @@ void tst_Stats::numbersFitTheirColumns_data()
     QTest::addColumn<qint64>("medianMs");
     QTest::newRow("a few takes") << 3 << qint64(480);
     QTest::newRow("a million takes") << 10123 << qint64(1234);
-    QTest::newRow("seven-digit counts, slow") << 1234567 << qint64(98765);
-    QTest::newRow("seven-digit counts, early") << 1234567 << qint64(-4321);
+    QTest::newRow("seven-digit counts, slow") << 1234567 << qint64(-98765);
 }
 
 void tst_Stats::numbersFitTheirColumns()
@@ -353,7 +352,6 @@ void tst_Stats::exportWritesWhatWasAsked_data()
     QTest::newRow("a native dialog's answer") << "" << "native.csv" << "native.csv" << "";
     // Qt's dialog hands back only what follows the quote.
     QTest::newRow("a quote in the name") << "history\".csv" << ".csv" << "" << "「\"」は使えません";
-    QTest::newRow("names in quotes") << "\"a\" \"b\"" << "a" << "" << "「\"」は使えません";
     QTest::newRow("a missing folder") << "none/out.csv" << "none/out.csv" << "" << "がありません";
     QTest::newRow("a folder's name") << "" << "sub" << "" << "同じ名前のフォルダ";
 }
