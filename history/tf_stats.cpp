@@ -318,9 +318,10 @@ void TF_Stats::fillTable()
 void TF_Stats::fitColumns()
 {
     int widened = 0;
+    // The figures' widths only: a heading keeps the width it was given.
+    const QAbstractItemView *view = Table;
     for (int c : {ColNo, ColTimes, ColRight, ColMedian, ColLast}) {
-        Table->resizeColumnToContents(c);
-        const int width = std::max(kColumnWidth[c], Table->columnWidth(c));
+        const int width = std::max(kColumnWidth[c], view->sizeHintForColumn(c));
         widened += width - kColumnWidth[c];
         Table->setColumnWidth(c, width);
     }

@@ -45,7 +45,6 @@ public:
     void reload(); // starts reading; the figures follow when read
     void showStatistics(const history::Loaded &loaded);
     void waitUntilLoaded(); // tests, benchmarks
-    bool loading() const { return loader_.loading(); }
     void BtnExportClick();
     void BtnCloseClick();
 
