@@ -85,7 +85,7 @@ std::optional<qint64> median(std::vector<qint64> &values)
     return (below + *mid) >> 1; // rounds down, below zero too
 }
 
-Statistics loadStatistics(QSqlDatabase &db, const Filter &filter)
+Statistics loadStatistics(QSqlDatabase &db, const Filter &filter, const std::function<bool()> &stopped)
 {
     // One scan of the table; every figure is gathered from it here, which
     // keeps the window quick with a large history (per-group medians in SQL
@@ -105,7 +105,9 @@ Statistics loadStatistics(QSqlDatabase &db, const Filter &filter)
     std::array<qint64, 100> lastId{};
     std::map<qint64, std::pair<DayStats, std::vector<qint64>>> days;
     std::map<std::pair<int, int>, int> pairs;
-    while (q.next()) {
+    for (unsigned row = 1; q.next(); ++row) {
+        if (stopped && row % 4096 == 0 && stopped())
+            return st;
         const qint64 packed = q.value(0).toLongLong();
         const int p = int(packed % 128);
         const int code = int(packed / 128 % 4); // 1 right, 2 wrong, 0 otherwise

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 class QIODevice;
@@ -61,7 +62,9 @@ struct Statistics {
     QList<PoemStats> mostMissed(int n = 10) const;
 };
 
-Statistics loadStatistics(QSqlDatabase &db, const Filter &filter);
+// `stopped`, when given, is asked every few thousand rows; once it says yes
+// the scan ends and the figures are incomplete.
+Statistics loadStatistics(QSqlDatabase &db, const Filter &filter, const std::function<bool()> &stopped = {});
 
 // The whole readings table as CSV: UTF-8, a header row, RFC 4180 quoting.
 bool exportCsv(QSqlDatabase &db, QIODevice &out, QString *error = nullptr);

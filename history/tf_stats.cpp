@@ -1,12 +1,15 @@
 #include "tf_stats.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QSaveFile>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "deck/poemtable.h"
 #include "history/database.h"
@@ -31,11 +34,45 @@ QString emptySelectionText()
 {
     return QStringLiteral("この期間・モードの学習記録はありません。\n期間かモードを変えてください。");
 }
+
+QString loadingText()
+{
+    return QStringLiteral("学習記録を読み込んでいます…");
+}
+
+QString exportRefusal(const QString &typed)
+{
+    // Qt's own dialog reads quotes as marks around several names and hands
+    // back only a piece of what was typed.
+    if (typed.contains(QLatin1Char('"')))
+        return QStringLiteral("ファイル名に「\"」は使えません。\n別の名前で書き出してください。");
+    return {};
+}
+
+QString exportFailure(const QString &path)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    QString why;
+    if (file.isDir())
+        why = QStringLiteral("同じ名前のフォルダがあります。");
+    else if (!folder.isDir())
+        why = QStringLiteral("フォルダ(%1)がありません。").arg(folder.filePath());
+    else if (!folder.isWritable() || (file.exists() && !file.isWritable()))
+        why = QStringLiteral("書き込む権限がありません。");
+    else
+        why = QStringLiteral("ディスクがいっぱいか、書き込みに失敗しました。");
+    return QStringLiteral("CSVファイル(%1)に書き出せませんでした。\n").arg(path) + why;
+}
 } // namespace history
 
 namespace {
 
 enum Column { ColNo, ColVerse, ColTimes, ColRight, ColMedian, ColLast, ColCount };
+// Widths with room for a few digits; figures that need more widen their
+// column and the verse column gives up the room, down to kVerseNarrowest.
+constexpr int kColumnWidth[ColCount] = {40, 88, 40, 52, 68, 96};
+constexpr int kVerseNarrowest = 56;
 
 struct ModeChoice {
     const char *label;
@@ -138,12 +175,8 @@ TF_Stats::TF_Stats(QWidget *parent)
     Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Table->verticalHeader()->hide();
     Table->verticalHeader()->setDefaultSectionSize(20);
-    Table->setColumnWidth(ColNo, 40);
-    Table->setColumnWidth(ColVerse, 88);
-    Table->setColumnWidth(ColTimes, 40);
-    Table->setColumnWidth(ColRight, 52);
-    Table->setColumnWidth(ColMedian, 68);
-    Table->setColumnWidth(ColLast, 96);
+    for (int c = 0; c < ColCount; ++c)
+        Table->setColumnWidth(c, kColumnWidth[c]);
     Table->horizontalHeader()->setSortIndicator(ColNo, Qt::AscendingOrder);
     Table->horizontalHeader()->setToolTip(QStringLiteral("見出しをクリックすると並べ替えます。決まり字後は正解の中央値(ミリ秒)。"));
 
@@ -190,6 +223,19 @@ TF_Stats::TF_Stats(QWidget *parent)
     connect(CbMode, &QComboBox::currentIndexChanged, this, &TF_Stats::reload);
     connect(BtnExport, &QPushButton::clicked, this, &TF_Stats::BtnExportClick);
     connect(BtnClose, &QPushButton::clicked, this, &TF_Stats::BtnCloseClick);
+    connect(&loader_, &history::StatisticsLoader::loaded, this, &TF_Stats::showStatistics);
+
+    askExportFile = [this] {
+        QFileDialog dialog(this, QStringLiteral("学習記録をCSVに書き出す"), QString(),
+                           QStringLiteral("CSV ファイル (*.csv)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.selectFile(QStringLiteral("history.csv"));
+        if (dialog.exec() != QDialog::Accepted)
+            return ExportAnswer{};
+        // A native dialog has no name box of Qt's: its answer is the name.
+        const auto *nameBox = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        return ExportAnswer{dialog.selectedFiles().value(0), nameBox ? nameBox->text() : QString()};
+    };
 }
 
 history::Filter TF_Stats::filter() const
@@ -210,17 +256,29 @@ void TF_Stats::FormShow()
     BtnClose->setFocus();
 }
 
+void TF_Stats::FormHide()
+{
+    loader_.cancel();
+}
+
 void TF_Stats::reload()
 {
-    stats_ = history::Statistics{};
-    anyHistory_ = false;
-    history::Database db(history::databasePath());
-    if (db.openForReading()) {
-        stats_ = history::loadStatistics(db.db(), filter());
-        QSqlQuery q(db.db());
-        anyHistory_ = stats_.total > 0 || (q.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM readings)")) && q.next()
-                                           && q.value(0).toBool());
-    }
+    loader_.load(history::databasePath(), filter());
+    LblSummary->setText(QStringLiteral("読み込み中…"));
+    BtnExport->setEnabled(false);
+    LblEmpty->setText(history::loadingText());
+    LblEmpty->show();
+}
+
+void TF_Stats::waitUntilLoaded()
+{
+    loader_.wait();
+}
+
+void TF_Stats::showStatistics(const history::Loaded &loaded)
+{
+    stats_ = loaded.stats;
+    anyHistory_ = loaded.anyHistory;
     LblSummary->setText(QStringLiteral("%1 件").arg(stats_.total));
     BtnExport->setEnabled(anyHistory_);
     fillTable();
@@ -254,6 +312,20 @@ void TF_Stats::fillTable()
     }
     Table->setSortingEnabled(true);
     Table->sortByColumn(sortColumn < 0 ? ColNo : sortColumn, sortColumn < 0 ? Qt::AscendingOrder : order);
+    fitColumns();
+}
+
+void TF_Stats::fitColumns()
+{
+    int widened = 0;
+    // The figures' widths only: a heading keeps the width it was given.
+    const QAbstractItemView *view = Table;
+    for (int c : {ColNo, ColTimes, ColRight, ColMedian, ColLast}) {
+        const int width = std::max(kColumnWidth[c], view->sizeHintForColumn(c));
+        widened += width - kColumnWidth[c];
+        Table->setColumnWidth(c, width);
+    }
+    Table->setColumnWidth(ColVerse, std::max(kVerseNarrowest, kColumnWidth[ColVerse] - widened));
 }
 
 void TF_Stats::fillCharts()
@@ -286,21 +358,25 @@ void TF_Stats::fillCharts()
 
 void TF_Stats::BtnExportClick()
 {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("学習記録をCSVに書き出す"),
-                                                      QStringLiteral("history.csv"),
-                                                      QStringLiteral("CSV ファイル (*.csv)"));
-    if (path.isEmpty())
+    const ExportAnswer answer = askExportFile();
+    if (answer.path.isEmpty())
         return;
+    if (const QString refusal = history::exportRefusal(answer.typed); !refusal.isEmpty()) {
+        services().messages->inform(refusal);
+        return;
+    }
     history::Database db(history::databasePath());
-    QSaveFile out(path);
+    if (!db.openForReading()) {
+        services().messages->inform(QStringLiteral("学習記録のファイルを読めないため、CSVに書き出せませんでした。"));
+        return;
+    }
+    QSaveFile out(answer.path);
     QString error;
     // A failed export leaves an existing file as it was.
-    const bool ok = db.openForReading() && out.open(QIODevice::WriteOnly)
-        && history::exportCsv(db.db(), out, &error) && out.commit();
-    if (!ok) {
-        out.cancelWriting();
-        services().messages->inform(QStringLiteral("CSVファイル(%1)に書き出せませんでした。").arg(path));
-    }
+    if (out.open(QIODevice::WriteOnly) && history::exportCsv(db.db(), out, &error) && out.commit())
+        return;
+    out.cancelWriting();
+    services().messages->inform(history::exportFailure(answer.path));
 }
 
 void TF_Stats::BtnCloseClick()

@@ -6,17 +6,20 @@
 #include <QTabWidget>
 #include <QTableView>
 
+#include <functional>
 #include <memory>
 
 #include "history/chartpages.h"
 #include "history/stats.h"
+#include "history/statsloader.h"
 #include "platform/ui/form.h"
 
 class QStandardItemModel;
 
 // 学習記録: per-poem figures, charts by day, the slowest and most-missed
 // poems and the pairs most often taken for one another, for a chosen period
-// and mode. Read from the history file every time it is shown.
+// and mode. Read from the history file every time it is shown, on a thread
+// of its own: the window is up at once and says it is reading.
 class TF_Stats : public platform::ui::Form {
     Q_OBJECT
 public:
@@ -31,7 +34,17 @@ public:
     QTabWidget *Charts;
     QLabel *LblEmpty; // over the table and charts while there is nothing to show
 
-    void reload();
+    // The save dialog's answer: the path it chose (empty when cancelled) and
+    // the name as typed, when the dialog is Qt's own and so has a name box.
+    struct ExportAnswer {
+        QString path;
+        QString typed;
+    };
+    std::function<ExportAnswer()> askExportFile;
+
+    void reload(); // starts reading; the figures follow when read
+    void showStatistics(const history::Loaded &loaded);
+    void waitUntilLoaded(); // tests, benchmarks
     void BtnExportClick();
     void BtnCloseClick();
 
@@ -41,16 +54,19 @@ public:
 
 protected:
     void FormShow() override;
+    void FormHide() override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void fillTable();
     void fillCharts();
+    void fitColumns();
 
     QStandardItemModel *model_;
     std::unique_ptr<history::charts::Pages> charts_; // none without the charts module
     history::Statistics stats_;
     bool anyHistory_ = false;
+    history::StatisticsLoader loader_;
 };
 
 extern TF_Stats *F_Stats;
@@ -59,4 +75,9 @@ namespace history {
 // The empty state's texts.
 QString emptyHistoryText();
 QString emptySelectionText();
+QString loadingText();
+// Why a CSV is not written under the name the player typed; empty when it may be.
+QString exportRefusal(const QString &typed);
+// Why writing the CSV to `path` failed, as far as the file system tells.
+QString exportFailure(const QString &path);
 } // namespace history

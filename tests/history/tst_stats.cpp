@@ -9,6 +9,7 @@
 
 #include <QBuffer>
 #include <QHeaderView>
+#include <QStyle>
 #include <QStandardItemModel>
 #include <QTimeZone>
 
@@ -19,6 +20,7 @@
 #include "deck/poemtable.h"
 #include "history/database.h"
 #include "history/stats.h"
+#include "history/statsloader.h"
 #include "history/tf_stats.h"
 #include "platform/gui/fonts.h"
 
@@ -93,13 +95,19 @@ private slots:
     void figuresForAPeriodAndMode_data();
     void figuresForAPeriodAndMode();
     void csvHoldsTheWholeTable();
+    void onlyTheNewestLoadIsDelivered();
     void windowEmptyState();
     void windowTableSortsAndFilters();
+    void numbersFitTheirColumns_data();
+    void numbersFitTheirColumns();
     void windowChartsAreDrawnByTheChartsModule();
+    void exportWritesWhatWasAsked_data();
+    void exportWritesWhatWasAsked();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
     fakes::FakeClock clock_;
+    fakes::FakeMessages messages_;
     std::unique_ptr<platform::ScopedServices> services_;
 };
 
@@ -116,6 +124,8 @@ void tst_Stats::init()
     clock_.date = QDate(2026, 12, 3);
     platform::Services s;
     s.clock = &clock_;
+    messages_ = {};
+    s.messages = &messages_;
     services_ = std::make_unique<platform::ScopedServices>(s);
 }
 
@@ -183,10 +193,33 @@ void tst_Stats::csvHoldsTheWholeTable()
     QCOMPARE(lines[2], QString());
 }
 
+void tst_Stats::onlyTheNewestLoadIsDelivered()
+{
+    fill(databasePath());
+    QList<int> totals;
+    {
+        StatisticsLoader loader;
+        connect(&loader, &StatisticsLoader::loaded, this, [&](const Loaded &l) { totals << l.stats.total; });
+        loader.load(databasePath(), Filter{});
+        loader.load(databasePath(), Filter{{}, {}, "training"});
+        loader.wait();
+        QCoreApplication::processEvents();
+        QCOMPARE(totals, QList<int>{2});
+        // Still reading when the window goes: nothing is delivered after.
+        loader.load(databasePath(), Filter{});
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(totals, QList<int>{2});
+}
+
 void tst_Stats::windowEmptyState()
 {
     TF_Stats w;
     w.show();
+    // Up before the file is read, saying so.
+    QCOMPARE(w.LblEmpty->text(), loadingText());
+    QVERIFY(!w.BtnExport->isEnabled());
+    w.waitUntilLoaded();
     QVERIFY(w.LblEmpty->isVisible());
     QCOMPARE(w.LblEmpty->text(), emptyHistoryText());
     QVERIFY(!w.BtnExport->isEnabled());
@@ -198,6 +231,7 @@ void tst_Stats::windowTableSortsAndFilters()
     fill(databasePath());
     TF_Stats w;
     w.show();
+    w.waitUntilLoaded();
     QVERIFY(!w.LblEmpty->isVisible());
     QVERIFY(w.BtnExport->isEnabled());
     QCOMPARE(w.model()->rowCount(), 100);
@@ -215,15 +249,62 @@ void tst_Stats::windowTableSortsAndFilters()
     QCOMPARE(w.model()->item(1, 4)->text(), QStringLiteral("400"));
     QCOMPARE(w.model()->item(2, 4)->text(), QStringLiteral("250"));
 
+    // Two choices in a row: the second one's figures are shown.
+    w.CbMode->setCurrentIndex(w.CbMode->findText(QStringLiteral("ゲーム(全)")));
     w.CbMode->setCurrentIndex(w.CbMode->findText(QStringLiteral("練習試合")));
+    w.waitUntilLoaded();
     QCOMPARE(w.LblSummary->text(), QStringLiteral("2 件"));
     w.CbMode->setCurrentIndex(w.CbMode->findData(QStringLiteral("training")));
+    w.waitUntilLoaded();
     QCOMPARE(w.LblSummary->text(), QStringLiteral("2 件"));
     w.CbPeriod->setCurrentIndex(w.CbPeriod->findText(QStringLiteral("今日")));
+    w.waitUntilLoaded();
     QVERIFY(w.LblEmpty->isVisible());
     QCOMPARE(w.LblEmpty->text(), emptySelectionText());
     // Sorting survives a reload.
     QCOMPARE(w.Table->horizontalHeader()->sortIndicatorSection(), 4);
+}
+
+void tst_Stats::numbersFitTheirColumns_data()
+{
+    QTest::addColumn<int>("times");
+    QTest::addColumn<qint64>("medianMs");
+    QTest::newRow("a few takes") << 3 << qint64(480);
+    QTest::newRow("a million takes") << 10123 << qint64(1234);
+    QTest::newRow("seven-digit counts, slow") << 1234567 << qint64(-98765);
+}
+
+void tst_Stats::numbersFitTheirColumns()
+{
+    QFETCH(int, times);
+    QFETCH(qint64, medianMs);
+    TF_Stats w;
+    w.show();
+    w.waitUntilLoaded();
+    Loaded big;
+    big.anyHistory = true;
+    for (PoemStats &p : big.stats.poems) {
+        p.times = times - p.poem;
+        p.right = p.times / 3;
+        p.medianMs = medianMs;
+        p.lastSeen = "2026-12-07T14:03:05+09:00";
+        big.stats.total += p.times;
+    }
+    w.showStatistics(big);
+    // The view elides a text wider than its column less the margins.
+    const QFontMetrics metrics(w.Table->font());
+    const int margins = 2 * (w.Table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, w.Table) + 1);
+    int widths = 0;
+    for (int column = 0; column < w.model()->columnCount(); ++column) {
+        widths += w.Table->columnWidth(column);
+        if (column == 1)
+            continue; // the verse column shows the head of the verse
+        for (int row = 0; row < w.model()->rowCount(); ++row) {
+            const QString text = w.model()->item(row, column)->text();
+            QVERIFY2(metrics.horizontalAdvance(text) + margins <= w.Table->columnWidth(column), qPrintable(text));
+        }
+    }
+    QVERIFY(widths <= w.Table->viewport()->width());
 }
 
 void tst_Stats::windowChartsAreDrawnByTheChartsModule()
@@ -234,6 +315,7 @@ void tst_Stats::windowChartsAreDrawnByTheChartsModule()
     fill(databasePath(), weekLater);
     TF_Stats w;
     w.show();
+    w.waitUntilLoaded();
     QList<QChart *> charts;
     for (int page = 0; page < 4; ++page) {
         const auto *view = w.Charts->widget(page)->findChild<QChartView *>();
@@ -258,6 +340,47 @@ void tst_Stats::windowChartsAreDrawnByTheChartsModule()
     const QBarSet *bars = slowest->barSets().value(0);
     QVERIFY(bars && bars->count() > 0);
     QCOMPARE(bars->at(bars->count() - 1), 500.0);
+}
+
+void tst_Stats::exportWritesWhatWasAsked_data()
+{
+    QTest::addColumn<QString>("typed");   // in the dialog's name box
+    QTest::addColumn<QString>("answer");  // the dialog's answer, in the folder
+    QTest::addColumn<QString>("written"); // the file that comes to be, if any
+    QTest::addColumn<QString>("told");    // part of the message, if any
+    QTest::newRow("a plain name") << "学習 記録.csv" << "学習 記録.csv" << "学習 記録.csv" << "";
+    QTest::newRow("a native dialog's answer") << "" << "native.csv" << "native.csv" << "";
+    // Qt's dialog hands back only what follows the quote.
+    QTest::newRow("a quote in the name") << "history\".csv" << ".csv" << "" << "「\"」は使えません";
+    QTest::newRow("a missing folder") << "none/out.csv" << "none/out.csv" << "" << "がありません";
+    QTest::newRow("a folder's name") << "" << "sub" << "" << "同じ名前のフォルダ";
+}
+
+void tst_Stats::exportWritesWhatWasAsked()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, answer);
+    QFETCH(QString, written);
+    QFETCH(QString, told);
+    fill(databasePath());
+    QDir folder(dir_->path());
+    QVERIFY(folder.mkdir("sub"));
+    const auto files = [&] {
+        return folder.entryList({"*.csv", ".csv"}, QDir::Files | QDir::Hidden, QDir::Name);
+    };
+    TF_Stats w;
+    w.askExportFile = [&] { return TF_Stats::ExportAnswer{folder.filePath(answer), typed}; };
+    w.BtnExportClick();
+    QCOMPARE(files(), written.isEmpty() ? QStringList() : QStringList{written});
+    if (told.isEmpty()) {
+        QCOMPARE(messages_.informed, QStringList());
+        QFile csv(folder.filePath(written));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readAll().count("\r\n"), qsizetype(std::size(kRows)) + 1);
+    } else {
+        QCOMPARE(messages_.informed.size(), 1);
+        QVERIFY2(messages_.informed[0].contains(told), qPrintable(messages_.informed[0]));
+    }
 }
 
 QTEST_MAIN(tst_Stats)
