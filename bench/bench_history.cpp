@@ -32,10 +32,10 @@ namespace {
 history::Take sampleTake(int i)
 {
     history::Take t;
-    t.mode = QStringLiteral("game-S");
+    t.mode = history::Mode::GameS;
     t.session = 1;
     t.poem = i % 100 + 1;
-    t.outcome = i % 4 ? QStringLiteral("right") : QStringLiteral("wrong");
+    t.outcome = i % 4 ? history::Outcome::Right : history::Outcome::Wrong;
     t.chosen = i % 4 ? 0 : (i + 7) % 100 + 1;
     t.ticks = i % 73;
     t.ms = 150 * (i % 73);
@@ -99,15 +99,15 @@ void fillHistory(const QString &path, int rows)
     QSqlQuery(db.db()).exec(QStringLiteral("BEGIN"));
     platform::Random rng{20261207};
     const QDateTime start = QDateTime::currentDateTime().addDays(-365);
-    const QString modes[] = {"game-S", "game-M", "game-L", "training"};
+    const history::Mode modes[] = {history::Mode::GameS, history::Mode::GameM, history::Mode::GameL, history::Mode::Training};
     for (int i = 0; i < rows; ++i) {
         history::Take t = sampleTake(i);
         t.mode = modes[rng.below(4)];
         t.poem = rng.below(100) + 1;
         const int r = rng.below(10);
-        t.outcome = r < 7 ? QStringLiteral("right") : r < 9 ? QStringLiteral("wrong") : QStringLiteral("timeout");
-        t.chosen = t.outcome == QLatin1String("wrong") ? rng.below(100) + 1 : 0;
-        t.msAfterDeciding = t.outcome == QLatin1String("timeout") ? std::nullopt : std::optional<qint64>(rng.below(4000) - 500);
+        t.outcome = r < 7 ? history::Outcome::Right : r < 9 ? history::Outcome::Wrong : history::Outcome::Timeout;
+        t.chosen = t.outcome == history::Outcome::Wrong ? rng.below(100) + 1 : 0;
+        t.msAfterDeciding = t.outcome == history::Outcome::Timeout ? std::nullopt : std::optional<qint64>(rng.below(4000) - 500);
         db.insert(t, start.addSecs(qint64(i) * 365 * 86400 / std::max(rows, 1)));
     }
     QSqlQuery(db.db()).exec(QStringLiteral("COMMIT"));

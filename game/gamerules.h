@@ -65,7 +65,7 @@ struct TickStep {
 };
 
 // The judging of a click on card `tag`.
-struct Take {
+struct Verdict {
     enum class Kind {
         Ignored, // judged already, or no reading: nothing happens at all
         Correct,
@@ -110,7 +110,7 @@ public:
     // reading is not one of the table's poems.
     int decidedTick() const { return decidedTick_; }
     TickStep tick();
-    Take take(int tag);
+    Verdict take(int tag);
 
     bool inReading() const { return YomiNo >= 1 && YomiNo <= yomiSu_ && !Hanteizumi; }
     // The poem of the current (or last judged) reading and its card.

@@ -221,15 +221,15 @@ bool Database::insert(const Take &take, const QDateTime &playedAt)
     QStringList names = kBaseColumns;
     QVariantList values = {
         isoWithOffset(playedAt),
-        take.mode,
+        word(take.mode),
         take.session,
         take.poem,
-        take.outcome,
+        word(take.outcome),
         take.chosen > 0 ? QVariant(take.chosen) : QVariant(QMetaType::fromType<int>()),
         take.ticks ? QVariant(*take.ticks) : QVariant(QMetaType::fromType<int>()),
         take.ms,
         take.msAfterDeciding ? QVariant(*take.msAfterDeciding) : QVariant(QMetaType::fromType<qint64>()),
-        take.deciding,
+        word(take.deciding),
     };
     QJsonObject rest;
     for (auto it = take.extra.cbegin(); it != take.extra.cend(); ++it) {

@@ -39,12 +39,16 @@ enum Column { ColNo, ColVerse, ColTimes, ColRight, ColMedian, ColLast, ColCount 
 
 struct ModeChoice {
     const char *label;
-    const char *mode;
+    QList<history::Mode> modes; // empty: all
 };
 const ModeChoice kModes[] = {
-    {"すべて", ""},           {"ゲーム(全)", "game-"}, {"ゲーム(S)", "game-S"},
-    {"ゲーム(M)", "game-M"}, {"ゲーム(L)", "game-L"}, {"トレーニング", "training"},
-    {"練習試合", "match"},
+    {"すべて", {}},
+    {"ゲーム(全)", {std::begin(history::kGameModes), std::end(history::kGameModes)}},
+    {"ゲーム(S)", {history::Mode::GameS}},
+    {"ゲーム(M)", {history::Mode::GameM}},
+    {"ゲーム(L)", {history::Mode::GameL}},
+    {"トレーニング", {history::Mode::Training}},
+    {"練習試合", {history::Mode::Match}},
 };
 // Days back from today, 0 for the whole history.
 const std::pair<const char *, int> kPeriods[] = {
@@ -110,7 +114,7 @@ TF_Stats::TF_Stats(QWidget *parent)
     CbMode->setObjectName(QStringLiteral("CbMode"));
     CbMode->setGeometry(214, 10, 130, 28);
     for (const ModeChoice &m : kModes)
-        CbMode->addItem(QString::fromUtf8(m.label), QString::fromUtf8(m.mode));
+        CbMode->addItem(QString::fromUtf8(m.label));
 
     LblSummary = new QLabel(this);
     LblSummary->setObjectName(QStringLiteral("LblSummary"));
@@ -195,7 +199,8 @@ TF_Stats::TF_Stats(QWidget *parent)
 history::Filter TF_Stats::filter() const
 {
     history::Filter f;
-    f.mode = CbMode->currentData().toString();
+    if (CbMode->currentIndex() >= 0)
+        f.modes = kModes[CbMode->currentIndex()].modes;
     if (const int days = CbPeriod->currentData().toInt(); days > 0) {
         const QDate today = services().clock->localDate();
         f.from = today.addDays(1 - days);

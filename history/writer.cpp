@@ -110,7 +110,7 @@ void SqliteRecorder::record(const Take &take)
         Qt::QueuedConnection);
 }
 
-qint64 SqliteRecorder::newSession(const QString &)
+qint64 SqliteRecorder::newSession(Mode)
 {
     // Microseconds of the wall clock: distinct between copies of the program
     // sharing the file, and in the order the sessions began.

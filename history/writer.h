@@ -28,7 +28,7 @@ public:
     bool recording() const { return recording_; }
 
     void record(const Take &take) override;
-    qint64 newSession(const QString &mode) override;
+    qint64 newSession(Mode mode) override;
 
     // Waits until every queued take is written (tests, benchmarks).
     void flush();

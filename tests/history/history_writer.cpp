@@ -17,13 +17,13 @@ int main(int argc, char **argv)
     history::SqliteRecorder recorder(QString::fromLocal8Bit(argv[1]));
     if (!recorder.start())
         return 1;
-    const qint64 session = recorder.newSession(QStringLiteral("game-S"));
+    const qint64 session = recorder.newSession(history::Mode::GameS);
     for (int i = 1; count == 0 || i <= count; ++i) {
         history::Take t;
-        t.mode = QStringLiteral("game-S");
+        t.mode = history::Mode::GameS;
         t.session = session;
         t.poem = poem;
-        t.outcome = i % 3 ? QStringLiteral("right") : QStringLiteral("wrong");
+        t.outcome = i % 3 ? history::Outcome::Right : history::Outcome::Wrong;
         t.chosen = i % 3 ? 0 : poem % 100 + 1;
         t.ticks = i % 73;
         t.ms = 150 * (i % 73);

@@ -11,6 +11,7 @@
 #include "../support/fakeservices.h"
 
 #include "history/database.h"
+#include "history/reactions.h"
 #include "history/weak.h"
 #include "history/writer.h"
 
@@ -27,10 +28,10 @@ QVariant scalar(QSqlDatabase &db, const QString &sql)
 Take sampleTake()
 {
     Take t;
-    t.mode = QStringLiteral("game-S");
+    t.mode = Mode::GameS;
     t.session = 7;
     t.poem = 12;
-    t.outcome = QStringLiteral("wrong");
+    t.outcome = Outcome::Wrong;
     t.chosen = 40;
     t.ticks = 9;
     t.ms = 1380;
@@ -60,6 +61,7 @@ class tst_HistoryDb : public QObject {
     Q_OBJECT
 private slots:
     void init();
+    void wordsAreTheFilesOwn();
     void schemaIsCreatedOrMigratedForward_data();
     void schemaIsCreatedOrMigratedForward();
     void damagedFileIsSetAsideOnlyOnYes_data();
@@ -71,6 +73,8 @@ private slots:
     void weakestRanking_data();
     void weakestRanking();
     void recentTakesLeaveDeadCardsOut();
+    void reactionsAreThePlayersRecentCardTakes_data();
+    void reactionsAreThePlayersRecentCardTakes();
 
 private:
     QString file(const QString &name = QStringLiteral("history.sqlite")) const { return dir_->filePath(name); }
@@ -81,6 +85,26 @@ void tst_HistoryDb::init()
 {
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
+}
+
+// Files already written hold these words: a change would split a poem's
+// history in two or lose it from the statistics.
+void tst_HistoryDb::wordsAreTheFilesOwn()
+{
+    const QStringList modes{"game-S", "game-M", "game-L", "training", "match"};
+    const QStringList outcomes{"right", "wrong", "timeout", "opponent", "missed", "dead"};
+    for (int i = 0; i < modes.size(); ++i) {
+        QCOMPARE(word(Mode(i)), modes[i]);
+        QCOMPARE(modeFromWord(modes[i]), std::optional<Mode>(Mode(i)));
+    }
+    for (int i = 0; i < outcomes.size(); ++i) {
+        QCOMPARE(word(Outcome(i)), outcomes[i]);
+        QCOMPARE(outcomeFromWord(outcomes[i]), std::optional<Outcome>(Outcome(i)));
+    }
+    QCOMPARE(word(Deciding::Spelled), QStringLiteral("spelled"));
+    QCOMPARE(word(Deciding::Spoken), QStringLiteral("spoken"));
+    QVERIFY(!outcomeFromWord(u"Right"));
+    QVERIFY(!modeFromWord(u"game-"));
 }
 
 void tst_HistoryDb::schemaIsCreatedOrMigratedForward_data()
@@ -235,7 +259,7 @@ void tst_HistoryDb::weakestRanking_data()
 {
     const QDate today(2026, 12, 7);
     auto take = [&](int poem, const char *outcome, qint64 msad, int daysAgo) {
-        return WeakTake{poem, QString::fromLatin1(outcome), msad, today.addDays(-daysAgo)};
+        return WeakTake{poem, *outcomeFromWord(QString::fromLatin1(outcome)), msad, today.addDays(-daysAgo)};
     };
     QTest::addColumn<QList<WeakTake>>("takes");
     QTest::addColumn<int>("n");
@@ -275,17 +299,56 @@ void tst_HistoryDb::recentTakesLeaveDeadCardsOut()
     const QDate today(2026, 12, 7);
     Database db(file());
     QCOMPARE(db.open(), OpenResult::Ok);
-    QStringList kept;
-    for (const char *outcome : {"right", "opponent", "missed", "dead"}) {
+    QList<Outcome> kept;
+    for (Outcome outcome : {Outcome::Right, Outcome::Opponent, Outcome::Missed, Outcome::Dead}) {
         Take t;
-        t.mode = QStringLiteral("match");
+        t.mode = Mode::Match;
         t.poem = 9;
-        t.outcome = QString::fromLatin1(outcome);
+        t.outcome = outcome;
         QVERIFY(db.insert(t, QDateTime(today, QTime(12, 0))));
     }
     for (const WeakTake &t : loadRecentTakes(db.db(), today))
         kept << t.outcome;
-    QCOMPARE(kept, (QStringList{"right", "opponent", "missed"}));
+    QCOMPARE(kept, (QList<Outcome>{Outcome::Right, Outcome::Opponent, Outcome::Missed}));
+}
+
+void tst_HistoryDb::reactionsAreThePlayersRecentCardTakes_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<int>("daysAgo");
+    QTest::addColumn<qint64>("session");
+    QTest::addColumn<bool>("counted");
+    QTest::newRow("a right take on a board") << "game-M" << "right" << 0 << qint64(7) << true;
+    QTest::newRow("a right take in an earlier match") << "match" << "right" << 3 << qint64(7) << true;
+    QTest::newRow("the match just played") << "match" << "right" << 0 << qint64(9) << false;
+    QTest::newRow("a board's session of the same number") << "game-S" << "right" << 0 << qint64(9) << true;
+    QTest::newRow("the opponent's take") << "match" << "opponent" << 0 << qint64(7) << false;
+    QTest::newRow("a wrong card") << "game-L" << "wrong" << 0 << qint64(7) << false;
+    QTest::newRow("a quiz answer") << "training" << "right" << 0 << qint64(7) << false;
+    QTest::newRow("the last day of the window") << "game-S" << "right" << 29 << qint64(7) << true;
+    QTest::newRow("older than the window") << "game-S" << "right" << 30 << qint64(7) << false;
+}
+
+void tst_HistoryDb::reactionsAreThePlayersRecentCardTakes()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, outcome);
+    QFETCH(int, daysAgo);
+    QFETCH(qint64, session);
+    QFETCH(bool, counted);
+    const QDate today(2026, 12, 7);
+    Database db(file());
+    QCOMPARE(db.open(), OpenResult::Ok);
+    Take t;
+    t.mode = *modeFromWord(mode);
+    t.session = session;
+    t.poem = 1;
+    t.outcome = *outcomeFromWord(outcome);
+    t.ms = 900;
+    t.msAfterDeciding = 420;
+    QVERIFY(db.insert(t, QDateTime(today.addDays(-daysAgo), QTime(23, 59))));
+    QCOMPARE(recentReactions(db.db(), today, 30, 9), counted ? QList<qint64>{420} : QList<qint64>{});
 }
 
 QTEST_GUILESS_MAIN(tst_HistoryDb)

@@ -55,10 +55,10 @@ void fill(const QString &path, std::span<const Row> rows = kRows)
     int i = 0;
     for (const Row &r : rows) {
         Take t;
-        t.mode = QString::fromLatin1(r.mode);
+        t.mode = *modeFromWord(QString::fromLatin1(r.mode));
         t.session = 1;
         t.poem = r.poem;
-        t.outcome = QString::fromLatin1(r.outcome);
+        t.outcome = *outcomeFromWord(QString::fromLatin1(r.outcome));
         t.chosen = r.chosen;
         t.ms = 1000;
         t.msAfterDeciding = r.msad;
@@ -131,12 +131,12 @@ void tst_Stats::figuresForAPeriodAndMode_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("everything") << Filter{}
         << "1:5/4/250 2:2/1/500 3:2/0/- 4:2/1/400 1201:2/2/200 1202:3/1/500 1203:6/3/400 3>2x2 1>2x1";
-    QTest::newRow("every board") << Filter{{}, {}, "game-"}
+    QTest::newRow("every board") << Filter{{}, {}, {std::begin(kGameModes), std::end(kGameModes)}}
         << "1:5/4/250 3:2/0/- 1201:2/2/200 1202:1/0/- 1203:4/2/600 3>2x2 1>2x1";
-    QTest::newRow("one mode") << Filter{{}, {}, "training"} << "2:2/1/500 1202:2/1/500";
+    QTest::newRow("one mode") << Filter{{}, {}, {Mode::Training}} << "2:2/1/500 1202:2/1/500";
     // The opponent's take is the player's miss and its time is not theirs;
     // a dead card is no reading of the player's at all.
-    QTest::newRow("matches") << Filter{{}, {}, "match"} << "4:2/1/400 1203:2/1/400";
+    QTest::newRow("matches") << Filter{{}, {}, {Mode::Match}} << "4:2/1/400 1203:2/1/400";
     QTest::newRow("one day") << Filter{QDate(2026, 12, 2), QDate(2026, 12, 2), {}}
         << "1:1/0/- 2:2/1/500 1202:3/1/500 1>2x1";
     QTest::newRow("nothing") << Filter{QDate(2027, 1, 1), {}, {}} << "";
@@ -151,7 +151,7 @@ void tst_Stats::figuresForAPeriodAndMode()
     QVERIFY(db.openForReading());
     const Statistics s = loadStatistics(db.db(), filter);
     QCOMPARE(summary(s), expected);
-    if (filter.mode.isEmpty() && !filter.from) {
+    if (filter.modes.isEmpty() && !filter.from) {
         QCOMPARE(s.total, 11);
         QCOMPARE(s.poems[0].lastSeen, QStringLiteral("2026-12-03T20:00:05+09:00"));
         QCOMPARE(s.slowest().first().poem, 2);
@@ -164,10 +164,10 @@ void tst_Stats::csvHoldsTheWholeTable()
     Database db(dir_->filePath("history.sqlite"));
     QCOMPARE(db.open(), OpenResult::Ok);
     Take t;
-    t.mode = "match";
+    t.mode = Mode::Match;
     t.session = 3;
     t.poem = 100;
-    t.outcome = "timeout";
+    t.outcome = Outcome::Timeout;
     t.ms = 15000;
     t.extra = {{"who", "花子, \"二番\""}};
     QVERIFY(db.insert(t, QDateTime(QDate(2026, 12, 7), QTime(9, 0), QTimeZone(9 * 3600))));
@@ -217,7 +217,7 @@ void tst_Stats::windowTableSortsAndFilters()
 
     w.CbMode->setCurrentIndex(w.CbMode->findText(QStringLiteral("練習試合")));
     QCOMPARE(w.LblSummary->text(), QStringLiteral("2 件"));
-    w.CbMode->setCurrentIndex(w.CbMode->findData(QStringLiteral("training")));
+    w.CbMode->setCurrentIndex(w.CbMode->findText(QStringLiteral("トレーニング")));
     QCOMPARE(w.LblSummary->text(), QStringLiteral("2 件"));
     w.CbPeriod->setCurrentIndex(w.CbPeriod->findText(QStringLiteral("今日")));
     QVERIFY(w.LblEmpty->isVisible());
