@@ -1,5 +1,6 @@
 #include "tf_stats.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -25,6 +26,17 @@ QString emptyHistoryText()
     return QStringLiteral("まだ学習記録がありません。\n\n"
                           "トレーニングやゲームで札を取ると、一首ごとの回数・正解率・\n"
                           "決まり字からの反応時間がここに記録されます。");
+}
+
+QString unreadableText(const QString &path, Trouble trouble)
+{
+    return QStringLiteral("学習記録ファイル(%1)を読めません。\n%2")
+        .arg(QDir::toNativeSeparators(path), troubleText(trouble));
+}
+
+QString readOnlySummary(int total)
+{
+    return QStringLiteral("%1 件(読み取り専用)").arg(total);
 }
 
 QString emptySelectionText()
@@ -220,17 +232,22 @@ void TF_Stats::reload()
     stats_ = history::Statistics{};
     anyHistory_ = false;
     history::Database db(history::databasePath());
-    if (db.openForReading()) {
+    const bool readable = db.openForReading();
+    if (readable) {
         stats_ = history::loadStatistics(db.db(), filter());
         QSqlQuery q(db.db());
         anyHistory_ = stats_.total > 0 || (q.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM readings)")) && q.next()
                                            && q.value(0).toBool());
     }
-    LblSummary->setText(QStringLiteral("%1 件").arg(stats_.total));
+    LblSummary->setText(readable && db.readOnly() ? history::readOnlySummary(stats_.total)
+                                                  : QStringLiteral("%1 件").arg(stats_.total));
     BtnExport->setEnabled(anyHistory_);
     fillTable();
     fillCharts();
-    LblEmpty->setText(anyHistory_ ? history::emptySelectionText() : history::emptyHistoryText());
+    if (!readable && db.trouble() != history::Trouble::Missing)
+        LblEmpty->setText(history::unreadableText(history::databasePath(), db.trouble()));
+    else
+        LblEmpty->setText(anyHistory_ ? history::emptySelectionText() : history::emptyHistoryText());
     LblEmpty->setVisible(stats_.total == 0);
 }
 

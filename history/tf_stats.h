@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "history/chartpages.h"
+#include "history/database.h"
 #include "history/stats.h"
 #include "platform/ui/form.h"
 
@@ -58,5 +59,7 @@ extern TF_Stats *F_Stats;
 namespace history {
 // The empty state's texts.
 QString emptyHistoryText();
+QString unreadableText(const QString &path, Trouble trouble);
+QString readOnlySummary(int total);
 QString emptySelectionText();
 } // namespace history

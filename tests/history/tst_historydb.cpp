@@ -4,8 +4,12 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSqlQuery>
+#include <QStandardPaths>
 
 #include <csignal>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "../support/fakehistory.h"
 #include "../support/fakeservices.h"
@@ -52,6 +56,19 @@ void writeFile(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
+void runOn(const QString &path, const QStringList &statements)
+{
+    {
+        QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
+        raw.setDatabaseName(path);
+        QVERIFY(raw.open());
+        for (const QString &s : statements)
+            QVERIFY2(QSqlQuery(raw).exec(s), qPrintable(s));
+        raw.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+}
+
 // A file that is no database: SQLite refuses it at its first read.
 const QByteArray kGarbage = QByteArray("RecordsS.dat? no.").repeated(300);
 
@@ -67,6 +84,12 @@ private slots:
     void damagedFileIsSetAsideOnlyOnYes_data();
     void damagedFileIsSetAsideOnlyOnYes();
     void unwritableHistoryIsToldOnce();
+    void historyLivesWhereThePlayerCanWrite_data();
+    void historyLivesWhereThePlayerCanWrite();
+    void whatIsNoPlainFileIsNeverOpened_data();
+    void whatIsNoPlainFileIsNeverOpened();
+    void playerWithoutRights_data();
+    void playerWithoutRights();
     void killMidStreamLeavesASoundFile_data();
     void killMidStreamLeavesASoundFile();
     void twoCopiesWriteAtOnce();
@@ -128,16 +151,8 @@ void tst_HistoryDb::schemaIsCreatedOrMigratedForward()
     QFETCH(QStringList, before);
     QFETCH(int, version);
     QFETCH(QString, whoColumn);
-    if (!before.isEmpty()) {
-        QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
-        raw.setDatabaseName(file());
-        QVERIFY(raw.open());
-        for (const QString &s : before)
-            QVERIFY2(QSqlQuery(raw).exec(s), qPrintable(s));
-        raw.close();
-        raw = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("raw"));
-    }
+    if (!before.isEmpty())
+        runOn(file(), before);
     Database db(file());
     QCOMPARE(db.open(true), OpenResult::Ok);
     QCOMPARE(db.schemaVersion(), version);
@@ -159,15 +174,36 @@ void tst_HistoryDb::schemaIsCreatedOrMigratedForward()
 
 void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes_data()
 {
+    QTest::addColumn<QStringList>("make"); // statements making the file; empty: kGarbage
     QTest::addColumn<bool>("yes");
-    QTest::newRow("no") << false;
-    QTest::newRow("yes") << true;
+    const QStringList wrongColumns{"CREATE TABLE readings (id INTEGER PRIMARY KEY, poem INTEGER, said TEXT)",
+                                   "INSERT INTO readings VALUES (1, 3, 'x')"};
+    QTest::newRow("not a database, no") << QStringList{} << false;
+    QTest::newRow("not a database, yes") << QStringList{} << true;
+    QTest::newRow("readings of other columns at version 0, no") << wrongColumns << false;
+    QTest::newRow("readings of other columns at version 1, no") << (wrongColumns + QStringList{"PRAGMA user_version = 1"})
+                                                                 << false;
+    QTest::newRow("readings of other columns at version 1, yes") << (wrongColumns + QStringList{"PRAGMA user_version = 1"})
+                                                                  << true;
+    QTest::newRow("version 1 without readings, no") << QStringList{"CREATE TABLE t (x)", "PRAGMA user_version = 1"} << false;
 }
 
 void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes()
 {
+    QFETCH(QStringList, make);
     QFETCH(bool, yes);
-    writeFile(file(), kGarbage);
+    if (make.isEmpty())
+        writeFile(file(), kGarbage);
+    else
+        runOn(file(), make);
+    const QByteArray before = readAll(file());
+    {
+        // The statistics window and the drill only look.
+        Database reader(file());
+        QVERIFY(!reader.openForReading());
+        QCOMPARE(reader.trouble(), Trouble::Damaged);
+    }
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), QStringList{"history.sqlite"});
     fakes::FakeMessages notice;
     notice.answers = {yes};
     platform::Services s;
@@ -183,11 +219,11 @@ void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes()
     QCOMPARE(notice.asked.size(), 1);
     QVERIFY(notice.informed.isEmpty());
     if (!yes) {
-        QCOMPARE(readAll(file()), kGarbage);
+        QCOMPARE(readAll(file()), before);
         QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), QStringList{"history.sqlite"});
         return;
     }
-    QCOMPARE(readAll(file("history.sqlite.damaged-20261207-093000")), kGarbage);
+    QCOMPARE(readAll(file("history.sqlite.damaged-20261207-093000")), before);
     Database db(file());
     QVERIFY(db.openForReading());
     QCOMPARE(scalar(db.db(), "SELECT count(*) FROM readings").toInt(), 1);
@@ -203,8 +239,140 @@ void tst_HistoryDb::unwritableHistoryIsToldOnce()
     QVERIFY(!r.start());
     r.record(sampleTake());
     r.record(sampleTake());
-    QCOMPARE(notice.informed, QStringList{unavailableMessage()});
+    QCOMPARE(notice.informed, QStringList{unavailableMessage(file("gone/history.sqlite"))});
     QVERIFY(notice.asked.isEmpty());
+}
+
+void tst_HistoryDb::historyLivesWhereThePlayerCanWrite_data()
+{
+    QTest::addColumn<QString>("working"); // under the test's folder; "file" is a plain file there
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("existing"); // a history in the working folder already
+    QTest::newRow("working folder that can hold it") << "work" << "data/kotoha" << "work/history.sqlite" << false;
+    QTest::newRow("history already in the working folder") << "work" << "data/kotoha" << "work/history.sqlite" << true;
+    // A path under a plain file cannot be made, whoever runs the test.
+    QTest::newRow("working folder that cannot be") << "file/work" << "data/kotoha" << "data/kotoha/history.sqlite" << false;
+    QTest::newRow("neither can hold it") << "file/work" << "file/kotoha" << "file/kotoha/history.sqlite" << false;
+}
+
+void tst_HistoryDb::historyLivesWhereThePlayerCanWrite()
+{
+    QFETCH(QString, working);
+    QFETCH(QString, data);
+    QFETCH(QString, expected);
+    QFETCH(bool, existing);
+    writeFile(file("file"), "records");
+    QDir(dir_->path()).mkpath("work");
+    if (existing)
+        runOn(file("work/history.sqlite"), {"CREATE TABLE notes (x)"});
+    const QByteArray before = readAll(file("work/history.sqlite"));
+    QCOMPARE(resolveDatabasePath(file(working), file(data)), file(expected));
+    QCOMPARE(readAll(file("work/history.sqlite")), before);
+    QCOMPARE(QDir(file("work")).entryList(QDir::Files), existing ? QStringList{"history.sqlite"} : QStringList{});
+    // The data folder is made when it is the one used.
+    QCOMPARE(QFileInfo(file(data)).isDir(), expected.startsWith("data/"));
+}
+
+void tst_HistoryDb::whatIsNoPlainFileIsNeverOpened_data()
+{
+    QTest::addColumn<QString>("at"); // where the odd thing stands
+    QTest::addColumn<bool>("fifo");  // else a folder
+    QTest::newRow("a named pipe") << "history.sqlite" << true;
+    QTest::newRow("a folder") << "history.sqlite" << false;
+    QTest::newRow("a named pipe as its log") << "history.sqlite-wal" << true;
+}
+
+// Opening a named pipe waits for a writer that never comes: every reader
+// must refuse it first. A hang here fails the test by its time limit.
+void tst_HistoryDb::whatIsNoPlainFileIsNeverOpened()
+{
+    QFETCH(QString, at);
+    QFETCH(bool, fifo);
+    if (fifo)
+        QCOMPARE(::mkfifo(QFile::encodeName(file(at)).constData(), 0644), 0);
+    else
+        QVERIFY(QDir(dir_->path()).mkdir(at));
+    fakes::FakeMessages notice;
+    platform::Services s;
+    s.messages = &notice;
+    const platform::ScopedServices scoped(s);
+    {
+        SqliteRecorder r(file());
+        QVERIFY(!r.start());
+    }
+    QCOMPARE(notice.informed, QStringList{unavailableMessage(file())});
+    QVERIFY(notice.asked.isEmpty());
+    Database reader(file());
+    QVERIFY(!reader.openForReading());
+    QCOMPARE(reader.trouble(), Trouble::NotAFile);
+    setDatabasePath(file());
+    platform::Random rng{1};
+    QCOMPARE(weakestPoems(QDate(2026, 12, 7), 5, rng).size(), 5);
+    QVERIFY(recentReactions(QDate(2026, 12, 7), 30, 0).isEmpty());
+    setDatabasePath(QStringLiteral("history.sqlite"));
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot), QStringList{at});
+}
+
+void tst_HistoryDb::playerWithoutRights_data()
+{
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<bool>("folderWritable");
+    QTest::newRow("a history the player may read") << true << false;
+    QTest::newRow("a history the player may not read") << false << false;
+    // The write-ahead log can be made beside it: only a write finds out.
+    QTest::newRow("a read-only history in the player's folder") << true << true;
+}
+
+// As the player runs it: a process without rights to the folder or the
+// file. Run as root, the helper is started as user nobody.
+void tst_HistoryDb::playerWithoutRights()
+{
+    QFETCH(bool, readable);
+    QFETCH(bool, folderWritable);
+    const bool root = ::geteuid() == 0;
+    if (root && QStandardPaths::findExecutable("setpriv").isEmpty())
+        QSKIP("running as root without setpriv: no way to run as a player");
+    {
+        Database db(file());
+        QCOMPARE(db.open(), OpenResult::Ok);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(db.insert(sampleTake(), QDateTime::currentDateTime()));
+    }
+    const QByteArray before = readAll(file());
+    // Root owns both: the player may read (or not) and write neither.
+    QFile::setPermissions(file(), readable ? QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther
+                                           : QFileDevice::Permissions{});
+    const QFileDevice::Permissions everyone = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+        | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    QFile::setPermissions(dir_->path(), folderWritable ? everyone | QFileDevice::WriteOwner | QFileDevice::WriteOther : everyone);
+    if (folderWritable && !root)
+        QFile::setPermissions(dir_->path(), everyone | QFileDevice::WriteOwner);
+    auto run = [&](const QStringList &arguments, QByteArray *err = nullptr) {
+        QProcess p;
+        if (root)
+            p.start(QStringLiteral("setpriv"), QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
+                                                           QStringLiteral(HISTORY_WRITER)} + arguments);
+        else
+            p.start(QStringLiteral(HISTORY_WRITER), arguments);
+        p.waitForFinished(20000);
+        if (err)
+            *err = p.readAllStandardError();
+        return p.readAllStandardOutput().trimmed();
+    };
+    QByteArray err;
+    const QByteArray written = run({file(), "5", "8"}, &err);
+    const QByteArray read = run({file(), "read"});
+    QFile::setPermissions(dir_->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(file(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    // Told once at start, before any take, and nothing written.
+    QVERIFY2(written.isEmpty(), written.constData());
+    QVERIFY2(err.contains(unavailableMessage(file()).toUtf8()), err.constData());
+    QCOMPARE(readAll(file()), before);
+    if (!folderWritable)
+        QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), QStringList{"history.sqlite"});
+    QCOMPARE(read, readable ? QByteArray("rows 3 readonly 1") : QByteArray("trouble ") + QByteArray::number(int(Trouble::Denied)));
 }
 
 void tst_HistoryDb::killMidStreamLeavesASoundFile_data()

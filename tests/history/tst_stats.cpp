@@ -9,20 +9,27 @@
 
 #include <QBuffer>
 #include <QHeaderView>
+#include <QMessageBox>
+#include <QPointer>
 #include <QStandardItemModel>
 #include <QTimeZone>
 
 #include <span>
 
+#include <sys/stat.h>
+
 #include "../support/fakeservices.h"
 
 #include "deck/poemtable.h"
 #include "history/database.h"
+#include "history/notice.h"
 #include "history/stats.h"
 #include "history/tf_stats.h"
 #include "platform/gui/fonts.h"
 
 using namespace history;
+
+Q_DECLARE_METATYPE(history::Trouble)
 
 namespace {
 
@@ -94,6 +101,9 @@ private slots:
     void figuresForAPeriodAndMode();
     void csvHoldsTheWholeTable();
     void windowEmptyState();
+    void windowSaysWhenTheHistoryCannotBeRead_data();
+    void windowSaysWhenTheHistoryCannotBeRead();
+    void asideMessageIgnoresThePlayKeys();
     void windowTableSortsAndFilters();
     void windowChartsAreDrawnByTheChartsModule();
 
@@ -191,6 +201,49 @@ void tst_Stats::windowEmptyState()
     QCOMPARE(w.LblEmpty->text(), emptyHistoryText());
     QVERIFY(!w.BtnExport->isEnabled());
     QCOMPARE(w.LblSummary->text(), QStringLiteral("0 件"));
+}
+
+void tst_Stats::windowSaysWhenTheHistoryCannotBeRead_data()
+{
+    QTest::addColumn<bool>("fifo"); // else a file that is no database
+    QTest::addColumn<Trouble>("trouble");
+    QTest::newRow("damaged") << false << Trouble::Damaged;
+    QTest::newRow("a named pipe") << true << Trouble::NotAFile;
+}
+
+void tst_Stats::windowSaysWhenTheHistoryCannotBeRead()
+{
+    QFETCH(bool, fifo);
+    QFETCH(Trouble, trouble);
+    if (fifo) {
+        QCOMPARE(::mkfifo(QFile::encodeName(databasePath()).constData(), 0644), 0);
+    } else {
+        QFile f(databasePath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("not a database ").repeated(100));
+    }
+    TF_Stats w;
+    w.show();
+    QVERIFY(w.LblEmpty->isVisible());
+    QCOMPARE(w.LblEmpty->text(), unreadableText(databasePath(), trouble));
+    QVERIFY(!w.BtnExport->isEnabled());
+    // Looking leaves nothing behind.
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{"history.sqlite"});
+}
+
+void tst_Stats::asideMessageIgnoresThePlayKeys()
+{
+    QWidget play;
+    play.show();
+    QPointer<QMessageBox> box = showAside(QStringLiteral("学習記録ファイルに書き込めません。"));
+    for (int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter, Qt::Key_1}) {
+        QTest::keyClick(box, Qt::Key(key));
+        QVERIFY2(box && box->isVisible(), qPrintable(QKeySequence(key).toString()));
+    }
+    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!box);
 }
 
 void tst_Stats::windowTableSortsAndFilters()
