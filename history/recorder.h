@@ -2,9 +2,9 @@
 
 #include "history/take.h"
 
-// The learning history: every judged reading or answer, kept in an SQLite
-// file beside the records. Modes report through recorder(); tests put a fake
-// in its place.
+// The learning history: every judged reading or answer, kept in the
+// player's own SQLite file (databasePath()). Modes report through
+// recorder(); tests put a fake in its place.
 namespace history {
 
 class Recorder {
