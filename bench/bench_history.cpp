@@ -36,10 +36,10 @@ namespace {
 history::Take sampleTake(int i)
 {
     history::Take t;
-    t.mode = QStringLiteral("game-S");
+    t.mode = history::Mode::GameS;
     t.session = 1;
     t.poem = i % 100 + 1;
-    t.outcome = i % 4 ? QStringLiteral("right") : QStringLiteral("wrong");
+    t.outcome = i % 4 ? history::Outcome::Right : history::Outcome::Wrong;
     t.chosen = i % 4 ? 0 : (i + 7) % 100 + 1;
     t.ticks = i % 73;
     t.ms = 150 * (i % 73);
@@ -111,8 +111,10 @@ QString historyOf(int rows)
                                   " ms_after_deciding, deciding) VALUES (?, ?, 1, ?, ?, ?, ?, ?, ?, 'spelled')"));
     platform::Random rng{20261207};
     const QDate start = QDate::currentDate().addDays(-365);
-    const QString modes[] = {"game-S", "game-M", "game-L", "training"};
-    const QString outcomes[] = {"right", "wrong", "timeout"};
+    const QString modes[] = {history::word(history::Mode::GameS), history::word(history::Mode::GameM),
+                             history::word(history::Mode::GameL), history::word(history::Mode::Training)};
+    const QString outcomes[] = {history::word(history::Outcome::Right), history::word(history::Outcome::Wrong),
+                                history::word(history::Outcome::Timeout)};
     const QVariant none(QMetaType::fromType<int>());
     QString day;
     qint64 dayNumber = -1;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Writes the seed corpora of fuzz_records and fuzz_tategaki from readable
+# Writes the seed corpora of fuzz_records, fuzz_tategaki and fuzz_history from readable
 # descriptions; the input layouts are described at the top of each fuzzer.
 # The seeds are kept in the repository; run this after changing a layout.
 set -euo pipefail
@@ -58,3 +58,33 @@ sjis() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
 { b '\x10\x01\x00\x10\x08\x10'; u16 60; u16 200; b '\x00'; sjis "あいう"; b '\r\n\r\n'; sjis "えおか"; b '\r'; } >"$t/line-breaks"
 { b '\xb0\x00\x00\x10\x08\x10'; u16 120; u16 40; b '\x03'; sjis "ABC ｶﾀｶﾅ (半角) mixed, text!"; } >"$t/horizontal"
 { b '\x00\x00\x00\x13\x09\x13'; u16 19; u16 337; b '\x00'; sjis "あきのたのかりほのいほのとまをあらみ"; b '\x82'; } >"$t/reading-label"
+
+# fuzz_history: a flags byte (1: yes to setting aside), then the file. The
+# databases are made by the sqlite3 shell with small pages, in rollback mode
+# unless named "wal".
+h="$CORPUS/history"
+rm -rf "$h"; mkdir -p "$h"
+readings="CREATE TABLE readings (id INTEGER PRIMARY KEY, played_at TEXT NOT NULL, mode TEXT NOT NULL,
+ session INTEGER NOT NULL, poem INTEGER NOT NULL CHECK (poem BETWEEN 1 AND 100), outcome TEXT NOT NULL,
+ chosen INTEGER, ticks INTEGER, ms INTEGER NOT NULL, ms_after_deciding INTEGER,
+ deciding TEXT NOT NULL DEFAULT 'spelled', extra TEXT);"
+takes="INSERT INTO readings (played_at, mode, session, poem, outcome, chosen, ticks, ms, ms_after_deciding, deciding, extra) VALUES
+ ('2026-12-06T20:00:00+09:00', 'game-S', 1, 7, 'right', NULL, 9, 1350, 450, 'spoken', NULL),
+ ('2026-12-06T20:00:09+09:00', 'game-S', 1, 12, 'wrong', 40, 11, 1650, 300, 'spoken', NULL),
+ ('2026-12-07T08:00:00+09:00', 'training', 2, 3, 'timeout', NULL, NULL, 10000, NULL, 'spelled', NULL),
+ ('2026-12-07T09:00:00+09:00', 'match', 3, 4, 'opponent', NULL, NULL, 900, 200, 'spoken', '{\"level\":3}');"
+db() { # name flags sql
+  local tmp; tmp=$(mktemp -d)
+  sqlite3 "$tmp/f" "PRAGMA page_size=512; $3"
+  { b "$2"; cat "$tmp/f"; } >"$h/$1"
+  rm -rf "$tmp"
+}
+b '\x00' >"$h/no-file"
+{ b '\x00'; printf 'RecordsS.dat? no.%.0s' {1..40}; } >"$h/not-a-database-no"
+{ b '\x01'; printf 'RecordsS.dat? no.%.0s' {1..40}; } >"$h/not-a-database-yes"
+db history '\x00' "$readings $takes PRAGMA user_version = 1;"
+db history-wal '\x00' "$readings $takes PRAGMA user_version = 1; PRAGMA journal_mode = WAL;"
+db empty-version-0 '\x00' "CREATE TABLE notes (x); DROP TABLE notes;"
+db other-columns-no '\x00' "CREATE TABLE readings (id INTEGER PRIMARY KEY, poem INTEGER, said TEXT); PRAGMA user_version = 1;"
+db other-columns-yes '\x01' "CREATE TABLE readings (id INTEGER PRIMARY KEY, poem INTEGER, said TEXT); PRAGMA user_version = 1;"
+db newer-program '\x00' "${readings/extra TEXT)/extra TEXT, who TEXT NOT NULL)} PRAGMA user_version = 7;"

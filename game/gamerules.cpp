@@ -122,18 +122,18 @@ TickStep Game::tick()
     return step;
 }
 
-Take Game::take(int tag)
+Verdict Game::take(int tag)
 {
-    Take result;
+    Verdict result;
     if (!inReading())
         return result;
     Q_ASSERT(tag >= 1 && tag <= fudaSu_);
     result.rightCard = readingCard();
     if (tag == result.rightCard) {
-        result.kind = Take::Kind::Correct;
+        result.kind = Verdict::Kind::Correct;
         result.points = takePoints(Keika());
     } else {
-        result.kind = Take::Kind::Wrong;
+        result.kind = Verdict::Kind::Wrong;
     }
     result.gameOver = judge();
     return result;

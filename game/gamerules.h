@@ -45,7 +45,7 @@ struct TickStep : deck::RevealStep {
 };
 
 // The judging of a click on card `tag`.
-struct Take {
+struct Verdict {
     enum class Kind {
         Ignored, // judged already, or no reading: nothing happens at all
         Correct,
@@ -91,7 +91,7 @@ public:
     // Ticks fired in the current reading.
     int Keika() const { return reveal_.ticks(); }
     TickStep tick();
-    Take take(int tag);
+    Verdict take(int tag);
 
     bool inReading() const { return YomiNo >= 1 && YomiNo <= yomiSu_ && !Hanteizumi; }
     // The poem of the current (or last judged) reading and its card.

@@ -9,6 +9,7 @@
 
 #include "deck/poemtable.h"
 #include "game/decidedmark.h"
+#include "game/historytake.h"
 #include "game/readinglabel.h"
 #include "history/recorder.h"
 #include "platform/random.h"
@@ -82,16 +83,6 @@ QLabel *feedbackLabel(QWidget *parent, const char *name, const QRect &bounds)
         return nullptr;
     return kit::label(parent, QLatin1String(name), bounds, fonts::font(fonts::MSPGothic, 12, true), colors::clBlack,
                       Qt::AlignRight | Qt::AlignVCenter);
-}
-
-QString historyMode(game::BoardSize size)
-{
-    switch (size) {
-    case game::BoardSize::S: return QStringLiteral("game-S");
-    case game::BoardSize::M: return QStringLiteral("game-M");
-    case game::BoardSize::L: return QStringLiteral("game-L");
-    }
-    Q_UNREACHABLE();
 }
 
 } // namespace
@@ -285,7 +276,7 @@ void TF_Game::BtnShowClick()
 
     rng().reseed();
     game_.deal(deck::PoemTable, rng());
-    session_ = history::recorder().newSession(historyMode(board_.size));
+    session_ = history::recorder().newSession(game::historyMode(board_.size));
     showBoard();
     MakeYomijun();
     BtnStart->setFocus();
@@ -433,7 +424,7 @@ void TF_Game::Timer1Timer()
         BtnStart->setEnabled(true);
         BtnStart->setFocus();
         markCard(step.missedCard, colors::clRed);
-        recordTake("timeout", 0);
+        recordTake(std::nullopt, 0);
         showFeedback(LblYomiNo ? LblYomiNo->text() : QString(), QStringLiteral("+0"));
         if (step.gameOver)
             endOfGame();
@@ -446,15 +437,15 @@ void TF_Game::sbt1Click(QObject *Sender)
     auto *clicked = qobject_cast<TSpeedButtonTategaki *>(Sender);
     if (!clicked || clicked->parentWidget() != Panel2)
         return;
-    const game::Take take = game_.take(clicked->Tag());
-    if (take.kind == game::Take::Kind::Ignored)
+    const game::Verdict take = game_.take(clicked->Tag());
+    if (take.kind == game::Verdict::Kind::Ignored)
         return;
 
     kit::setInterval(Timer1, 0);
-    recordTake(take.kind == game::Take::Kind::Correct ? "right" : "wrong", clicked->Tag());
+    recordTake(take.kind, clicked->Tag());
     BtnStart->setEnabled(true);
     BtnStart->setFocus();
-    if (take.kind == game::Take::Kind::Correct) {
+    if (take.kind == game::Verdict::Kind::Correct) {
         clicked->setColor(colors::clBlue);
         addToScore(take.points);
         clicked->setEnabled(false);
@@ -470,22 +461,11 @@ void TF_Game::sbt1Click(QObject *Sender)
         endOfGame();
 }
 
-void TF_Game::recordTake(const char *outcome, int chosenCard)
+void TF_Game::recordTake(std::optional<game::Verdict::Kind> verdict, int tag)
 {
     const qint64 now = services().monotonic->elapsedMs();
-    history::Take t;
-    t.mode = historyMode(board_.size);
-    t.session = session_;
-    t.poem = deck::PoemTable.numberOf(game_.reading());
-    t.outcome = QLatin1String(outcome);
-    if (t.outcome == QLatin1String("wrong"))
-        t.chosen = deck::PoemTable.numberOf(game_.Torifuda[static_cast<std::size_t>(chosenCard)]);
-    t.ticks = game_.Keika();
-    t.deciding = QStringLiteral("spoken");
-    t.ms = readingClock_.sinceStart(now);
-    if (t.outcome != QLatin1String("timeout"))
-        t.msAfterDeciding = readingClock_.sinceDeciding(now);
-    history::recorder().record(t);
+    history::recorder().record(game::historyTake(game_, board_.size, session_, verdict, tag,
+                                                 readingClock_.sinceStart(now), readingClock_.sinceDeciding(now)));
 }
 
 void TF_Game::endOfGame()

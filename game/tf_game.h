@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include <memory>
+#include <optional>
 
 #include "game/boardlayout.h"
 #include "game/gamerules.h"
@@ -87,7 +88,7 @@ private:
     void showWholeVerses();
     void addToScore(int points);
     void endOfGame();
-    void recordTake(const char *outcome, int chosenCard);
+    void recordTake(std::optional<game::Verdict::Kind> verdict, int tag); // none: time-out
     void showFeedback(const QString &reading, const QString &lastTake);
     void markWrongCard(const QWidget *card);
 

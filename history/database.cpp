@@ -1,7 +1,12 @@
 #include "database.h"
 
 #include <QAtomicInt>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QUrl>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlError>
@@ -12,10 +17,20 @@
 namespace history {
 namespace {
 
+constexpr QLatin1String kFileName("history.sqlite");
+
 QString &pathSetting()
 {
-    static QString path = QStringLiteral("history.sqlite");
+    static QString path = QString(kFileName);
     return path;
+}
+
+// Creating a file is what the history needs of its folder: the file itself
+// and, beside it, the write-ahead log and its index.
+bool canMakeFilesIn(const QString &folder)
+{
+    QTemporaryFile probe(QDir(folder).filePath(QString(kFileName) + QStringLiteral(".XXXXXX")));
+    return probe.open();
 }
 
 QString uniqueConnectionName()
@@ -81,6 +96,48 @@ void setDatabasePath(const QString &path)
     pathSetting() = path;
 }
 
+QString resolveDatabasePath(const QString &workingFolder, const QString &dataFolder)
+{
+    const QString here = QDir(workingFolder).filePath(kFileName);
+    const QFileInfo info(here);
+    QFile existing(here);
+    const bool usable = info.exists() || info.isSymLink()
+        ? info.isFile() && existing.open(QIODevice::ReadWrite) && canMakeFilesIn(workingFolder)
+        : canMakeFilesIn(workingFolder);
+    if (usable)
+        return here;
+    QDir().mkpath(dataFolder);
+    return QDir(dataFolder).filePath(kFileName);
+}
+
+QString playerDataFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("kotoha"));
+}
+
+bool isPlainFileOrAbsent(const QString &path)
+{
+    for (const QString &p : {path, path + QStringLiteral("-wal"), path + QStringLiteral("-shm")}) {
+        const QFileInfo info(p);
+        if ((info.exists() || info.isSymLink()) && !info.isFile())
+            return false;
+    }
+    return true;
+}
+
+QString troubleText(Trouble trouble)
+{
+    switch (trouble) {
+    case Trouble::None: return {};
+    case Trouble::Missing: return QStringLiteral("ファイルがありません。");
+    case Trouble::NotAFile: return QStringLiteral("通常のファイルではありません(名前付きパイプやフォルダなど)。");
+    case Trouble::Denied: return QStringLiteral("読み取りの許可がありません。");
+    case Trouble::Damaged: return QStringLiteral("ファイルが壊れているか、学習記録のファイルではありません。");
+    case Trouble::Other: return QStringLiteral("ファイルを開けませんでした。");
+    }
+    Q_UNREACHABLE();
+}
+
 QString isoWithOffset(const QDateTime &local)
 {
     return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate);
@@ -104,23 +161,90 @@ Database::~Database()
 OpenResult Database::fail(const QString &what, const QSqlError &e)
 {
     error_ = what + QStringLiteral(": ") + e.text();
+    trouble_ = isDamage(e) ? Trouble::Damaged : Trouble::Other;
     return isDamage(e) ? OpenResult::Damaged : OpenResult::Unavailable;
+}
+
+bool Database::connect(const QString &name, const QString &options)
+{
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
+    db_.setDatabaseName(name);
+    db_.setConnectOptions(options);
+    if (db_.open())
+        return true;
+    error_ = QStringLiteral("open: ") + db_.lastError().text();
+    trouble_ = Trouble::Other;
+    return false;
+}
+
+// Reads only. Missing: no readings table yet, in a file no program has
+// made its own (user_version 0).
+Trouble Database::checkTables()
+{
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    auto failed = [&](const char *what) {
+        error_ = QLatin1String(what) + QStringLiteral(": ") + q.lastError().text();
+        return isDamage(q.lastError()) ? Trouble::Damaged : Trouble::Other;
+    };
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
+        return failed("user_version");
+    const int version = q.value(0).toInt();
+    if (!q.exec(QStringLiteral("SELECT name FROM pragma_table_info('readings')")))
+        return failed("table_info");
+    QStringList columns;
+    while (q.next())
+        columns << q.value(0).toString();
+    if (q.lastError().isValid())
+        return failed("table_info");
+    if (columns.isEmpty())
+        return version == 0 ? Trouble::Missing : Trouble::Damaged;
+    // A readings table the migration did not make is somebody else's.
+    if (version == 0) {
+        error_ = QStringLiteral("readings in a file of version 0");
+        return Trouble::Damaged;
+    }
+    for (const QString &c : kBaseColumns) {
+        if (!columns.contains(c)) {
+            error_ = QStringLiteral("readings lacks column ") + c;
+            return Trouble::Damaged;
+        }
+    }
+    return Trouble::None;
 }
 
 OpenResult Database::open(bool check)
 {
-    db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
-    db_.setDatabaseName(path_);
+    if (!isPlainFileOrAbsent(path_)) {
+        error_ = QStringLiteral("not a plain file");
+        trouble_ = Trouble::NotAFile;
+        return OpenResult::Unavailable;
+    }
     // Another copy of the program may hold the write lock for a moment.
-    db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db_.open())
-        return fail(QStringLiteral("open"), db_.lastError());
+    if (!connect(path_, QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000")))
+        return OpenResult::Unavailable;
 
     QSqlQuery q(db_);
-    // The first read of the header tells a file that is no database. Turning
-    // a new file to the write-ahead log needs it alone for an instant, and a
-    // second copy starting at that instant is refused at once, without the
-    // busy timeout: it tries again for up to five seconds.
+    // Up to the journal mode everything only reads: a file that turns out
+    // not to be the history's is left byte for byte as it was.
+    if (check) {
+        if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next())
+            return fail(QStringLiteral("quick_check"), q.lastError());
+        if (q.value(0).toString() != QLatin1String("ok")) {
+            error_ = q.value(0).toString();
+            trouble_ = Trouble::Damaged;
+            return OpenResult::Damaged;
+        }
+        q.finish();
+    }
+    if (const Trouble t = checkTables(); t != Trouble::None && t != Trouble::Missing) {
+        trouble_ = t;
+        return t == Trouble::Damaged ? OpenResult::Damaged : OpenResult::Unavailable;
+    }
+
+    // Turning a new file to the write-ahead log needs it alone for an
+    // instant, and a second copy starting at that instant is refused at
+    // once, without the busy timeout: it tries again for up to five seconds.
     for (int attempt = 0; !(q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) && q.next()); ++attempt) {
         if (!isBusy(q.lastError()) || attempt == 100)
             return fail(QStringLiteral("journal_mode"), q.lastError());
@@ -128,56 +252,62 @@ OpenResult Database::open(bool check)
     }
     if (q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
         error_ = QStringLiteral("write-ahead log refused");
+        trouble_ = Trouble::Other;
         return OpenResult::Unavailable;
     }
     // Every take is committed at once; NORMAL keeps a killed process's
     // commits and only a power cut may cost the last few.
     q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-    if (check) {
-        if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next())
-            return fail(QStringLiteral("quick_check"), q.lastError());
-        if (q.value(0).toString() != QLatin1String("ok")) {
-            error_ = q.value(0).toString();
-            return OpenResult::Damaged;
-        }
-    }
     // A statement left stepping holds a read snapshot, and upgrading that to
     // a write while another copy writes fails at once, busy timeout or not.
     q.finish();
-    if (!migrate())
+    if (!migrate()) {
+        trouble_ = isDamage(db_.lastError()) ? Trouble::Damaged : Trouble::Other;
         return isDamage(db_.lastError()) ? OpenResult::Damaged : OpenResult::Unavailable;
+    }
 
     columns_.clear();
     const QSqlRecord rec = db_.record(QStringLiteral("readings"));
     for (int i = 0; i < rec.count(); ++i)
         columns_ << rec.fieldName(i);
-    for (const QString &c : kBaseColumns) {
-        if (!columns_.contains(c)) {
-            error_ = QStringLiteral("readings lacks column ") + c;
-            return OpenResult::Damaged;
-        }
-    }
+    // A file the player may not write, already in write-ahead mode, passes
+    // everything above, and SQLite grants it even the write lock: write its
+    // version again and take it back.
+    const int version = schemaVersion();
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return fail(QStringLiteral("write lock"), q.lastError());
+    const bool writable = q.exec(QStringLiteral("PRAGMA user_version = %1").arg(version));
+    const QSqlError refused = q.lastError();
+    QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+    if (!writable)
+        return fail(QStringLiteral("write"), refused);
     return OpenResult::Ok;
 }
 
 bool Database::openForReading()
 {
-    if (!QFile::exists(path_))
+    const QFileInfo info(path_);
+    if (!isPlainFileOrAbsent(path_))
+        trouble_ = Trouble::NotAFile;
+    else if (!info.exists() || info.size() == 0)
+        trouble_ = Trouble::Missing;
+    else if (!info.isReadable())
+        trouble_ = Trouble::Denied;
+    if (trouble_ != Trouble::None)
         return false;
-    db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
-    db_.setDatabaseName(path_);
-    db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY"));
-    if (!db_.open()) {
-        error_ = db_.lastError().text();
+
+    readOnly_ = !info.isWritable() || !QFileInfo(info.absolutePath()).isWritable();
+    // A file the player may not write is read as it stands, without the
+    // -shm index SQLite would want to make beside it; what a killed writer
+    // left in its log is then not seen.
+    const bool connected = readOnly_
+        ? connect(QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) + QStringLiteral("?immutable=1"),
+                  QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"))
+        : connect(path_, QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY"));
+    if (!connected)
         return false;
-    }
-    QSqlQuery q(db_);
-    if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE name = 'readings'")) || !q.next()
-        || q.value(0).toInt() != 1) {
-        error_ = q.lastError().text();
-        return false;
-    }
-    return true;
+    trouble_ = checkTables();
+    return trouble_ == Trouble::None;
 }
 
 int Database::schemaVersion()
@@ -221,15 +351,15 @@ bool Database::insert(const Take &take, const QDateTime &playedAt)
     QStringList names = kBaseColumns;
     QVariantList values = {
         isoWithOffset(playedAt),
-        take.mode,
+        word(take.mode),
         take.session,
         take.poem,
-        take.outcome,
+        word(take.outcome),
         take.chosen > 0 ? QVariant(take.chosen) : QVariant(QMetaType::fromType<int>()),
         take.ticks ? QVariant(*take.ticks) : QVariant(QMetaType::fromType<int>()),
         take.ms,
         take.msAfterDeciding ? QVariant(*take.msAfterDeciding) : QVariant(QMetaType::fromType<qint64>()),
-        take.deciding,
+        word(take.deciding),
     };
     QJsonObject rest;
     for (auto it = take.extra.cbegin(); it != take.extra.cend(); ++it) {

@@ -8,7 +8,7 @@ namespace {
 class Forgetful final : public Recorder {
 public:
     void record(const Take &) override {}
-    qint64 newSession(const QString &) override { return 0; }
+    qint64 newSession(Mode) override { return 0; }
 };
 
 Forgetful forgetful;

@@ -24,7 +24,8 @@ Where whereOf(const Filter &f)
     Where w;
     // A dead card in a match was heard but lay on nobody's side: it says
     // nothing about the player's hold on that poem.
-    QStringList parts{QStringLiteral("outcome <> 'dead'")};
+    QStringList parts{QStringLiteral("outcome <> ?")};
+    w.values << word(Outcome::Dead);
     if (f.from) {
         parts << QStringLiteral("substr(played_at, 1, 10) >= ?");
         w.values << f.from->toString(Qt::ISODate);
@@ -33,12 +34,10 @@ Where whereOf(const Filter &f)
         parts << QStringLiteral("substr(played_at, 1, 10) <= ?");
         w.values << f.to->toString(Qt::ISODate);
     }
-    if (f.mode.endsWith(QLatin1Char('-'))) {
-        parts << QStringLiteral("substr(mode, 1, ?) = ?");
-        w.values << int(f.mode.size()) << f.mode;
-    } else if (!f.mode.isEmpty()) {
-        parts << QStringLiteral("mode = ?");
-        w.values << f.mode;
+    if (!f.modes.isEmpty()) {
+        parts << QStringLiteral("mode IN (?%1)").arg(QStringLiteral(",?").repeated(f.modes.size() - 1));
+        for (Mode m : f.modes)
+            w.values << word(m);
     }
     w.sql = parts.join(QStringLiteral(" AND "));
     return w;
@@ -95,12 +94,12 @@ Statistics loadStatistics(QSqlDatabase &db, const Filter &filter, const std::fun
     // Poem, outcome, card taken and day packed into one integer per row:
     // every column read costs a variant, and this loop sees every take.
     QSqlQuery q = run(db,
-                      QStringLiteral("SELECT poem + 128 * ((outcome = 'right') + 2 * (outcome = 'wrong'))"
+                      QStringLiteral("SELECT poem + 128 * ((outcome = ?) + 2 * (outcome = ?))"
                                      " + 512 * coalesce(chosen, 0)"
                                      " + 65536 * CAST(replace(substr(played_at, 1, 10), '-', '') AS INTEGER),"
                                      " ms_after_deciding, id FROM readings WHERE %1")
                           .arg(w.sql),
-                      w.values);
+                      QVariantList{word(Outcome::Right), word(Outcome::Wrong)} + w.values);
     std::array<std::vector<qint64>, 100> poemTimes;
     std::array<qint64, 100> lastId{};
     std::map<qint64, std::pair<DayStats, std::vector<qint64>>> days;

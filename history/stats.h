@@ -9,17 +9,18 @@
 #include <functional>
 #include <optional>
 
+#include "history/words.h"
+
 class QIODevice;
 
 namespace history {
 
-// Which takes the statistics look at. `mode` is a mode name ("game-S",
-// "training"), a prefix ending in '-' ("game-" for every board) or empty
-// for all; dates are local and inclusive.
+// Which takes the statistics look at: those of `modes` (empty: all) between
+// two local dates, both included.
 struct Filter {
     std::optional<QDate> from;
     std::optional<QDate> to;
-    QString mode;
+    QList<Mode> modes;
 };
 
 struct PoemStats {

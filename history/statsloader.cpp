@@ -11,8 +11,11 @@ Loaded readStatistics(const QString &path, const Filter &filter, const std::func
 {
     Loaded result;
     Database db(path);
-    if (!db.openForReading())
+    if (!db.openForReading()) {
+        result.trouble = db.trouble();
         return result;
+    }
+    result.readOnly = db.readOnly();
     result.stats = loadStatistics(db.db(), filter, stopped);
     if (result.stats.total > 0) {
         result.anyHistory = true;

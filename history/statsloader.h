@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "history/database.h"
 #include "history/stats.h"
 
 namespace history {
@@ -15,6 +16,8 @@ namespace history {
 struct Loaded {
     Statistics stats;
     bool anyHistory = false; // the file holds takes, whatever the filter
+    bool readOnly = false;   // shown as it stands: the player may not write it
+    Trouble trouble = Trouble::None; // why it could not be read
 };
 
 // Opens the file read-only and gathers its figures. `stopped` is asked now

@@ -1,5 +1,7 @@
 #include "tf_stats.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -28,6 +30,17 @@ QString emptyHistoryText()
     return QStringLiteral("まだ学習記録がありません。\n\n"
                           "トレーニングやゲームで札を取ると、一首ごとの回数・正解率・\n"
                           "決まり字からの反応時間がここに記録されます。");
+}
+
+QString unreadableText(const QString &path, Trouble trouble)
+{
+    return QStringLiteral("学習記録ファイル(%1)を読めません。\n%2")
+        .arg(QDir::toNativeSeparators(path), troubleText(trouble));
+}
+
+QString readOnlySummary(int total)
+{
+    return QStringLiteral("%1 件(読み取り専用)").arg(total);
 }
 
 QString emptySelectionText()
@@ -76,12 +89,16 @@ constexpr int kVerseNarrowest = 56;
 
 struct ModeChoice {
     const char *label;
-    const char *mode;
+    QList<history::Mode> modes; // empty: all
 };
 const ModeChoice kModes[] = {
-    {"すべて", ""},           {"ゲーム(全)", "game-"}, {"ゲーム(S)", "game-S"},
-    {"ゲーム(M)", "game-M"}, {"ゲーム(L)", "game-L"}, {"トレーニング", "training"},
-    {"練習試合", "match"},
+    {"すべて", {}},
+    {"ゲーム(全)", {std::begin(history::kGameModes), std::end(history::kGameModes)}},
+    {"ゲーム(S)", {history::Mode::GameS}},
+    {"ゲーム(M)", {history::Mode::GameM}},
+    {"ゲーム(L)", {history::Mode::GameL}},
+    {"トレーニング", {history::Mode::Training}},
+    {"練習試合", {history::Mode::Match}},
 };
 // Days back from today, 0 for the whole history.
 const std::pair<const char *, int> kPeriods[] = {
@@ -147,7 +164,7 @@ TF_Stats::TF_Stats(QWidget *parent)
     CbMode->setObjectName(QStringLiteral("CbMode"));
     CbMode->setGeometry(214, 10, 130, 28);
     for (const ModeChoice &m : kModes)
-        CbMode->addItem(QString::fromUtf8(m.label), QString::fromUtf8(m.mode));
+        CbMode->addItem(QString::fromUtf8(m.label));
 
     LblSummary = new QLabel(this);
     LblSummary->setObjectName(QStringLiteral("LblSummary"));
@@ -241,7 +258,8 @@ TF_Stats::TF_Stats(QWidget *parent)
 history::Filter TF_Stats::filter() const
 {
     history::Filter f;
-    f.mode = CbMode->currentData().toString();
+    if (CbMode->currentIndex() >= 0)
+        f.modes = kModes[CbMode->currentIndex()].modes;
     if (const int days = CbPeriod->currentData().toInt(); days > 0) {
         const QDate today = services().clock->localDate();
         f.from = today.addDays(1 - days);
@@ -279,11 +297,15 @@ void TF_Stats::showStatistics(const history::Loaded &loaded)
 {
     stats_ = loaded.stats;
     anyHistory_ = loaded.anyHistory;
-    LblSummary->setText(QStringLiteral("%1 件").arg(stats_.total));
+    LblSummary->setText(loaded.readOnly ? history::readOnlySummary(stats_.total)
+                                        : QStringLiteral("%1 件").arg(stats_.total));
     BtnExport->setEnabled(anyHistory_);
     fillTable();
     fillCharts();
-    LblEmpty->setText(anyHistory_ ? history::emptySelectionText() : history::emptyHistoryText());
+    if (loaded.trouble != history::Trouble::None && loaded.trouble != history::Trouble::Missing)
+        LblEmpty->setText(history::unreadableText(history::databasePath(), loaded.trouble));
+    else
+        LblEmpty->setText(anyHistory_ ? history::emptySelectionText() : history::emptyHistoryText());
     LblEmpty->setVisible(stats_.total == 0);
 }
 

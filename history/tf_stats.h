@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "history/chartpages.h"
+#include "history/database.h"
 #include "history/stats.h"
 #include "history/statsloader.h"
 #include "platform/ui/form.h"
@@ -74,6 +75,8 @@ extern TF_Stats *F_Stats;
 namespace history {
 // The empty state's texts.
 QString emptyHistoryText();
+QString unreadableText(const QString &path, Trouble trouble);
+QString readOnlySummary(int total);
 QString emptySelectionText();
 QString loadingText();
 // Why a CSV is not written under the name the player typed; empty when it may be.

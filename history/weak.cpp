@@ -26,7 +26,7 @@ QString weakRule()
 
 double penalty(const WeakTake &take)
 {
-    if (take.outcome != QLatin1String("right"))
+    if (take.outcome != Outcome::Right)
         return 1.0;
     const qint64 ms = take.msAfterDeciding.value_or(0);
     return std::clamp(static_cast<double>(ms) / static_cast<double>(kSlowMs), 0.0, 1.0);
@@ -64,14 +64,16 @@ QList<WeakTake> loadRecentTakes(QSqlDatabase &db, const QDate &today)
     QSqlQuery q(db);
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT poem, outcome, ms_after_deciding, substr(played_at, 1, 10) FROM readings"
-                             " WHERE substr(played_at, 1, 10) > ? AND outcome <> 'dead'"));
+                             " WHERE substr(played_at, 1, 10) > ? AND outcome <> ?"));
     q.bindValue(0, today.addDays(-kWeakDays).toString(Qt::ISODate));
+    q.bindValue(1, word(Outcome::Dead));
     if (!q.exec())
         return takes;
     while (q.next()) {
         WeakTake t;
         t.poem = q.value(0).toInt();
-        t.outcome = q.value(1).toString();
+        // A later program's outcome is no right take, so it counts against the poem.
+        t.outcome = outcomeFromWord(q.value(1).toString()).value_or(Outcome::Wrong);
         if (!q.value(2).isNull())
             t.msAfterDeciding = q.value(2).toLongLong();
         t.day = QDate::fromString(q.value(3).toString(), Qt::ISODate);

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include "history/words.h"
 #include "platform/random.h"
 
 // Which poems a learner is weakest on, for the training drill.
@@ -19,7 +20,7 @@ constexpr double kUnseenScore = 0.5;  // a poem not met in the window
 
 struct WeakTake {
     int poem = 0;
-    QString outcome;
+    Outcome outcome = Outcome::Right;
     std::optional<qint64> msAfterDeciding;
     QDate day;
 };

@@ -1,5 +1,6 @@
 #include "writer.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QMetaObject>
 
@@ -10,10 +11,11 @@
 
 namespace history {
 
-QString unavailableMessage()
+QString unavailableMessage(const QString &path)
 {
-    return QStringLiteral("学習記録ファイル(history.sqlite)に書き込めません。\n"
-                          "ゲームとトレーニングはこれまでどおり遊べますが、学習記録は残りません。");
+    return QStringLiteral("学習記録ファイル(%1)に書き込めません。\n"
+                          "ゲームとトレーニングはこれまでどおり遊べますが、学習記録は残りません。")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 QString damagedQuestion(const QString &fileName)
@@ -81,7 +83,11 @@ void SqliteRecorder::tellOnce()
     if (told_)
         return;
     told_ = true;
-    platform::services().messages->inform(unavailableMessage());
+    const QString message = unavailableMessage(path_);
+    if (recording_ && tellDuringPlay)
+        tellDuringPlay(message);
+    else
+        platform::services().messages->inform(message);
 }
 
 void SqliteRecorder::record(const Take &take)
@@ -110,7 +116,7 @@ void SqliteRecorder::record(const Take &take)
         Qt::QueuedConnection);
 }
 
-qint64 SqliteRecorder::newSession(const QString &)
+qint64 SqliteRecorder::newSession(Mode)
 {
     // Microseconds of the wall clock: distinct between copies of the program
     // sharing the file, and in the order the sessions began.

@@ -21,18 +21,23 @@ public:
     explicit SqliteRecorder(const QString &path, QObject *parent = nullptr);
     ~SqliteRecorder() override; // writes what is queued, then stops the worker
 
-    // Opens and checks the file on the calling thread. A damaged file is set
-    // aside only when the player says yes; whatever goes wrong, the player
-    // is told once and play goes on without a history. True when recording.
+    // Opens and checks the file on the calling thread, before any play: a
+    // file that cannot be written is found here. A damaged file is set aside
+    // only when the player says yes; whatever goes wrong, the player is told
+    // once and play goes on without a history. True when recording.
     bool start();
 
     void record(const Take &take) override;
-    qint64 newSession(const QString &mode) override;
+    qint64 newSession(Mode mode) override;
 
     // Waits until every queued take is written (tests, benchmarks).
     void flush();
 
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    // How a write failing after start() is told: play may be going on, so
+    // not through a message that the play keys would close unread. Unset:
+    // as at start.
+    std::function<void(const QString &)> tellDuringPlay;
 
 private:
     void tellOnce();
@@ -47,7 +52,7 @@ private:
 };
 
 // Japanese texts the player reads.
-QString unavailableMessage();
+QString unavailableMessage(const QString &path);
 QString damagedQuestion(const QString &fileName);
 
 } // namespace history

@@ -11,9 +11,11 @@
 #include "deck/poemtable.h"
 #include "game/readinglabel.h"
 #include "match/matchcard.h"
+#include "history/reactions.h"
 #include "history/recorder.h"
 #include "match/calibration.h"
 #include "match/floorgeometry.h"
+#include "match/historytake.h"
 #include "platform/random.h"
 #include "platform/services.h"
 #include "platform/gui/colors.h"
@@ -341,7 +343,7 @@ void TF_Match::BtnStartNowClick()
     BtnStartNow->setEnabled(false);
     CbLevel->setEnabled(false);
     held_.reset();
-    session_ = history::recorder().newSession(QStringLiteral("match"));
+    session_ = history::recorder().newSession(history::Mode::Match);
     startReading();
     setFocus();
 }
@@ -538,31 +540,7 @@ void TF_Match::sendsOrNext()
 
 void TF_Match::reportReading()
 {
-    const ReadingSummary &s = match_->last();
-    history::Take t;
-    t.mode = QStringLiteral("match");
-    t.session = session_;
-    t.poem = s.poem;
-    t.deciding = QStringLiteral("spoken");
-    // The player's own take is a right one; a card the opponent took or
-    // nobody took is one the player missed. A dead card is kept apart: it
-    // was never the player's to take.
-    t.outcome = s.taker ? QLatin1String(*s.taker == Side::Player ? "right" : "opponent")
-                        : QLatin1String(s.dead ? "dead" : "missed");
-    if (s.taker) {
-        t.ms = s.takenAtMs - readingStartMs_;
-        t.msAfterDeciding = t.ms - decidedMs_;
-    }
-    t.extra = {
-        {QStringLiteral("taker"), s.taker ? QString::fromUtf8(*s.taker == Side::Player ? "player" : "opponent") : QString()},
-        {QStringLiteral("level"), levelNo()},
-        {QStringLiteral("decided_tick"), int(decidedMs_ / deck::kTickMs)},
-        {QStringLiteral("player_fault"), s.faulted[0]},
-        {QStringLiteral("opponent_fault"), s.faulted[1]},
-        {QStringLiteral("player_sent"), s.sent[0]},
-        {QStringLiteral("opponent_sent"), s.sent[1]},
-    };
-    history::recorder().record(t);
+    history::recorder().record(readingTake(match_->last(), session_, levelNo(), readingStartMs_, decidedMs_));
 }
 
 void TF_Match::showEnd()
@@ -586,7 +564,7 @@ void TF_Match::showEnd()
                         .arg(m.faults(Side::Player))
                         .arg(m.faults(Side::Opponent))
                         .arg(seconds(median(reactions_[0])), seconds(median(reactions_[1])))
-                        .arg(suggestLevel(recentReactions(services().clock->localDate(), session_) + reactions_[0], levelNo()))
+                        .arg(suggestLevel(history::recentReactions(services().clock->localDate(), kCalibrationDays, session_) + reactions_[0], levelNo()))
                         .arg(calibrationRule()));
     LblEnd->raise();
     LblEnd->show();

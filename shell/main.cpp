@@ -1,7 +1,9 @@
 #include <QCoreApplication>
+#include <QDir>
 #include <QTextStream>
 
 #include "history/database.h"
+#include "history/notice.h"
 #include "history/writer.h"
 #include "platform/ui/desktop.h"
 #include "shell/application.h"
@@ -24,10 +26,14 @@ int main(int argc, char **argv)
     platform::ui::Application app(argc, argv);
     InitialiseApplication(app);
 
-    // The learning history, written beside the records; without it the
-    // program plays exactly as before. The file is opened and checked once
-    // the menu is on screen: nothing can be recorded before a mode is opened.
+    // The learning history, beside the records when the working folder can
+    // hold it, else in the player's data folder; every reader uses the path
+    // found here. Without it the program plays exactly as before. The file is
+    // opened and checked once the menu is on screen, before any play: nothing
+    // can be recorded before a mode is opened.
+    history::setDatabasePath(history::resolveDatabasePath(QDir::currentPath(), history::playerDataFolder()));
     history::SqliteRecorder recorder(history::databasePath());
+    recorder.tellDuringPlay = [](const QString &message) { history::showAside(message); };
     const history::ScopedRecorder installed(recorder);
 
     OpenMenu([&recorder] { recorder.start(); });

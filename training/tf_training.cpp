@@ -7,6 +7,7 @@
 
 #include "deck/poemtable.h"
 #include "training/drillsets.h"
+#include "training/historytake.h"
 #include "training/question.h"
 #include "history/recorder.h"
 #include "history/weak.h"
@@ -323,26 +324,12 @@ void TF_Training::drillChanged()
     buildRun();
 }
 
-void TF_Training::recordAnswer(const char *outcome, int row)
+void TF_Training::recordAnswer(history::Outcome outcome, int row)
 {
-    history::Take t;
-    t.mode = QStringLiteral("training");
-    t.session = session_;
-    t.poem = deck::PoemTable.numberOf(MondaiList[MondaiNo]);
-    t.outcome = QLatin1String(outcome);
-    if (row >= 0 && row < training::kChoiceCount && t.outcome == QLatin1String("wrong"))
-        t.chosen = rowPoem_[static_cast<std::size_t>(row)];
-    t.ms = services().monotonic->elapsedMs() - posedAt_;
-    if (listenPoem_) {
-        // Heard, not shown: counted from the moment the deciding syllables,
-        // as the poems already asked have shortened them, were heard.
-        t.deciding = QStringLiteral("spoken");
-        t.msAfterDeciding = msAfterDeciding_;
-    } else if (t.outcome != QLatin1String("timeout")) {
-        // The quiz shows the deciding syllables with the question.
-        t.msAfterDeciding = t.ms;
-    }
-    history::recorder().record(t);
+    const int chosen = row >= 0 && row < training::kChoiceCount ? rowPoem_[static_cast<std::size_t>(row)] : 0;
+    history::recorder().record(training::answerTake(session_, deck::PoemTable.numberOf(MondaiList[MondaiNo]), outcome,
+                                                    chosen, services().monotonic->elapsedMs() - posedAt_,
+                                                    listenPoem_ != 0, msAfterDeciding_));
 }
 
 void TF_Training::FormHide()
@@ -363,7 +350,7 @@ void TF_Training::BtnShutudaiClick()
         CbDrill->setEnabled(false);
         SpDrill->setEnabled(false);
         CmbSet->setEnabled(false);
-        session_ = history::recorder().newSession(QStringLiteral("training"));
+        session_ = history::recorder().newSession(history::Mode::Training);
     }
 
     BtnShutudai->setEnabled(false);
@@ -447,7 +434,7 @@ void TF_Training::Btn0Click(QObject *Sender)
     if (listenPoem_)
         showListeningResult(false);
     const int t = tagOf(Sender);
-    recordAnswer(t == SeikaiNo ? "right" : "wrong", t);
+    recordAnswer(t == SeikaiNo ? history::Outcome::Right : history::Outcome::Wrong, t);
     if (t == SeikaiNo) {
         PnlHantei->setCaption(QStringLiteral("正解!!"));
         addTo(LblSeikai, 1);
@@ -469,7 +456,7 @@ void TF_Training::Timer1Timer()
         if (listenPoem_)
             showListeningResult(true);
         PnlHantei->setCaption(QStringLiteral("時間切れ"));
-        recordAnswer("timeout", -1);
+        recordAnswer(history::Outcome::Timeout, -1);
         MachigaiShori();
         MondaiShuryo();
     }

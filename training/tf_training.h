@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+#include "history/words.h"
 #include "platform/services.h"
 #include "platform/ui/form.h"
 #include "platform/ui/panel.h"
@@ -102,7 +103,7 @@ private:
     void MachigaiShori();
     void buildRun();
     void drillChanged();
-    void recordAnswer(const char *outcome, int row);
+    void recordAnswer(history::Outcome outcome, int row);
 
     bool runStarted_ = false;
     qint64 session_ = 0;

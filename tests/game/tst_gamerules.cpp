@@ -415,8 +415,8 @@ void tst_GameRules::scoreOfATake()
     Game g = readingOf(33, 5);
     g.startReading();
     runTicks(g, ticks);
-    const Take t = g.take(5);
-    QCOMPARE(t.kind, Take::Kind::Correct);
+    const Verdict t = g.take(5);
+    QCOMPARE(t.kind, Verdict::Kind::Correct);
     QTEST(t.points, "points");
     QCOMPARE(t.rightCard, 5);
     QVERIFY(g.Hanteizumi);
@@ -446,8 +446,8 @@ void tst_GameRules::judgedReadingIgnoresClicksAndTicks()
     QVERIFY(g.Hanteizumi);
     const int keika = g.Keika();
     for (int tag : {5, 2, 24}) {
-        const Take t = g.take(tag);
-        QCOMPARE(t.kind, Take::Kind::Ignored);
+        const Verdict t = g.take(tag);
+        QCOMPARE(t.kind, Verdict::Kind::Ignored);
         QCOMPARE(t.points, 0);
         QVERIFY(!t.gameOver);
     }
@@ -458,7 +458,7 @@ void tst_GameRules::judgedReadingIgnoresClicksAndTicks()
 void tst_GameRules::nothingHappensOutsideAReading()
 {
     Game g(24, 20);
-    QCOMPARE(g.take(1).kind, Take::Kind::Ignored); // dealt, before the first reading
+    QCOMPARE(g.take(1).kind, Verdict::Kind::Ignored); // dealt, before the first reading
     QCOMPARE(g.tick().kind, TickStep::Kind::None);
     QCOMPARE(g.Keika(), 0);
 
@@ -468,7 +468,7 @@ void tst_GameRules::nothingHappensOutsideAReading()
     runTicks(g, 5);
     g.reset();
     QVERIFY(!g.Hanteizumi);
-    QCOMPARE(g.take(1).kind, Take::Kind::Ignored);
+    QCOMPARE(g.take(1).kind, Verdict::Kind::Ignored);
     QCOMPARE(g.tick().kind, TickStep::Kind::None);
 }
 

@@ -1007,10 +1007,10 @@ void tst_TF_Game::takesGoToTheHistory()
     QCOMPARE(history_.sessions, QStringList{"game-S"});
     QCOMPARE(history_.takes.size(), 1);
     const history::Take &t = history_.takes.first();
-    QCOMPARE(t.mode, QStringLiteral("game-S"));
+    QCOMPARE(t.mode, history::Mode::GameS);
     QCOMPARE(t.session, 101);
     QCOMPARE(t.poem, 1);
-    QCOMPARE(t.outcome, outcome);
+    QCOMPARE(history::word(t.outcome), outcome);
     int otherPoem = 0;
     for (int p = 1; p <= 100; ++p)
         if (deck::PoemTable[p] == w->state().Torifuda[static_cast<std::size_t>(other)])
@@ -1019,7 +1019,7 @@ void tst_TF_Game::takesGoToTheHistory()
     QCOMPARE(t.ticks, std::optional<int>(ticksShown));
     QCOMPARE(t.ms, ms);
     QCOMPARE(t.msAfterDeciding, msAfterDeciding == -1 ? std::nullopt : std::optional<qint64>(msAfterDeciding));
-    QCOMPARE(t.deciding, QStringLiteral("spoken"));
+    QCOMPARE(t.deciding, history::Deciding::Spoken);
 
     // The next reading of the same game is of the same session.
     w->BtnStartClick();

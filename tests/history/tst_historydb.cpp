@@ -4,13 +4,18 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSqlQuery>
+#include <QStandardPaths>
 
 #include <csignal>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "../support/fakehistory.h"
 #include "../support/fakeservices.h"
 
 #include "history/database.h"
+#include "history/reactions.h"
 #include "history/weak.h"
 #include "history/writer.h"
 
@@ -27,10 +32,10 @@ QVariant scalar(QSqlDatabase &db, const QString &sql)
 Take sampleTake()
 {
     Take t;
-    t.mode = QStringLiteral("game-S");
+    t.mode = Mode::GameS;
     t.session = 7;
     t.poem = 12;
-    t.outcome = QStringLiteral("wrong");
+    t.outcome = Outcome::Wrong;
     t.chosen = 40;
     t.ticks = 9;
     t.ms = 1380;
@@ -51,6 +56,19 @@ void writeFile(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
+void runOn(const QString &path, const QStringList &statements)
+{
+    {
+        QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
+        raw.setDatabaseName(path);
+        QVERIFY(raw.open());
+        for (const QString &s : statements)
+            QVERIFY2(QSqlQuery(raw).exec(s), qPrintable(s));
+        raw.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+}
+
 // A file that is no database: SQLite refuses it at its first read.
 const QByteArray kGarbage = QByteArray("RecordsS.dat? no.").repeated(300);
 
@@ -60,17 +78,26 @@ class tst_HistoryDb : public QObject {
     Q_OBJECT
 private slots:
     void init();
+    void wordsAreTheFilesOwn();
     void schemaIsCreatedOrMigratedForward_data();
     void schemaIsCreatedOrMigratedForward();
     void damagedFileIsSetAsideOnlyOnYes_data();
     void damagedFileIsSetAsideOnlyOnYes();
     void unwritableHistoryIsToldOnce();
+    void historyLivesWhereThePlayerCanWrite_data();
+    void historyLivesWhereThePlayerCanWrite();
+    void whatIsNoPlainFileIsNeverOpened_data();
+    void whatIsNoPlainFileIsNeverOpened();
+    void playerWithoutRights_data();
+    void playerWithoutRights();
     void killMidStreamLeavesASoundFile_data();
     void killMidStreamLeavesASoundFile();
     void twoCopiesWriteAtOnce();
     void weakestRanking_data();
     void weakestRanking();
     void recentTakesLeaveDeadCardsOut();
+    void reactionsAreThePlayersRecentCardTakes_data();
+    void reactionsAreThePlayersRecentCardTakes();
 
 private:
     QString file(const QString &name = QStringLiteral("history.sqlite")) const { return dir_->filePath(name); }
@@ -81,6 +108,26 @@ void tst_HistoryDb::init()
 {
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
+}
+
+// Files already written hold these words: a change would split a poem's
+// history in two or lose it from the statistics.
+void tst_HistoryDb::wordsAreTheFilesOwn()
+{
+    const QStringList modes{"game-S", "game-M", "game-L", "training", "match"};
+    const QStringList outcomes{"right", "wrong", "timeout", "opponent", "missed", "dead"};
+    for (int i = 0; i < modes.size(); ++i) {
+        QCOMPARE(word(Mode(i)), modes[i]);
+        QCOMPARE(modeFromWord(modes[i]), std::optional<Mode>(Mode(i)));
+    }
+    for (int i = 0; i < outcomes.size(); ++i) {
+        QCOMPARE(word(Outcome(i)), outcomes[i]);
+        QCOMPARE(outcomeFromWord(outcomes[i]), std::optional<Outcome>(Outcome(i)));
+    }
+    QCOMPARE(word(Deciding::Spelled), QStringLiteral("spelled"));
+    QCOMPARE(word(Deciding::Spoken), QStringLiteral("spoken"));
+    QVERIFY(!outcomeFromWord(u"Right"));
+    QVERIFY(!modeFromWord(u"game-"));
 }
 
 void tst_HistoryDb::schemaIsCreatedOrMigratedForward_data()
@@ -104,16 +151,8 @@ void tst_HistoryDb::schemaIsCreatedOrMigratedForward()
     QFETCH(QStringList, before);
     QFETCH(int, version);
     QFETCH(QString, whoColumn);
-    if (!before.isEmpty()) {
-        QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
-        raw.setDatabaseName(file());
-        QVERIFY(raw.open());
-        for (const QString &s : before)
-            QVERIFY2(QSqlQuery(raw).exec(s), qPrintable(s));
-        raw.close();
-        raw = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("raw"));
-    }
+    if (!before.isEmpty())
+        runOn(file(), before);
     Database db(file());
     QCOMPARE(db.open(true), OpenResult::Ok);
     QCOMPARE(db.schemaVersion(), version);
@@ -135,15 +174,36 @@ void tst_HistoryDb::schemaIsCreatedOrMigratedForward()
 
 void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes_data()
 {
+    QTest::addColumn<QStringList>("make"); // statements making the file; empty: kGarbage
     QTest::addColumn<bool>("yes");
-    QTest::newRow("no") << false;
-    QTest::newRow("yes") << true;
+    const QStringList wrongColumns{"CREATE TABLE readings (id INTEGER PRIMARY KEY, poem INTEGER, said TEXT)",
+                                   "INSERT INTO readings VALUES (1, 3, 'x')"};
+    QTest::newRow("not a database, no") << QStringList{} << false;
+    QTest::newRow("not a database, yes") << QStringList{} << true;
+    QTest::newRow("readings of other columns at version 0, no") << wrongColumns << false;
+    QTest::newRow("readings of other columns at version 1, no") << (wrongColumns + QStringList{"PRAGMA user_version = 1"})
+                                                                 << false;
+    QTest::newRow("readings of other columns at version 1, yes") << (wrongColumns + QStringList{"PRAGMA user_version = 1"})
+                                                                  << true;
+    QTest::newRow("version 1 without readings, no") << QStringList{"CREATE TABLE t (x)", "PRAGMA user_version = 1"} << false;
 }
 
 void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes()
 {
+    QFETCH(QStringList, make);
     QFETCH(bool, yes);
-    writeFile(file(), kGarbage);
+    if (make.isEmpty())
+        writeFile(file(), kGarbage);
+    else
+        runOn(file(), make);
+    const QByteArray before = readAll(file());
+    {
+        // The statistics window and the drill only look.
+        Database reader(file());
+        QVERIFY(!reader.openForReading());
+        QCOMPARE(reader.trouble(), Trouble::Damaged);
+    }
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), QStringList{"history.sqlite"});
     fakes::FakeMessages notice;
     notice.answers = {yes};
     platform::Services s;
@@ -159,11 +219,11 @@ void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes()
     QCOMPARE(notice.asked.size(), 1);
     QVERIFY(notice.informed.isEmpty());
     if (!yes) {
-        QCOMPARE(readAll(file()), kGarbage);
+        QCOMPARE(readAll(file()), before);
         QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), QStringList{"history.sqlite"});
         return;
     }
-    QCOMPARE(readAll(file("history.sqlite.damaged-20261207-093000")), kGarbage);
+    QCOMPARE(readAll(file("history.sqlite.damaged-20261207-093000")), before);
     Database db(file());
     QVERIFY(db.openForReading());
     QCOMPARE(scalar(db.db(), "SELECT count(*) FROM readings").toInt(), 1);
@@ -179,8 +239,140 @@ void tst_HistoryDb::unwritableHistoryIsToldOnce()
     QVERIFY(!r.start());
     r.record(sampleTake());
     r.record(sampleTake());
-    QCOMPARE(notice.informed, QStringList{unavailableMessage()});
+    QCOMPARE(notice.informed, QStringList{unavailableMessage(file("gone/history.sqlite"))});
     QVERIFY(notice.asked.isEmpty());
+}
+
+void tst_HistoryDb::historyLivesWhereThePlayerCanWrite_data()
+{
+    QTest::addColumn<QString>("working"); // under the test's folder; "file" is a plain file there
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("existing"); // a history in the working folder already
+    QTest::newRow("working folder that can hold it") << "work" << "data/kotoha" << "work/history.sqlite" << false;
+    QTest::newRow("history already in the working folder") << "work" << "data/kotoha" << "work/history.sqlite" << true;
+    // A path under a plain file cannot be made, whoever runs the test.
+    QTest::newRow("working folder that cannot be") << "file/work" << "data/kotoha" << "data/kotoha/history.sqlite" << false;
+    QTest::newRow("neither can hold it") << "file/work" << "file/kotoha" << "file/kotoha/history.sqlite" << false;
+}
+
+void tst_HistoryDb::historyLivesWhereThePlayerCanWrite()
+{
+    QFETCH(QString, working);
+    QFETCH(QString, data);
+    QFETCH(QString, expected);
+    QFETCH(bool, existing);
+    writeFile(file("file"), "records");
+    QDir(dir_->path()).mkpath("work");
+    if (existing)
+        runOn(file("work/history.sqlite"), {"CREATE TABLE notes (x)"});
+    const QByteArray before = readAll(file("work/history.sqlite"));
+    QCOMPARE(resolveDatabasePath(file(working), file(data)), file(expected));
+    QCOMPARE(readAll(file("work/history.sqlite")), before);
+    QCOMPARE(QDir(file("work")).entryList(QDir::Files), existing ? QStringList{"history.sqlite"} : QStringList{});
+    // The data folder is made when it is the one used.
+    QCOMPARE(QFileInfo(file(data)).isDir(), expected.startsWith("data/"));
+}
+
+void tst_HistoryDb::whatIsNoPlainFileIsNeverOpened_data()
+{
+    QTest::addColumn<QString>("at"); // where the odd thing stands
+    QTest::addColumn<bool>("fifo");  // else a folder
+    QTest::newRow("a named pipe") << "history.sqlite" << true;
+    QTest::newRow("a folder") << "history.sqlite" << false;
+    QTest::newRow("a named pipe as its log") << "history.sqlite-wal" << true;
+}
+
+// Opening a named pipe waits for a writer that never comes: every reader
+// must refuse it first. A hang here fails the test by its time limit.
+void tst_HistoryDb::whatIsNoPlainFileIsNeverOpened()
+{
+    QFETCH(QString, at);
+    QFETCH(bool, fifo);
+    if (fifo)
+        QCOMPARE(::mkfifo(QFile::encodeName(file(at)).constData(), 0644), 0);
+    else
+        QVERIFY(QDir(dir_->path()).mkdir(at));
+    fakes::FakeMessages notice;
+    platform::Services s;
+    s.messages = &notice;
+    const platform::ScopedServices scoped(s);
+    {
+        SqliteRecorder r(file());
+        QVERIFY(!r.start());
+    }
+    QCOMPARE(notice.informed, QStringList{unavailableMessage(file())});
+    QVERIFY(notice.asked.isEmpty());
+    Database reader(file());
+    QVERIFY(!reader.openForReading());
+    QCOMPARE(reader.trouble(), Trouble::NotAFile);
+    setDatabasePath(file());
+    platform::Random rng{1};
+    QCOMPARE(weakestPoems(QDate(2026, 12, 7), 5, rng).size(), 5);
+    QVERIFY(recentReactions(QDate(2026, 12, 7), 30, 0).isEmpty());
+    setDatabasePath(QStringLiteral("history.sqlite"));
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot), QStringList{at});
+}
+
+void tst_HistoryDb::playerWithoutRights_data()
+{
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<bool>("folderWritable");
+    QTest::newRow("a history the player may read") << true << false;
+    QTest::newRow("a history the player may not read") << false << false;
+    // The write-ahead log can be made beside it: only a write finds out.
+    QTest::newRow("a read-only history in the player's folder") << true << true;
+}
+
+// As the player runs it: a process without rights to the folder or the
+// file. Run as root, the helper is started as user nobody.
+void tst_HistoryDb::playerWithoutRights()
+{
+    QFETCH(bool, readable);
+    QFETCH(bool, folderWritable);
+    const bool root = ::geteuid() == 0;
+    if (root && QStandardPaths::findExecutable("setpriv").isEmpty())
+        QSKIP("running as root without setpriv: no way to run as a player");
+    {
+        Database db(file());
+        QCOMPARE(db.open(), OpenResult::Ok);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(db.insert(sampleTake(), QDateTime::currentDateTime()));
+    }
+    const QByteArray before = readAll(file());
+    // Root owns both: the player may read (or not) and write neither.
+    QFile::setPermissions(file(), readable ? QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther
+                                           : QFileDevice::Permissions{});
+    const QFileDevice::Permissions everyone = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+        | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    QFile::setPermissions(dir_->path(), folderWritable ? everyone | QFileDevice::WriteOwner | QFileDevice::WriteOther : everyone);
+    if (folderWritable && !root)
+        QFile::setPermissions(dir_->path(), everyone | QFileDevice::WriteOwner);
+    auto run = [&](const QStringList &arguments, QByteArray *err = nullptr) {
+        QProcess p;
+        if (root)
+            p.start(QStringLiteral("setpriv"), QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
+                                                           QStringLiteral(HISTORY_WRITER)} + arguments);
+        else
+            p.start(QStringLiteral(HISTORY_WRITER), arguments);
+        p.waitForFinished(20000);
+        if (err)
+            *err = p.readAllStandardError();
+        return p.readAllStandardOutput().trimmed();
+    };
+    QByteArray err;
+    const QByteArray written = run({file(), "5", "8"}, &err);
+    const QByteArray read = run({file(), "read"});
+    QFile::setPermissions(dir_->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(file(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    // Told once at start, before any take, and nothing written.
+    QVERIFY2(written.isEmpty(), written.constData());
+    QVERIFY2(err.contains(unavailableMessage(file()).toUtf8()), err.constData());
+    QCOMPARE(readAll(file()), before);
+    if (!folderWritable)
+        QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), QStringList{"history.sqlite"});
+    QCOMPARE(read, readable ? QByteArray("rows 3 readonly 1") : QByteArray("trouble ") + QByteArray::number(int(Trouble::Denied)));
 }
 
 void tst_HistoryDb::killMidStreamLeavesASoundFile_data()
@@ -235,7 +427,7 @@ void tst_HistoryDb::weakestRanking_data()
 {
     const QDate today(2026, 12, 7);
     auto take = [&](int poem, const char *outcome, qint64 msad, int daysAgo) {
-        return WeakTake{poem, QString::fromLatin1(outcome), msad, today.addDays(-daysAgo)};
+        return WeakTake{poem, *outcomeFromWord(QString::fromLatin1(outcome)), msad, today.addDays(-daysAgo)};
     };
     QTest::addColumn<QList<WeakTake>>("takes");
     QTest::addColumn<int>("n");
@@ -275,17 +467,56 @@ void tst_HistoryDb::recentTakesLeaveDeadCardsOut()
     const QDate today(2026, 12, 7);
     Database db(file());
     QCOMPARE(db.open(), OpenResult::Ok);
-    QStringList kept;
-    for (const char *outcome : {"right", "opponent", "missed", "dead"}) {
+    QList<Outcome> kept;
+    for (Outcome outcome : {Outcome::Right, Outcome::Opponent, Outcome::Missed, Outcome::Dead}) {
         Take t;
-        t.mode = QStringLiteral("match");
+        t.mode = Mode::Match;
         t.poem = 9;
-        t.outcome = QString::fromLatin1(outcome);
+        t.outcome = outcome;
         QVERIFY(db.insert(t, QDateTime(today, QTime(12, 0))));
     }
     for (const WeakTake &t : loadRecentTakes(db.db(), today))
         kept << t.outcome;
-    QCOMPARE(kept, (QStringList{"right", "opponent", "missed"}));
+    QCOMPARE(kept, (QList<Outcome>{Outcome::Right, Outcome::Opponent, Outcome::Missed}));
+}
+
+void tst_HistoryDb::reactionsAreThePlayersRecentCardTakes_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<int>("daysAgo");
+    QTest::addColumn<qint64>("session");
+    QTest::addColumn<bool>("counted");
+    QTest::newRow("a right take on a board") << "game-M" << "right" << 0 << qint64(7) << true;
+    QTest::newRow("a right take in an earlier match") << "match" << "right" << 3 << qint64(7) << true;
+    QTest::newRow("the match just played") << "match" << "right" << 0 << qint64(9) << false;
+    QTest::newRow("a board's session of the same number") << "game-S" << "right" << 0 << qint64(9) << true;
+    QTest::newRow("the opponent's take") << "match" << "opponent" << 0 << qint64(7) << false;
+    QTest::newRow("a wrong card") << "game-L" << "wrong" << 0 << qint64(7) << false;
+    QTest::newRow("a quiz answer") << "training" << "right" << 0 << qint64(7) << false;
+    QTest::newRow("the last day of the window") << "game-S" << "right" << 29 << qint64(7) << true;
+    QTest::newRow("older than the window") << "game-S" << "right" << 30 << qint64(7) << false;
+}
+
+void tst_HistoryDb::reactionsAreThePlayersRecentCardTakes()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, outcome);
+    QFETCH(int, daysAgo);
+    QFETCH(qint64, session);
+    QFETCH(bool, counted);
+    const QDate today(2026, 12, 7);
+    Database db(file());
+    QCOMPARE(db.open(), OpenResult::Ok);
+    Take t;
+    t.mode = *modeFromWord(mode);
+    t.session = session;
+    t.poem = 1;
+    t.outcome = *outcomeFromWord(outcome);
+    t.ms = 900;
+    t.msAfterDeciding = 420;
+    QVERIFY(db.insert(t, QDateTime(today.addDays(-daysAgo), QTime(23, 59))));
+    QCOMPARE(recentReactions(db.db(), today, 30, 9), counted ? QList<qint64>{420} : QList<qint64>{});
 }
 
 QTEST_GUILESS_MAIN(tst_HistoryDb)

@@ -9,22 +9,29 @@
 
 #include <QBuffer>
 #include <QHeaderView>
+#include <QMessageBox>
+#include <QPointer>
 #include <QStyle>
 #include <QStandardItemModel>
 #include <QTimeZone>
 
 #include <span>
 
+#include <sys/stat.h>
+
 #include "../support/fakeservices.h"
 
 #include "deck/poemtable.h"
 #include "history/database.h"
+#include "history/notice.h"
 #include "history/stats.h"
 #include "history/statsloader.h"
 #include "history/tf_stats.h"
 #include "platform/gui/fonts.h"
 
 using namespace history;
+
+Q_DECLARE_METATYPE(history::Trouble)
 
 namespace {
 
@@ -57,10 +64,10 @@ void fill(const QString &path, std::span<const Row> rows = kRows)
     int i = 0;
     for (const Row &r : rows) {
         Take t;
-        t.mode = QString::fromLatin1(r.mode);
+        t.mode = *modeFromWord(QString::fromLatin1(r.mode));
         t.session = 1;
         t.poem = r.poem;
-        t.outcome = QString::fromLatin1(r.outcome);
+        t.outcome = *outcomeFromWord(QString::fromLatin1(r.outcome));
         t.chosen = r.chosen;
         t.ms = 1000;
         t.msAfterDeciding = r.msad;
@@ -97,6 +104,9 @@ private slots:
     void csvHoldsTheWholeTable();
     void onlyTheNewestLoadIsDelivered();
     void windowEmptyState();
+    void windowSaysWhenTheHistoryCannotBeRead_data();
+    void windowSaysWhenTheHistoryCannotBeRead();
+    void asideMessageIgnoresThePlayKeys();
     void windowTableSortsAndFilters();
     void numbersFitTheirColumns_data();
     void numbersFitTheirColumns();
@@ -141,12 +151,12 @@ void tst_Stats::figuresForAPeriodAndMode_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("everything") << Filter{}
         << "1:5/4/250 2:2/1/500 3:2/0/- 4:2/1/400 1201:2/2/200 1202:3/1/500 1203:6/3/400 3>2x2 1>2x1";
-    QTest::newRow("every board") << Filter{{}, {}, "game-"}
+    QTest::newRow("every board") << Filter{{}, {}, {std::begin(kGameModes), std::end(kGameModes)}}
         << "1:5/4/250 3:2/0/- 1201:2/2/200 1202:1/0/- 1203:4/2/600 3>2x2 1>2x1";
-    QTest::newRow("one mode") << Filter{{}, {}, "training"} << "2:2/1/500 1202:2/1/500";
+    QTest::newRow("one mode") << Filter{{}, {}, {Mode::Training}} << "2:2/1/500 1202:2/1/500";
     // The opponent's take is the player's miss and its time is not theirs;
     // a dead card is no reading of the player's at all.
-    QTest::newRow("matches") << Filter{{}, {}, "match"} << "4:2/1/400 1203:2/1/400";
+    QTest::newRow("matches") << Filter{{}, {}, {Mode::Match}} << "4:2/1/400 1203:2/1/400";
     QTest::newRow("one day") << Filter{QDate(2026, 12, 2), QDate(2026, 12, 2), {}}
         << "1:1/0/- 2:2/1/500 1202:3/1/500 1>2x1";
     QTest::newRow("nothing") << Filter{QDate(2027, 1, 1), {}, {}} << "";
@@ -161,7 +171,7 @@ void tst_Stats::figuresForAPeriodAndMode()
     QVERIFY(db.openForReading());
     const Statistics s = loadStatistics(db.db(), filter);
     QCOMPARE(summary(s), expected);
-    if (filter.mode.isEmpty() && !filter.from) {
+    if (filter.modes.isEmpty() && !filter.from) {
         QCOMPARE(s.total, 11);
         QCOMPARE(s.poems[0].lastSeen, QStringLiteral("2026-12-03T20:00:05+09:00"));
         QCOMPARE(s.slowest().first().poem, 2);
@@ -174,10 +184,10 @@ void tst_Stats::csvHoldsTheWholeTable()
     Database db(dir_->filePath("history.sqlite"));
     QCOMPARE(db.open(), OpenResult::Ok);
     Take t;
-    t.mode = "match";
+    t.mode = Mode::Match;
     t.session = 3;
     t.poem = 100;
-    t.outcome = "timeout";
+    t.outcome = Outcome::Timeout;
     t.ms = 15000;
     t.extra = {{"who", "花子, \"二番\""}};
     QVERIFY(db.insert(t, QDateTime(QDate(2026, 12, 7), QTime(9, 0), QTimeZone(9 * 3600))));
@@ -201,7 +211,7 @@ void tst_Stats::onlyTheNewestLoadIsDelivered()
         StatisticsLoader loader;
         connect(&loader, &StatisticsLoader::loaded, this, [&](const Loaded &l) { totals << l.stats.total; });
         loader.load(databasePath(), Filter{});
-        loader.load(databasePath(), Filter{{}, {}, "training"});
+        loader.load(databasePath(), Filter{{}, {}, {Mode::Training}});
         loader.wait();
         QCoreApplication::processEvents();
         QCOMPARE(totals, QList<int>{2});
@@ -224,6 +234,50 @@ void tst_Stats::windowEmptyState()
     QCOMPARE(w.LblEmpty->text(), emptyHistoryText());
     QVERIFY(!w.BtnExport->isEnabled());
     QCOMPARE(w.LblSummary->text(), QStringLiteral("0 件"));
+}
+
+void tst_Stats::windowSaysWhenTheHistoryCannotBeRead_data()
+{
+    QTest::addColumn<bool>("fifo"); // else a file that is no database
+    QTest::addColumn<Trouble>("trouble");
+    QTest::newRow("damaged") << false << Trouble::Damaged;
+    QTest::newRow("a named pipe") << true << Trouble::NotAFile;
+}
+
+void tst_Stats::windowSaysWhenTheHistoryCannotBeRead()
+{
+    QFETCH(bool, fifo);
+    QFETCH(Trouble, trouble);
+    if (fifo) {
+        QCOMPARE(::mkfifo(QFile::encodeName(databasePath()).constData(), 0644), 0);
+    } else {
+        QFile f(databasePath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("not a database ").repeated(100));
+    }
+    TF_Stats w;
+    w.show();
+    w.waitUntilLoaded();
+    QVERIFY(w.LblEmpty->isVisible());
+    QCOMPARE(w.LblEmpty->text(), unreadableText(databasePath(), trouble));
+    QVERIFY(!w.BtnExport->isEnabled());
+    // Looking leaves nothing behind.
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{"history.sqlite"});
+}
+
+void tst_Stats::asideMessageIgnoresThePlayKeys()
+{
+    QWidget play;
+    play.show();
+    QPointer<QMessageBox> box = showAside(QStringLiteral("学習記録ファイルに書き込めません。"));
+    for (int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter, Qt::Key_1}) {
+        QTest::keyClick(box, Qt::Key(key));
+        QVERIFY2(box && box->isVisible(), qPrintable(QKeySequence(key).toString()));
+    }
+    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!box);
 }
 
 void tst_Stats::windowTableSortsAndFilters()
@@ -254,7 +308,7 @@ void tst_Stats::windowTableSortsAndFilters()
     w.CbMode->setCurrentIndex(w.CbMode->findText(QStringLiteral("練習試合")));
     w.waitUntilLoaded();
     QCOMPARE(w.LblSummary->text(), QStringLiteral("2 件"));
-    w.CbMode->setCurrentIndex(w.CbMode->findData(QStringLiteral("training")));
+    w.CbMode->setCurrentIndex(w.CbMode->findText(QStringLiteral("トレーニング")));
     w.waitUntilLoaded();
     QCOMPARE(w.LblSummary->text(), QStringLiteral("2 件"));
     w.CbPeriod->setCurrentIndex(w.CbPeriod->findText(QStringLiteral("今日")));

@@ -3,8 +3,6 @@
 #include <set>
 
 #include "deck/poemtable.h"
-#include "history/database.h"
-#include "match/calibration.h"
 #include "match/field.h"
 #include "deck/reveal.h"
 #include "match/opponent.h"
@@ -96,8 +94,6 @@ private slots:
     void opponentSendsTheCardThatSplitsAPair();
     void levelSuggestionFollowsThePlayersMedian_data();
     void levelSuggestionFollowsThePlayersMedian();
-    void calibrationTakesThePlayersRecentCardTakes_data();
-    void calibrationTakesThePlayersRecentCardTakes();
     void clickIsJudgedOnItsOwnTimeNotWhenHandled();
     void memorisationCuesTwoMinutesBeforeTheEndFromFiveMinutes_data();
     void memorisationCuesTwoMinutesBeforeTheEndFromFiveMinutes();
@@ -321,46 +317,6 @@ void TestMatchRules::levelSuggestionFollowsThePlayersMedian()
     QFETCH(int, current);
     QFETCH(int, suggested);
     QCOMPARE(suggestLevel(reactions, current), suggested);
-}
-
-void TestMatchRules::calibrationTakesThePlayersRecentCardTakes_data()
-{
-    QTest::addColumn<QString>("mode");
-    QTest::addColumn<QString>("outcome");
-    QTest::addColumn<int>("daysAgo");
-    QTest::addColumn<qint64>("session");
-    QTest::addColumn<bool>("counted");
-    QTest::newRow("a right take on a board") << "game-M" << "right" << 0 << qint64(7) << true;
-    QTest::newRow("a right take in an earlier match") << "match" << "right" << 3 << qint64(7) << true;
-    QTest::newRow("the match just played") << "match" << "right" << 0 << qint64(9) << false;
-    QTest::newRow("a board's session of the same number") << "game-S" << "right" << 0 << qint64(9) << true;
-    QTest::newRow("the opponent's take") << "match" << "opponent" << 0 << qint64(7) << false;
-    QTest::newRow("a wrong card") << "game-L" << "wrong" << 0 << qint64(7) << false;
-    QTest::newRow("a quiz answer") << "training" << "right" << 0 << qint64(7) << false;
-    QTest::newRow("the last day of the window") << "game-S" << "right" << kCalibrationDays - 1 << qint64(7) << true;
-    QTest::newRow("older than the window") << "game-S" << "right" << kCalibrationDays << qint64(7) << false;
-}
-
-void TestMatchRules::calibrationTakesThePlayersRecentCardTakes()
-{
-    QFETCH(QString, mode);
-    QFETCH(QString, outcome);
-    QFETCH(int, daysAgo);
-    QFETCH(qint64, session);
-    QFETCH(bool, counted);
-    const QDate today(2026, 12, 7);
-    QTemporaryDir dir;
-    history::Database db(dir.filePath(QStringLiteral("history.sqlite")));
-    QCOMPARE(db.open(), history::OpenResult::Ok);
-    history::Take t;
-    t.mode = mode;
-    t.session = session;
-    t.poem = 1;
-    t.outcome = outcome;
-    t.ms = 900;
-    t.msAfterDeciding = 420;
-    QVERIFY(db.insert(t, QDateTime(today.addDays(-daysAgo), QTime(23, 59))));
-    QCOMPARE(recentReactions(db.db(), today, 9), counted ? QList<qint64>{420} : QList<qint64>{});
 }
 
 void TestMatchRules::clickIsJudgedOnItsOwnTimeNotWhenHandled()

@@ -196,17 +196,18 @@ void tst_TF_Match::wholeMatchEndsAsTheFasterSideWins()
     int taken[2] = {};
     int missed = 0;
     for (const history::Take &t : std::as_const(history_.takes)) {
-        QCOMPARE(t.mode, QStringLiteral("match"));
+        QCOMPARE(t.mode, history::Mode::Match);
         QCOMPARE(t.session, 101);
-        QCOMPARE(t.deciding, QStringLiteral("spoken"));
+        QCOMPARE(t.deciding, history::Deciding::Spoken);
         QCOMPARE(t.extra.value("level").toInt(), levelNo);
-        const bool right = t.outcome == QLatin1String("right");
-        const bool lost = t.outcome == QLatin1String("opponent");
+        using history::Outcome;
+        const bool right = t.outcome == Outcome::Right;
+        const bool lost = t.outcome == Outcome::Opponent;
         taken[0] += right;
         taken[1] += lost;
-        missed += t.outcome == QLatin1String("missed");
-        QVERIFY2(right || lost || t.outcome == QLatin1String("missed") || t.outcome == QLatin1String("dead"),
-                 qPrintable(t.outcome));
+        missed += t.outcome == Outcome::Missed;
+        QVERIFY2(right || lost || t.outcome == Outcome::Missed || t.outcome == Outcome::Dead,
+                 qPrintable(history::word(t.outcome)));
         QCOMPARE(t.extra.value("taker").toString(), right ? "player" : lost ? "opponent" : "");
         if (right || lost) {
             QVERIFY(t.msAfterDeciding);
@@ -352,7 +353,7 @@ void tst_TF_Match::takingAcrossLetsThePlayerSendACard()
     QCOMPARE(w_->state().field().find(sent)->side, Side::Opponent);
     QVERIFY(w_->cardOf(sent)->upsideDown());
     QCOMPARE(history_.takes.last().extra.value("player_sent").toInt(), 1);
-    QCOMPARE(history_.takes.last().outcome, QStringLiteral("right"));
+    QCOMPARE(history_.takes.last().outcome, history::Outcome::Right);
 }
 
 void tst_TF_Match::closingMidMatchAsksFirst()

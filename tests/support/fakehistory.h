@@ -18,11 +18,11 @@ public:
 class FakeRecorder final : public history::Recorder {
 public:
     QList<history::Take> takes;
-    QStringList sessions; // the mode of each session asked for
+    QStringList sessions; // the stored word of each session's mode
     void record(const history::Take &t) override { takes << t; }
-    qint64 newSession(const QString &mode) override
+    qint64 newSession(history::Mode mode) override
     {
-        sessions << mode;
+        sessions << history::word(mode);
         return 100 + sessions.size();
     }
 };

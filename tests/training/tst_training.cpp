@@ -836,10 +836,10 @@ void tst_Training::answersGoToTheHistory()
     QCOMPARE(history_.sessions, QStringList{"training"});
     QCOMPARE(history_.takes.size(), 2);
     const history::Take &t = history_.takes.last();
-    QCOMPARE(t.mode, QStringLiteral("training"));
+    QCOMPARE(t.mode, history::Mode::Training);
     QCOMPARE(t.session, history_.takes.first().session);
     QCOMPARE(t.poem, asked);
-    QCOMPARE(t.outcome, answer == 'o' ? "right" : answer == 'x' ? "wrong" : "timeout");
+    QCOMPARE(history::word(t.outcome), answer == 'o' ? "right" : answer == 'x' ? "wrong" : "timeout");
     QCOMPARE(t.chosen, answer == 'x' ? rowPoem : 0);
     QVERIFY(!t.ticks);
     QCOMPARE(t.ms, 2345);
@@ -856,9 +856,9 @@ void tst_Training::drillRunsTheWeakestPoems()
         const QDateTime today(clock_.localDate(), QTime(9, 0));
         for (int p = 1; p <= 100; ++p) {
             history::Take t;
-            t.mode = "training";
+            t.mode = history::Mode::Training;
             t.poem = p;
-            t.outcome = p == 5 || p == 17 || p == 42 ? "wrong" : "right";
+            t.outcome = p == 5 || p == 17 || p == 42 ? history::Outcome::Wrong : history::Outcome::Right;
             t.msAfterDeciding = 200;
             QVERIFY(db.insert(t, today));
         }

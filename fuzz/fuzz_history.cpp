@@ -1,0 +1,169 @@
+// The history file as it may be found on disk: any bytes. Every reader of
+// the program runs on it in a scratch folder (the statistics and their CSV,
+// the weak-poem drill, the match's reactions), then the recorder's start-up
+// with a yes or no to setting a damaged file aside, and one take.
+//
+// Input, in order:
+//   flags  1 byte  1 yes when asked to set a damaged file aside
+//   file   the rest (none: no file at all)
+//
+// What must hold: reading never changes the file; a file declined keeps
+// every byte, and unless its header asks for the write-ahead log (which
+// SQLite then opens beside it) no other file appears; a file set aside is
+// kept whole under its new name and a new history takes the take; a file
+// accepted as it is keeps its takes and gains the new one.
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "history/database.h"
+#include "history/reactions.h"
+#include "history/stats.h"
+#include "history/weak.h"
+#include "history/writer.h"
+#include "platform/random.h"
+#include "platform/services.h"
+
+#include "fuzzcheck.h"
+
+using namespace history;
+
+namespace {
+
+class Answers final : public platform::Messages {
+public:
+    bool yes = false;
+    int asked = 0;
+    int informed = 0;
+    void inform(const QString &) override { ++informed; }
+    bool askYesNo(const QString &) override
+    {
+        ++asked;
+        return yes;
+    }
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+qint64 rows(const QString &path)
+{
+    Database db(path);
+    if (!db.openForReading())
+        return -1;
+    QSqlQuery q(db.db());
+    return q.exec(QStringLiteral("SELECT count(*) FROM readings")) && q.next() ? q.value(0).toLongLong() : -1;
+}
+
+// A header that asks for the write-ahead log: SQLite makes -wal and -shm
+// beside the file as soon as it reads it.
+bool walHeader(const QByteArray &file)
+{
+    return file.size() > 19 && file[18] == 2 && file[19] == 2;
+}
+
+QString scratchDir()
+{
+    const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
+                                                                             : QDir::tempPath();
+    const QString prefix = QStringLiteral("fuzz_history-");
+    for (const QString &name : QDir(base).entryList({prefix + QLatin1Char('*')}, QDir::Dirs)) {
+        bool ok = false;
+        const qint64 pid = name.mid(prefix.size()).toLongLong(&ok);
+        if (ok && pid != QCoreApplication::applicationPid() && !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)))
+            QDir(base + QLatin1Char('/') + name).removeRecursively();
+    }
+    const QString path = base + QLatin1Char('/') + prefix + QString::number(QCoreApplication::applicationPid());
+    QDir(path).removeRecursively();
+    if (!QDir().mkpath(path))
+        return {};
+    return path;
+}
+
+void run(const std::uint8_t *data, std::size_t size, const QString &dir)
+{
+    for (const QString &name : QDir(dir).entryList(QDir::Files))
+        QFile::remove(dir + QLatin1Char('/') + name);
+    const QString path = dir + QStringLiteral("/history.sqlite");
+    const bool yes = size > 0 && (data[0] & 1);
+    const QByteArray file = size > 1 ? QByteArray(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1))
+                                     : QByteArray();
+    if (size > 1) {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(file) != file.size())
+            fuzzFailed("cannot write the input");
+    }
+    setDatabasePath(path);
+
+    const QDate today(2026, 12, 7);
+    {
+        Database db(path);
+        if (db.openForReading()) {
+            const Statistics st = loadStatistics(db.db(), Filter{});
+            CHECK(st.total >= 0);
+            loadRecentTakes(db.db(), today);
+            recentReactions(db.db(), today, 30, 0);
+            QBuffer out;
+            out.open(QIODevice::WriteOnly);
+            exportCsv(db.db(), out);
+        }
+    }
+    platform::Random rng{1};
+    CHECK(weakestPoems(today, 10, rng).size() == 10);
+    CHECK(readAll(path) == file);
+    const qint64 before = rows(path);
+
+    Answers answers;
+    answers.yes = yes;
+    platform::Services s;
+    s.messages = &answers;
+    const platform::ScopedServices scoped(s);
+    bool recording = false;
+    {
+        SqliteRecorder r(path);
+        r.now = [] { return QDateTime(QDate(2026, 12, 7), QTime(9, 30, 0)); };
+        recording = r.start();
+        Take t;
+        t.mode = Mode::GameS;
+        t.poem = 7;
+        r.record(t);
+        r.flush();
+        QCoreApplication::processEvents(); // a failed write is told from the writer's thread
+    }
+    CHECK(answers.asked <= 1 && answers.asked + answers.informed <= 1);
+    if (answers.asked && !yes) {
+        CHECK(!recording);
+        CHECK(readAll(path) == file);
+        if (!walHeader(file))
+            CHECK(QDir(dir).entryList(QDir::Files) == QStringList{QStringLiteral("history.sqlite")});
+    } else if (answers.asked) {
+        CHECK(readAll(path + QStringLiteral(".damaged-20261207-093000")) == file);
+        CHECK(recording && rows(path) == 1);
+    } else if (recording && !answers.informed) {
+        CHECK(rows(path) == (before < 0 ? 0 : before) + 1);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    static int argc = 1;
+    static char name[] = "fuzz_history";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    static const QString dir = scratchDir();
+    if (dir.isEmpty())
+        fuzzFailed("no scratch folder");
+    run(data, size, dir);
+    return 0;
+}

@@ -1,0 +1,54 @@
+#include "words.h"
+
+#include <iterator>
+
+namespace history {
+namespace {
+
+// Indexed by the enum's value.
+constexpr const char *kModeWords[] = {"game-S", "game-M", "game-L", "training", "match"};
+constexpr const char *kOutcomeWords[] = {"right", "wrong", "timeout", "opponent", "missed", "dead"};
+constexpr const char *kDecidingWords[] = {"spelled", "spoken"};
+
+static_assert(std::size(kModeWords) == std::size_t(Mode::Match) + 1);
+static_assert(std::size(kOutcomeWords) == std::size_t(Outcome::Dead) + 1);
+static_assert(std::size(kDecidingWords) == std::size_t(Deciding::Spoken) + 1);
+
+template <typename E, std::size_t N>
+std::optional<E> find(const char *const (&words)[N], QStringView word)
+{
+    for (std::size_t i = 0; i < N; ++i) {
+        if (word == QLatin1String(words[i]))
+            return E(i);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+QString word(Mode mode)
+{
+    return QLatin1String(kModeWords[static_cast<std::size_t>(mode)]);
+}
+
+QString word(Outcome outcome)
+{
+    return QLatin1String(kOutcomeWords[static_cast<std::size_t>(outcome)]);
+}
+
+QString word(Deciding deciding)
+{
+    return QLatin1String(kDecidingWords[static_cast<std::size_t>(deciding)]);
+}
+
+std::optional<Mode> modeFromWord(QStringView word)
+{
+    return find<Mode>(kModeWords, word);
+}
+
+std::optional<Outcome> outcomeFromWord(QStringView word)
+{
+    return find<Outcome>(kOutcomeWords, word);
+}
+
+} // namespace history

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+// The history's vocabulary. The words each value is stored as are part of
+// the file's format: a file written today is read by every later program.
+namespace history {
+
+enum class Mode { GameS, GameM, GameL, Training, Match };
+
+enum class Outcome {
+    Right,    // the card read was taken, the right row chosen
+    Wrong,    // another card or row: Take::chosen names it
+    Timeout,  // the reading or the question ran out
+    Opponent, // match: the opponent took it
+    Missed,   // match: a live card nobody took
+    Dead,     // match: no card of it lay on the floor
+};
+
+// Where the time after deciding counts from: the deciding syllables as the
+// table spells them, or as they were heard.
+enum class Deciding { Spelled, Spoken };
+
+QString word(Mode mode);
+QString word(Outcome outcome);
+QString word(Deciding deciding);
+
+// Empty for a word this program does not know (a later program's).
+std::optional<Mode> modeFromWord(QStringView word);
+std::optional<Outcome> outcomeFromWord(QStringView word);
+
+// The three boards' games, which the statistics also show together.
+inline constexpr Mode kGameModes[] = {Mode::GameS, Mode::GameM, Mode::GameL};
+
+} // namespace history
