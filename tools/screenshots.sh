@@ -130,3 +130,19 @@ shot records 592 423
 read -r RX RY < <(origin 592 423)
 click $((RX + 464 + 52)) $((RY + 352 + 20)) 0.6 # O K
 wait_title "琴葉"
+
+# --- the learning history after that game -------------------------------------
+click $((MX + 12 + 24)) $((MY + 136 + 116)) 0.6 # 学習記録, left of the menu
+wait_title "琴葉学習記録"
+read -r SX SY < <(origin 784 560)
+sleep 1.5 # the figures are read on a thread of their own
+shot stats 784 560
+click $((SX + 680 + 46)) $((SY + 8 + 16)) 0.6 # 閉じる
+wait_title "琴葉"
+
+# --- a practice match, a few seconds into its first reading -------------------
+click $((MX + 531 + 24)) $((MY + 136 + 116)) 0.6 # 練習試合, right of the menu
+wait_title "琴葉練習試合"
+read -r AX AY < <(origin 1016 728)
+click $((AX + 208 + 52)) $((AY + 8 + 16)) 4 # すぐに開始
+shot match 1016 728
