@@ -32,6 +32,8 @@ sleep 0.5
 # The level: open the list and step down to the wanted entry.
 click "X + 366" "Y + 24"; sleep 0.3
 xdotool key Home; for _ in $(seq 2 "$LEVEL"); do xdotool key Down; done; xdotool key Return
+# The shortest pause between readings: two clicks on the 間隔 box's down arrow.
+click "X + 604" "Y + 32"; sleep 0.2; click "X + 604" "Y + 32"; sleep 0.2
 # Memorisation of one minute: pick it, start it, move a card with the keyboard.
 click "X + 56" "Y + 24"; sleep 0.3; xdotool key Home Return
 click "X + 156" "Y + 24"; sleep 0.3
