@@ -360,8 +360,8 @@ void tst_TF_Game::cardsAreNumberedRightToLeft()
         QVERIFY(insideBevels.contains(c->geometry()));
         QVERIFY(c->MultiLine() && c->Tategaki() && c->AllowAllUp());
         QCOMPARE(c->font().pixelSize(), 16);
-        // The next card of a row stands to the left, the first of the next
-        // row right under this row's first; neighbours share a pixel.
+        // The next card of a row stands to its left, the card a row further
+        // on right below it; neighbours share a pixel.
         const bool rowEnds = k % b.YokoSu == 0;
         if (!rowEnds) {
             QCOMPARE(w->card(k + 1)->geometry().right(), c->x());
