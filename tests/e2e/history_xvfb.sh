@@ -6,15 +6,12 @@
 #   tests/e2e/history_xvfb.sh <build-dir> [out]
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
+xvfb_enter "$@"
 
 BUILD="$(cd "${1:?build dir}" && pwd)"
 OUT="$(mkdir -p "${2:-$BUILD/history-shots}" && cd "${2:-$BUILD/history-shots}" && pwd)"
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
-
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
 
 fail() { echo "history e2e: FAIL: $*" >&2; import -window root "$OUT/failure.png" 2>/dev/null || true; exit 1; }
 click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.15}"; }
@@ -23,8 +20,8 @@ shot() { import -window root -crop 784x560+120+104 +repage -colors 256 "PNG8:$OU
 sql() { sqlite3 "$WORK/history.sqlite" "$@"; }
 
 start_program() {
-  (cd "$WORK" && LC_ALL=C.UTF-8 exec "$BUILD/kotoha") &
-  APP=$!
+  start_kotoha "$BUILD" "$WORK"
+  APP=$PID
   wait_title "琴葉" 10 || fail "the main menu did not appear"
 }
 read MX MY < <(origin 592 423)
@@ -118,8 +115,8 @@ echo "history e2e: killed mid-game, integrity ok, $rows rows kept"
 # Both keep the file open; each plays on its own board in turn.
 start_program
 FIRST=$APP
-(cd "$WORK" && LC_ALL=C.UTF-8 exec "$BUILD/kotoha") &
-SECOND=$!
+start_kotoha "$BUILD" "$WORK"
+SECOND=$PID
 for _ in $(seq 1 50); do
   [ "$(xdotool search --onlyvisible --name '^琴葉$' 2>/dev/null | wc -l)" -ge 2 ] && break
   sleep 0.2

@@ -6,17 +6,14 @@
 # records file byte for byte, then opens every mode and returns.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
+xvfb_enter "$@"
 
 BUILD="$(cd "${1:?build dir}" && pwd)"
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
 cp "$BUILD/Push.wav" "$BUILD/Close.wav" "$WORK/"
 
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
-
-fail() { echo "e2e: FAIL: $*" >&2; import -window root "$WORK/../e2e-failure.png" 2>/dev/null || true; exit 1; }
+fail() { echo "e2e: FAIL: $*" >&2; import -window root "$BUILD/e2e-failure.png" 2>/dev/null || true; exit 1; }
 click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.15}"; }
 window_size() { # title -> WxH of the visible window with that title
   local id
@@ -25,8 +22,8 @@ window_size() { # title -> WxH of the visible window with that title
 }
 
 cd "$WORK"
-LC_ALL=C.UTF-8 "$BUILD/kotoha" &
-APP=$!
+start_kotoha "$BUILD" "$WORK"
+APP=$PID
 trap 'kill $APP 2>/dev/null || true; rm -rf "$WORK"' EXIT
 wait_title "琴葉" 10 || fail "the main menu did not appear"
 

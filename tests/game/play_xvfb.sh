@@ -5,8 +5,7 @@
 #   tests/game/play_xvfb.sh BUILD_DIR OUT_DIR [S|M|L ...]
 #
 # OUT_DIR receives the screenshots (dealt, sorted, mid-reading, finished) and
-# the records files. Needs xvfb, xdotool and imagemagick. Not run by ctest:
-# a whole L game takes a few minutes of real time.
+# the records files. Needs xvfb, xdotool and imagemagick.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
 
@@ -16,9 +15,7 @@ shift 2
 BOARDS=("$@")
 [ ${#BOARDS[@]} -gt 0 ] || BOARDS=(S M L)
 
-if [ -z "${KOTOHA_IN_XVFB:-}" ]; then
-  exec env KOTOHA_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$BUILD" "$OUT" "${BOARDS[@]}"
-fi
+xvfb_enter "$BUILD" "$OUT" "${BOARDS[@]}"
 
 start_in_new_folder "$BUILD"
 

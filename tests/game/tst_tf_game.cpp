@@ -84,8 +84,8 @@ private slots:
     void init();
     void cleanup();
 
-    void controlsStandAtTheirPlaces_data();
-    void controlsStandAtTheirPlaces();
+    void controlsKeepApartInsideTheWindow_data();
+    void controlsKeepApartInsideTheWindow();
     void controlsAreSetUp_data() { addBoardRows(); }
     void controlsAreSetUp();
     void cardsAreNumberedRightToLeft_data() { addBoardRows(); }
@@ -236,45 +236,68 @@ int tst_TF_Game::otherCard(const TF_Game *w) const
 
 // --- the window ------------------------------------------------------------
 
-void tst_TF_Game::controlsStandAtTheirPlaces_data()
+void tst_TF_Game::controlsKeepApartInsideTheWindow_data()
 {
     QTest::addColumn<BoardSize>("size");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("bounds");
-    // The places on the S, M and L boards; lt1 and lt2 within Panel1.
-    const struct {
-        const char *name;
-        QRect s, m, l;
-    } places[] = {
-        {"BtnShow", {16, 8, 129, 25}, {8, 8, 113, 33}, {8, 0, 129, 25}},
-        {"BtnStart", {16, 32, 129, 25}, {122, 8, 113, 33}, {152, 0, 129, 25}},
-        {"BtnYomijun", {176, 8, 129, 25}, {236, 8, 113, 33}, {296, 0, 129, 25}},
-        {"BtnTorijun", {176, 32, 129, 25}, {350, 8, 113, 33}, {440, 0, 129, 25}},
-        {"BtnReset", {336, 8, 129, 25}, {464, 8, 113, 33}, {584, 0, 129, 25}},
-        {"BtnClose", {336, 32, 129, 25}, {576, 8, 113, 33}, {728, 0, 129, 25}},
-        {"Label1", {496, 24, 35, 18}, {696, 20, 35, 18}, {872, 4, 35, 18}},
-        {"PTokuten", {538, 16, 45, 33}, {738, 8, 45, 33}, {914, 0, 45, 25}},
-        {"Panel2", {8, 64, 529, 353}, {8, 48, 721, 465}, {8, 24, 913, 689}},
-        {"Panel1", {536, 64, 49, 353}, {736, 48, 49, 353}, {928, 32, 30, 681}},
-        {"lt1", {24, 8, 17, 337}, {24, 8, 17, 337}, {5, 8, 15, 337}},
-        {"lt2", {5, 43, 17, 305}, {5, 43, 17, 305}, {5, 363, 15, 305}},
-    };
-    for (const auto &p : places) {
-        QTest::addRow("S %s", p.name) << BoardSize::S << QString::fromLatin1(p.name) << p.s;
-        QTest::addRow("M %s", p.name) << BoardSize::M << QString::fromLatin1(p.name) << p.m;
-        QTest::addRow("L %s", p.name) << BoardSize::L << QString::fromLatin1(p.name) << p.l;
-    }
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<bool>("versesSideBySide");
+    QTest::newRow("S") << BoardSize::S << QSize(592, 423) << true;
+    QTest::newRow("M") << BoardSize::M << QSize(792, 522) << true;
+    QTest::newRow("L") << BoardSize::L << QSize(967, 723) << false;
 }
 
-void tst_TF_Game::controlsStandAtTheirPlaces()
+void tst_TF_Game::controlsKeepApartInsideTheWindow()
 {
     QFETCH(BoardSize, size);
-    QFETCH(QString, name);
+    QFETCH(bool, versesSideBySide);
     TF_Game *w = window(size);
-    auto *control = w->findChild<QWidget *>(name);
-    QVERIFY(control);
-    QCOMPARE(control->parentWidget(), name.startsWith(QLatin1String("lt")) ? w->Panel1 : static_cast<QWidget *>(w));
-    QTEST(control->geometry(), "bounds");
+    QTEST(w->size(), "client");
+
+    // Neighbours may share a one-pixel seam, as the cards do, never more.
+    auto apart = [](const QWidget *a, const QWidget *b) {
+        const QRect common = a->geometry() & b->geometry();
+        return common.isEmpty() || common.width() == 1 || common.height() == 1;
+    };
+    auto name = [](const QWidget *a, const QWidget *b) {
+        return (a->objectName() + QLatin1Char(' ') + b->objectName()).toUtf8();
+    };
+    const QList<QWidget *> buttons{w->BtnShow, w->BtnStart, w->BtnYomijun, w->BtnTorijun, w->BtnReset, w->BtnClose};
+    const QList<QWidget *> onWindow = buttons + QList<QWidget *>{w->Label1, w->PTokuten, w->Panel2, w->Panel1};
+    for (qsizetype i = 0; i < onWindow.size(); ++i) {
+        QWidget *c = onWindow[i];
+        QCOMPARE(c->parentWidget(), w);
+        QVERIFY2(w->rect().contains(c->geometry()), qPrintable(c->objectName()));
+        for (qsizetype j = i + 1; j < onWindow.size(); ++j)
+            QVERIFY2(apart(c, onWindow[j]), name(c, onWindow[j]).constData());
+    }
+    for (QWidget *lt : {static_cast<QWidget *>(w->lt1), static_cast<QWidget *>(w->lt2)}) {
+        QCOMPARE(lt->parentWidget(), w->Panel1);
+        QVERIFY2(w->Panel1->rect().contains(lt->geometry()), qPrintable(lt->objectName()));
+    }
+    QVERIFY(apart(w->lt1, w->lt2));
+
+    // The buttons read in tab order: down a pair, or on to the right.
+    for (qsizetype i = 0; i + 1 < buttons.size(); ++i) {
+        const QRect a = buttons[i]->geometry(), b = buttons[i + 1]->geometry();
+        QVERIFY2(b.left() >= a.right() || (b.left() == a.left() && b.top() >= a.bottom()),
+                 name(buttons[i], buttons[i + 1]).constData());
+    }
+    // The score to the right of the buttons, its caption first; the reading
+    // panel to the right of the board.
+    QVERIFY(w->Label1->geometry().left() > w->BtnClose->geometry().right());
+    QVERIFY(w->PTokuten->geometry().left() > w->Label1->geometry().right());
+    QVERIFY(w->Panel1->geometry().left() >= w->Panel2->geometry().right());
+
+    // The verse reads right to left with the lower half 35 pixels down, or,
+    // in one narrow column, the lower half under the upper.
+    const QRect upper = w->lt1->geometry(), lower = w->lt2->geometry();
+    if (versesSideBySide) {
+        QVERIFY(upper.left() > lower.right());
+        QCOMPARE(lower.top() - upper.top(), 35);
+    } else {
+        QCOMPARE(lower.left(), upper.left());
+        QVERIFY(lower.top() > upper.bottom());
+    }
 }
 
 void tst_TF_Game::controlsAreSetUp()
@@ -327,18 +350,31 @@ void tst_TF_Game::cardsAreNumberedRightToLeft()
     TF_Game *w = window(size);
     const game::Board &b = w->board();
     QCOMPARE(w->Panel2->findChildren<TSpeedButtonTategaki *>().size(), b.FudaSu);
+    const QRect insideBevels = w->Panel2->rect().adjusted(2, 2, -2, -2);
     for (int k = 1; k <= b.FudaSu; ++k) {
         TSpeedButtonTategaki *c = w->card(k);
         QVERIFY2(c, qPrintable(QStringLiteral("sbt%1").arg(k)));
+        QCOMPARE(c->parentWidget(), w->Panel2);
         QCOMPARE(c->Tag(), k);
-        QCOMPARE(c->geometry(), game::cardRect(b.YokoSu, k));
+        QCOMPARE(c->size(), QSize(65, 113));
+        QVERIFY(insideBevels.contains(c->geometry()));
         QVERIFY(c->MultiLine() && c->Tategaki() && c->AllowAllUp());
         QCOMPARE(c->font().pixelSize(), 16);
+        // The next card of a row stands to its left, the card a row further
+        // on right below it; neighbours share a pixel.
+        const bool rowEnds = k % b.YokoSu == 0;
+        if (!rowEnds) {
+            QCOMPARE(w->card(k + 1)->geometry().right(), c->x());
+            QCOMPARE(w->card(k + 1)->y(), c->y());
+        }
+        if (k + b.YokoSu <= b.FudaSu) {
+            QCOMPARE(w->card(k + b.YokoSu)->y(), c->geometry().bottom());
+            QCOMPARE(w->card(k + b.YokoSu)->x(), c->x());
+        }
     }
     QVERIFY(!w->card(b.FudaSu + 1));
-    // The top row runs right to left, the next row starts again at the right.
-    QVERIFY(w->card(1)->x() > w->card(2)->x());
-    QCOMPARE(w->card(b.YokoSu + 1)->x(), w->card(1)->x());
+    // The grid starts 8 pixels in from the board's top left corner.
+    QCOMPARE(w->card(b.YokoSu)->pos(), QPoint(8, 8));
 }
 
 // Every upper verse must show whole in lt1, and the lower verse in lt2, in

@@ -85,8 +85,8 @@ private slots:
     void dealLaysTwentyFiveDifferentCardsASideInThreeRowsAndTwoAreas();
     void touchesAreJudgedByTheStatedRules_data();
     void touchesAreJudgedByTheStatedRules();
-    void theMatchEndsAsStated_data();
-    void theMatchEndsAsStated();
+    void matchEndsWhenASideEmptiesOrTheReadingsRunOut_data();
+    void matchEndsWhenASideEmptiesOrTheReadingsRunOut();
     void sentCardsGoToTheReceiversFreeSlots();
     void opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate_data();
     void opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate();
@@ -175,7 +175,7 @@ void TestMatchRules::touchesAreJudgedByTheStatedRules()
     QVERIFY(!m.field().find(poem)); // read cards leave the floor, taken or not
 }
 
-void TestMatchRules::theMatchEndsAsStated_data()
+void TestMatchRules::matchEndsWhenASideEmptiesOrTheReadingsRunOut_data()
 {
     QTest::addColumn<int>("playerCards");
     QTest::addColumn<int>("opponentCards");
@@ -193,7 +193,7 @@ void TestMatchRules::theMatchEndsAsStated_data()
     QTest::newRow("a reading nobody takes removes its card") << 1 << 1 << QList<int>{4, 50} << "|" << "opponent";
 }
 
-void TestMatchRules::theMatchEndsAsStated()
+void TestMatchRules::matchEndsWhenASideEmptiesOrTheReadingsRunOut()
 {
     QFETCH(int, playerCards);
     QFETCH(int, opponentCards);

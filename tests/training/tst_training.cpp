@@ -56,8 +56,9 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void layout_data();
-    void layout();
+    void controlsStandAtTheirPlacesInTheirFonts_data();
+    void controlsStandAtTheirPlacesInTheirFonts();
+    void controlsKeepApartInsideTheirParents();
     void tabOrderAndTags();
     void showStartsAFreshRun_data();
     void showStartsAFreshRun();
@@ -181,7 +182,7 @@ void tst_Training::cleanup()
     services_.reset();
 }
 
-void tst_Training::layout_data()
+void tst_Training::controlsStandAtTheirPlacesInTheirFonts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("parent");
@@ -203,20 +204,18 @@ void tst_Training::layout_data()
     row("BtnClose", "Panel3", {16, 48, 145, 33}, fonts::MSPGothic, 19);
     row("UnitSeikairitu", "Panel4", {144, 112, 19, 19}, fonts::MSGothic, 19);
     row("UnitNokoriJikan", "Panel4", {143, 144, 19, 19}, fonts::MSGothic, 19);
-    const char *values[] = {"Mondaisu", "Seikai", "Machigai", "Seikairitu", "NokoriJikan"};
-    for (int r = 0; r < 5; ++r) {
-        const QString role = QLatin1String(values[r]);
-        row("Caption" + role, "Panel4", {16, 16 + 32 * r, 0, 0}, fonts::System, 16);
-        row("Box" + role, "Panel4", {92, 12 + 32 * r, 45, 25});
-        row("Lbl" + role, "Box" + role, {4, 7, 37, 16}, fonts::System, 16);
-    }
-    for (int i : {0, 9}) {
-        row(QStringLiteral("Btn%1").arg(i), "Panel1", {8, 8 + 32 * i, 41, 33}, fonts::MSGothic, 19);
-        row(QStringLiteral("Lbl%1").arg(i), "Panel1", {56, 16 + 32 * i, 288, 16}, fonts::System, 16);
-    }
+    row("CaptionMondaisu", "Panel4", {16, 16, 0, 0}, fonts::System, 16);
+    row("CaptionNokoriJikan", "Panel4", {16, 144, 0, 0}, fonts::System, 16);
+    row("BoxMondaisu", "Panel4", {92, 12, 45, 25});
+    row("BoxNokoriJikan", "Panel4", {92, 140, 45, 25});
+    row("LblSeikairitu", "BoxSeikairitu", {4, 7, 37, 16}, fonts::System, 16);
+    row("Btn0", "Panel1", {8, 8, 41, 33}, fonts::MSGothic, 19);
+    row("Btn9", "Panel1", {8, 296, 41, 33}, fonts::MSGothic, 19);
+    row("Lbl0", "Panel1", {56, 16, 288, 16}, fonts::System, 16);
+    row("Lbl9", "Panel1", {56, 304, 288, 16}, fonts::System, 16);
 }
 
-void tst_Training::layout()
+void tst_Training::controlsStandAtTheirPlacesInTheirFonts()
 {
     QFETCH(QString, name);
     QFETCH(QString, parent);
@@ -228,7 +227,6 @@ void tst_Training::layout()
     QCOMPARE(c->parentWidget()->objectName(), parent);
     if (geometry.isEmpty()) {
         QCOMPARE(c->pos(), geometry.topLeft());
-        QVERIFY(c->geometry().right() < 92); // captions stop short of their value box
     } else {
         QCOMPARE(c->geometry().topLeft(), geometry.topLeft());
         if (!name.startsWith("Unit"))
@@ -238,6 +236,44 @@ void tst_Training::layout()
         QCOMPARE(c->font().family(), face);
         QCOMPARE(c->font().pixelSize(), pixels);
         QVERIFY(c->font().bold());
+    }
+}
+
+// Only the deciding syllables lie over their verse; every other control
+// keeps to its parent and off its siblings but for a one-pixel seam.
+void tst_Training::controlsKeepApartInsideTheirParents()
+{
+    w->show(); // captions take their text's width here
+    auto overlays = [](const QString &top, const QString &under) {
+        return top == under + u'K' || (top.startsWith(QLatin1String("LblK")) && under == QLatin1String("Lbl") + top.mid(4));
+    };
+    QHash<QWidget *, QList<QWidget *>> children;
+    for (QWidget *c : w->findChildren<QWidget *>()) {
+        const QString name = c->objectName();
+        if (name.isEmpty() || name.startsWith(QLatin1String("qt_")) || c->isHidden())
+            continue;
+        QVERIFY2(c->parentWidget()->rect().contains(c->geometry()), qPrintable(name));
+        children[c->parentWidget()] << c;
+    }
+    QVERIFY(children[w->Panel1].size() >= 30);
+    for (const QList<QWidget *> &siblings : std::as_const(children)) {
+        for (QWidget *a : siblings) {
+            for (QWidget *b : siblings) {
+                const QRect common = a->geometry() & b->geometry();
+                if (a == b || common.isEmpty() || common.width() == 1 || common.height() == 1
+                    || overlays(a->objectName(), b->objectName()) || overlays(b->objectName(), a->objectName()))
+                    continue;
+                QFAIL(qPrintable(a->objectName() + QLatin1String(" overlaps ") + b->objectName()));
+            }
+        }
+    }
+    // The answer rows step down evenly, each verse level with its button.
+    const int pitch = btn(1)->y() - btn(0)->y();
+    QVERIFY(pitch >= btn(0)->height() - 1);
+    for (int i = 0; i < 10; ++i) {
+        QCOMPARE(btn(i)->y(), btn(0)->y() + pitch * i);
+        QVERIFY(lbl(i)->x() > btn(i)->geometry().right());
+        QVERIFY(lbl(i)->y() > btn(i)->y() && lbl(i)->geometry().bottom() < btn(i)->geometry().bottom());
     }
 }
 
