@@ -291,8 +291,7 @@ int main(int argc, char **argv)
     const QDir out(outDir);
     QElapsedTimer clock;
     clock.start();
-    // Each poem on its own worker with its own scratch folder: the work is
-    // mostly waiting on open_jtalk and sox.
+    // Each poem on its own worker, with its own scratch folder and engine.
     struct Result {
         QList<ClipTimes> clips;
         QStringList errors;

@@ -292,19 +292,6 @@ QList<int> moraTargetsMs(const Verse &verse, const QString &spelled)
     return targets;
 }
 
-QList<int> moraSlotEndsMs(const Verse &verse, const QString &spelled)
-{
-    const QList<int> targets = moraTargetsMs(verse, spelled);
-    QList<int> ends;
-    for (qsizetype k = 0; k < verse.size(); ++k) {
-        int end = std::max(verse[k].spelledEnd * kCharMs, targets[k] + (spellsNothing(verse, k) ? kCharMs : kCharMs / 2));
-        if (k + 1 < verse.size())
-            end = std::min(end, targets[k + 1]);
-        ends.append(end);
-    }
-    return ends;
-}
-
 QString synthesisText(const Verse &verse, const QString &spelled, Script script)
 {
     QString text;

@@ -89,10 +89,6 @@ QByteArray labelText(const QList<Phone> &phones, int offsetMs);
 // `spelled` is the verse as the game shows it (U+3000 between phrases).
 QList<int> moraTargetsMs(const Verse &verse, const QString &spelled);
 
-// Where each mora's slot ends: the next mora's start, or one character's
-// time where a phrase space or the verse's end follows.
-QList<int> moraSlotEndsMs(const Verse &verse, const QString &spelled);
-
 // The text fed to open_jtalk: the spoken kana with a comma where the
 // spelled verse has a phrase space before more kana, so the voice phrases
 // like a reader. Open JTalk says katakana as written where hiragana は and
