@@ -83,7 +83,14 @@ public:
     Engine(const Engine &) = delete;
     Engine &operator=(const Engine &) = delete;
 
-    int rate() { return int(HTS_Engine_get_sampling_frequency(&engine_)); }
+    // The voice's own rate: a whole multiple of kRate, or the clips cannot be made.
+    int rate()
+    {
+        const int r = int(HTS_Engine_get_sampling_frequency(&engine_));
+        if (r < kRate || r % kRate != 0)
+            throw std::runtime_error("the voice speaks at " + std::to_string(r) + " Hz, not a multiple of 16000");
+        return r;
+    }
 
     // Speech for labels with times, at the voice's own rate. Given a
     // phoneme's length alone, the engine shares it out among the phoneme's

@@ -119,9 +119,6 @@ QStringList phonesOfKana(const QString &kana)
                 h.insert(k[v], cons[v] == u"-" ? QStringList{vowels[v]} : QStringList{cons[v], vowels[v]});
             }
         }
-        h.insert(u'ゐ', {u"i"_qs});
-        h.insert(u'ゑ', {u"e"_qs});
-        h.insert(u'を', {u"o"_qs});
         h.insert(u'ん', {u"N"_qs});
         h.insert(u'っ', {u"cl"_qs});
         return h;
@@ -214,9 +211,9 @@ QList<Phone> retimed(const QList<Phone> &phones, const Verse &verse, const QStri
         const int start = toFrame(targets[k]);
         const int next = toFrame(k + 1 < n ? targets[k + 1] : targets[k] + (half == Half::Shimo ? kHoldMs : kUpperEndMs));
         // Consonants at their natural length, shrunk to fit a third of the
-        // mora; the verse's first is cut short, as what comes out of silence
-        // (a stop's closure, a breathy h) is heard only where it rises.
-        // A stop's closure is silent: kept short, the mora is heard on its tick.
+        // mora. What is silent of them is kept short so that the mora is
+        // heard on its tick: a stop's closure, and whatever of the verse's
+        // first consonant comes out of silence before it rises.
         auto lengthOf = [&](const Phone &p) {
             return isStop(p.name) ? std::min(p.endMs - p.startMs, kStopMs) : p.endMs - p.startMs;
         };

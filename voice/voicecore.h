@@ -72,7 +72,8 @@ QString sayingFault(const Verse &verse, const QList<Phone> &phones);
 // until the next mora's, across the pauses between phrases, which are left
 // out, as a reader draws a phrase's end out into the next; the upper verse's
 // last mora lasts kUpperEndMs, the lower verse's kHoldMs. Consonants keep
-// their length, up to a third of the mora. Devoiced vowels are voiced, as a
+// their length, up to a third of the mora (a stop 40 ms, the verse's first
+// consonant 30 ms: what is silent of them delays the mora). Devoiced vowels are voiced, as a
 // reader says every vowel. The phoneme contexts are written again for the
 // new sequence; the rest of each label stays. The opening silence starts
 // `leadMs` before the clip (negative times); every time is a whole frame.
