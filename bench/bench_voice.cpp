@@ -8,13 +8,20 @@
 //
 // Each mora is measured twice: where its samples were placed (the index) and
 // where the voice is first heard from there on (the audio itself).
+// Then how the voice flows, from each clip and the labels beside it: the
+// share of silent 10 ms frames where a voiced sound is said inside a phrase,
+// abrupt stops, the silence before each phrase after a pause, and how long
+// the lower verse's last syllable is heard and whether it dies away.
 // The folder defaults to the build's readings/. Exit status 1 when a clip is
-// missing or a mora is placed more than 50 ms off its tick.
+// missing, a mora is placed more than 50 ms off its tick or heard more than
+// 50 ms after it, or the flow misses its goals (under 5 % silent, no abrupt
+// stop, no phrase's end silent more than 50 ms before the next phrase, every last syllable heard 2.5 s and fading).
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -22,6 +29,7 @@
 #include <cstdio>
 
 #include "deck/poemtable.h"
+#include "tests/support/flowcheck.h"
 #include "tests/support/revealcheck.h"
 #include "voice/readings.h"
 #include "voice/voicecore.h"
@@ -116,6 +124,7 @@ int main(int argc, char **argv)
     const QList<ClipTimes> clips = parseIndex(index.readAll()).value_or(QList<ClipTimes>());
     Drift aligned;
     Drift heard; // placement plus the wait for the first audible sound
+    Flow flow;
     int bad = 0;
     for (const ClipTimes &c : clips) {
         bad += addDrift(aligned, c) ? 0 : 1;
@@ -123,6 +132,12 @@ int main(int argc, char **argv)
         int rate = 0;
         const QByteArray pcm = wav.open(QIODevice::ReadOnly) ? wavSamples(wav.readAll(), &rate).value_or(QByteArray())
                                                              : QByteArray();
+        QFile lab(QFileInfo(wav).path() + u'/' + QFileInfo(wav).completeBaseName() + QStringLiteral(".lab"));
+        if (rate > 0 && lab.open(QIODevice::ReadOnly))
+            addFlow(flow, pcm, rate, parseLabels(lab.readAll()), spokenVerse(c.poem, c.half),
+                    spelledVerse(c.poem, c.half), c.half);
+        else
+            ++bad;
         ClipTimes onsets = c;
         for (qsizetype k = 0; k < c.startMs.size() && rate > 0; ++k)
             onsets.startMs[k] += onsetDelayMs(pcm, rate, c.startMs[k]);
@@ -136,6 +151,16 @@ int main(int argc, char **argv)
                 qlonglong(clips.size()), bad, aligned.beyond);
     print("re-timed clips: placed", aligned);
     print("re-timed clips: first heard", heard);
+    QList<int> held = flow.heldMs;
+    std::sort(held.begin(), held.end());
+    std::printf("flow: voiced frames inside phrases %d, silent %d (%.2f %%); abrupt stops %d; "
+                "phrase ends %d, longest silence before the next phrase %d ms\n",
+                flow.voicedFrames, flow.silentVoiced, 100.0 * flow.silentShare(), flow.abruptStops, flow.phraseEnds,
+                flow.worstPhraseGapMs);
+    std::printf("last syllables of the lower verses heard: shortest %d ms, median %d ms; not dying away: %d\n",
+                held.isEmpty() ? 0 : held.first(), held.isEmpty() ? 0 : held[held.size() / 2], flow.notFading);
+    const bool flows = flow.silentShare() < 0.05 && flow.abruptStops == 0 && flow.worstPhraseGapMs <= 50 &&
+                       (held.isEmpty() || held.first() >= 2500) && flow.notFading == 0;
 
     if (baseline) {
         QTemporaryDir scratch;
@@ -150,5 +175,5 @@ int main(int argc, char **argv)
         std::printf("ratio of mean drift, re-timed (first heard) / baseline: %.3f (baseline synthesis %lld ms)\n",
                     uniform.meanMs > 0 ? heard.meanMs / uniform.meanMs : 0.0, qlonglong(clock.elapsed()));
     }
-    return clips.size() == 200 && bad == 0 && aligned.over50 == 0 ? 0 : 1;
+    return clips.size() == 200 && bad == 0 && aligned.over50 == 0 && heard.over50 == 0 && flows ? 0 : 1;
 }

@@ -343,12 +343,19 @@ void TF_Game::contextMenuEvent(QContextMenuEvent *event)
     reading->setChecked(voice::options().gameReading);
     reading->setEnabled(st.usable);
     reading->setToolTip(st.detail);
+    QAction *beep = menu.addAction(QStringLiteral("読み上げ中もビープ音を鳴らす"));
+    beep->setCheckable(true);
+    beep->setChecked(voice::options().beepWhileReading);
+    beep->setEnabled(st.usable);
     if (!st.usable)
         menu.addAction(st.detail)->setEnabled(false);
-    if (menu.exec(event->globalPos()) == reading) {
+    QAction *chosen = menu.exec(event->globalPos());
+    if (chosen == reading) {
         voice::setGameReading(reading->isChecked());
         if (CbYomiage)
             voice::showGameReading(CbYomiage);
+    } else if (chosen == beep) {
+        voice::options().beepWhileReading = beep->isChecked();
     }
 }
 
@@ -411,7 +418,8 @@ void TF_Game::Timer1Timer()
         if (step.hasByte)
             appendByte(step.kind == game::TickStep::Kind::Kaminoku ? lt1 : lt2, step.byte);
         readingClock_.ticked(game_.Keika(), services().monotonic->elapsedMs());
-        if (step.beep)
+        // The voice keeps the time itself; the beep would only cover it.
+        if (step.beep && (reader_.poem() == 0 || voice::options().beepWhileReading))
             services().beeper->beep();
         if (step.decided)
             Kimari->placeAtEndOf(lt1);

@@ -15,7 +15,7 @@ PACKAGES=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth imagemagick xdotool python3 desktop-file-utils
-  open-jtalk open-jtalk-mecab-naist-jdic sox
+  open-jtalk open-jtalk-mecab-naist-jdic htsengine libhtsengine-dev
 )
 VOICE_PACKAGE=hts-voice-nitech-jp-atr503-m001
 

@@ -32,6 +32,7 @@ Status status();
 // The player's choices; they hold for every window until the program ends.
 struct Options {
     bool gameReading = false; // the game's "読み上げ"
+    bool beepWhileReading = false; // the game's tick beep goes on under the voice
     bool listening = false;   // the quiz's "聞き取り"
     int gapMs = 1000;         // silence before the quiz's verse is spoken
 };

@@ -22,18 +22,23 @@ using deck::Half;
 using Verse = QList<deck::SpokenMora>;
 
 constexpr int kCharMs = 2 * deck::kTickMs; // one spelled character
-constexpr int kHoldMs = 1200;              // the lower verse's last syllable is held this much longer
+constexpr int kHoldMs = 3200;              // the lower verse's last syllable, held and fading (余韻)
+constexpr int kUpperEndMs = 600;           // the upper verse's last syllable, drawn out
+constexpr int kFrameMs = 5;                // the voice model's frame: every label time is a multiple
 
-// One phoneme of open_jtalk's output label, in milliseconds from the clip's start.
+// One phoneme of a full-context label, in milliseconds from the clip's start.
 struct Phone {
     QString name;
     int startMs = 0;
     int endMs = 0;
+    QByteArray label; // the full context, "p1^p2-p3+p4=p5/A:...", without times
     bool isPause() const { return name == u"pau" || name == u"sil"; }
 };
 
 // The phonemes of the trace's "[Output label]" section, in order.
 QList<Phone> parseTrace(const QByteArray &trace);
+// The phonemes of a label file ("start end label" lines, times in 100 ns).
+QList<Phone> parseLabels(const QByteArray &labels);
 
 // The phonemes grouped into morae (consonants open one, a vowel, ん or っ
 // closes it); pauses belong to none. `vowelStartMs` is where the part that
@@ -45,19 +50,53 @@ struct MoraSpan {
 };
 QList<MoraSpan> moraSpans(const QList<Phone> &phones);
 
+// The same grouping as indices into `phones`: the first and the last phone
+// (the vowel, ん or っ) of each mora.
+struct MoraPhones {
+    qsizetype first = 0;
+    qsizetype last = 0;
+};
+QList<MoraPhones> moraPhones(const QList<Phone> &phones);
+
+// Open JTalk's phonemes for one mora of modern kana (きょ: ky o); empty for
+// anything else.
+QStringList phonesOfKana(const QString &kana);
+
+// Where what was said differs from the verse, mora by mora: "mora 2 (は)
+// said w a"; empty when every mora agrees. A devoiced vowel counts as its
+// vowel, and an う after an お-row mora may be said as a long o.
+QString sayingFault(const Verse &verse, const QList<Phone> &phones);
+
+// The labels of a verse as said, retimed so that each mora's first phoneme
+// starts on its reveal time (moraTargetsMs) and its vowel, ん or っ lasts
+// until the next mora's, across the pauses between phrases, which are left
+// out, as a reader draws a phrase's end out into the next; the upper verse's
+// last mora lasts kUpperEndMs, the lower verse's kHoldMs. Consonants keep
+// their length, up to a third of the mora (a stop 40 ms, the verse's first
+// consonant 30 ms: what is silent of them delays the mora). Devoiced vowels are voiced, as a
+// reader says every vowel. The phoneme contexts are written again for the
+// new sequence; the rest of each label stays. The opening silence starts
+// `leadMs` before the clip (negative times); every time is a whole frame.
+// `phones` must say the verse (sayingFault empty).
+QList<Phone> retimed(const QList<Phone> &phones, const Verse &verse, const QString &spelled, Half half, int leadMs);
+
+// Labels as the HTS engine reads them: "start end label" in 100 ns units,
+// `offsetMs` added to every time.
+QByteArray labelText(const QList<Phone> &phones, int offsetMs);
+
 // Where each mora of `verse` must begin, in ms from the verse's first reveal
 // tick: at the first byte of its first spelled character, phrase spaces
 // skipped. A mora that spells nothing of its own shares its neighbour's slot.
 // `spelled` is the verse as the game shows it (U+3000 between phrases).
 QList<int> moraTargetsMs(const Verse &verse, const QString &spelled);
 
-// Where each mora's slot ends: the next mora's start, or one character's
-// time where a phrase space or the verse's end follows.
-QList<int> moraSlotEndsMs(const Verse &verse, const QString &spelled);
-
 // The text fed to open_jtalk: the spoken kana with a comma where the
-// spelled verse has a phrase space, so the voice phrases like a reader.
-QString synthesisText(const Verse &verse, const QString &spelled);
+// spelled verse has a phrase space before more kana, so the voice phrases
+// like a reader. Open JTalk says katakana as written where hiragana は and
+// へ may become particles; but its dictionary joins a few katakana
+// (シヨ into ショ, マツト into マット), which hiragana keeps apart.
+enum class Script { Katakana, Hiragana };
+QString synthesisText(const Verse &verse, const QString &spelled, Script script = Script::Katakana);
 
 // Times kept for one clip: every mora's start and end within it.
 struct ClipTimes {

@@ -614,13 +614,16 @@ void tst_TF_Game::readingAloudOnTheTicks_data()
 {
     QTest::addColumn<bool>("audio");
     QTest::addColumn<bool>("on");
+    QTest::addColumn<bool>("beepKept");
     QTest::addColumn<QStringList>("clips"); // what the clip players did; "tick N" follows tick N
+    QTest::addColumn<bool>("beeping");
     const QStringList spoken = {"open 001-1.wav", "open 001-2.wav", "play 001-1.wav", "tick 1", "tick 40",
                                 "play 001-2.wav", "tick 41"};
     const QStringList silent = {"tick 1", "tick 40", "tick 41"};
-    QTest::newRow("on") << true << true << spoken;
-    QTest::newRow("off") << true << false << silent;
-    QTest::newRow("no sound device") << false << true << silent;
+    QTest::newRow("on: the voice alone") << true << true << false << spoken << false;
+    QTest::newRow("on, beep kept") << true << true << true << spoken << true;
+    QTest::newRow("off: the beep") << true << false << false << silent << true;
+    QTest::newRow("no sound device: the beep") << false << true << false << silent << true;
 }
 
 // Each half starts on the tick that shows its first byte; the reading,
@@ -629,6 +632,9 @@ void tst_TF_Game::readingAloudOnTheTicks()
 {
     QFETCH(bool, audio);
     QFETCH(bool, on);
+    QFETCH(bool, beepKept);
+    QFETCH(bool, beeping);
+    voice::options().beepWhileReading = beepKept;
     Services withAudio;
     withAudio.hasAudioOutput = [audio] { return audio; };
     ScopedServices scoped(withAudio);
@@ -650,6 +656,7 @@ void tst_TF_Game::readingAloudOnTheTicks()
     for (const QString &line : std::as_const(sounds_.log))
         clips << QString(line).replace(readings_.path() + u'/', QString());
     QTEST(clips, "clips");
+    QCOMPARE(beeper_.beeps > 0, beeping);
     QCOMPARE(w->lt2->Caption(), deck::PoemTable[1].Shimonoku.toByteArray().left(1));
     w->sbt1Click(w->card(7));
     QCOMPARE(w->PTokuten->caption(), QStringLiteral("31"));

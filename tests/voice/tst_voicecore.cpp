@@ -42,6 +42,15 @@ const char kTrace[] = "[Text analysis result]\n"
                       "[Global parameter]\n"
                       "Sampring frequency                     ->    48000(Hz)\n";
 
+// Phones as said, from "sil h a n a pau ..." (no times, no context).
+QList<Phone> saidAs(const char *names)
+{
+    QList<Phone> phones;
+    for (const QString &n : QString::fromLatin1(names).split(u' ', Qt::SkipEmptyParts))
+        phones.append({n, 0, 0, {}});
+    return phones;
+}
+
 } // namespace
 
 class tst_VoiceCore : public QObject {
@@ -50,7 +59,11 @@ private slots:
     void traceToMorae();
     void targets_data();
     void targets();
-    void synthesisTextMarksPhrases();
+    void synthesisText_data();
+    void synthesisText();
+    void saying_data();
+    void saying();
+    void retimedOnTheTicks();
     void indexRoundTrip();
     void indexSkipsBadLines_data();
     void indexSkipsBadLines();
@@ -90,22 +103,17 @@ void tst_VoiceCore::targets_data()
     QTest::addColumn<Verse>("verse");
     QTest::addColumn<QString>("spelled");
     QTest::addColumn<QList<int>>("starts");
-    QTest::addColumn<QList<int>>("ends");
 
     // Each kana is shown over two 150 ms ticks; a phrase space takes its own
     // two ticks, and the mora after it waits for them.
-    QTest::newRow("phrase space") << verseOf("あ:1 き:2 か:4 り:5") << u"あき　かり"_qs
-                                  << QList<int>{0, 300, 900, 1200} << QList<int>{300, 600, 1200, 1500};
+    QTest::newRow("phrase space") << verseOf("あ:1 き:2 か:4 り:5") << u"あき　かり"_qs << QList<int>{0, 300, 900, 1200};
     // ちょ is revealed with て, う with ふ.
-    QTest::newRow("historical spelling") << verseOf("す:1 ちょ:2 う:3") << u"すてふ"_qs << QList<int>{0, 300, 600}
-                                         << QList<int>{300, 600, 900};
+    QTest::newRow("historical spelling") << verseOf("す:1 ちょ:2 う:3") << u"すてふ"_qs << QList<int>{0, 300, 600};
     // Heard past a verse the table cut short: it follows at a kana's pace.
-    QTest::newRow("past the spelled end") << verseOf("お:1 も:2 う:2") << u"おも　　"_qs
-                                          << QList<int>{0, 300, 600} << QList<int>{300, 600, 900};
+    QTest::newRow("past the spelled end") << verseOf("お:1 も:2 う:2") << u"おも　　"_qs << QList<int>{0, 300, 600};
     // A mora with no kana of its own inside the verse shares the slot before.
-    QTest::newRow("no kana of its own") << verseOf("あ:1 ー:1 い:2") << u"あい"_qs << QList<int>{0, 150, 300}
-                                        << QList<int>{150, 300, 600};
-    QTest::newRow("leading space") << verseOf("あ:2") << u"　あ"_qs << QList<int>{300} << QList<int>{600};
+    QTest::newRow("no kana of its own") << verseOf("あ:1 ー:1 い:2") << u"あい"_qs << QList<int>{0, 150, 300};
+    QTest::newRow("leading space") << verseOf("あ:2") << u"　あ"_qs << QList<int>{300};
 }
 
 void tst_VoiceCore::targets()
@@ -113,15 +121,98 @@ void tst_VoiceCore::targets()
     QFETCH(Verse, verse);
     QFETCH(QString, spelled);
     QFETCH(QList<int>, starts);
-    QFETCH(QList<int>, ends);
     QCOMPARE(moraTargetsMs(verse, spelled), starts);
-    QCOMPARE(moraSlotEndsMs(verse, spelled), ends);
 }
 
-void tst_VoiceCore::synthesisTextMarksPhrases()
+void tst_VoiceCore::synthesisText_data()
 {
-    // No comma after the last mora, even when the verse ends in its fill.
-    QCOMPARE(synthesisText(verseOf("は:1 る:2 な:4 つ:5"), u"はる　なつ　"_qs), u"はる、なつ"_qs);
+    QTest::addColumn<Verse>("verse");
+    QTest::addColumn<QString>("spelled");
+    QTest::addColumn<int>("script");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("phrases, the fill left out") << verseOf("は:1 る:2 な:4 つ:5") << u"はる　なつ　"_qs
+                                                << int(Script::Katakana) << u"ハル、ナツ"_qs;
+    QTest::newRow("small kana") << verseOf("ちょ:2 う:3") << u"てふ"_qs << int(Script::Katakana) << u"チョウ"_qs;
+    // A mora heard past the spelled end belongs to the phrase before.
+    QTest::newRow("no comma before what is not spelled")
+        << verseOf("お:1 も:2 う:2") << u"おも　　"_qs << int(Script::Katakana) << u"オモウ"_qs;
+    QTest::newRow("hiragana") << verseOf("し:1 よ:2 お:4") << u"しよ　を"_qs << int(Script::Hiragana)
+                              << u"しよ、お"_qs;
+}
+
+void tst_VoiceCore::synthesisText()
+{
+    QFETCH(Verse, verse);
+    QFETCH(QString, spelled);
+    QFETCH(int, script);
+    QFETCH(QString, text);
+    QCOMPARE(voice::synthesisText(verse, spelled, Script(script)), text);
+}
+
+void tst_VoiceCore::saying_data()
+{
+    QTest::addColumn<Verse>("verse");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("fault");
+
+    const Verse hanasasou = verseOf("は:1 な:2 さ:3 そ:4 う:5");
+    QTest::newRow("as read, long o, phrase pause") << hanasasou << u"sil h a n a s a s o o pau sil"_qs << QString();
+    QTest::newRow("は said as the particle") << hanasasou << u"sil w a n a s a s o o sil"_qs
+                                             << u"mora 1 (は) said w a"_qs;
+    QTest::newRow("う said as written") << hanasasou << u"sil h a n a s a s o u sil"_qs << QString();
+    QTest::newRow("う said as e") << hanasasou << u"sil h a n a s a s o e sil"_qs << u"mora 5 (う) said e"_qs;
+    QTest::newRow("a small っ where none is") << verseOf("ま:1 つ:2 と:3") << u"sil m a cl t o sil"_qs
+                                               << u"mora 2 (つ) said cl"_qs;
+    QTest::newRow("two kana said as one") << verseOf("し:1 よ:2 お:3") << u"sil sh o o sil"_qs
+                                          << u"2 morae said for 3: sh o | o"_qs;
+    QTest::newRow("devoiced, palatal, ん, っ") << verseOf("つ:1 きょ:3 ん:4 っ:5 ぢ:6") << u"sil ts U ky o N cl j i sil"_qs
+                                                << QString();
+    QTest::newRow("ぢ is not di") << verseOf("ぢ:1") << u"sil d i sil"_qs << u"mora 1 (ぢ) said d i"_qs;
+}
+
+void tst_VoiceCore::saying()
+{
+    QFETCH(Verse, verse);
+    QFETCH(QString, said);
+    QFETCH(QString, fault);
+    QCOMPARE(sayingFault(verse, saidAs(said.toLatin1().constData())), fault);
+}
+
+// あ き っ つ (t s U, devoiced) 、きょ ん as the lower verse: each mora starts on its
+// tick, its last phone lasts until the next, the pause is gone, and the
+// contexts name the new neighbours.
+void tst_VoiceCore::retimedOnTheTicks()
+{
+    const Verse verse = verseOf("あ:1 き:2 っ:3 つ:4 きょ:7 ん:8");
+    const QList<Phone> out = retimed(parseTrace(kTrace), verse, u"あきっつ　きよん"_qs, Half::Shimo, 100);
+    QStringList names;
+    for (const Phone &p : out) {
+        names.append(p.name);
+        QCOMPARE(p.startMs % kFrameMs, 0);
+        QCOMPARE(p.endMs % kFrameMs, 0);
+        QVERIFY(p.endMs > p.startMs);
+    }
+    QCOMPARE(names.join(u' '), u"sil a k i cl t s u ky o N sil"_qs);
+    const QList<int> ticks = {0, 300, 600, 900, 1500, 2100, 2100 + kHoldMs};
+    const QList<MoraPhones> morae = moraPhones(out);
+    QCOMPARE(morae.size(), 6);
+    for (qsizetype k = 0; k < morae.size(); ++k) {
+        QCOMPARE(out[morae[k].first].startMs, ticks[k]);
+        QCOMPARE(out[morae[k].last].endMs, ticks[k + 1]);
+    }
+    QCOMPARE(out.first().startMs, -100);
+    QCOMPARE(out[6].endMs - out[6].startMs, 70); // s keeps its own length
+    QCOMPARE(out[8].endMs - out[8].startMs, 40); // ky: a stop's closure is kept short
+    QVERIFY(out[5].label.startsWith("i^cl-t+s=u/A:"));
+    QVERIFY(out[9].label.startsWith("u^ky-o+N=sil/A:"));
+
+    // As the engine reads them, 100 ms later; nothing before the clip's start.
+    const QList<Phone> back = parseLabels(labelText(out, 0));
+    QCOMPARE(back.size(), out.size());
+    QCOMPARE(back.first().startMs, 0);
+    QCOMPARE(back[5].label, out[5].label);
+    QCOMPARE(parseLabels(labelText(out, 100))[5].startMs, out[5].startMs + 100);
 }
 
 void tst_VoiceCore::indexRoundTrip()
