@@ -84,13 +84,15 @@ QList<WeakTake> loadRecentTakes(QSqlDatabase &db, const QDate &today)
     return takes;
 }
 
+QList<WeakTake> readRecentTakes(const QString &path, const QDate &today)
+{
+    Database db(path);
+    return db.openForReading() ? loadRecentTakes(db.db(), today) : QList<WeakTake>{};
+}
+
 QList<int> weakestPoems(const QDate &today, int n, platform::Random &rng)
 {
-    QList<WeakTake> takes;
-    Database db(databasePath());
-    if (db.openForReading())
-        takes = loadRecentTakes(db.db(), today);
-    return rankWeakest(takes, today, n, rng);
+    return rankWeakest(readRecentTakes(databasePath(), today), today, n, rng);
 }
 
 } // namespace history
