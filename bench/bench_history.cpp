@@ -15,8 +15,11 @@
 // history of that many takes, beside the synchronous open and quick check it
 // replaced (sync_ms, run in the same iterations); held_ratio is the one over
 // the other, ready_ms the time until started() says the file is fit.
-// BM_WeakestPoems/<rows>, BM_RecentReactions/<rows>: the drill's ranking and
-// the match's calibration, each reading the file where it is called.
+// BM_ReadRecentTakes/<rows>: the drill's read of the last 30 days, on a pool
+// thread; BM_RankWeakest/<rows>: their ranking, on the window thread when
+// they arrive and at every change of N.
+// BM_RecentReactions/<rows>: the match's calibration, read on the window
+// thread when the match ends.
 //   QT_QPA_PLATFORM=offscreen bench_history
 #include <benchmark/benchmark.h>
 
@@ -220,15 +223,24 @@ void BM_StartRecorder(benchmark::State &state)
 }
 BENCHMARK(BM_StartRecorder)->Arg(0)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-void BM_WeakestPoems(benchmark::State &state)
+void BM_ReadRecentTakes(benchmark::State &state)
 {
-    history::setDatabasePath(historyOf(static_cast<int>(state.range(0))));
+    const QString path = historyOf(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(history::readRecentTakes(path, QDate::currentDate()).size());
+}
+BENCHMARK(BM_ReadRecentTakes)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_RankWeakest(benchmark::State &state)
+{
+    const QDate today = QDate::currentDate();
+    const QList<history::WeakTake> takes = history::readRecentTakes(historyOf(static_cast<int>(state.range(0))), today);
     platform::Random rng{1};
     for (auto _ : state)
-        benchmark::DoNotOptimize(history::weakestPoems(QDate::currentDate(), 100, rng).size());
-    history::setDatabasePath(QStringLiteral("history.sqlite"));
+        benchmark::DoNotOptimize(history::rankWeakest(takes, today, 100, rng).size());
+    state.counters["takes"] = double(takes.size());
 }
-BENCHMARK(BM_WeakestPoems)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_RankWeakest)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_RecentReactions(benchmark::State &state)
 {

@@ -92,14 +92,15 @@ void SqliteRecorder::openOnWorker(bool check)
                 delete db_;
                 db_ = nullptr;
             }
-            QMetaObject::invokeMethod(this, [this, result] { checked(result); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, [this, result, check] { checked(result, !check); }, Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
 }
 
-void SqliteRecorder::checked(OpenResult result)
+void SqliteRecorder::checked(OpenResult result, bool fresh)
 {
-    if (result == OpenResult::Damaged) {
+    // The player is asked once: a new file failing is only told.
+    if (result == OpenResult::Damaged && !fresh) {
         if (!platform::services().messages->askYesNo(damagedQuestion(QFileInfo(path_).fileName()))) {
             told_ = true; // the question was the telling
             finishStart(false);

@@ -56,7 +56,7 @@ private:
     };
 
     void openOnWorker(bool check);
-    void checked(OpenResult result);
+    void checked(OpenResult result, bool fresh); // fresh: the file made after setting a damaged one aside
     void finishStart(bool recording);
     void post(const Take &take, const QDateTime &at);
     void tellOnce();
