@@ -11,6 +11,15 @@
 // time until the player sees it, while its figures are read on their own
 // thread; filled_ms is the time until they are painted in it.
 // BM_LoadStatistics/<rows>: the figures gathered without the window.
+// BM_StartRecorder/<rows>: how long start() holds the window thread over a
+// history of that many takes, beside the synchronous open and quick check it
+// replaced (sync_ms, run in the same iterations); held_ratio is the one over
+// the other, ready_ms the time until started() says the file is fit.
+// BM_ReadRecentTakes/<rows>: the drill's read of the last 30 days, on a pool
+// thread; BM_RankWeakest/<rows>: their ranking, on the window thread when
+// they arrive and at every change of N.
+// BM_RecentReactions/<rows>: the match's calibration, read on the window
+// thread when the match ends.
 //   QT_QPA_PLATFORM=offscreen bench_history
 #include <benchmark/benchmark.h>
 
@@ -22,11 +31,14 @@
 #include <QTemporaryDir>
 
 #include <chrono>
+#include <memory>
 
 #include "deck/poemtable.h"
 #include "history/database.h"
+#include "history/reactions.h"
 #include "history/stats.h"
 #include "history/tf_stats.h"
+#include "history/weak.h"
 #include "history/writer.h"
 #include "platform/random.h"
 #include "platform/gui/fonts.h"
@@ -71,7 +83,8 @@ void BM_RecordOnUiThread(benchmark::State &state)
 {
     QTemporaryDir dir;
     history::SqliteRecorder recorder(dir.filePath(QStringLiteral("history.sqlite")));
-    if (!recorder.start()) {
+    recorder.start();
+    if (!recorder.waitUntilStarted()) {
         state.SkipWithError("cannot open");
         return;
     }
@@ -174,6 +187,70 @@ void BM_LoadStatistics(benchmark::State &state)
     for (auto _ : state)
         benchmark::DoNotOptimize(history::loadStatistics(db.db(), {}).total);
 }
+void BM_StartRecorder(benchmark::State &state)
+{
+    using Ms = std::chrono::duration<double, std::milli>;
+    const QString path = historyOf(static_cast<int>(state.range(0)));
+    double held = 0, sync = 0, ready = 0;
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        auto recorder = std::make_unique<history::SqliteRecorder>(path);
+        recorder->start();
+        const auto t1 = std::chrono::steady_clock::now();
+        state.PauseTiming();
+        if (!recorder->waitUntilStarted()) {
+            state.SkipWithError("cannot open");
+            return;
+        }
+        held += Ms(t1 - t0).count();
+        ready += Ms(std::chrono::steady_clock::now() - t0).count();
+        recorder.reset();
+        const auto t2 = std::chrono::steady_clock::now();
+        {
+            history::Database db(path);
+            if (db.open(true) != history::OpenResult::Ok) {
+                state.SkipWithError("cannot open");
+                return;
+            }
+        }
+        sync += Ms(std::chrono::steady_clock::now() - t2).count();
+        state.ResumeTiming();
+    }
+    const double n = double(state.iterations());
+    state.counters["sync_ms"] = sync / n;
+    state.counters["ready_ms"] = ready / n;
+    state.counters["held_ratio"] = held / sync;
+}
+BENCHMARK(BM_StartRecorder)->Arg(0)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_ReadRecentTakes(benchmark::State &state)
+{
+    const QString path = historyOf(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(history::readRecentTakes(path, QDate::currentDate()).size());
+}
+BENCHMARK(BM_ReadRecentTakes)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_RankWeakest(benchmark::State &state)
+{
+    const QDate today = QDate::currentDate();
+    const QList<history::WeakTake> takes = history::readRecentTakes(historyOf(static_cast<int>(state.range(0))), today);
+    platform::Random rng{1};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(history::rankWeakest(takes, today, 100, rng).size());
+    state.counters["takes"] = double(takes.size());
+}
+BENCHMARK(BM_RankWeakest)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_RecentReactions(benchmark::State &state)
+{
+    history::setDatabasePath(historyOf(static_cast<int>(state.range(0))));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(history::recentReactions(QDate::currentDate(), 30, 0).size());
+    history::setDatabasePath(QStringLiteral("history.sqlite"));
+}
+BENCHMARK(BM_RecentReactions)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 BENCHMARK(BM_LoadStatistics)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 BENCHMARK(BM_OpenStatsWindow)->Arg(0)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(10);

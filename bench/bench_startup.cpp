@@ -23,7 +23,6 @@
 #include <QEvent>
 #include <QIcon>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -261,10 +260,8 @@ int firstPaintChild(int argc, char **argv)
     history::SqliteRecorder recorder(folder.filePath(QStringLiteral("history.sqlite")));
     const history::ScopedRecorder installed(recorder);
 
-    OpenMenu([&recorder] {
-        recorder.start();
-        QTimer::singleShot(0, &QCoreApplication::quit);
-    });
+    QObject::connect(&recorder, &history::SqliteRecorder::started, &QCoreApplication::quit);
+    OpenMenu([&recorder] { recorder.start(); });
     // Installed after the menu's own hook, so it reports before that work.
     bench::FirstFrameReport report;
     F_Main->installEventFilter(&report);

@@ -131,7 +131,8 @@ void run(const std::uint8_t *data, std::size_t size, const QString &dir)
     {
         SqliteRecorder r(path);
         r.now = [] { return QDateTime(QDate(2026, 12, 7), QTime(9, 30, 0)); };
-        recording = r.start();
+        r.start();
+        recording = r.waitUntilStarted();
         Take t;
         t.mode = Mode::GameS;
         t.poem = 7;

@@ -16,12 +16,12 @@ QList<qint64> recentReactions(QSqlDatabase &db, const QDate &today, int days, qi
     q.prepare(QStringLiteral("SELECT ms_after_deciding FROM readings"
                              " WHERE outcome = ? AND ms_after_deciding IS NOT NULL"
                              " AND mode IN (?, ?, ?, ?) AND NOT (mode = ? AND session = ?)"
-                             " AND substr(played_at, 1, 10) > ?"));
+                             " AND played_at >= ?"));
     const QVariantList values = {
         word(Outcome::Right),
         word(Mode::GameS), word(Mode::GameM), word(Mode::GameL), word(Mode::Match),
         word(Mode::Match), skipSession,
-        today.addDays(-days).toString(Qt::ISODate),
+        today.addDays(1 - days).toString(Qt::ISODate), // sorts before every time of that day
     };
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values[i]);

@@ -64,8 +64,10 @@ QList<WeakTake> loadRecentTakes(QSqlDatabase &db, const QDate &today)
     QSqlQuery q(db);
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT poem, outcome, ms_after_deciding, substr(played_at, 1, 10) FROM readings"
-                             " WHERE substr(played_at, 1, 10) > ? AND outcome <> ?"));
-    q.bindValue(0, today.addDays(-kWeakDays).toString(Qt::ISODate));
+                             " WHERE played_at >= ? AND outcome <> ?"));
+    // The first day's date alone sorts before every time of that day: the
+    // index on played_at serves the range.
+    q.bindValue(0, today.addDays(1 - kWeakDays).toString(Qt::ISODate));
     q.bindValue(1, word(Outcome::Dead));
     if (!q.exec())
         return takes;
@@ -82,13 +84,15 @@ QList<WeakTake> loadRecentTakes(QSqlDatabase &db, const QDate &today)
     return takes;
 }
 
+QList<WeakTake> readRecentTakes(const QString &path, const QDate &today)
+{
+    Database db(path);
+    return db.openForReading() ? loadRecentTakes(db.db(), today) : QList<WeakTake>{};
+}
+
 QList<int> weakestPoems(const QDate &today, int n, platform::Random &rng)
 {
-    QList<WeakTake> takes;
-    Database db(databasePath());
-    if (db.openForReading())
-        takes = loadRecentTakes(db.db(), today);
-    return rankWeakest(takes, today, n, rng);
+    return rankWeakest(readRecentTakes(databasePath(), today), today, n, rng);
 }
 
 } // namespace history

@@ -38,6 +38,9 @@ double penalty(const WeakTake &take);
 QList<int> rankWeakest(const QList<WeakTake> &takes, const QDate &today, int n, platform::Random &rng);
 
 QList<WeakTake> loadRecentTakes(QSqlDatabase &db, const QDate &today);
+// The same from the file at `path`, opened read-only with a connection of the
+// calling thread's own; empty when it cannot be read.
+QList<WeakTake> readRecentTakes(const QString &path, const QDate &today);
 
 // The n weakest poems after the history file at databasePath(); with no
 // history readable, n poems drawn from all hundred.

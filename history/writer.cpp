@@ -1,10 +1,12 @@
 #include "writer.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QMetaObject>
 
 #include <chrono>
+#include <utility>
 
 #include "history/database.h"
 #include "platform/services.h"
@@ -36,46 +38,96 @@ SqliteRecorder::~SqliteRecorder()
 {
     if (worker_) {
         flush();
+        // A check that passed but whose outcome never came back still leaves
+        // its connection open: what waited for it is written.
         QMetaObject::invokeMethod(
-            worker_, [this] { delete db_; db_ = nullptr; }, Qt::BlockingQueuedConnection);
+            worker_,
+            [this, waiting = pending_] {
+                if (db_) {
+                    for (const Pending &p : waiting)
+                        db_->insert(p.take, p.at);
+                }
+                delete db_;
+                db_ = nullptr;
+            },
+            Qt::BlockingQueuedConnection);
         thread_.quit();
         thread_.wait();
         delete worker_;
     }
 }
 
-bool SqliteRecorder::start()
+void SqliteRecorder::start()
 {
-    const QString name = QFileInfo(path_).fileName();
-    OpenResult result;
-    {
-        Database probe(path_);
-        result = probe.open(true);
-        if (result != OpenResult::Ok)
-            qWarning("history: %s", qUtf8Printable(probe.lastError()));
-    }
-    if (result == OpenResult::Damaged) {
-        if (!platform::services().messages->askYesNo(damagedQuestion(name))) {
-            told_ = true; // the question was the telling
-            return false;
-        }
-        if (setAside(path_, now()).isEmpty()) {
-            tellOnce();
-            return false;
-        }
-        Database fresh(path_);
-        result = fresh.open();
-    }
-    if (result != OpenResult::Ok) {
-        tellOnce();
-        return false;
-    }
-
+    Q_ASSERT(state_ == State::Idle);
+    state_ = State::Checking;
     worker_ = new QObject;
     worker_->moveToThread(&thread_);
     thread_.start();
-    recording_ = true;
-    return true;
+    openOnWorker(true);
+}
+
+bool SqliteRecorder::waitUntilStarted()
+{
+    if (state_ == State::Checking) {
+        QEventLoop loop;
+        connect(this, &SqliteRecorder::started, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return state_ == State::Recording;
+}
+
+// The quick check reads every page: 0.3 s over a million takes, which the
+// window thread must not wait for. A file found unfit is closed before its
+// outcome is sent, so that it can be set aside.
+void SqliteRecorder::openOnWorker(bool check)
+{
+    QMetaObject::invokeMethod(
+        worker_,
+        [this, check] {
+            db_ = new Database(path_);
+            const OpenResult result = db_->open(check);
+            if (result != OpenResult::Ok) {
+                qWarning("history: %s", qUtf8Printable(db_->lastError()));
+                delete db_;
+                db_ = nullptr;
+            }
+            QMetaObject::invokeMethod(this, [this, result, check] { checked(result, !check); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
+void SqliteRecorder::checked(OpenResult result, bool fresh)
+{
+    // The player is asked once: a new file failing is only told.
+    if (result == OpenResult::Damaged && !fresh) {
+        if (!platform::services().messages->askYesNo(damagedQuestion(QFileInfo(path_).fileName()))) {
+            told_ = true; // the question was the telling
+            finishStart(false);
+            return;
+        }
+        if (setAside(path_, now()).isEmpty()) {
+            tellOnce();
+            finishStart(false);
+            return;
+        }
+        openOnWorker(false);
+        return;
+    }
+    if (result != OpenResult::Ok)
+        tellOnce();
+    finishStart(result == OpenResult::Ok);
+}
+
+void SqliteRecorder::finishStart(bool recording)
+{
+    state_ = recording ? State::Recording : State::Off;
+    const QList<Pending> waiting = std::exchange(pending_, {});
+    if (recording) {
+        for (const Pending &p : waiting)
+            post(p.take, p.at);
+    }
+    emit started(recording);
 }
 
 void SqliteRecorder::tellOnce()
@@ -84,7 +136,7 @@ void SqliteRecorder::tellOnce()
         return;
     told_ = true;
     const QString message = unavailableMessage(path_);
-    if (recording_ && tellDuringPlay)
+    if (state_ == State::Recording && tellDuringPlay)
         tellDuringPlay(message);
     else
         platform::services().messages->inform(message);
@@ -92,22 +144,17 @@ void SqliteRecorder::tellOnce()
 
 void SqliteRecorder::record(const Take &take)
 {
-    if (!recording_)
-        return;
-    const QDateTime at = now();
+    if (state_ == State::Checking)
+        pending_.append({take, now()});
+    else if (state_ == State::Recording)
+        post(take, now());
+}
+
+void SqliteRecorder::post(const Take &take, const QDateTime &at)
+{
     QMetaObject::invokeMethod(
         worker_,
         [this, take, at] {
-            if (!db_) {
-                db_ = new Database(path_);
-                if (db_->open() != OpenResult::Ok) {
-                    qWarning("history: %s", qUtf8Printable(db_->lastError()));
-                    delete db_;
-                    db_ = nullptr;
-                    QMetaObject::invokeMethod(this, [this] { tellOnce(); }, Qt::QueuedConnection);
-                    return;
-                }
-            }
             if (!db_->insert(take, at)) {
                 qWarning("history: %s", qUtf8Printable(db_->lastError()));
                 QMetaObject::invokeMethod(this, [this] { tellOnce(); }, Qt::QueuedConnection);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QThread>
 
@@ -11,6 +12,7 @@
 namespace history {
 
 class Database;
+enum class OpenResult;
 
 // The program's recorder: takes are stamped on the caller's thread and
 // written by a worker thread, one commit each, so a tick or a click never
@@ -21,16 +23,20 @@ public:
     explicit SqliteRecorder(const QString &path, QObject *parent = nullptr);
     ~SqliteRecorder() override; // writes what is queued, then stops the worker
 
-    // Opens and checks the file on the calling thread, before any play: a
-    // file that cannot be written is found here. A damaged file is set aside
-    // only when the player says yes; whatever goes wrong, the player is told
-    // once and play goes on without a history. True when recording.
-    bool start();
+    // Returns at once: the worker opens and checks the file as its first
+    // job and keeps that connection. Its outcome comes back to this thread,
+    // where a damaged file is asked about (set aside only on yes) and a file
+    // that cannot be written is told, once, then started() is emitted. Takes
+    // recorded before that wait, then are written or dropped by the outcome.
+    void start();
+    // Runs the event loop until started() (tests, benchmarks); true when recording.
+    bool waitUntilStarted();
 
     void record(const Take &take) override;
     qint64 newSession(Mode mode) override;
 
-    // Waits until every queued take is written (tests, benchmarks).
+    // Waits until every take handed to the worker is written (tests,
+    // benchmarks); those still waiting for the check stay where they are.
     void flush();
 
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
@@ -39,14 +45,28 @@ public:
     // as at start.
     std::function<void(const QString &)> tellDuringPlay;
 
+signals:
+    void started(bool recording);
+
 private:
+    enum class State { Idle, Checking, Recording, Off };
+    struct Pending {
+        Take take;
+        QDateTime at;
+    };
+
+    void openOnWorker(bool check);
+    void checked(OpenResult result, bool fresh); // fresh: the file made after setting a damaged one aside
+    void finishStart(bool recording);
+    void post(const Take &take, const QDateTime &at);
     void tellOnce();
 
     QString path_;
     QThread thread_;
     QObject *worker_ = nullptr; // lives on thread_
-    Database *db_ = nullptr;    // used on thread_ only
-    bool recording_ = false;
+    Database *db_ = nullptr;    // used on thread_ only; closed unless the file is fit to write
+    State state_ = State::Idle;
+    QList<Pending> pending_; // recorded during the check
     bool told_ = false;
     qint64 lastSession_ = 0;
 };

@@ -29,8 +29,8 @@ int main(int argc, char **argv)
     // The learning history, beside the records when the working folder can
     // hold it, else in the player's data folder; every reader uses the path
     // found here. Without it the program plays exactly as before. The file is
-    // opened and checked once the menu is on screen, before any play: nothing
-    // can be recorded before a mode is opened.
+    // opened and checked on the writer's thread once the menu is on screen;
+    // the player is asked or told about it then, before any play.
     history::setDatabasePath(history::resolveDatabasePath(QDir::currentPath(), history::playerDataFolder()));
     history::SqliteRecorder recorder(history::databasePath());
     recorder.tellDuringPlay = [](const QString &message) { history::showAside(message); };

@@ -1,6 +1,8 @@
 #include "tf_training.h"
 
+#include <QEventLoop>
 #include <QKeyEvent>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalBlocker>
@@ -9,6 +11,7 @@
 #include "training/drillsets.h"
 #include "training/historytake.h"
 #include "training/question.h"
+#include "history/database.h"
 #include "history/recorder.h"
 #include "history/weak.h"
 #include "platform/random.h"
@@ -93,6 +96,7 @@ TF_Training::TF_Training(QWidget *parent)
         connect(b, &QPushButton::clicked, this, [this, b] { Btn0Click(b); });
     }
     connect(CbDrill, &QCheckBox::toggled, this, &TF_Training::drillChanged);
+    connect(&weakLoad_, &QFutureWatcherBase::finished, this, &TF_Training::weakTakesLoaded);
     connect(CmbSet, &QComboBox::currentIndexChanged, this, [this](int index) {
         DrillPoems = index > 0 ? training::drillSets()[index - 1].poems : QList<deck::PoemNo>{};
         drillChanged();
@@ -277,6 +281,7 @@ void TF_Training::FormShow()
     SpDrill->setEnabled(true);
     CmbSet->setEnabled(true);
     rng().reseed();
+    weakTakes_.reset(); // the run just played counts in the next drill
     buildRun();
     asked_.reset();
     msAfterDeciding_.reset();
@@ -295,7 +300,11 @@ void TF_Training::buildRun()
     // to its N weakest when the weak-poem drill is on.
     QList<deck::PoemNo> poems = DrillPoems;
     if (CbDrill->isChecked()) {
-        const QList<int> ranked = history::weakestPoems(services().clock->localDate(), deck::kPoemCount, rng());
+        if (!weakTakes_) {
+            loadWeakTakes();
+            return;
+        }
+        const QList<int> ranked = history::rankWeakest(*weakTakes_, weakDay_, deck::kPoemCount, rng());
         QList<deck::PoemNo> weakest;
         for (int p : ranked) {
             if (weakest.size() >= SpDrill->value())
@@ -313,6 +322,39 @@ void TF_Training::buildRun()
     // Asked in a random order, not weakest first.
     runLength = int(poems.size());
     training::shuffleSetList(rng(), deck::PoemTable, poems, MondaiList);
+}
+
+// A long history takes a noticeable time to read, so it is read on a pool
+// thread; 出題 waits for the run, which is built when the takes arrive. A
+// newer load replaces an older one still running.
+void TF_Training::loadWeakTakes()
+{
+    weakDay_ = services().clock->localDate();
+    if (focusWidget() == BtnShutudai)
+        focusAfterLoad_ = true;
+    BtnShutudai->setEnabled(false);
+    loadingWeak_ = true;
+    weakLoad_.setFuture(QtConcurrent::run(&history::readRecentTakes, history::databasePath(), weakDay_));
+}
+
+void TF_Training::weakTakesLoaded()
+{
+    weakTakes_ = weakLoad_.result();
+    loadingWeak_ = false;
+    if (CbDrill->isChecked() && !runStarted_)
+        buildRun();
+    BtnShutudai->setEnabled(true);
+    if (std::exchange(focusAfterLoad_, false))
+        BtnShutudai->setFocus();
+}
+
+void TF_Training::waitUntilDrillReady()
+{
+    if (!loadingWeak_)
+        return;
+    QEventLoop loop;
+    connect(&weakLoad_, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 // The drill can be changed until the run's first question.

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFutureWatcher>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+#include "history/weak.h"
 #include "history/words.h"
 #include "platform/services.h"
 #include "platform/ui/form.h"
@@ -88,6 +90,8 @@ public:
     // heard (negative: picked before); nullopt after a time-out or outside
     // the listening mode. What the learning history keeps as spoken timing.
     std::optional<qint64> listeningMsAfterDeciding() const { return msAfterDeciding_; }
+    // Runs the event loop until the drill's takes are read and its run built (tests).
+    void waitUntilDrillReady();
 
 protected:
     void FormShow() override;
@@ -102,10 +106,18 @@ private:
     void MondaiShuryo();
     void MachigaiShori();
     void buildRun();
+    void loadWeakTakes();
+    void weakTakesLoaded();
     void drillChanged();
     void recordAnswer(history::Outcome outcome, int row);
 
     bool runStarted_ = false;
+    // The drill's takes, read once per run off the window thread.
+    std::optional<QList<history::WeakTake>> weakTakes_;
+    QDate weakDay_;
+    QFutureWatcher<QList<history::WeakTake>> weakLoad_;
+    bool loadingWeak_ = false;
+    bool focusAfterLoad_ = false;
     qint64 session_ = 0;
     qint64 posedAt_ = 0;
     std::array<int, training::kChoiceCount> rowPoem_{};

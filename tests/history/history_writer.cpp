@@ -30,7 +30,8 @@ int main(int argc, char **argv)
     const int count = QByteArray(argv[2]).toInt();
     const int poem = QByteArray(argv[3]).toInt();
     history::SqliteRecorder recorder(QString::fromLocal8Bit(argv[1]));
-    if (!recorder.start())
+    recorder.start();
+    if (!recorder.waitUntilStarted())
         return 1;
     const qint64 session = recorder.newSession(history::Mode::GameS);
     for (int i = 1; count == 0 || i <= count; ++i) {

@@ -83,6 +83,8 @@ private slots:
     void schemaIsCreatedOrMigratedForward();
     void damagedFileIsSetAsideOnlyOnYes_data();
     void damagedFileIsSetAsideOnlyOnYes();
+    void takesDuringTheCheckAreKept_data();
+    void takesDuringTheCheckAreKept();
     void unwritableHistoryIsToldOnce();
     void historyLivesWhereThePlayerCanWrite_data();
     void historyLivesWhereThePlayerCanWrite();
@@ -212,7 +214,9 @@ void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes()
     {
         SqliteRecorder r(file());
         r.now = [] { return QDateTime(QDate(2026, 12, 7), QTime(9, 30, 0)); };
-        QCOMPARE(r.start(), yes);
+        r.start();
+        r.record(sampleTake()); // waits for the check and the player's answer
+        QCOMPARE(r.waitUntilStarted(), yes);
         r.record(sampleTake());
         r.flush();
     }
@@ -226,7 +230,41 @@ void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes()
     QCOMPARE(readAll(file("history.sqlite.damaged-20261207-093000")), before);
     Database db(file());
     QVERIFY(db.openForReading());
-    QCOMPARE(scalar(db.db(), "SELECT count(*) FROM readings").toInt(), 1);
+    QCOMPARE(scalar(db.db(), "SELECT count(*) FROM readings").toInt(), 2);
+}
+
+void tst_HistoryDb::takesDuringTheCheckAreKept_data()
+{
+    QTest::addColumn<bool>("waited"); // else the recorder is closed before the check's outcome comes back
+    QTest::newRow("written once the check passed") << true;
+    QTest::newRow("written when closed during the check") << false;
+}
+
+void tst_HistoryDb::takesDuringTheCheckAreKept()
+{
+    QFETCH(bool, waited);
+    {
+        Database db(file());
+        QCOMPARE(db.open(), OpenResult::Ok);
+        QVERIFY(db.insert(sampleTake(), QDateTime::currentDateTime()));
+    }
+    fakes::FakeMessages notice;
+    platform::Services s;
+    s.messages = &notice;
+    const platform::ScopedServices scoped(s);
+    {
+        SqliteRecorder r(file());
+        r.start();
+        Take t = sampleTake();
+        for (t.poem = 1; t.poem <= 3; ++t.poem)
+            r.record(t);
+        if (waited)
+            QVERIFY(r.waitUntilStarted());
+    }
+    QVERIFY(notice.asked.isEmpty() && notice.informed.isEmpty());
+    Database db(file());
+    QVERIFY(db.openForReading());
+    QCOMPARE(scalar(db.db(), "SELECT group_concat(poem) FROM (SELECT poem FROM readings ORDER BY id)").toString(), QStringLiteral("12,1,2,3"));
 }
 
 void tst_HistoryDb::unwritableHistoryIsToldOnce()
@@ -236,7 +274,8 @@ void tst_HistoryDb::unwritableHistoryIsToldOnce()
     s.messages = &notice;
     const platform::ScopedServices scoped(s);
     SqliteRecorder r(file("gone/history.sqlite"));
-    QVERIFY(!r.start());
+    r.start();
+    QVERIFY(!r.waitUntilStarted());
     r.record(sampleTake());
     r.record(sampleTake());
     QCOMPARE(notice.informed, QStringList{unavailableMessage(file("gone/history.sqlite"))});
@@ -299,7 +338,8 @@ void tst_HistoryDb::whatIsNoPlainFileIsNeverOpened()
     const platform::ScopedServices scoped(s);
     {
         SqliteRecorder r(file());
-        QVERIFY(!r.start());
+        r.start();
+        QVERIFY(!r.waitUntilStarted());
     }
     QCOMPARE(notice.informed, QStringList{unavailableMessage(file())});
     QVERIFY(notice.asked.isEmpty());

@@ -903,6 +903,11 @@ void tst_Training::drillRunsTheWeakestPoems()
     QCOMPARE(w->runLength, 100);
     w->SpDrill->setValue(3);
     w->CbDrill->setChecked(true);
+    // The history is read off the window thread: no question before the run is built.
+    QVERIFY(!w->BtnShutudai->isEnabled());
+    w->waitUntilDrillReady();
+    QVERIFY(w->BtnShutudai->isEnabled());
+    QCOMPARE(w->focusWidget(), w->BtnShutudai);
     QCOMPARE(w->runLength, 3);
     QList<int> drill;
     for (int n = 1; n <= 3; ++n)
