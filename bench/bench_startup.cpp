@@ -73,7 +73,7 @@ public:
 void BM_CreateFormsToFirstPaint(benchmark::State &state)
 {
     for (auto _ : state) {
-        CreateForms();
+        shell::CreateForms();
         FirstPaint watch;
         F_Main->installEventFilter(&watch);
         F_Main->show();
@@ -85,7 +85,7 @@ void BM_CreateFormsToFirstPaint(benchmark::State &state)
         }
         state.PauseTiming();
         F_Main->removeEventFilter(&watch);
-        DestroyForms();
+        shell::DestroyForms();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
@@ -219,7 +219,7 @@ void BM_FirstOpenOfEachWindow(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         bool started = false;
-        OpenMenu([&started] { started = true; });
+        shell::OpenMenu([&started] { started = true; });
         for (int spins = 0; !started && spins < 100000; ++spins)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         state.ResumeTiming();
@@ -240,7 +240,7 @@ void BM_FirstOpenOfEachWindow(benchmark::State &state)
             w->hide();
         }
         state.PauseTiming();
-        DestroyForms();
+        shell::DestroyForms();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
@@ -255,13 +255,13 @@ BENCHMARK(BM_FirstOpenOfEachWindow)->Unit(benchmark::kMillisecond)->Iterations(5
 int firstPaintChild(int argc, char **argv)
 {
     platform::ui::Application app(argc, argv);
-    InitialiseApplication(app);
+    shell::InitialiseApplication(app);
     // The history as main() sets it up, in a folder of its own.
     const QTemporaryDir folder;
     history::SqliteRecorder recorder(folder.filePath(QStringLiteral("history.sqlite")));
     const history::ScopedRecorder installed(recorder);
 
-    OpenMenu([&recorder] {
+    shell::OpenMenu([&recorder] {
         recorder.start();
         QTimer::singleShot(0, &QCoreApplication::quit);
     });
@@ -269,7 +269,7 @@ int firstPaintChild(int argc, char **argv)
     bench::FirstFrameReport report;
     F_Main->installEventFilter(&report);
     const int rc = app.exec();
-    DestroyForms();
+    shell::DestroyForms();
     return rc;
 }
 
