@@ -204,7 +204,7 @@ TF_Stats::TF_Stats(platform::Services &services, const deck::PoemTableData &poem
                               chartPage(Charts, QStringLiteral("誤答の多い札")),
                               chartPage(Charts, QStringLiteral("取り違え"))};
     const auto newPages = reinterpret_cast<history::charts::NewPagesFunction>(
-        ui::moduleFunction(history::charts::ModuleName, history::charts::NewPages));
+        ui::moduleFunction(history::charts::ModuleName, history::charts::ModuleVersion, history::charts::NewPages));
     if (newPages) {
         charts_.reset(newPages(pages[0], pages[1], pages[2], pages[3]));
     } else {
