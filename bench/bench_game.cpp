@@ -21,6 +21,9 @@
 
 #include "deck/poemtable.h"
 #include "game/tf_game.h"
+#include "history/recorder.h"
+#include "platform/random.h"
+#include "platform/services.h"
 #include "platform/gui/fonts.h"
 #include "tategaki/labeltategaki.h"
 #include "tategaki/speedbuttontategaki.h"
@@ -129,8 +132,10 @@ int main(int argc, char **argv)
     deck::PoemTable.fill();
     const int readings = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
 
-    TF_24 s;
-    TF_84 l;
+    const TF_Game::Needs needs{platform::services(), platform::rng(), history::recorder(), voice::options(),
+                               deck::PoemTable};
+    TF_24 s(needs);
+    TF_84 l(needs);
     std::printf("platform: %s\n", qPrintable(QGuiApplication::platformName()));
 
     std::printf("\npainting (each figure renders the widget and its children into an image)\n");

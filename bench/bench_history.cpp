@@ -41,6 +41,7 @@
 #include "history/weak.h"
 #include "history/writer.h"
 #include "platform/random.h"
+#include "platform/services.h"
 #include "platform/gui/fonts.h"
 
 namespace {
@@ -161,7 +162,7 @@ QString historyOf(int rows)
 void BM_OpenStatsWindow(benchmark::State &state)
 {
     history::setDatabasePath(historyOf(static_cast<int>(state.range(0))));
-    TF_Stats w;
+    TF_Stats w(platform::services(), deck::PoemTable);
     double filledMs = 0;
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();

@@ -11,14 +11,18 @@
 #include <QPainter>
 
 #include "deck/poemtable.h"
+#include "history/recorder.h"
 #include "match/matchcard.h"
 #include "match/tf_match.h"
 #include "platform/gui/fonts.h"
+#include "platform/random.h"
+#include "platform/services.h"
 
 namespace {
 
 struct Floor {
-    TF_Match window;
+    TF_Match window{
+        {platform::services(), platform::rng(), history::recorder(), voice::options(), deck::PoemTable}};
     QImage target;
 
     Floor(bool turned, qreal dpr)

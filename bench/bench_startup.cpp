@@ -72,7 +72,7 @@ public:
 void BM_CreateFormsToFirstPaint(benchmark::State &state)
 {
     for (auto _ : state) {
-        CreateForms();
+        shell::CreateForms();
         FirstPaint watch;
         F_Main->installEventFilter(&watch);
         F_Main->show();
@@ -84,7 +84,7 @@ void BM_CreateFormsToFirstPaint(benchmark::State &state)
         }
         state.PauseTiming();
         F_Main->removeEventFilter(&watch);
-        DestroyForms();
+        shell::DestroyForms();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
@@ -218,7 +218,7 @@ void BM_FirstOpenOfEachWindow(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         bool started = false;
-        OpenMenu([&started] { started = true; });
+        shell::OpenMenu([&started] { started = true; });
         for (int spins = 0; !started && spins < 100000; ++spins)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         state.ResumeTiming();
@@ -239,7 +239,7 @@ void BM_FirstOpenOfEachWindow(benchmark::State &state)
             w->hide();
         }
         state.PauseTiming();
-        DestroyForms();
+        shell::DestroyForms();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
@@ -254,19 +254,19 @@ BENCHMARK(BM_FirstOpenOfEachWindow)->Unit(benchmark::kMillisecond)->Iterations(5
 int firstPaintChild(int argc, char **argv)
 {
     platform::ui::Application app(argc, argv);
-    InitialiseApplication(app);
+    shell::InitialiseApplication(app);
     // The history as main() sets it up, in a folder of its own.
     const QTemporaryDir folder;
     history::SqliteRecorder recorder(folder.filePath(QStringLiteral("history.sqlite")));
     const history::ScopedRecorder installed(recorder);
 
     QObject::connect(&recorder, &history::SqliteRecorder::started, &QCoreApplication::quit);
-    OpenMenu([&recorder] { recorder.start(); });
+    shell::OpenMenu([&recorder] { recorder.start(); });
     // Installed after the menu's own hook, so it reports before that work.
     bench::FirstFrameReport report;
     F_Main->installEventFilter(&report);
     const int rc = app.exec();
-    DestroyForms();
+    shell::DestroyForms();
     return rc;
 }
 

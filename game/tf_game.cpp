@@ -87,8 +87,9 @@ QLabel *feedbackLabel(QWidget *parent, const char *name, const QRect &bounds)
 
 } // namespace
 
-TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
+TF_Game::TF_Game(game::BoardSize size, const Needs &needs, QWidget *parent)
     : Form(QStringLiteral("琴葉ゲーム"), game::layoutOf(size).client, parent),
+      needs_(needs),
       board_(game::boardOf(size)),
       game_(board_.FudaSu, board_.YomiSu)
 {
@@ -178,7 +179,7 @@ TF_Game::TF_Game(game::BoardSize size, QWidget *parent)
         QPalette pal = CbYomiage->palette();
         pal.setColor(QPalette::Disabled, QPalette::WindowText, colors::clGrayText);
         CbYomiage->setPalette(pal);
-        voice::connectGameReading(CbYomiage);
+        voice::connectGameReading(needs_.voice, CbYomiage);
     }
 
     // Precise: the next tick is due a whole interval after the last one was
@@ -274,9 +275,9 @@ void TF_Game::BtnShowClick()
     lt2->setCaption(QByteArray());
     Kimari->hide();
 
-    rng().reseed();
-    game_.deal(deck::PoemTable, rng());
-    session_ = history::recorder().newSession(game::historyMode(board_.size));
+    needs_.rng.reseed(needs_.services.clock->utcTimeOfDay());
+    game_.deal(needs_.poems, needs_.rng);
+    session_ = needs_.recorder.newSession(game::historyMode(board_.size));
     showBoard();
     MakeYomijun();
     BtnStart->setFocus();
@@ -286,7 +287,7 @@ void TF_Game::BtnShowClick()
 
 void TF_Game::MakeYomijun()
 {
-    game_.MakeYomijun(rng());
+    game_.MakeYomijun(needs_.rng);
 }
 
 void TF_Game::sortBoard(game::SortKey key)
@@ -340,29 +341,29 @@ void TF_Game::contextMenuEvent(QContextMenuEvent *event)
     menu.setToolTipsVisible(true);
     QAction *reading = menu.addAction(QStringLiteral("読み上げ"));
     reading->setCheckable(true);
-    reading->setChecked(voice::options().gameReading);
+    reading->setChecked(needs_.voice.gameReading);
     reading->setEnabled(st.usable);
     reading->setToolTip(st.detail);
     QAction *beep = menu.addAction(QStringLiteral("読み上げ中もビープ音を鳴らす"));
     beep->setCheckable(true);
-    beep->setChecked(voice::options().beepWhileReading);
+    beep->setChecked(needs_.voice.beepWhileReading);
     beep->setEnabled(st.usable);
     if (!st.usable)
         menu.addAction(st.detail)->setEnabled(false);
     QAction *chosen = menu.exec(event->globalPos());
     if (chosen == reading) {
-        voice::setGameReading(reading->isChecked());
+        voice::setGameReading(needs_.voice, reading->isChecked());
         if (CbYomiage)
-            voice::showGameReading(CbYomiage);
+            voice::showGameReading(needs_.voice, CbYomiage);
     } else if (chosen == beep) {
-        voice::options().beepWhileReading = beep->isChecked();
+        needs_.voice.beepWhileReading = beep->isChecked();
     }
 }
 
 void TF_Game::FormShow()
 {
     if (CbYomiage)
-        voice::showGameReading(CbYomiage);
+        voice::showGameReading(needs_.voice, CbYomiage);
     BtnShow->setFocus();
     MP1 = openQuietly(QStringLiteral("Push.wav"));
     MP2 = openQuietly(QStringLiteral("Close.wav"));
@@ -396,12 +397,12 @@ void TF_Game::BtnStartClick()
     }
     // Reaction times count from the tick that decides the poem by sound, given
     // this game's earlier readings: the tick the mark beside the verse shows.
-    readingClock_.start(services().monotonic->elapsedMs(), game_.decidedTick(), deck::kTickMs);
+    readingClock_.start(needs_.services.monotonic->elapsedMs(), game_.decidedTick(), deck::kTickMs);
     markWrongCard(nullptr);
     showFeedback(QStringLiteral("%1 / %2").arg(game_.YomiNo).arg(game_.YomiSu()), {});
     // The clips are opened now so that each half starts on its tick.
-    if (voice::options().gameReading)
-        reader_.prepare(deck::PoemTable.numberOf(game_.reading()));
+    if (needs_.voice.gameReading)
+        reader_.prepare(needs_.poems.numberOf(game_.reading()));
     else
         reader_.stop();
     Timer1->start(deck::kTickMs);
@@ -417,10 +418,10 @@ void TF_Game::Timer1Timer()
     case game::TickStep::Kind::Shimonoku:
         if (step.hasByte)
             appendByte(step.kind == game::TickStep::Kind::Kaminoku ? lt1 : lt2, step.byte);
-        readingClock_.ticked(game_.Keika(), services().monotonic->elapsedMs());
+        readingClock_.ticked(game_.Keika(), needs_.services.monotonic->elapsedMs());
         // The voice keeps the time itself; the beep would only cover it.
-        if (step.beep && (reader_.poem() == 0 || voice::options().beepWhileReading))
-            services().beeper->beep();
+        if (step.beep && (reader_.poem() == 0 || needs_.voice.beepWhileReading))
+            needs_.services.beeper->beep();
         if (step.decided)
             Kimari->placeAtEndOf(lt1);
         // Each half is timed from the tick that shows its first byte.
@@ -471,9 +472,9 @@ void TF_Game::sbt1Click(QObject *Sender)
 
 void TF_Game::recordTake(std::optional<game::Verdict::Kind> verdict, int tag)
 {
-    const qint64 now = services().monotonic->elapsedMs();
-    history::recorder().record(game::historyTake(game_, board_.size, session_, verdict, tag,
-                                                 readingClock_.sinceStart(now), readingClock_.sinceDeciding(now)));
+    const qint64 now = needs_.services.monotonic->elapsedMs();
+    needs_.recorder.record(game::historyTake(game_, board_.size, session_, verdict, tag,
+                                             readingClock_.sinceStart(now), readingClock_.sinceDeciding(now)));
 }
 
 void TF_Game::endOfGame()
@@ -489,8 +490,8 @@ void TF_Game::endOfGame()
     guarded([&] { records::KirokuToroku(tokuten, board_.recordsFile); });
 }
 
-TF_24::TF_24(QWidget *parent) : TF_Game(game::BoardSize::S, parent) {}
+TF_24::TF_24(const Needs &needs, QWidget *parent) : TF_Game(game::BoardSize::S, needs, parent) {}
 
-TF_44::TF_44(QWidget *parent) : TF_Game(game::BoardSize::M, parent) {}
+TF_44::TF_44(const Needs &needs, QWidget *parent) : TF_Game(game::BoardSize::M, needs, parent) {}
 
-TF_84::TF_84(QWidget *parent) : TF_Game(game::BoardSize::L, parent) {}
+TF_84::TF_84(const Needs &needs, QWidget *parent) : TF_Game(game::BoardSize::L, needs, parent) {}

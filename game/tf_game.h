@@ -17,7 +17,15 @@ class DecidedMark;
 class QCheckBox;
 class QLabel;
 
+namespace deck {
+class PoemTableData;
+}
+namespace history {
+class Recorder;
+}
 namespace platform {
+class Random;
+struct Services;
 class WavePlayer;
 }
 namespace tategaki {
@@ -30,7 +38,17 @@ class TSpeedButtonTategaki;
 class TF_Game : public platform::ui::Form {
     Q_OBJECT
 public:
-    explicit TF_Game(game::BoardSize size, QWidget *parent = nullptr);
+    // What the window plays with, handed in by the shell; all of it outlives
+    // the window.
+    struct Needs {
+        platform::Services &services;
+        platform::Random &rng;
+        history::Recorder &recorder;
+        voice::Options &voice;
+        const deck::PoemTableData &poems;
+    };
+
+    TF_Game(game::BoardSize size, const Needs &needs, QWidget *parent = nullptr);
     ~TF_Game() override;
 
     QPushButton *BtnShow;
@@ -92,6 +110,7 @@ private:
     void showFeedback(const QString &reading, const QString &lastTake);
     void markWrongCard(const QWidget *card);
 
+    const Needs needs_;
     const game::Board &board_;
     game::Game game_;
     history::ReadingClock readingClock_;
@@ -102,19 +121,19 @@ private:
 class TF_24 : public TF_Game {
     Q_OBJECT
 public:
-    explicit TF_24(QWidget *parent = nullptr);
+    explicit TF_24(const Needs &needs, QWidget *parent = nullptr);
 };
 
 class TF_44 : public TF_Game {
     Q_OBJECT
 public:
-    explicit TF_44(QWidget *parent = nullptr);
+    explicit TF_44(const Needs &needs, QWidget *parent = nullptr);
 };
 
 class TF_84 : public TF_Game {
     Q_OBJECT
 public:
-    explicit TF_84(QWidget *parent = nullptr);
+    explicit TF_84(const Needs &needs, QWidget *parent = nullptr);
 };
 
 extern TF_24 *F_24;

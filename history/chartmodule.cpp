@@ -1,5 +1,6 @@
 // The charts module: the statistics window's four charts, with Qt Charts.
 #include "chartpages.h"
+#include "platform/ui/modules.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
@@ -149,6 +150,8 @@ private:
 };
 
 } // namespace
+
+KOTOHA_MODULE_VERSION(history::charts::ModuleVersion)
 
 extern "C" Q_DECL_EXPORT Pages *kotohaNewChartPages(QWidget *days, QWidget *slowest, QWidget *missed,
                                                     QWidget *confused)

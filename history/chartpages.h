@@ -43,6 +43,8 @@ public:
 };
 
 inline constexpr char ModuleName[] = "kotoha_charts";
+// Raised whenever anything in this header changes.
+inline constexpr int ModuleVersion = 1;
 
 // Puts one chart into each page, whose layout it is given; the caller owns
 // the result, the pages own the charts.

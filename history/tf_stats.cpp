@@ -136,15 +136,15 @@ QString lastSeenText(const QString &playedAt)
 }
 
 // "7 あまのはら": the number and the head of the upper verse.
-QString poemLabel(int poem)
+QString poemLabel(const deck::PoemTableData &poems, int poem)
 {
-    return QString::number(poem) + QLatin1Char(' ') + deck::PoemTable[poem].Kaminoku.text().section(QChar(0x3000), 0, 0);
+    return QString::number(poem) + QLatin1Char(' ') + poems[poem].Kaminoku.text().section(QChar(0x3000), 0, 0);
 }
 
 } // namespace
 
-TF_Stats::TF_Stats(QWidget *parent)
-    : Form(QStringLiteral("琴葉学習記録"), QSize(784, 560), parent)
+TF_Stats::TF_Stats(platform::Services &services, const deck::PoemTableData &poems, QWidget *parent)
+    : Form(QStringLiteral("琴葉学習記録"), QSize(784, 560), parent), services_(services), poems_(poems)
 {
     setObjectName(QStringLiteral("F_Stats"));
     setFont(fonts::font(fonts::MSPGothic, 12));
@@ -204,7 +204,7 @@ TF_Stats::TF_Stats(QWidget *parent)
                               chartPage(Charts, QStringLiteral("誤答の多い札")),
                               chartPage(Charts, QStringLiteral("取り違え"))};
     const auto newPages = reinterpret_cast<history::charts::NewPagesFunction>(
-        ui::moduleFunction(history::charts::ModuleName, history::charts::NewPages));
+        ui::moduleFunction(history::charts::ModuleName, history::charts::ModuleVersion, history::charts::NewPages));
     if (newPages) {
         charts_.reset(newPages(pages[0], pages[1], pages[2], pages[3]));
     } else {
@@ -261,7 +261,7 @@ history::Filter TF_Stats::filter() const
     if (CbMode->currentIndex() >= 0)
         f.modes = kModes[CbMode->currentIndex()].modes;
     if (const int days = CbPeriod->currentData().toInt(); days > 0) {
-        const QDate today = services().clock->localDate();
+        const QDate today = services_.clock->localDate();
         f.from = today.addDays(1 - days);
         f.to = today;
     }
@@ -316,7 +316,7 @@ void TF_Stats::fillTable()
     Table->setSortingEnabled(false);
     model_->setRowCount(0);
     for (const history::PoemStats &p : stats_.poems) {
-        const deck::PoemEntry &e = deck::PoemTable[p.poem];
+        const deck::PoemEntry &e = poems_[p.poem];
         auto *verse = new QStandardItem(e.Kaminoku.text().section(QChar(0x3000), 0, 0));
         verse->setData(e.Kaminoku.text(), Qt::UserRole);
         verse->setToolTip(e.Kaminoku.text() + QLatin1Char('\n') + e.Shimonoku.text());
@@ -357,17 +357,17 @@ void TF_Stats::fillCharts()
     history::charts::Figures figures;
     for (const history::DayStats &d : stats_.days)
         figures.days.append({d.day, d.times ? 100.0 * d.right / d.times : 0.0, d.medianMs});
-    figures.first = stats_.days.isEmpty() ? services().clock->localDate() : stats_.days.first().day;
+    figures.first = stats_.days.isEmpty() ? services_.clock->localDate() : stats_.days.first().day;
     figures.last = stats_.days.isEmpty() ? figures.first : stats_.days.last().day;
 
     figures.slowest = {QStringLiteral("決まり字後の中央値"), {}, {}, QStringLiteral("決まり字後の中央値 ms(歌番号)"), false};
     for (const history::PoemStats &p : stats_.slowest()) {
-        figures.slowest.labels << poemLabel(p.poem);
+        figures.slowest.labels << poemLabel(poems_, p.poem);
         figures.slowest.values << static_cast<qreal>(*p.medianMs);
     }
     figures.missed = {QStringLiteral("誤答・時間切れ"), {}, {}, QStringLiteral("誤答・時間切れの回数(歌番号)"), true};
     for (const history::PoemStats &p : stats_.mostMissed()) {
-        figures.missed.labels << poemLabel(p.poem);
+        figures.missed.labels << poemLabel(poems_, p.poem);
         figures.missed.values << p.misses();
     }
     figures.confused = {QStringLiteral("取り違え"), {}, {}, QStringLiteral("回数(読まれた札→取った札)"), true};
@@ -384,12 +384,12 @@ void TF_Stats::BtnExportClick()
     if (answer.path.isEmpty())
         return;
     if (const QString refusal = history::exportRefusal(answer.typed); !refusal.isEmpty()) {
-        services().messages->inform(refusal);
+        services_.messages->inform(refusal);
         return;
     }
     history::Database db(history::databasePath());
     if (!db.openForReading()) {
-        services().messages->inform(QStringLiteral("学習記録のファイルを読めないため、CSVに書き出せませんでした。"));
+        services_.messages->inform(QStringLiteral("学習記録のファイルを読めないため、CSVに書き出せませんでした。"));
         return;
     }
     QSaveFile out(answer.path);
@@ -398,7 +398,7 @@ void TF_Stats::BtnExportClick()
     if (out.open(QIODevice::WriteOnly) && history::exportCsv(db.db(), out, &error) && out.commit())
         return;
     out.cancelWriting();
-    services().messages->inform(history::exportFailure(answer.path));
+    services_.messages->inform(history::exportFailure(answer.path));
 }
 
 void TF_Stats::BtnCloseClick()

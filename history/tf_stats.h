@@ -16,6 +16,12 @@
 #include "platform/ui/form.h"
 
 class QStandardItemModel;
+namespace deck {
+class PoemTableData;
+}
+namespace platform {
+struct Services;
+}
 
 // 学習記録: per-poem figures, charts by day, the slowest and most-missed
 // poems and the pairs most often taken for one another, for a chosen period
@@ -24,7 +30,8 @@ class QStandardItemModel;
 class TF_Stats : public platform::ui::Form {
     Q_OBJECT
 public:
-    explicit TF_Stats(QWidget *parent = nullptr);
+    // `services` (the date, the message windows) and `poems` outlive the window.
+    TF_Stats(platform::Services &services, const deck::PoemTableData &poems, QWidget *parent = nullptr);
 
     QComboBox *CbPeriod;
     QComboBox *CbMode;
@@ -63,6 +70,8 @@ private:
     void fillCharts();
     void fitColumns();
 
+    platform::Services &services_;
+    const deck::PoemTableData &poems_;
     QStandardItemModel *model_;
     std::unique_ptr<history::charts::Pages> charts_; // none without the charts module
     history::Statistics stats_;

@@ -36,13 +36,6 @@ namespace {
 // before it, but whose event is handled a little later, still comes first.
 constexpr qint64 kGraceMs = 60;
 
-// The program's monotonic clock: reaction times, and the clock input
-// events' own time stamps are mapped onto.
-qint64 now()
-{
-    return services().monotonic->elapsedMs();
-}
-
 QString seconds(std::optional<qint64> ms)
 {
     return ms ? QStringLiteral("%1秒").arg(double(*ms) / 1000.0, 0, 'f', 2) : QStringLiteral("―");
@@ -55,8 +48,8 @@ const char *whoName(Side s)
 
 } // namespace
 
-TF_Match::TF_Match(QWidget *parent)
-    : Form(QStringLiteral("琴葉練習試合"), QSize(1016, 728), parent)
+TF_Match::TF_Match(const Needs &needs, QWidget *parent)
+    : Form(QStringLiteral("琴葉練習試合"), QSize(1016, 728), parent), needs_(needs)
 {
     setObjectName(QStringLiteral("F_Match"));
     setFont(fonts::font(fonts::MSPGothic, 12));
@@ -125,7 +118,7 @@ TF_Match::TF_Match(QWidget *parent)
     CbYomiage->setObjectName(QStringLiteral("CbYomiage"));
     CbYomiage->setGeometry(4, PReading->height() - 36, PReading->width() - 8, 28);
     CbYomiage->setFont(fonts::font(fonts::MSPGothic, 13));
-    voice::connectGameReading(CbYomiage);
+    voice::connectGameReading(needs_.voice, CbYomiage);
 
     const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 14, true);
     for (int p = 1; p <= deck::kPoemCount; ++p) {
@@ -237,8 +230,8 @@ void TF_Match::layCards()
 {
     for (int p = 1; p <= deck::kPoemCount; ++p) {
         MatchCard *c = cardOf(p);
-        if (c->Caption().isEmpty() && deck::PoemTable.isFilled())
-            c->setCaption(deck::PoemTable[p].Shimonoku.toByteArray());
+        if (c->Caption().isEmpty() && needs_.poems.isFilled())
+            c->setCaption(needs_.poems[p].Shimonoku.toByteArray());
         c->setColor(colors::clBtnFace);
         c->setEnabled(true);
         moveCard(p);
@@ -302,9 +295,9 @@ bool TF_Match::underway() const
 
 void TF_Match::FormShow()
 {
-    voice::showGameReading(CbYomiage);
-    rng().reseed();
-    newMatch(rng().state);
+    voice::showGameReading(needs_.voice, CbYomiage);
+    needs_.rng.reseed(needs_.services.clock->utcTimeOfDay());
+    newMatch(needs_.rng.state);
     setFocus();
 }
 
@@ -343,7 +336,7 @@ void TF_Match::BtnStartNowClick()
     BtnStartNow->setEnabled(false);
     CbLevel->setEnabled(false);
     held_.reset();
-    session_ = history::recorder().newSession(history::Mode::Match);
+    session_ = needs_.recorder.newSession(history::Mode::Match);
     startReading();
     setFocus();
 }
@@ -365,7 +358,7 @@ void TF_Match::TimerWaitTimer()
         }
         const bool cue = memorisation_.takeCue(t);
         if (cue)
-            services().beeper->beep();
+            needs_.services.beeper->beep();
         setStatus(QStringLiteral("暗記時間 残り %1").arg(clockText(memorisation_.remainingMs(t)))
                   + (memorisation_.remainingMs(t) <= Memorisation::kCueBeforeEndMs
                              && CbMemorise->currentData().toInt() >= 5
@@ -391,7 +384,7 @@ void TF_Match::startReading()
     readingStartMs_ = now();
     decidedMs_ = qint64(reveal_.decidedTick()) * deck::kTickMs;
     // The clips are opened now so that each half starts on its tick.
-    if (voice::options().gameReading)
+    if (needs_.voice.gameReading)
         reader_.prepare(poem);
     else
         reader_.stop();
@@ -413,7 +406,7 @@ void TF_Match::Timer1Timer()
         l->setCaption(l->Caption() + step.byte);
     }
     if (step.beep)
-        services().beeper->beep();
+        needs_.services.beeper->beep();
     // Each half is timed from the tick that shows its first byte, as in the game.
     if (step.startsHalf)
         reader_.speak(step.half());
@@ -472,7 +465,7 @@ void TF_Match::afterTouch(Side who, const TouchResult &r, qint64 atMs)
     case Verdict::Nothing:
         return;
     case Verdict::Fault:
-        services().beeper->beep();
+        needs_.services.beeper->beep();
         setStatus(QStringLiteral("お手つき（%1）").arg(QString::fromUtf8(whoName(who))));
         showCounts();
         return;
@@ -487,8 +480,8 @@ void TF_Match::afterTouch(Side who, const TouchResult &r, qint64 atMs)
 void TF_Match::readingClosed()
 {
     Timer1->stop();
-    lt1->setCaption(deck::PoemTable[match_->poem()].Kaminoku.toByteArray());
-    lt2->setCaption(deck::PoemTable[match_->poem()].Shimonoku.toByteArray());
+    lt1->setCaption(needs_.poems[match_->poem()].Kaminoku.toByteArray());
+    lt2->setCaption(needs_.poems[match_->poem()].Shimonoku.toByteArray());
     // A taken card stays where it lay until the next reading, in the
     // taker's colour, so that every take is seen; others leave at once.
     if (const auto &last = match_->last(); last.taker) {
@@ -540,7 +533,7 @@ void TF_Match::sendsOrNext()
 
 void TF_Match::reportReading()
 {
-    history::recorder().record(readingTake(match_->last(), session_, levelNo(), readingStartMs_, decidedMs_));
+    needs_.recorder.record(readingTake(match_->last(), session_, levelNo(), readingStartMs_, decidedMs_));
 }
 
 void TF_Match::showEnd()
@@ -556,6 +549,8 @@ void TF_Match::showEnd()
     case Result::OpponentWon: verdict = QStringLiteral("あなたの負け"); break;
     default: verdict = QStringLiteral("引き分け"); break;
     }
+    const QList<qint64> recent =
+        history::recentReactions(needs_.services.clock->localDate(), kCalibrationDays, session_) + reactions_[0];
     LblEnd->setText(QStringLiteral("%1\n\n残り札　あなた %2枚　相手 %3枚\nお手つき　あなた %4回　相手 %5回\n"
                                    "反応の中央値　あなた %6　相手 %7\n次はレベル%8がおすすめです\n%9")
                         .arg(verdict)
@@ -564,7 +559,7 @@ void TF_Match::showEnd()
                         .arg(m.faults(Side::Player))
                         .arg(m.faults(Side::Opponent))
                         .arg(seconds(median(reactions_[0])), seconds(median(reactions_[1])))
-                        .arg(suggestLevel(history::recentReactions(services().clock->localDate(), kCalibrationDays, session_) + reactions_[0], levelNo()))
+                        .arg(suggestLevel(recent, levelNo()))
                         .arg(calibrationRule()));
     LblEnd->raise();
     LblEnd->show();
@@ -607,6 +602,11 @@ void TF_Match::cardReleased(MatchCard *card, QPoint inField)
         cursor_ = *to;
         showCursor();
     }
+}
+
+qint64 TF_Match::now() const
+{
+    return needs_.services.monotonic->elapsedMs();
 }
 
 bool TF_Match::eventFilter(QObject *watched, QEvent *event)

@@ -22,6 +22,16 @@ class QLabel;
 class QSpinBox;
 class QTimer;
 class MatchCard;
+namespace deck {
+class PoemTableData;
+}
+namespace history {
+class Recorder;
+}
+namespace platform {
+class Random;
+struct Services;
+}
 namespace tategaki {
 class TLabelTategaki;
 }
@@ -31,7 +41,17 @@ class TLabelTategaki;
 class TF_Match : public platform::ui::Form {
     Q_OBJECT
 public:
-    explicit TF_Match(QWidget *parent = nullptr);
+    // What the window plays with, handed in by the shell; all of it outlives
+    // the window.
+    struct Needs {
+        platform::Services &services;
+        platform::Random &rng;
+        history::Recorder &recorder;
+        voice::Options &voice;
+        const deck::PoemTableData &poems;
+    };
+
+    explicit TF_Match(const Needs &needs, QWidget *parent = nullptr);
     ~TF_Match() override;
 
     enum class Phase { Arranging, Memorising, Reading, Sending, Waiting, Over };
@@ -100,7 +120,11 @@ private:
     void showCursor();
     void setStatus(const QString &text);
     bool underway() const;
+    // The monotonic clock: reaction times, and the clock input events' own
+    // time stamps are mapped onto.
+    qint64 now() const;
 
+    const Needs needs_;
     std::unique_ptr<match::Match> match_;
     std::array<MatchCard *, 101> cards_{};
     match::EventClock eventClock_;

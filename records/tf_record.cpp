@@ -52,8 +52,9 @@ StaticText *cell(const QWidget *panel, int column, int row)
 
 } // namespace
 
-TF_Record::TF_Record(const QString &caption, const QString &recordsFile, QWidget *parent)
-    : Form(caption, QSize(592, 423), parent), recordsFile_(recordsFile)
+TF_Record::TF_Record(const QString &caption, const QString &recordsFile, platform::Services &services,
+                     QWidget *parent)
+    : Form(caption, QSize(592, 423), parent), recordsFile_(recordsFile), services_(services)
 {
     setFont(fonts::font(fonts::MSPGothic, 12));
     QPalette pal = palette();
@@ -113,7 +114,7 @@ void TF_Record::FormShow()
     // before the fault, rather than in place of it.
     if (!message.isEmpty()) {
         QMetaObject::invokeMethod(
-            this, [message] { services().errors->showError(message); }, Qt::QueuedConnection);
+            this, [this, message] { services_.errors->showError(message); }, Qt::QueuedConnection);
     } else if (!damage.isEmpty()) {
         QMetaObject::invokeMethod(this, [this, path, damage] { offerNewTable(path, damage); }, Qt::QueuedConnection);
     }
@@ -127,13 +128,13 @@ void TF_Record::offerNewTable(const QString &path, const QString &damage)
                        "このファイルを消さずに「%3」という名前で残し、新しい記録表を始めますか?\n"
                        "「いいえ」を選ぶと、ファイルはそのまま残ります。ただし、このままではこの盤の得点を記録できません。")
             .arg(records::shownPath(path), damage, QFileInfo(aside).fileName());
-    if (!services().messages->askYesNo(question))
+    if (!services_.messages->askYesNo(question))
         return;
     try {
         records::setAside(path, aside);
     } catch (const records::RecordsError &e) {
-        services().errors->showError(QStringLiteral("新しい記録表を始められませんでした。\n\n")
-                                     + QString::fromUtf8(e.what()));
+        services_.errors->showError(QStringLiteral("新しい記録表を始められませんでした。\n\n")
+                                + QString::fromUtf8(e.what()));
         return;
     }
     if (isVisible())
@@ -155,20 +156,20 @@ void TF_Record::keyPressEvent(QKeyEvent *event)
     Form::keyPressEvent(event);
 }
 
-TF_RecordS::TF_RecordS(const QString &recordsFile, QWidget *parent)
-    : TF_Record(QStringLiteral("琴葉記録Ｓ"), recordsFile, parent)
+TF_RecordS::TF_RecordS(const QString &recordsFile, platform::Services &services, QWidget *parent)
+    : TF_Record(QStringLiteral("琴葉記録Ｓ"), recordsFile, services, parent)
 {
     setObjectName(QStringLiteral("F_RecordS"));
 }
 
-TF_RecordM::TF_RecordM(const QString &recordsFile, QWidget *parent)
-    : TF_Record(QStringLiteral("琴葉記録Ｍ"), recordsFile, parent)
+TF_RecordM::TF_RecordM(const QString &recordsFile, platform::Services &services, QWidget *parent)
+    : TF_Record(QStringLiteral("琴葉記録Ｍ"), recordsFile, services, parent)
 {
     setObjectName(QStringLiteral("F_RecordM"));
 }
 
-TF_RecordL::TF_RecordL(const QString &recordsFile, QWidget *parent)
-    : TF_Record(QStringLiteral("琴葉記録Ｌ"), recordsFile, parent)
+TF_RecordL::TF_RecordL(const QString &recordsFile, platform::Services &services, QWidget *parent)
+    : TF_Record(QStringLiteral("琴葉記録Ｌ"), recordsFile, services, parent)
 {
     setObjectName(QStringLiteral("F_RecordL"));
 }

@@ -7,8 +7,13 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "deck/poemtable.h"
+#include "history/recorder.h"
+#include "platform/random.h"
+#include "platform/services.h"
 #include "platform/ui/desktop.h"
 #include "platform/gui/fonts.h"
+#include "voice/speaker.h"
 
 #include "game/boardsize.h"
 #include "game/tf_game.h"
@@ -19,6 +24,8 @@
 #include "training/tf_training.h"
 
 #include "resources/kotoha.xpm"
+
+namespace shell {
 
 void InitialiseApplication(QApplication &app)
 {
@@ -32,24 +39,48 @@ void InitialiseApplication(QApplication &app)
         qWarning("Qt's Japanese translations (qtbase_ja.qm, package qt6-translations-l10n) are missing");
 }
 
+namespace {
+
+QWidget *modeWindow(TF_Main::Mode mode)
+{
+    CreateModeForms();
+    switch (mode) {
+    case TF_Main::Mode::Training: return F_Training;
+    case TF_Main::Mode::GameS: return F_24;
+    case TF_Main::Mode::GameM: return F_44;
+    case TF_Main::Mode::GameL: return F_84;
+    case TF_Main::Mode::RecordS: return F_RecordS;
+    case TF_Main::Mode::RecordM: return F_RecordM;
+    case TF_Main::Mode::RecordL: return F_RecordL;
+    case TF_Main::Mode::Match: return F_Match;
+    case TF_Main::Mode::Stats: return F_Stats;
+    }
+    Q_UNREACHABLE();
+}
+
+} // namespace
+
 void CreateMainForm()
 {
-    F_Main = new TF_Main;
+    F_Main = new TF_Main(platform::services(), deck::PoemTable, modeWindow);
 }
 
 void CreateModeForms()
 {
     if (F_Training)
         return;
-    F_Training = new TF_Training;
-    F_24 = new TF_24;
-    F_44 = new TF_44;
-    F_84 = new TF_84;
-    F_RecordS = new TF_RecordS(game::boardOf(game::BoardSize::S).recordsFile);
-    F_RecordM = new TF_RecordM(game::boardOf(game::BoardSize::M).recordsFile);
-    F_RecordL = new TF_RecordL(game::boardOf(game::BoardSize::L).recordsFile);
-    F_Match = new TF_Match;
-    F_Stats = new TF_Stats;
+    // The recorder installed now serves the windows until they are destroyed.
+    platform::Services &services = platform::services();
+    const TF_Game::Needs play{services, platform::rng(), history::recorder(), voice::options(), deck::PoemTable};
+    F_Training = new TF_Training({services, play.rng, play.recorder, play.voice, play.poems});
+    F_24 = new TF_24(play);
+    F_44 = new TF_44(play);
+    F_84 = new TF_84(play);
+    F_RecordS = new TF_RecordS(game::boardOf(game::BoardSize::S).recordsFile, services);
+    F_RecordM = new TF_RecordM(game::boardOf(game::BoardSize::M).recordsFile, services);
+    F_RecordL = new TF_RecordL(game::boardOf(game::BoardSize::L).recordsFile, services);
+    F_Match = new TF_Match({services, play.rng, play.recorder, play.voice, play.poems});
+    F_Stats = new TF_Stats(services, deck::PoemTable);
 }
 
 void CreateForms()
@@ -125,3 +156,5 @@ void OpenMenu(std::function<void()> afterwards)
     });
     F_Main->show();
 }
+
+} // namespace shell

@@ -5,6 +5,11 @@
 class QApplication;
 class QWidget;
 
+// The program's shell: it makes the windows and hands each what it uses of
+// the services, the generator, the recorder, the voice options and the poem
+// table; no window reaches for them on its own.
+namespace shell {
+
 // Everything the program sets up before its first window: the style, the
 // icon, the Japanese font substitutes and the desktop services.
 void InitialiseApplication(QApplication &app);
@@ -32,3 +37,5 @@ void DestroyForms();
 // Runs `work` once, from the event loop, after `window`'s first frame is
 // painted: start-up work the menu does not need waits until it is on screen.
 void AfterFirstPaint(QWidget *window, std::function<void()> work);
+
+} // namespace shell

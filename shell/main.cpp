@@ -24,7 +24,7 @@ int main(int argc, char **argv)
     }
 
     platform::ui::Application app(argc, argv);
-    InitialiseApplication(app);
+    shell::InitialiseApplication(app);
 
     // The learning history, beside the records when the working folder can
     // hold it, else in the player's data folder; every reader uses the path
@@ -36,8 +36,8 @@ int main(int argc, char **argv)
     recorder.tellDuringPlay = [](const QString &message) { history::showAside(message); };
     const history::ScopedRecorder installed(recorder);
 
-    OpenMenu([&recorder] { recorder.start(); });
+    shell::OpenMenu([&recorder] { recorder.start(); });
     const int rc = app.exec();
-    DestroyForms();
+    shell::DestroyForms();
     return rc;
 }

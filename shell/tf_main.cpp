@@ -3,17 +3,11 @@
 #include <QLabel>
 
 #include "deck/poemtable.h"
-#include "game/tf_game.h"
-#include "match/tf_match.h"
-#include "history/tf_stats.h"
 #include "platform/services.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"
 #include "platform/ui/kit.h"
-#include "records/tf_record.h"
-#include "shell/application.h"
 #include "shell/verticalmenubutton.h"
-#include "training/tf_training.h"
 
 using namespace platform;
 using namespace platform::ui;
@@ -32,8 +26,9 @@ QFont fixedText(QFont f)
 
 } // namespace
 
-TF_Main::TF_Main(QWidget *parent)
-    : Form(QStringLiteral("琴葉"), QSize(592, 423), parent)
+TF_Main::TF_Main(platform::Services &services, deck::PoemTableData &poems, WindowOf windowOf, QWidget *parent)
+    : Form(QStringLiteral("琴葉"), QSize(592, 423), parent), services_(services), poems_(poems),
+      windowOf_(std::move(windowOf))
 {
     setObjectName(QStringLiteral("F_Main"));
     makeMainForm();
@@ -103,37 +98,35 @@ TF_Main::TF_Main(QWidget *parent)
 
 void TF_Main::FormCreate()
 {
-    deck::PoemTable.fill();
+    poems_.fill();
 }
 
 void TF_Main::FormShow()
 {
     // The gates only ever enable; a low screen leaves the buttons as they are.
-    if (services().screen->primaryHeight() > 599)
+    if (services_.screen->primaryHeight() > 599)
         BtnGameM->setEnabled(true);
-    if (services().screen->primaryHeight() > 749)
+    if (services_.screen->primaryHeight() > 749)
         BtnGameL->setEnabled(true);
 }
 
-template <typename Mode>
-void TF_Main::openMode(Mode *const &mode)
+void TF_Main::openMode(Mode mode)
 {
-    CreateModeForms();
+    QWidget *window = windowOf_ ? windowOf_(mode) : nullptr;
     hide();
-    if (mode)
-        mode->show();
+    if (window)
+        window->show();
 }
 
-void TF_Main::BtnTrainingClick() { openMode(F_Training); }
-void TF_Main::BtnGameSClick() { openMode(F_24); }
-void TF_Main::BtnGameMClick() { openMode(F_44); }
-void TF_Main::BtnGameLClick() { openMode(F_84); }
-void TF_Main::BtnRecordSClick() { openMode(F_RecordS); }
-void TF_Main::BtnRecordMClick() { openMode(F_RecordM); }
-void TF_Main::BtnRecordLClick() { openMode(F_RecordL); }
-void TF_Main::BtnMatchClick() { openMode(F_Match); }
-
-void TF_Main::BtnStatsClick() { openMode(F_Stats); }
+void TF_Main::BtnTrainingClick() { openMode(Mode::Training); }
+void TF_Main::BtnGameSClick() { openMode(Mode::GameS); }
+void TF_Main::BtnGameMClick() { openMode(Mode::GameM); }
+void TF_Main::BtnGameLClick() { openMode(Mode::GameL); }
+void TF_Main::BtnRecordSClick() { openMode(Mode::RecordS); }
+void TF_Main::BtnRecordMClick() { openMode(Mode::RecordM); }
+void TF_Main::BtnRecordLClick() { openMode(Mode::RecordL); }
+void TF_Main::BtnMatchClick() { openMode(Mode::Match); }
+void TF_Main::BtnStatsClick() { openMode(Mode::Stats); }
 
 void TF_Main::BtnCloseClick()
 {

@@ -2,17 +2,33 @@
 
 #include <QPushButton>
 
+#include <functional>
+
 #include "platform/ui/form.h"
 #include "platform/ui/panel.h"
 
 class QLabel;
 class VerticalMenuButton;
+namespace deck {
+class PoemTableData;
+}
+namespace platform {
+struct Services;
+}
 
 // The main menu. It opens one mode at a time and ends the program on "終了".
 class TF_Main : public platform::ui::Form {
     Q_OBJECT
 public:
-    explicit TF_Main(QWidget *parent = nullptr);
+    // The entries that open a window of their own.
+    enum class Mode { Training, GameS, GameM, GameL, RecordS, RecordM, RecordL, Match, Stats };
+    // The window a mode opens, made first when the menu comes before the
+    // mode windows exist; nullptr opens nothing.
+    using WindowOf = std::function<QWidget *(Mode)>;
+
+    // The menu fills `poems` as it is made; `services` (the screen's height)
+    // and `poems` outlive it.
+    TF_Main(platform::Services &services, deck::PoemTableData &poems, WindowOf windowOf, QWidget *parent = nullptr);
 
     platform::ui::Panel *Panel1;
     QLabel *Label1;
@@ -44,10 +60,11 @@ protected:
     void FormShow() override;
 
 private:
-    // Takes the window's variable: a mode chosen in the menu's first moments
-    // may not have its window yet.
-    template <typename Mode>
-    void openMode(Mode *const &mode);
+    void openMode(Mode mode);
+
+    platform::Services &services_;
+    deck::PoemTableData &poems_;
+    WindowOf windowOf_;
 };
 
 extern TF_Main *F_Main;

@@ -76,8 +76,8 @@ int tagOf(const QObject *control)
 
 } // namespace
 
-TF_Training::TF_Training(QWidget *parent)
-    : Form(QStringLiteral("琴葉トレーニング"), QSize(592, 423), parent)
+TF_Training::TF_Training(const Needs &needs, QWidget *parent)
+    : Form(QStringLiteral("琴葉トレーニング"), QSize(592, 423), parent), needs_(needs)
 {
     setObjectName(QStringLiteral("F_Training"));
     setFont(fonts::font(fonts::MSPGothic, 12));
@@ -176,7 +176,7 @@ void TF_Training::buildLayout()
     CmbMa->setFocusPolicy(Qt::NoFocus);
     for (int ms : {0, 500, 1000, 1500, 2000, 3000}) {
         CmbMa->addItem(QStringLiteral("間 %1 秒").arg(ms / 1000.0), ms);
-        if (ms == voice::options().gapMs)
+        if (ms == needs_.voice.gapMs)
             CmbMa->setCurrentIndex(CmbMa->count() - 1);
     }
     CmbMa->setToolTip(QStringLiteral("出題から読み始めるまでの間"));
@@ -207,9 +207,9 @@ void TF_Training::buildLayout()
     LblDrill->setToolTip(history::weakRule());
     LblKikitori = kit::label(this, QStringLiteral("LblKikitori"), QRect(24, 65, 177, 15), font(),
                              colors::clWindowText);
-    connect(CbKikitori, &QCheckBox::toggled, this, [](bool on) { voice::options().listening = on; });
+    connect(CbKikitori, &QCheckBox::toggled, this, [this](bool on) { needs_.voice.listening = on; });
     connect(CmbMa, &QComboBox::currentIndexChanged, this,
-            [this] { voice::options().gapMs = CmbMa->currentData().toInt(); });
+            [this] { needs_.voice.gapMs = CmbMa->currentData().toInt(); });
 
     // Tab order: the answer rows, the colour box, then the two commands.
     QWidget *previous = nullptr;
@@ -280,14 +280,14 @@ void TF_Training::FormShow()
     CbDrill->setEnabled(true);
     SpDrill->setEnabled(true);
     CmbSet->setEnabled(true);
-    rng().reseed();
+    needs_.rng.reseed(needs_.services.clock->utcTimeOfDay());
     weakTakes_.reset(); // the run just played counts in the next drill
     buildRun();
     asked_.reset();
     msAfterDeciding_.reset();
     const voice::Status st = voice::status();
     CbKikitori->setEnabled(st.usable);
-    CbKikitori->setChecked(st.usable && voice::options().listening);
+    CbKikitori->setChecked(st.usable && needs_.voice.listening);
     CbKikitori->setToolTip(st.usable ? QStringLiteral("上の句を声だけで出題します") : st.detail);
     CmbMa->setEnabled(st.usable);
     LblKikitori->setText(st.usable ? QString() : st.reason);
@@ -304,7 +304,7 @@ void TF_Training::buildRun()
             loadWeakTakes();
             return;
         }
-        const QList<int> ranked = history::rankWeakest(*weakTakes_, weakDay_, deck::kPoemCount, rng());
+        const QList<int> ranked = history::rankWeakest(*weakTakes_, weakDay_, deck::kPoemCount, needs_.rng);
         QList<deck::PoemNo> weakest;
         for (int p : ranked) {
             if (weakest.size() >= SpDrill->value())
@@ -316,12 +316,12 @@ void TF_Training::buildRun()
     }
     if (poems.isEmpty()) {
         runLength = deck::kPoemCount;
-        training::shuffleMondaiList(rng(), deck::PoemTable, MondaiList);
+        training::shuffleMondaiList(needs_.rng, needs_.poems, MondaiList);
         return;
     }
     // Asked in a random order, not weakest first.
     runLength = int(poems.size());
-    training::shuffleSetList(rng(), deck::PoemTable, poems, MondaiList);
+    training::shuffleSetList(needs_.rng, needs_.poems, poems, MondaiList);
 }
 
 // A long history takes a noticeable time to read, so it is read on a pool
@@ -329,7 +329,7 @@ void TF_Training::buildRun()
 // newer load replaces an older one still running.
 void TF_Training::loadWeakTakes()
 {
-    weakDay_ = services().clock->localDate();
+    weakDay_ = needs_.services.clock->localDate();
     if (focusWidget() == BtnShutudai)
         focusAfterLoad_ = true;
     BtnShutudai->setEnabled(false);
@@ -362,16 +362,16 @@ void TF_Training::drillChanged()
 {
     if (runStarted_)
         return;
-    rng().reseed();
+    needs_.rng.reseed(needs_.services.clock->utcTimeOfDay());
     buildRun();
 }
 
 void TF_Training::recordAnswer(history::Outcome outcome, int row)
 {
     const int chosen = row >= 0 && row < training::kChoiceCount ? rowPoem_[static_cast<std::size_t>(row)] : 0;
-    history::recorder().record(training::answerTake(session_, deck::PoemTable.numberOf(MondaiList[MondaiNo]), outcome,
-                                                    chosen, services().monotonic->elapsedMs() - posedAt_,
-                                                    listenPoem_ != 0, msAfterDeciding_));
+    needs_.recorder.record(training::answerTake(session_, needs_.poems.numberOf(MondaiList[MondaiNo]), outcome, chosen,
+                                                needs_.services.monotonic->elapsedMs() - posedAt_, listenPoem_ != 0,
+                                                msAfterDeciding_));
 }
 
 void TF_Training::FormHide()
@@ -392,7 +392,7 @@ void TF_Training::BtnShutudaiClick()
         CbDrill->setEnabled(false);
         SpDrill->setEnabled(false);
         CmbSet->setEnabled(false);
-        session_ = history::recorder().newSession(history::Mode::Training);
+        session_ = needs_.recorder.newSession(history::Mode::Training);
     }
 
     BtnShutudai->setEnabled(false);
@@ -401,25 +401,25 @@ void TF_Training::BtnShutudaiClick()
 
     const QColor decidingColor = CbIro->isChecked() ? colors::clYellow : colors::clWhite;
     // Listening: the verse is heard, and shown only once the pick is made.
-    askedPoem_ = deck::PoemTable.numberOf(mondai);
+    askedPoem_ = needs_.poems.numberOf(mondai);
     listenPoem_ = listening() && reader_.prepare(askedPoem_) ? askedPoem_ : 0;
     LblMondai->setText(listenPoem_ ? QString() : mondai.Kaminoku.text());
     setAutoText(LblMondaiK, listenPoem_ ? QString() : mondai.Kimariji.text());
     kit::setTextColor(LblMondaiK, decidingColor);
     msAfterDeciding_.reset();
-    posedAt_ = services().monotonic->elapsedMs();
+    posedAt_ = needs_.services.monotonic->elapsedMs();
     if (listenPoem_) {
         LblKikitori->setText({});
-        voiceDelayMs_ = voice::options().gapMs;
+        voiceDelayMs_ = needs_.voice.gapMs;
         TimerYomi->start(voiceDelayMs_);
     }
 
     PnlHantei->setCaption({});
     kit::setInterval(Timer2, 0);
 
-    rng().reseed();
+    needs_.rng.reseed(needs_.services.clock->utcTimeOfDay());
     // The weak-poem drill alone has no set: its distractors come from all hundred.
-    const training::Question question = training::poseQuestion(rng(), deck::PoemTable, mondai, DrillPoems);
+    const training::Question question = training::poseQuestion(needs_.rng, needs_.poems, mondai, DrillPoems);
     Sentakushi = question.sentakushi;
     KaitoRan = question.kaitoRan;
     rowPoem_ = question.rowPoem;
@@ -461,7 +461,7 @@ void TF_Training::showListeningResult(bool timedOut)
         LblKikitori->setText(QStringLiteral("決まり字「%1」").arg(kana));
         return;
     }
-    const qint64 answerMs = services().monotonic->elapsedMs() - posedAt_;
+    const qint64 answerMs = needs_.services.monotonic->elapsedMs() - posedAt_;
     msAfterDeciding_ = voice::msAfterDecidingHeard(answerMs, voiceDelayMs_, *heard);
     LblKikitori->setText(*msAfterDeciding_ >= 0
                              ? QStringLiteral("「%1」から%2ミリ秒").arg(kana).arg(*msAfterDeciding_)
@@ -521,7 +521,7 @@ void TF_Training::MondaiShuryo()
     kit::setInterval(TimerYomi, 0);
     if (listenPoem_) {
         // The pick is made: the verse is shown as in the plain quiz.
-        const deck::PoemEntry &row = deck::PoemTable[listenPoem_];
+        const deck::PoemEntry &row = needs_.poems[listenPoem_];
         LblMondai->setText(row.Kaminoku.text());
         setAutoText(LblMondaiK, row.Kimariji.text());
         listenPoem_ = 0;
@@ -549,7 +549,7 @@ void TF_Training::showRunSummary()
 {
     const QString text = training::runSummary(toInt(LblMondaisu->text()), toInt(LblSeikai->text()),
                                                toInt(LblMachigai->text()), toInt(LblSeikairitu->text()), Missed,
-                                               deck::PoemTable);
+                                               needs_.poems);
     auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("琴葉"), text, QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("RunSummary"));
     box->setTextFormat(Qt::PlainText);
@@ -560,7 +560,7 @@ void TF_Training::showRunSummary()
 void TF_Training::MachigaiShori()
 {
     const int n = MondaiNo;
-    Missed.set(static_cast<std::size_t>(deck::PoemTable.numberOf(MondaiList[n])));
+    Missed.set(static_cast<std::size_t>(needs_.poems.numberOf(MondaiList[n])));
     addTo(LblMachigai, 1);
     playQuietly(MP2.get());
     training::moveMissedLater(MondaiList, n, runLength);

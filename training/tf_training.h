@@ -20,6 +20,16 @@
 #include "training/quizrules.h"
 #include "voice/speaker.h"
 
+namespace deck {
+class PoemTableData;
+}
+namespace history {
+class Recorder;
+}
+namespace platform {
+class Random;
+}
+
 // The training quiz: one upper verse, ten lower verses on numbered rows, ten
 // seconds to pick. A miss brings the poem back a few questions later, so a
 // run ends when every poem has been answered right once.
@@ -29,7 +39,17 @@
 class TF_Training : public platform::ui::Form {
     Q_OBJECT
 public:
-    explicit TF_Training(QWidget *parent = nullptr);
+    // What the window plays with, handed in by the shell; all of it outlives
+    // the window.
+    struct Needs {
+        platform::Services &services;
+        platform::Random &rng;
+        history::Recorder &recorder;
+        voice::Options &voice;
+        const deck::PoemTableData &poems;
+    };
+
+    explicit TF_Training(const Needs &needs, QWidget *parent = nullptr);
     ~TF_Training() override;
 
     platform::ui::Panel *PnlHantei;
@@ -111,6 +131,7 @@ private:
     void drillChanged();
     void recordAnswer(history::Outcome outcome, int row);
 
+    const Needs needs_;
     bool runStarted_ = false;
     // The drill's takes, read once per run off the window thread.
     std::optional<QList<history::WeakTake>> weakTakes_;

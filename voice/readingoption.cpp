@@ -7,25 +7,25 @@
 
 namespace voice {
 
-void setGameReading(bool on)
+void setGameReading(Options &options, bool on)
 {
-    options().gameReading = on && status().usable;
+    options.gameReading = on && status().usable;
 }
 
-void showGameReading(QCheckBox *box)
+void showGameReading(const Options &options, QCheckBox *box)
 {
     const Status st = status();
     const QSignalBlocker quiet(box);
     box->setEnabled(st.usable);
-    box->setChecked(options().gameReading);
+    box->setChecked(options.gameReading);
     box->setToolTip(st.usable ? QStringLiteral("読み札を声でも読み上げます") : st.detail);
 }
 
-void connectGameReading(QCheckBox *box)
+void connectGameReading(Options &options, QCheckBox *box)
 {
-    QObject::connect(box, &QCheckBox::toggled, box, [box](bool on) {
-        setGameReading(on);
-        showGameReading(box);
+    QObject::connect(box, &QCheckBox::toggled, box, [&options, box](bool on) {
+        setGameReading(options, on);
+        showGameReading(options, box);
     });
 }
 

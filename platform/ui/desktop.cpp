@@ -38,7 +38,7 @@ public:
 std::unique_ptr<WavePlayer> newWavePlayer()
 {
     const auto make = reinterpret_cast<soundmodule::NewWavePlayerFunction>(
-        moduleFunction(soundmodule::FileName, soundmodule::NewWavePlayer));
+        moduleFunction(soundmodule::FileName, soundmodule::Version, soundmodule::NewWavePlayer));
     return std::unique_ptr<WavePlayer>(make ? make() : nullptr);
 }
 
@@ -125,7 +125,7 @@ void installDesktopServices()
     s.makeWavePlayer = newWavePlayer;
     s.hasAudioOutput = [] {
         const auto hasOutput = reinterpret_cast<soundmodule::HasAudioOutputFunction>(
-            moduleFunction(soundmodule::FileName, soundmodule::HasAudioOutput));
+            moduleFunction(soundmodule::FileName, soundmodule::Version, soundmodule::HasAudioOutput));
         return hasOutput && hasOutput();
     };
 }

@@ -12,37 +12,58 @@
 namespace platform::ui {
 namespace {
 
-// nullptr for a module that could not be loaded: it is not looked for again.
-QLibrary *module(const char *name)
+struct Module {
+    std::unique_ptr<QLibrary> library; // none when it could not be loaded
+    int version = 0;                   // as the module says; 0 when it does not
+    bool refusalTold = false;
+};
+
+// Loaded once, whatever it turns out to be: a missing module is not looked
+// for again.
+Module &module(const char *name)
 {
-    static std::map<std::string, std::unique_ptr<QLibrary>> loaded;
+    static std::map<std::string, Module> loaded;
     const auto known = loaded.find(name);
     if (known != loaded.end())
-        return known->second.get();
+        return known->second;
 
     QStringList folders;
     if (QCoreApplication::instance())
         folders << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(KOTOHA_MODULES_INSTALLED));
     folders << QStringLiteral(KOTOHA_MODULES_BUILT);
-    std::unique_ptr<QLibrary> library;
+    Module m;
     for (const QString &folder : folders) {
         auto candidate = std::make_unique<QLibrary>(QDir(folder).filePath(QLatin1String(name)));
         if (candidate->load()) {
-            library = std::move(candidate);
+            m.library = std::move(candidate);
             break;
         }
     }
-    if (!library)
+    if (!m.library) {
         qWarning("the module %s is missing; going on without it", name);
-    return loaded.emplace(name, std::move(library)).first->second.get();
+        m.refusalTold = true;
+    } else if (const auto version = reinterpret_cast<ModuleVersionFunction>(m.library->resolve(ModuleVersionSymbol))) {
+        m.version = version();
+    }
+    return loaded.emplace(name, std::move(m)).first->second;
 }
 
 } // namespace
 
-QFunctionPointer moduleFunction(const char *name, const char *symbol)
+QFunctionPointer moduleFunction(const char *name, int version, const char *symbol)
 {
-    QLibrary *library = module(name);
-    return library ? library->resolve(symbol) : nullptr;
+    Module &m = module(name);
+    if (!m.library)
+        return nullptr;
+    if (m.version != version) {
+        if (!m.refusalTold && m.version == 0)
+            qWarning("the module %s does not say its version; going on without it", name);
+        else if (!m.refusalTold)
+            qWarning("the module %s is of version %d, not %d; going on without it", name, m.version, version);
+        m.refusalTold = true;
+        return nullptr;
+    }
+    return m.library->resolve(symbol);
 }
 
 } // namespace platform::ui

@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include "platform/services.h"
+#include "platform/ui/modules.h"
 
 namespace {
 
@@ -44,6 +45,8 @@ private:
 };
 
 } // namespace
+
+KOTOHA_MODULE_VERSION(platform::ui::soundmodule::Version)
 
 extern "C" Q_DECL_EXPORT platform::WavePlayer *kotohaNewWavePlayer()
 {

@@ -12,6 +12,8 @@ class WavePlayer;
 namespace platform::ui::soundmodule {
 
 inline constexpr char FileName[] = "kotoha_sound";
+// Raised whenever a function below or WavePlayer changes.
+inline constexpr int Version = 1;
 
 // A new player; the caller owns it.
 inline constexpr char NewWavePlayer[] = "kotohaNewWavePlayer";

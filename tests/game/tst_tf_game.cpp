@@ -144,7 +144,6 @@ private:
     SoundBoard sounds_;
     FakeMonotonic monotonic_;
     FakeRecorder history_;
-    std::unique_ptr<history::ScopedRecorder> recorder_;
     std::unique_ptr<ScopedServices> services_;
     std::unique_ptr<Form> menu_;
     std::unique_ptr<TF_24> s_;
@@ -179,13 +178,13 @@ void tst_TF_Game::init()
     s.monotonic = &monotonic_;
     services_ = std::make_unique<ScopedServices>(s);
     history_ = FakeRecorder{};
-    recorder_ = std::make_unique<history::ScopedRecorder>(history_);
 
     menu_ = std::make_unique<Form>(QStringLiteral("menu"), QSize(100, 100));
     menu_->makeMainForm();
-    s_ = std::make_unique<TF_24>();
-    m_ = std::make_unique<TF_44>();
-    l_ = std::make_unique<TF_84>();
+    const TF_Game::Needs needs{services(), rng(), history_, voice::options(), deck::PoemTable};
+    s_ = std::make_unique<TF_24>(needs);
+    m_ = std::make_unique<TF_44>(needs);
+    l_ = std::make_unique<TF_84>(needs);
 }
 
 void tst_TF_Game::cleanup()
@@ -195,7 +194,6 @@ void tst_TF_Game::cleanup()
     m_.reset();
     s_.reset();
     menu_.reset();
-    recorder_.reset();
     services_.reset();
     for (const char *f : kRecordsFiles)
         QFile::remove(QLatin1String(f));

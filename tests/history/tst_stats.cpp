@@ -224,7 +224,7 @@ void tst_Stats::onlyTheNewestLoadIsDelivered()
 
 void tst_Stats::windowEmptyState()
 {
-    TF_Stats w;
+    TF_Stats w(platform::services(), deck::PoemTable);
     w.show();
     // Up before the file is read, saying so.
     QCOMPARE(w.LblEmpty->text(), loadingText());
@@ -255,7 +255,7 @@ void tst_Stats::windowSaysWhenTheHistoryCannotBeRead()
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray("not a database ").repeated(100));
     }
-    TF_Stats w;
+    TF_Stats w(platform::services(), deck::PoemTable);
     w.show();
     w.waitUntilLoaded();
     QVERIFY(w.LblEmpty->isVisible());
@@ -283,7 +283,7 @@ void tst_Stats::asideMessageIgnoresThePlayKeys()
 void tst_Stats::windowTableSortsAndFilters()
 {
     fill(databasePath());
-    TF_Stats w;
+    TF_Stats w(platform::services(), deck::PoemTable);
     w.show();
     w.waitUntilLoaded();
     QVERIFY(!w.LblEmpty->isVisible());
@@ -332,7 +332,7 @@ void tst_Stats::numbersFitTheirColumns()
 {
     QFETCH(int, times);
     QFETCH(qint64, medianMs);
-    TF_Stats w;
+    TF_Stats w(platform::services(), deck::PoemTable);
     w.show();
     w.waitUntilLoaded();
     Loaded big;
@@ -367,7 +367,7 @@ void tst_Stats::windowChartsAreDrawnByTheChartsModule()
     // A week from first to last day: the day axis spreads its ticks.
     const Row weekLater[] = {{"2026-12-07", "training", 6, "right", 0, 100}};
     fill(databasePath(), weekLater);
-    TF_Stats w;
+    TF_Stats w(platform::services(), deck::PoemTable);
     w.show();
     w.waitUntilLoaded();
     QList<QChart *> charts;
@@ -422,7 +422,7 @@ void tst_Stats::exportWritesWhatWasAsked()
     const auto files = [&] {
         return folder.entryList({"*.csv", ".csv"}, QDir::Files | QDir::Hidden, QDir::Name);
     };
-    TF_Stats w;
+    TF_Stats w(platform::services(), deck::PoemTable);
     w.askExportFile = [&] { return TF_Stats::ExportAnswer{folder.filePath(answer), typed}; };
     w.BtnExportClick();
     QCOMPARE(files(), written.isEmpty() ? QStringList() : QStringList{written});

@@ -17,6 +17,7 @@
 #include "match/calibration.h"
 #include "match/floorgeometry.h"
 #include "match/tf_match.h"
+#include "platform/random.h"
 #include "platform/services.h"
 #include "platform/gui/fonts.h"
 #include "voice/speaker.h"
@@ -69,7 +70,6 @@ private:
     FakeClock clock_; // the match dealt at each show is seeded from its time of day
     CountingBeeper beeper_;
     FakeRecorder history_;
-    std::unique_ptr<history::ScopedRecorder> recorder_;
     SoundBoard sounds_;
     QTemporaryDir readings_; // a folder of clips as the build makes them (empty files)
     std::unique_ptr<platform::ScopedServices> services_;
@@ -95,18 +95,17 @@ void tst_TF_Match::init()
     s.makeWavePlayer = [this] { return std::make_unique<FakePlayer>(sounds_); };
     services_ = std::make_unique<platform::ScopedServices>(s);
     history_ = FakeRecorder{};
-    recorder_ = std::make_unique<history::ScopedRecorder>(history_);
     sounds_ = SoundBoard{};
     voice::options().gameReading = false;
     beeper_.beeps = 0;
-    w_ = std::make_unique<TF_Match>();
+    w_ = std::make_unique<TF_Match>(
+        TF_Match::Needs{platform::services(), platform::rng(), history_, voice::options(), deck::PoemTable});
     w_->newMatch(12345);
 }
 
 void tst_TF_Match::cleanup()
 {
     w_.reset();
-    recorder_.reset();
     services_.reset();
 }
 

@@ -2,6 +2,7 @@
 #include <QLabel>
 
 #include "platform/gui/fonts.h"
+#include "platform/services.h"
 #include "platform/ui/form.h"
 #include "recordsfixture.h"
 #include "records/tf_record.h"
@@ -133,7 +134,7 @@ void tst_RecordViewer::showsTheFile()
     if (exists)
         QVERIFY(fixture::writeFile("RecordsS.dat", file));
 
-    TF_RecordS w(QStringLiteral("RecordsS.dat"));
+    TF_RecordS w(QStringLiteral("RecordsS.dat"), platform::services());
     w.show();
 
     QCOMPARE(grid(w), shown);
@@ -157,7 +158,7 @@ void tst_RecordViewer::showsTheFile()
 void tst_RecordViewer::readsAgainAtEveryShow()
 {
     QVERIFY(fixture::writeFile("RecordsS.dat", table({900, 800, 700}, "d")));
-    TF_RecordS w(QStringLiteral("RecordsS.dat"));
+    TF_RecordS w(QStringLiteral("RecordsS.dat"), platform::services());
     w.show();
     QCOMPARE(grid(w), rows({"1|900|P900|d", "2|800|P800|d", "3|700|P700|d"}));
     w.Button1Click();
@@ -180,7 +181,7 @@ void tst_RecordViewer::unreadableFileIsReported()
     const QByteArray file = table({900}, "d");
     QVERIFY(fixture::writeFile("RecordsS.dat", file));
     QVERIFY(fixture::setMode(dir_->file("RecordsS.dat"), 0));
-    TF_RecordS w(QStringLiteral("RecordsS.dat"));
+    TF_RecordS w(QStringLiteral("RecordsS.dat"), platform::services());
     {
         fixture::Unprivileged nobody;
         w.show();
@@ -201,7 +202,7 @@ void tst_RecordViewer::damagedFileSetAsideOnYes()
     QVERIFY(fixture::writeFile("RecordsS.dat", ten));
     QVERIFY(QFile::resize("RecordsS.dat", 1000000000));
     messages_.answers = {true};
-    TF_RecordS w(QStringLiteral("RecordsS.dat"));
+    TF_RecordS w(QStringLiteral("RecordsS.dat"), platform::services());
     w.show();
     QCOMPARE(grid(w).last(), QStringLiteral("10|1|P1|d"));
     QCoreApplication::processEvents();
@@ -227,7 +228,7 @@ void tst_RecordViewer::okReturnsToTheMenu_data()
 void tst_RecordViewer::okReturnsToTheMenu()
 {
     QFETCH(int, how);
-    TF_RecordM w(QStringLiteral("RecordsM.dat"));
+    TF_RecordM w(QStringLiteral("RecordsM.dat"), platform::services());
     main_->hide();
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -258,7 +259,7 @@ void tst_RecordViewer::cellsKeepAPixelOfAir()
 {
     QFETCH(int, column);
     QFETCH(QString, text);
-    TF_RecordS w(QStringLiteral("RecordsS.dat"));
+    TF_RecordS w(QStringLiteral("RecordsS.dat"), platform::services());
     w.show();
     auto *cell = platform::ui::findControl<QLabel>(w.Panel1, QStringLiteral("st%1").arg(column), 0);
     cell->setText(text);

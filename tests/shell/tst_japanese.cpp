@@ -36,7 +36,7 @@ private slots:
 void tst_Japanese::initTestCase()
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    InitialiseApplication(*qApp);
+    shell::InitialiseApplication(*qApp);
 }
 
 void tst_Japanese::dialogsReadJapanese_data()

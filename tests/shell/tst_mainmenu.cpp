@@ -55,12 +55,12 @@ void tst_MainMenu::init()
     s.screen = &screen_;
     services_ = std::make_unique<ScopedServices>(s);
     screen_.height = 768;
-    CreateForms();
+    shell::CreateForms();
 }
 
 void tst_MainMenu::cleanup()
 {
-    DestroyForms();
+    shell::DestroyForms();
     services_.reset();
 }
 
@@ -270,10 +270,10 @@ void tst_MainMenu::everyMenuTextIsInItsOwnFace()
 
 void tst_MainMenu::modesAreCreatedOnceAfterTheMenusFirstFrame()
 {
-    DestroyForms();
+    shell::DestroyForms();
     int runs = 0;
     bool modesWereThere = false;
-    OpenMenu([&] {
+    shell::OpenMenu([&] {
         ++runs;
         modesWereThere = F_Training && F_Stats;
     });
@@ -305,8 +305,8 @@ void tst_MainMenu::modesAreCreatedOnceAfterTheMenusFirstFrame()
 // A click that beats the menu's first frame still opens its mode.
 void tst_MainMenu::aModeChosenBeforeTheModesExistCreatesThemFirst()
 {
-    DestroyForms();
-    CreateMainForm();
+    shell::DestroyForms();
+    shell::CreateMainForm();
     F_Main->show();
     QVERIFY(!F_RecordS);
     F_Main->BtnRecordS->click();

@@ -129,7 +129,6 @@ private:
     SoundBoard sounds_;
     fakes::FakeMonotonic monotonic_;
     fakes::FakeRecorder history_;
-    std::unique_ptr<history::ScopedRecorder> recorder_;
     std::unique_ptr<ScopedServices> services_;
     std::unique_ptr<MenuStandIn> menu_;
     TF_Training *w = nullptr;
@@ -169,16 +168,14 @@ void tst_Training::init()
     s.hasAudioOutput = [] { return true; };
     services_ = std::make_unique<ScopedServices>(s);
     history_ = fakes::FakeRecorder{};
-    recorder_ = std::make_unique<history::ScopedRecorder>(history_);
     menu_->hide();
-    w = new TF_Training;
+    w = new TF_Training({services(), rng(), history_, voice::options(), PoemTable});
 }
 
 void tst_Training::cleanup()
 {
     voice::options() = voice::Options{};
     delete w;
-    recorder_.reset();
     services_.reset();
 }
 
