@@ -1,0 +1,269 @@
+#include "schedule.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+#include <cmath>
+
+#include "deck/spoken.h"
+#include "history/database.h"
+
+namespace history {
+
+Fsrs::Fsrs(double retention, const Weights &w)
+    : retention_(std::clamp(retention, 0.01, 0.99))
+    , w_(w)
+{
+}
+
+double Fsrs::initialDifficulty(Grade grade) const
+{
+    return w_[4] - std::exp(w_[5] * (int(grade) - 1)) + 1;
+}
+
+Memory Fsrs::first(Grade grade) const
+{
+    return {std::max(w_[int(grade) - 1], 0.1), std::clamp(initialDifficulty(grade), 1.0, 10.0)};
+}
+
+Memory Fsrs::next(const Memory &m, double elapsedDays, Grade grade) const
+{
+    const double s = m.stability;
+    const double d = m.difficulty;
+    const double r = recall(elapsedDays, s);
+    const int g = int(grade);
+
+    // Difficulty moves by the grade, less the nearer it is to 10, then
+    // reverts a little towards an Easy first review's.
+    const double moved = d - w_[6] * (g - 3) * (10 - d) / 9;
+    const double difficulty = std::clamp(w_[7] * initialDifficulty(Grade::Easy) + (1 - w_[7]) * moved, 1.0, 10.0);
+
+    double stability;
+    if (grade == Grade::Again) {
+        const double lapse = w_[11] * std::pow(d, -w_[12]) * (std::pow(s + 1, w_[13]) - 1) * std::exp(w_[14] * (1 - r));
+        stability = std::min(lapse, s / std::exp(w_[17] * w_[18]));
+    } else {
+        const double bonus = (grade == Grade::Hard ? w_[15] : 1.0) * (grade == Grade::Easy ? w_[16] : 1.0);
+        stability = s * (1 + std::exp(w_[8]) * (11 - d) * std::pow(s, -w_[9]) * (std::exp(w_[10] * (1 - r)) - 1) * bonus);
+    }
+    return {std::max(stability, 0.01), difficulty};
+}
+
+double Fsrs::recall(double elapsedDays, double stability)
+{
+    return std::pow(1 + kFactor * std::max(elapsedDays, 0.0) / stability, kDecay);
+}
+
+int Fsrs::intervalDays(double stability) const
+{
+    const double days = stability / kFactor * (std::pow(retention_, 1 / kDecay) - 1);
+    return int(std::clamp(std::round(days), 1.0, double(kMaxInterval)));
+}
+
+ReviewOptions &reviewOptions()
+{
+    static ReviewOptions options;
+    return options;
+}
+
+QString reviewRule()
+{
+    return QStringLiteral("今日の復習: これまでの解答から札ごとに次の復習日を決めます。"
+                          "誤答・時間切れ・お手つき・相手に取られた札は「もう一度」、正解は決まり字からの時間が"
+                          "普段の速いほう4分の1より速ければ「簡単」、遅いほう4分の1より遅ければ「難しい」、その間は「良い」。"
+                          "同じ札の同じ日の2回目からは数えません。思い出せる見込みが%1%まで下がる日が次の復習日です。"
+                          "まだ出ていない札は一字決まりから、頭の音のまとまりごとに1日%2首ずつ加わります。")
+        .arg(qRound(reviewOptions().retention * 100))
+        .arg(reviewOptions().newPerDay);
+}
+
+Pace paceOf(std::vector<qint64> rightMs)
+{
+    Pace pace;
+    if (int(rightMs.size()) < Pace::kPaceMinTakes)
+        return pace;
+    std::sort(rightMs.begin(), rightMs.end());
+    pace.fastMs = rightMs[rightMs.size() / 4];
+    pace.slowMs = rightMs[rightMs.size() * 3 / 4];
+    return pace;
+}
+
+Grade gradeOf(const ReviewTake &take, const Pace &pace)
+{
+    if (take.outcome != Outcome::Right || take.fault)
+        return Grade::Again;
+    if (!take.msAfterDeciding || !pace.fastMs)
+        return Grade::Good;
+    if (*take.msAfterDeciding < *pace.fastMs)
+        return Grade::Easy;
+    if (*take.msAfterDeciding > *pace.slowMs)
+        return Grade::Hard;
+    return Grade::Good;
+}
+
+double PoemSchedule::recallOn(const QDate &day) const
+{
+    return met() ? Fsrs::recall(double(lastDay.daysTo(day)), memory.stability) : 0.0;
+}
+
+Schedule::Schedule()
+{
+    for (int i = 0; i < 100; ++i)
+        poems[std::size_t(i)].poem = i + 1;
+}
+
+QList<int> Schedule::dueOn(const QDate &day) const
+{
+    QList<const PoemSchedule *> due;
+    for (const PoemSchedule &p : poems)
+        if (p.met() && p.due <= day)
+            due << &p;
+    std::sort(due.begin(), due.end(), [&day](const PoemSchedule *a, const PoemSchedule *b) {
+        if (a->due != b->due)
+            return a->due < b->due;
+        const double ra = a->recallOn(day), rb = b->recallOn(day);
+        if (ra != rb)
+            return ra < rb;
+        return a->poem < b->poem;
+    });
+    QList<int> order;
+    for (const PoemSchedule *p : due)
+        order << p->poem;
+    return order;
+}
+
+QList<int> Schedule::newOn(const QDate &day, int perDay) const
+{
+    int left = perDay;
+    for (const PoemSchedule &p : poems)
+        if (p.met() && p.firstDay == day)
+            --left;
+    QList<int> fresh;
+    for (int poem : newPoemOrder()) {
+        if (fresh.size() >= left)
+            break;
+        if (!poems[std::size_t(poem - 1)].met())
+            fresh << poem;
+    }
+    return fresh;
+}
+
+QList<int> Schedule::dueCounts(const QDate &from, int days) const
+{
+    QList<int> counts(std::max(days, 0), 0);
+    for (const PoemSchedule &p : poems) {
+        if (!p.met())
+            continue;
+        const qint64 ahead = std::max<qint64>(from.daysTo(p.due), 0);
+        if (ahead < days)
+            ++counts[ahead];
+    }
+    return counts;
+}
+
+Schedule buildSchedule(const QList<ReviewTake> &takes, const Fsrs &fsrs)
+{
+    Schedule schedule;
+    std::vector<qint64> rightMs;
+    for (const ReviewTake &t : takes)
+        if (t.outcome == Outcome::Right && !t.fault && t.msAfterDeciding)
+            rightMs.push_back(*t.msAfterDeciding);
+    schedule.pace = paceOf(std::move(rightMs));
+
+    for (const ReviewTake &t : takes) {
+        if (t.poem < 1 || t.poem > 100 || !t.day.isValid())
+            continue;
+        PoemSchedule &p = schedule.poems[std::size_t(t.poem - 1)];
+        // A day's first take is its grade; a clock set back adds nothing.
+        if (p.met() && t.day <= p.lastDay)
+            continue;
+        const Grade grade = gradeOf(t, schedule.pace);
+        if (!p.met()) {
+            p.memory = fsrs.first(grade);
+            p.firstDay = t.day;
+        } else {
+            p.memory = fsrs.next(p.memory, double(p.lastDay.daysTo(t.day)), grade);
+        }
+        ++p.reviews;
+        p.lastDay = t.day;
+        p.due = t.day.addDays(fsrs.intervalDays(p.memory.stability));
+    }
+    return schedule;
+}
+
+QList<ReviewTake> loadReviewTakes(QSqlDatabase &db)
+{
+    QList<ReviewTake> takes;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    // Poem, right or not, the match's fault and the day packed into one
+    // integer: each column read costs a variant. A fault is read only from
+    // well-formed JSON (CASE, unlike AND, is sure to skip the rest), so a
+    // damaged `extra` cannot stop the query.
+    q.prepare(QStringLiteral(
+        "SELECT poem + 128 * (outcome = ?)"
+        " + 256 * (mode = ? AND CASE WHEN json_valid(extra) THEN coalesce(json_extract(extra, '$.player_fault'), 0) = 1"
+        " ELSE 0 END)"
+        " + 512 * CAST(replace(substr(played_at, 1, 10), '-', '') AS INTEGER),"
+        " ms_after_deciding FROM readings WHERE outcome <> ? ORDER BY id"));
+    q.bindValue(0, word(Outcome::Right));
+    q.bindValue(1, word(Mode::Match));
+    q.bindValue(2, word(Outcome::Dead));
+    if (!q.exec())
+        return takes;
+    qint64 lastYmd = -1;
+    QDate lastDay;
+    while (q.next()) {
+        const qint64 packed = q.value(0).toLongLong();
+        ReviewTake t;
+        t.poem = int(packed % 128);
+        // Anything but a right take, a later program's outcome too, counts as a miss.
+        t.outcome = packed / 128 % 2 ? Outcome::Right : Outcome::Wrong;
+        t.fault = packed / 256 % 2;
+        const qint64 ymd = packed / 512;
+        if (ymd != lastYmd) {
+            lastYmd = ymd;
+            lastDay = QDate(int(ymd / 10000), int(ymd / 100 % 100), int(ymd % 100));
+        }
+        t.day = lastDay;
+        const QVariant ms = q.value(1);
+        if (!ms.isNull())
+            t.msAfterDeciding = ms.toLongLong();
+        takes << t;
+    }
+    return takes;
+}
+
+Schedule scheduleFromHistory(const Fsrs &fsrs)
+{
+    Database db(databasePath());
+    if (!db.openForReading())
+        return {};
+    return buildSchedule(loadReviewTakes(db.db()), fsrs);
+}
+
+const QList<int> &newPoemOrder()
+{
+    static const QList<int> order = [] {
+        const QString families = QStringLiteral("むすめふさほせうつしもゆいちひきはやよかみたこおわなあ");
+        QList<int> all;
+        for (int no = 1; no <= deck::kPoemCount; ++no)
+            all << no;
+        auto rank = [&families](int no) {
+            const QString &text = deck::spokenKaminoku(no).text();
+            const qsizetype at = text.isEmpty() ? -1 : families.indexOf(text.front());
+            return at < 0 ? families.size() : at;
+        };
+        std::stable_sort(all.begin(), all.end(), [&rank](int a, int b) {
+            const qsizetype ra = rank(a), rb = rank(b);
+            if (ra != rb)
+                return ra < rb;
+            return deck::spokenKaminoku(a).text() < deck::spokenKaminoku(b).text();
+        });
+        return all;
+    }();
+    return order;
+}
+
+} // namespace history
