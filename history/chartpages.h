@@ -34,6 +34,7 @@ struct Figures {
     QList<Day> days;
     QDate first, last; // the day axis' span
     Bars slowest, missed, confused;
+    Bars due; // how many poems fall due on each of the next days, today first
 };
 
 class Pages {
@@ -48,5 +49,10 @@ inline constexpr char ModuleName[] = "kotoha_charts";
 // the result, the pages own the charts.
 inline constexpr char NewPages[] = "kotohaNewChartPages";
 using NewPagesFunction = Pages *(*)(QWidget *days, QWidget *slowest, QWidget *missed, QWidget *confused);
+
+// The review's page came later and has a function of its own, so the four
+// pages' function keeps its type.
+inline constexpr char NewDuePage[] = "kotohaNewDueChartPage";
+using NewDuePageFunction = Pages *(*)(QWidget *due);
 
 } // namespace history::charts
