@@ -136,7 +136,8 @@ void tst_Schedule::scheduleFromTakes()
     const Fsrs fsrs;
     // Poem 1: right, wrong later the same day (ignored), right three days on:
     // Good then Good. Poem 2: right, then the opponent's three days on: Good
-    // then Again. Poem 3: a clock set back adds nothing.
+    // then Again: the first interval of 3 days grows to 11 and shrinks to 1.
+    // Poem 3: a clock set back adds nothing.
     const QList<ReviewTake> takes = {
         take(1, kDay), take(2, kDay), take(1, kDay, Outcome::Wrong), take(3, kDay.addDays(5)),
         take(1, kDay.addDays(3)), take(2, kDay.addDays(3), Outcome::Opponent), take(3, kDay.addDays(2), Outcome::Wrong),
@@ -147,11 +148,8 @@ void tst_Schedule::scheduleFromTakes()
     QCOMPARE(one.due, kDay.addDays(3 + 11));
     QCOMPARE(two.reviews, 2);
     QCOMPARE(two.due, kDay.addDays(3 + 1));
-    QVERIFY(one.memory.stability > fsrs.first(Grade::Good).stability);
-    QVERIFY(two.memory.stability < fsrs.first(Grade::Good).stability);
     QCOMPARE(three.reviews, 1);
     QCOMPARE(three.due, kDay.addDays(5 + 3));
-    QCOMPARE(one.firstDay, kDay);
     QVERIFY(!s.poems[3].met());
     QCOMPARE(s.poems[3].recallOn(kDay), 0.0);
     // Three days after a first Good: (1 + 19/81 * 3/3.173)^-0.5.
