@@ -1,10 +1,13 @@
 #include "schedule.h"
 
-#include <QSqlQuery>
+#include <QSqlDriver>
 #include <QVariant>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+
+#include <sqlite3.h>
 
 #include "deck/spoken.h"
 #include "history/database.h"
@@ -194,42 +197,51 @@ Schedule buildSchedule(const QList<ReviewTake> &takes, const Fsrs &fsrs)
 
 QList<ReviewTake> loadReviewTakes(QSqlDatabase &db)
 {
+    // Read through SQLite's own interface, as QSqlDriver::handle() offers
+    // it: a QVariant per column and row would cost twice the time budget
+    // over a large history. Debian's Qt plugin links the same system SQLite
+    // as this library; a plugin with a copy of its own would not do.
     QList<ReviewTake> takes;
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    // Poem, right or not, the match's fault and the day packed into one
-    // integer: each column read costs a variant. A fault is read only from
-    // well-formed JSON (CASE, unlike AND, is sure to skip the rest), so a
-    // damaged `extra` cannot stop the query.
-    q.prepare(QStringLiteral(
-        "SELECT poem + 128 * (outcome = ?)"
-        " + 256 * (mode = ? AND CASE WHEN json_valid(extra) THEN coalesce(json_extract(extra, '$.player_fault'), 0) = 1"
-        " ELSE 0 END)"
-        " + 512 * CAST(replace(substr(played_at, 1, 10), '-', '') AS INTEGER),"
-        " ms_after_deciding FROM readings WHERE outcome <> ? ORDER BY id"));
-    q.bindValue(0, word(Outcome::Right));
-    q.bindValue(1, word(Mode::Match));
-    q.bindValue(2, word(Outcome::Dead));
-    if (!q.exec())
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return takes;
-    qint64 lastYmd = -1;
+    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.constData());
+    if (!connection)
+        return takes;
+    // A fault is read only from well-formed JSON of a match row (CASE,
+    // unlike AND, is sure to skip the rest), so a damaged `extra` cannot
+    // stop the query.
+    static const char sql[] = "SELECT poem, outcome = ?1,"
+                              " CASE WHEN mode = ?2 THEN CASE WHEN json_valid(extra)"
+                              " THEN coalesce(json_extract(extra, '$.player_fault'), 0) = 1 ELSE 0 END ELSE 0 END,"
+                              " ms_after_deciding, played_at FROM readings WHERE outcome <> ?3 ORDER BY id";
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(connection, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return takes;
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> finalize(statement, sqlite3_finalize);
+    const QByteArray words[] = {word(Outcome::Right).toUtf8(), word(Mode::Match).toUtf8(), word(Outcome::Dead).toUtf8()};
+    for (int i = 0; i < 3; ++i)
+        sqlite3_bind_text(statement, i + 1, words[i].constData(), int(words[i].size()), SQLITE_STATIC);
+
+    QByteArray lastDayText;
     QDate lastDay;
-    while (q.next()) {
-        const qint64 packed = q.value(0).toLongLong();
+    while (sqlite3_step(statement) == SQLITE_ROW) {
         ReviewTake t;
-        t.poem = int(packed % 128);
+        const sqlite3_int64 poem = sqlite3_column_int64(statement, 0);
+        t.poem = poem >= 1 && poem <= 100 ? int(poem) : 0;
         // Anything but a right take, a later program's outcome too, counts as a miss.
-        t.outcome = packed / 128 % 2 ? Outcome::Right : Outcome::Wrong;
-        t.fault = packed / 256 % 2;
-        const qint64 ymd = packed / 512;
-        if (ymd != lastYmd) {
-            lastYmd = ymd;
-            lastDay = QDate(int(ymd / 10000), int(ymd / 100 % 100), int(ymd % 100));
+        t.outcome = sqlite3_column_int(statement, 1) ? Outcome::Right : Outcome::Wrong;
+        t.fault = sqlite3_column_int(statement, 2) != 0;
+        if (sqlite3_column_type(statement, 3) != SQLITE_NULL)
+            t.msAfterDeciding = sqlite3_column_int64(statement, 3);
+        // The local date heads played_at; most rows share their neighbour's.
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, 4));
+        const QByteArrayView day(text ? text : "", text ? std::min(sqlite3_column_bytes(statement, 4), 10) : 0);
+        if (day != lastDayText) {
+            lastDayText = day.toByteArray();
+            lastDay = day.size() == 10 ? QDate::fromString(QLatin1StringView(day), Qt::ISODate) : QDate();
         }
         t.day = lastDay;
-        const QVariant ms = q.value(1);
-        if (!ms.isNull())
-            t.msAfterDeciding = ms.toLongLong();
         takes << t;
     }
     return takes;
