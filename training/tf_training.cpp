@@ -310,34 +310,31 @@ void TF_Training::refreshReview()
 
 void TF_Training::buildRun()
 {
-    // The run's poems: today's review in its order, or a set chosen by sound
-    // or the whole hundred, narrowed to its N weakest when the weak-poem
-    // drill is on.
-    const QList<deck::PoemNo> pool = Review ? ReviewPoems : DrillPoems;
+    // The run's poems: today's review, a set chosen by sound or the whole
+    // hundred, narrowed to its N weakest when the weak-poem drill is on.
+    const QList<deck::PoemNo> &pool = Review ? ReviewPoems : DrillPoems;
     QList<deck::PoemNo> poems = pool;
-    if (Review) {
-        if (CbDrill->isChecked()) {
-            const QList<int> ranked = history::weakestPoems(services().clock->localDate(), deck::kPoemCount, rng());
-            const QList<int> weakest(ranked.begin(), ranked.begin() + std::min<qsizetype>(SpDrill->value(), ranked.size()));
-            poems.removeIf([&](deck::PoemNo p) { return !weakest.contains(p); });
-        }
-        runLength = int(poems.size());
-        for (qsizetype i = 0; i < poems.size(); ++i)
-            MondaiList[static_cast<std::size_t>(i + 1)] = deck::PoemTable[poems[i]];
-        BtnShutudai->setEnabled(runLength > 0);
-        return;
-    }
-    BtnShutudai->setEnabled(true);
     if (CbDrill->isChecked()) {
         const QList<int> ranked = history::weakestPoems(services().clock->localDate(), deck::kPoemCount, rng());
         QList<deck::PoemNo> weakest;
         for (int p : ranked) {
             if (weakest.size() >= SpDrill->value())
                 break;
-            if (DrillPoems.isEmpty() || DrillPoems.contains(p))
+            if ((pool.isEmpty() && !Review) || pool.contains(p))
                 weakest << deck::PoemNo(p);
         }
-        poems = weakest;
+        // The review keeps its order, most overdue first; a drill is shuffled below.
+        if (Review)
+            poems.removeIf([&](deck::PoemNo p) { return !weakest.contains(p); });
+        else
+            poems = weakest;
+    }
+    BtnShutudai->setEnabled(!Review || !poems.isEmpty());
+    if (Review) {
+        runLength = int(poems.size());
+        for (qsizetype i = 0; i < poems.size(); ++i)
+            MondaiList[static_cast<std::size_t>(i + 1)] = deck::PoemTable[poems[i]];
+        return;
     }
     if (poems.isEmpty()) {
         runLength = deck::kPoemCount;

@@ -926,6 +926,11 @@ void tst_Training::reviewRunsTheDuePoemsThenNewOnes()
     for (int n = 1; n <= 6; ++n)
         run << PoemTable.numberOf(w->MondaiList[n]);
     QCOMPARE(run, (QList<int>{5, 87, 57, 22, 70, 81}));
+    // With the weak-poem drill, the weakest of the review: the missed poem.
+    w->SpDrill->setValue(1);
+    w->CbDrill->setChecked(true);
+    QCOMPARE(w->runLength, 1);
+    QCOMPARE(PoemTable.numberOf(w->MondaiList[1]), 5);
     play("o");
     QCOMPARE(history_.takes.last().poem, 5);
 
