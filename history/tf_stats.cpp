@@ -228,16 +228,21 @@ TF_Stats::TF_Stats(QWidget *parent)
     QWidget *duePage = chartPage(Charts, QStringLiteral("復習予定"));
     const auto newDuePage = reinterpret_cast<history::charts::NewDuePageFunction>(
         ui::moduleFunction(history::charts::ModuleName, history::charts::NewDuePage));
-    if (newPages && newDuePage) {
+    if (newPages)
         charts_.reset(newPages(pages[0], pages[1], pages[2], pages[3]));
+    if (newDuePage)
         dueChart_.reset(newDuePage(duePage));
-    } else {
-        for (QWidget *page : {pages[0], pages[1], pages[2], pages[3], duePage}) {
-            auto *missing = new QLabel(QStringLiteral("グラフの部品(kotoha_charts)が見つからないため、グラフは表示できません。"));
-            missing->setWordWrap(true);
-            missing->setAlignment(Qt::AlignCenter);
-            page->layout()->addWidget(missing);
-        }
+    // A module from before the due page draws the other four.
+    QList<QWidget *> missing;
+    if (!newPages)
+        missing = {pages[0], pages[1], pages[2], pages[3]};
+    if (!newDuePage)
+        missing << duePage;
+    for (QWidget *page : missing) {
+        auto *text = new QLabel(QStringLiteral("グラフの部品(kotoha_charts)が見つからないため、グラフは表示できません。"));
+        text->setWordWrap(true);
+        text->setAlignment(Qt::AlignCenter);
+        page->layout()->addWidget(text);
     }
     auto *rule = new QLabel(history::weakRule());
     rule->setWordWrap(true);
@@ -307,6 +312,7 @@ void TF_Stats::reload()
 {
     loader_.load(history::databasePath(), filter());
     LblSummary->setText(QStringLiteral("読み込み中…"));
+    LblDue->clear();
     BtnExport->setEnabled(false);
     LblEmpty->setText(history::loadingText());
     LblEmpty->show();
@@ -387,7 +393,7 @@ void TF_Stats::fitColumns()
 
 void TF_Stats::fillCharts()
 {
-    if (!charts_)
+    if (!charts_ && !dueChart_)
         return;
     history::charts::Figures figures;
     for (const history::DayStats &d : stats_.days)
@@ -417,7 +423,8 @@ void TF_Stats::fillCharts()
         figures.due.labels << dueDayLabel(today, i);
         figures.due.values << counts[i];
     }
-    charts_->show(figures);
+    if (charts_)
+        charts_->show(figures);
     if (dueChart_)
         dueChart_->show(figures);
 }
