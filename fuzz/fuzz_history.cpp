@@ -1,6 +1,6 @@
 // The history file as it may be found on disk: any bytes. Every reader of
 // the program runs on it in a scratch folder (the statistics and their CSV,
-// the weak-poem drill, the match's reactions), then the recorder's start-up
+// the weak-poem drill, the match's reactions, the review schedule), then the recorder's start-up
 // with a yes or no to setting a damaged file aside, and one take.
 //
 // Input, in order:
@@ -17,13 +17,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 #include "history/database.h"
 #include "history/reactions.h"
+#include "history/schedule.h"
 #include "history/stats.h"
 #include "history/weak.h"
 #include "history/writer.h"
@@ -119,6 +122,19 @@ void run(const std::uint8_t *data, std::size_t size, const QString &dir)
     }
     platform::Random rng{1};
     CHECK(weakestPoems(today, 10, rng).size() == 10);
+    {
+        // Whatever the file holds, the schedule keeps to the model's ranges.
+        const Schedule schedule = scheduleFromHistory(Fsrs());
+        for (const PoemSchedule &p : schedule.poems) {
+            if (!p.met())
+                continue;
+            CHECK(p.memory.stability > 0 && p.memory.difficulty >= 1 && p.memory.difficulty <= 10);
+            CHECK(p.due > p.lastDay && p.lastDay >= p.firstDay);
+        }
+        const QList<int> review = schedule.dueOn(today) + schedule.newOn(today, 5);
+        CHECK(QSet<int>(review.begin(), review.end()).size() == review.size());
+        CHECK(std::all_of(review.begin(), review.end(), [](int poem) { return poem >= 1 && poem <= 100; }));
+    }
     CHECK(readAll(path) == file);
     const qint64 before = rows(path);
 

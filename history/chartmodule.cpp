@@ -149,9 +149,27 @@ private:
     QChart *days_, *slowest_, *missed_, *confused_; // owned by their views
 };
 
+class DuePage final : public Pages {
+public:
+    explicit DuePage(QWidget *page)
+        : chart_(chartInto(page))
+    {
+    }
+
+    void show(const Figures &figures) override { barChart(chart_, figures.due); }
+
+private:
+    QChart *chart_; // owned by its view
+};
+
 } // namespace
 
 KOTOHA_MODULE_VERSION(history::charts::ModuleVersion)
+
+extern "C" Q_DECL_EXPORT Pages *kotohaNewDueChartPage(QWidget *due)
+{
+    return new DuePage(due);
+}
 
 extern "C" Q_DECL_EXPORT Pages *kotohaNewChartPages(QWidget *days, QWidget *slowest, QWidget *missed,
                                                     QWidget *confused)
@@ -161,3 +179,4 @@ extern "C" Q_DECL_EXPORT Pages *kotohaNewChartPages(QWidget *days, QWidget *slow
 
 // The window calls it through this type.
 static_assert(std::is_same_v<decltype(&kotohaNewChartPages), NewPagesFunction>);
+static_assert(std::is_same_v<decltype(&kotohaNewDueChartPage), NewDuePageFunction>);

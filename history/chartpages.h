@@ -34,6 +34,7 @@ struct Figures {
     QList<Day> days;
     QDate first, last; // the day axis' span
     Bars slowest, missed, confused;
+    Bars due; // how many poems fall due on each of the next days, today first
 };
 
 class Pages {
@@ -44,11 +45,15 @@ public:
 
 inline constexpr char ModuleName[] = "kotoha_charts";
 // Raised whenever anything in this header changes.
-inline constexpr int ModuleVersion = 1;
+inline constexpr int ModuleVersion = 2; // 2: the due page
 
 // Puts one chart into each page, whose layout it is given; the caller owns
 // the result, the pages own the charts.
 inline constexpr char NewPages[] = "kotohaNewChartPages";
 using NewPagesFunction = Pages *(*)(QWidget *days, QWidget *slowest, QWidget *missed, QWidget *confused);
+
+// The review's page, made by a function of its own.
+inline constexpr char NewDuePage[] = "kotohaNewDueChartPage";
+using NewDuePageFunction = Pages *(*)(QWidget *due);
 
 } // namespace history::charts

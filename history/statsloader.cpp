@@ -7,7 +7,8 @@
 
 namespace history {
 
-Loaded readStatistics(const QString &path, const Filter &filter, const std::function<bool()> &stopped)
+Loaded readStatistics(const QString &path, const Filter &filter, const std::function<bool()> &stopped,
+                      const Fsrs &fsrs)
 {
     Loaded result;
     Database db(path);
@@ -24,6 +25,8 @@ Loaded readStatistics(const QString &path, const Filter &filter, const std::func
         result.anyHistory = q.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM readings)")) && q.next()
             && q.value(0).toBool();
     }
+    if (result.anyHistory && !(stopped && stopped()))
+        result.schedule = buildSchedule(loadReviewTakes(db.db()), fsrs);
     return result;
 }
 
@@ -42,9 +45,10 @@ void StatisticsLoader::load(const QString &path, const Filter &filter)
 {
     cancel();
     const quint64 generation = ++requested_;
-    QThread *thread = QThread::create([this, path, filter, generation] {
+    const Fsrs fsrs(reviewOptions().retention);
+    QThread *thread = QThread::create([this, path, filter, generation, fsrs] {
         const auto stopped = [] { return QThread::currentThread()->isInterruptionRequested(); };
-        Loaded result = readStatistics(path, filter, stopped);
+        Loaded result = readStatistics(path, filter, stopped, fsrs);
         if (stopped())
             return;
         QMetaObject::invokeMethod(

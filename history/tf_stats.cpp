@@ -81,10 +81,13 @@ QString exportFailure(const QString &path)
 
 namespace {
 
-enum Column { ColNo, ColVerse, ColTimes, ColRight, ColMedian, ColLast, ColCount };
+enum Column { ColNo, ColVerse, ColTimes, ColRight, ColMedian, ColLast, ColDue, ColRecall, ColCount };
 // Widths with room for a few digits; figures that need more widen their
 // column and the verse column gives up the room, down to kVerseNarrowest.
-constexpr int kColumnWidth[ColCount] = {40, 88, 40, 52, 68, 96};
+constexpr int kColumnWidth[ColCount] = {40, 88, 40, 52, 68, 96, 64, 52};
+// The review's two columns widen the table and the window by as much.
+constexpr int kReviewWidth = 116;
+constexpr int kDueDays = 14; // the due chart's span
 constexpr int kVerseNarrowest = 56;
 
 struct ModeChoice {
@@ -141,10 +144,22 @@ QString poemLabel(const deck::PoemTableData &poems, int poem)
     return QString::number(poem) + QLatin1Char(' ') + poems[poem].Kaminoku.text().section(QChar(0x3000), 0, 0);
 }
 
+// "今日", "明日", then "12/10(木)".
+QString dueDayLabel(const QDate &today, int ahead)
+{
+    if (ahead == 0)
+        return QStringLiteral("今日");
+    if (ahead == 1)
+        return QStringLiteral("明日");
+    static const QString weekdays = QStringLiteral("月火水木金土日");
+    const QDate day = today.addDays(ahead);
+    return day.toString(QStringLiteral("MM/dd")) + QLatin1Char('(') + weekdays[day.dayOfWeek() - 1] + QLatin1Char(')');
+}
+
 } // namespace
 
 TF_Stats::TF_Stats(platform::Services &services, const deck::PoemTableData &poems, QWidget *parent)
-    : Form(QStringLiteral("琴葉学習記録"), QSize(784, 560), parent), services_(services), poems_(poems)
+    : Form(QStringLiteral("琴葉学習記録"), QSize(784 + kReviewWidth, 560), parent), services_(services), poems_(poems)
 {
     setObjectName(QStringLiteral("F_Stats"));
     setFont(fonts::font(fonts::MSPGothic, 12));
@@ -169,23 +184,27 @@ TF_Stats::TF_Stats(platform::Services &services, const deck::PoemTableData &poem
     LblSummary = new QLabel(this);
     LblSummary->setObjectName(QStringLiteral("LblSummary"));
     LblSummary->setGeometry(356, 14, 200, 20);
+    LblDue = new QLabel(this);
+    LblDue->setObjectName(QStringLiteral("LblDue"));
+    LblDue->setGeometry(560, 14, 110, 20);
+    LblDue->setToolTip(history::reviewRule());
 
     BtnExport = new QPushButton(QStringLiteral("CSVに書き出す"), this);
     BtnExport->setObjectName(QStringLiteral("BtnExport"));
-    BtnExport->setGeometry(560, 8, 110, 32);
+    BtnExport->setGeometry(560 + kReviewWidth, 8, 110, 32);
     BtnClose = new QPushButton(QStringLiteral("閉じる"), this);
     BtnClose->setObjectName(QStringLiteral("BtnClose"));
-    BtnClose->setGeometry(680, 8, 92, 32);
+    BtnClose->setGeometry(680 + kReviewWidth, 8, 92, 32);
     BtnClose->setFont(bold);
 
     model_ = new QStandardItemModel(0, ColCount, this);
     model_->setHorizontalHeaderLabels({QStringLiteral("番号"), QStringLiteral("上の句"), QStringLiteral("回数"),
                                        QStringLiteral("正解率"), QStringLiteral("決まり字後"),
-                                       QStringLiteral("最後")});
+                                       QStringLiteral("最後"), QStringLiteral("次の復習"), QStringLiteral("想起率")});
     model_->setSortRole(Qt::UserRole);
     Table = new QTableView(this);
     Table->setObjectName(QStringLiteral("Table"));
-    Table->setGeometry(12, 48, 400, 500);
+    Table->setGeometry(12, 48, 400 + kReviewWidth, 500);
     Table->setModel(model_);
     Table->setSortingEnabled(true);
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -195,25 +214,34 @@ TF_Stats::TF_Stats(platform::Services &services, const deck::PoemTableData &poem
     for (int c = 0; c < ColCount; ++c)
         Table->setColumnWidth(c, kColumnWidth[c]);
     Table->horizontalHeader()->setSortIndicator(ColNo, Qt::AscendingOrder);
-    Table->horizontalHeader()->setToolTip(QStringLiteral("見出しをクリックすると並べ替えます。決まり字後は正解の中央値(ミリ秒)。"));
+    Table->horizontalHeader()->setToolTip(QStringLiteral("見出しをクリックすると並べ替えます。決まり字後は正解の中央値(ミリ秒)。"
+                                                          "次の復習は復習の予定日、想起率は今日思い出せる見込みです。"));
 
     Charts = new QTabWidget(this);
     Charts->setObjectName(QStringLiteral("Charts"));
-    Charts->setGeometry(420, 48, 352, 500);
+    Charts->setGeometry(420 + kReviewWidth, 48, 352, 500);
     QWidget *const pages[] = {chartPage(Charts, QStringLiteral("日ごと")), chartPage(Charts, QStringLiteral("遅い札")),
                               chartPage(Charts, QStringLiteral("誤答の多い札")),
                               chartPage(Charts, QStringLiteral("取り違え"))};
     const auto newPages = reinterpret_cast<history::charts::NewPagesFunction>(
         ui::moduleFunction(history::charts::ModuleName, history::charts::ModuleVersion, history::charts::NewPages));
-    if (newPages) {
+    QWidget *duePage = chartPage(Charts, QStringLiteral("復習予定"));
+    const auto newDuePage = reinterpret_cast<history::charts::NewDuePageFunction>(
+        ui::moduleFunction(history::charts::ModuleName, history::charts::ModuleVersion, history::charts::NewDuePage));
+    if (newPages)
         charts_.reset(newPages(pages[0], pages[1], pages[2], pages[3]));
-    } else {
-        for (QWidget *page : pages) {
-            auto *missing = new QLabel(QStringLiteral("グラフの部品(kotoha_charts)が見つからないため、グラフは表示できません。"));
-            missing->setWordWrap(true);
-            missing->setAlignment(Qt::AlignCenter);
-            page->layout()->addWidget(missing);
-        }
+    if (newDuePage)
+        dueChart_.reset(newDuePage(duePage));
+    QList<QWidget *> missing;
+    if (!newPages)
+        missing = {pages[0], pages[1], pages[2], pages[3]};
+    if (!newDuePage)
+        missing << duePage;
+    for (QWidget *page : missing) {
+        auto *text = new QLabel(QStringLiteral("グラフの部品(kotoha_charts)が見つからないため、グラフは表示できません。"));
+        text->setWordWrap(true);
+        text->setAlignment(Qt::AlignCenter);
+        page->layout()->addWidget(text);
     }
     auto *rule = new QLabel(history::weakRule());
     rule->setWordWrap(true);
@@ -223,7 +251,7 @@ TF_Stats::TF_Stats(platform::Services &services, const deck::PoemTableData &poem
 
     LblEmpty = new QLabel(this);
     LblEmpty->setObjectName(QStringLiteral("LblEmpty"));
-    LblEmpty->setGeometry(12, 48, 760, 500);
+    LblEmpty->setGeometry(12, 48, 760 + kReviewWidth, 500);
     LblEmpty->setAlignment(Qt::AlignCenter);
     LblEmpty->setFont(bold);
     LblEmpty->setAutoFillBackground(true);
@@ -283,6 +311,7 @@ void TF_Stats::reload()
 {
     loader_.load(history::databasePath(), filter());
     LblSummary->setText(QStringLiteral("読み込み中…"));
+    LblDue->clear();
     BtnExport->setEnabled(false);
     LblEmpty->setText(history::loadingText());
     LblEmpty->show();
@@ -296,6 +325,9 @@ void TF_Stats::waitUntilLoaded()
 void TF_Stats::showStatistics(const history::Loaded &loaded)
 {
     stats_ = loaded.stats;
+    schedule_ = loaded.schedule;
+    const QDate today = services_.clock->localDate();
+    LblDue->setText(QStringLiteral("今日の復習 %1首").arg(schedule_.dueOn(today).size()));
     anyHistory_ = loaded.anyHistory;
     LblSummary->setText(loaded.readOnly ? history::readOnlySummary(stats_.total)
                                         : QStringLiteral("%1 件").arg(stats_.total));
@@ -315,12 +347,15 @@ void TF_Stats::fillTable()
     const Qt::SortOrder order = Table->horizontalHeader()->sortIndicatorOrder();
     Table->setSortingEnabled(false);
     model_->setRowCount(0);
+    const QDate today = services_.clock->localDate();
     for (const history::PoemStats &p : stats_.poems) {
         const deck::PoemEntry &e = poems_[p.poem];
         auto *verse = new QStandardItem(e.Kaminoku.text().section(QChar(0x3000), 0, 0));
         verse->setData(e.Kaminoku.text(), Qt::UserRole);
         verse->setToolTip(e.Kaminoku.text() + QLatin1Char('\n') + e.Shimonoku.text());
         const bool seen = p.times > 0;
+        const history::PoemSchedule &planned = schedule_.poems[static_cast<std::size_t>(p.poem - 1)];
+        const double recall = planned.recallOn(today);
         model_->appendRow({
             numberItem(p.poem, QString::number(p.poem)),
             verse,
@@ -329,8 +364,13 @@ void TF_Stats::fillTable()
             numberItem(p.medianMs ? QVariant(*p.medianMs) : QVariant(std::numeric_limits<qint64>::min()),
                        p.medianMs ? QString::number(*p.medianMs) : QString()),
             numberItem(p.lastSeen, lastSeenText(p.lastSeen)),
+            numberItem(planned.met() ? planned.due.toJulianDay() : std::numeric_limits<qint64>::max(),
+                       planned.met() ? planned.due.toString(QStringLiteral("MM/dd")) : QString()),
+            numberItem(planned.met() ? recall : -1.0,
+                       planned.met() ? QString::number(qRound(100 * recall)) + QLatin1Char('%') : QString()),
         });
         model_->item(model_->rowCount() - 1, ColLast)->setToolTip(p.lastSeen);
+        model_->item(model_->rowCount() - 1, ColDue)->setToolTip(planned.due.toString(Qt::ISODate));
     }
     Table->setSortingEnabled(true);
     Table->sortByColumn(sortColumn < 0 ? ColNo : sortColumn, sortColumn < 0 ? Qt::AscendingOrder : order);
@@ -342,7 +382,7 @@ void TF_Stats::fitColumns()
     int widened = 0;
     // The figures' widths only: a heading keeps the width it was given.
     const QAbstractItemView *view = Table;
-    for (int c : {ColNo, ColTimes, ColRight, ColMedian, ColLast}) {
+    for (int c : {ColNo, ColTimes, ColRight, ColMedian, ColLast, ColDue, ColRecall}) {
         const int width = std::max(kColumnWidth[c], view->sizeHintForColumn(c));
         widened += width - kColumnWidth[c];
         Table->setColumnWidth(c, width);
@@ -352,7 +392,7 @@ void TF_Stats::fitColumns()
 
 void TF_Stats::fillCharts()
 {
-    if (!charts_)
+    if (!charts_ && !dueChart_)
         return;
     history::charts::Figures figures;
     for (const history::DayStats &d : stats_.days)
@@ -375,7 +415,17 @@ void TF_Stats::fillCharts()
         figures.confused.labels << QStringLiteral("%1→%2").arg(c.poem).arg(c.chosen);
         figures.confused.values << c.count;
     }
-    charts_->show(figures);
+    const QDate today = services_.clock->localDate();
+    figures.due = {QStringLiteral("復習する札"), {}, {}, QStringLiteral("その日に復習する札の数(今日は期日を過ぎた札も)"), true};
+    const QList<int> counts = schedule_.dueCounts(today, kDueDays);
+    for (int i = 0; i < kDueDays; ++i) {
+        figures.due.labels << dueDayLabel(today, i);
+        figures.due.values << counts[i];
+    }
+    if (charts_)
+        charts_->show(figures);
+    if (dueChart_)
+        dueChart_->show(figures);
 }
 
 void TF_Stats::BtnExportClick()

@@ -36,6 +36,7 @@ public:
     QComboBox *CbPeriod;
     QComboBox *CbMode;
     QLabel *LblSummary;
+    QLabel *LblDue; // how many poems are due today
     QPushButton *BtnExport;
     QPushButton *BtnClose;
     QTableView *Table;
@@ -58,6 +59,7 @@ public:
 
     history::Filter filter() const;
     const history::Statistics &statistics() const { return stats_; }
+    const history::Schedule &schedule() const { return schedule_; }
     QStandardItemModel *model() const { return model_; }
 
 protected:
@@ -74,7 +76,9 @@ private:
     const deck::PoemTableData &poems_;
     QStandardItemModel *model_;
     std::unique_ptr<history::charts::Pages> charts_; // none without the charts module
+    std::unique_ptr<history::charts::Pages> dueChart_;
     history::Statistics stats_;
+    history::Schedule schedule_;
     bool anyHistory_ = false;
     history::StatisticsLoader loader_;
 };

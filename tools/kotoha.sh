@@ -11,7 +11,7 @@ BUILD="${KOTOHA_BUILD_DIR:-$ROOT/build}"
 PACKAGES=(
   cmake ninja-build g++ pkg-config dpkg-dev file
   qt6-base-dev qt6-multimedia-dev qt6-translations-l10n libharfbuzz-dev libfontconfig-dev libicu-dev
-  libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev sqlite3
+  libqt6sql6-sqlite libsqlite3-dev qt6-charts-dev libqt6opengl6-dev sqlite3
   fonts-ipafont-gothic fonts-ipafont-mincho
   libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth imagemagick xdotool python3 desktop-file-utils

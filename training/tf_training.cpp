@@ -13,6 +13,7 @@
 #include "training/question.h"
 #include "history/database.h"
 #include "history/recorder.h"
+#include "history/schedule.h"
 #include "history/weak.h"
 #include "platform/random.h"
 #include "platform/gui/colors.h"
@@ -97,8 +98,10 @@ TF_Training::TF_Training(const Needs &needs, QWidget *parent)
     }
     connect(CbDrill, &QCheckBox::toggled, this, &TF_Training::drillChanged);
     connect(&weakLoad_, &QFutureWatcherBase::finished, this, &TF_Training::weakTakesLoaded);
-    connect(CmbSet, &QComboBox::currentIndexChanged, this, [this](int index) {
-        DrillPoems = index > 0 ? training::drillSets()[index - 1].poems : QList<deck::PoemNo>{};
+    connect(CmbSet, &QComboBox::currentIndexChanged, this, [this] {
+        const QVariant set = CmbSet->currentData();
+        Review = set.isValid() && set.toInt() == kReviewItem;
+        DrillPoems = set.isValid() && set.toInt() >= 0 ? training::drillSets()[set.toInt()].poems : QList<deck::PoemNo>{};
         drillChanged();
     });
     connect(SpDrill, &QSpinBox::valueChanged, this, &TF_Training::drillChanged);
@@ -250,9 +253,13 @@ void TF_Training::FormShow()
     // Working out the sets by sound is left out of the program's start.
     if (CmbSet->count() == 1) {
         const QSignalBlocker quiet(CmbSet);
+        CmbSet->addItem(QString(), kReviewItem);
+        CmbSet->setItemData(1, history::reviewRule(), Qt::ToolTipRole);
+        int i = 0;
         for (const training::DrillSet &set : training::drillSets())
-            CmbSet->addItem(QStringLiteral("%1 (%2首)").arg(set.name()).arg(set.poems.size()));
+            CmbSet->addItem(QStringLiteral("%1 (%2首)").arg(set.name()).arg(set.poems.size()), i++);
     }
+    refreshReview();
     MondaiNo = 0;
     Missed.reset();
     LblMondai->setText({});
@@ -294,11 +301,24 @@ void TF_Training::FormShow()
     LblKikitori->setToolTip(st.detail);
 }
 
+// Today's review from the history as it now stands: the poems due, most
+// overdue first, then today's new ones.
+void TF_Training::refreshReview()
+{
+    const QDate today = needs_.services.clock->localDate();
+    const history::Schedule schedule = history::scheduleFromHistory(history::Fsrs(history::reviewOptions().retention));
+    const QList<int> due = schedule.dueOn(today);
+    const QList<int> fresh = schedule.newOn(today, history::reviewOptions().newPerDay);
+    ReviewPoems = due + fresh;
+    CmbSet->setItemText(1, QStringLiteral("今日の復習 (期日%1首・新%2首)").arg(due.size()).arg(fresh.size()));
+}
+
 void TF_Training::buildRun()
 {
-    // The run's poems: a set chosen by sound or the whole hundred, narrowed
-    // to its N weakest when the weak-poem drill is on.
-    QList<deck::PoemNo> poems = DrillPoems;
+    // The run's poems: today's review, a set chosen by sound or the whole
+    // hundred, narrowed to its N weakest when the weak-poem drill is on.
+    const QList<deck::PoemNo> &pool = Review ? ReviewPoems : DrillPoems;
+    QList<deck::PoemNo> poems = pool;
     if (CbDrill->isChecked()) {
         if (!weakTakes_) {
             loadWeakTakes();
@@ -309,10 +329,21 @@ void TF_Training::buildRun()
         for (int p : ranked) {
             if (weakest.size() >= SpDrill->value())
                 break;
-            if (DrillPoems.isEmpty() || DrillPoems.contains(p))
+            if ((pool.isEmpty() && !Review) || pool.contains(p))
                 weakest << deck::PoemNo(p);
         }
-        poems = weakest;
+        // The review keeps its order, most overdue first; a drill is shuffled below.
+        if (Review)
+            poems.removeIf([&](deck::PoemNo p) { return !weakest.contains(p); });
+        else
+            poems = weakest;
+    }
+    BtnShutudai->setEnabled(!Review || !poems.isEmpty());
+    if (Review) {
+        runLength = int(poems.size());
+        for (qsizetype i = 0; i < poems.size(); ++i)
+            MondaiList[static_cast<std::size_t>(i + 1)] = deck::PoemTable[poems[i]];
+        return;
     }
     if (poems.isEmpty()) {
         runLength = deck::kPoemCount;

@@ -95,6 +95,11 @@ public:
     // Opt-in: a set of poems to drill, chosen by sound; empty for the whole
     // hundred. Takes effect at the next run.
     QList<deck::PoemNo> DrillPoems;
+    // Today's review, chosen in CmbSet: its poems in the order asked, read
+    // from the history each time the window is shown.
+    bool Review = false;
+    QList<deck::PoemNo> ReviewPoems;
+    static constexpr int kReviewItem = -1; // CmbSet's item data for it; a set's is its index
     int runLength = deck::kPoemCount; // questions to answer right; fewer in a drill
     training::MissedPoems Missed; // poems missed at least once in this run
 
@@ -129,6 +134,7 @@ private:
     void loadWeakTakes();
     void weakTakesLoaded();
     void drillChanged();
+    void refreshReview();
     void recordAnswer(history::Outcome outcome, int row);
 
     const Needs needs_;

@@ -111,6 +111,7 @@ private slots:
     void numbersFitTheirColumns_data();
     void numbersFitTheirColumns();
     void windowChartsAreDrawnByTheChartsModule();
+    void windowShowsTheReviewSchedule();
     void exportWritesWhatWasAsked_data();
     void exportWritesWhatWasAsked();
 
@@ -394,6 +395,41 @@ void tst_Stats::windowChartsAreDrawnByTheChartsModule()
     const QBarSet *bars = slowest->barSets().value(0);
     QVERIFY(bars && bars->count() > 0);
     QCOMPARE(bars->at(bars->count() - 1), 500.0);
+}
+
+void tst_Stats::windowShowsTheReviewSchedule()
+{
+    // Too few timed right takes to know the pace: every right take is Good.
+    // Poem 1: Good 12-01, Again 12-02, Good 12-03 (S 3.039), due 12-06.
+    // Poem 2: Good 12-02 (the time-out that day does not count), due 12-05;
+    // poem 3: Again 12-03, due 12-04; poem 4: Good 12-03, due 12-06; poem 5
+    // was only a dead card. On 12-05 poem 2's recall is
+    // (1 + 19/81 * 3/3.173)^-0.5 = 90 %, poem 3's (1 + 19/81 * 2/0.40255)^-0.5 = 68 %.
+    // Poems 1 and 4, two days after a Good: 93 %.
+    fill(databasePath());
+    clock_.date = QDate(2026, 12, 5);
+    TF_Stats w(platform::services(), deck::PoemTable);
+    w.show();
+    w.waitUntilLoaded();
+    QCOMPARE(w.LblDue->text(), QStringLiteral("今日の復習 2首"));
+    w.Table->sortByColumn(6, Qt::AscendingOrder);
+    QStringList rows;
+    for (int row = 0; row < 5; ++row)
+        rows << w.model()->item(row, 0)->text() + ' ' + w.model()->item(row, 6)->text() + ' '
+                    + w.model()->item(row, 7)->text();
+    QCOMPARE(rows, QStringList({"3 12/04 68%", "2 12/05 90%", "1 12/06 93%", "4 12/06 93%", "5  "}));
+
+    const auto *view = w.Charts->widget(4)->findChild<QChartView *>();
+    QVERIFY(view);
+    QCOMPARE(w.Charts->tabText(4), QStringLiteral("復習予定"));
+    const auto *series = qobject_cast<QAbstractBarSeries *>(view->chart()->series().value(0));
+    QVERIFY(series);
+    const QBarSet *bars = series->barSets().value(0);
+    QCOMPARE(bars->count(), 14);
+    // Drawn from the bottom up: today (the overdue poem 3 and poem 2) at the top.
+    QCOMPARE(bars->at(13), 2.0);
+    QCOMPARE(bars->at(12), 2.0);
+    QCOMPARE(bars->at(0), 0.0);
 }
 
 void tst_Stats::exportWritesWhatWasAsked_data()

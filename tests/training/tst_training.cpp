@@ -83,6 +83,7 @@ private slots:
     void listeningRun_data();
     void listeningRun();
     void drillRunAsksItsSetOnly();
+    void reviewRunsTheDuePoemsThenNewOnes();
     void answersGoToTheHistory_data();
     void answersGoToTheHistory();
     void drillRunsTheWeakestPoems();
@@ -934,6 +935,59 @@ void tst_Training::drillRunsTheWeakestPoems()
     QCOMPARE(w->runLength, 100);
     const QList<int> all = order();
     QCOMPARE(QSet<int>(all.begin(), all.end()).size(), 100);
+    history::setDatabasePath("history.sqlite");
+}
+
+void tst_Training::reviewRunsTheDuePoemsThenNewOnes()
+{
+    QTemporaryDir dir;
+    history::setDatabasePath(dir.filePath("history.sqlite"));
+    auto write = [](const QList<std::tuple<int, int, history::Outcome>> &takes) {
+        history::Database db(history::databasePath());
+        QCOMPARE(db.open(), history::OpenResult::Ok);
+        for (const auto &[poem, daysAgo, outcome] : takes) {
+            history::Take t;
+            t.poem = poem;
+            t.outcome = outcome;
+            QVERIFY(db.insert(t, QDateTime(QDate(2026, 12, 7).addDays(-daysAgo), QTime(9, 0))));
+        }
+    };
+    // Poem 87 right three days ago (Good: due today), poem 5 missed two days
+    // ago (Again: due yesterday), poem 18 first met today: four new ones left.
+    using history::Outcome;
+    write({{87, 3, Outcome::Right}, {5, 2, Outcome::Wrong}, {18, 0, Outcome::Right}});
+    w->show();
+    QCOMPARE(w->CmbSet->itemText(1), QStringLiteral("今日の復習 (期日2首・新4首)"));
+    w->CmbSet->setCurrentIndex(1);
+    QCOMPARE(w->runLength, 6);
+    QList<int> run;
+    for (int n = 1; n <= 6; ++n)
+        run << PoemTable.numberOf(w->MondaiList[n]);
+    QCOMPARE(run, (QList<int>{5, 87, 57, 22, 70, 81}));
+    // With the weak-poem drill, the weakest of the review: the missed poem.
+    w->SpDrill->setValue(1);
+    w->CbDrill->setChecked(true);
+    w->waitUntilDrillReady();
+    QCOMPARE(w->runLength, 1);
+    QCOMPARE(PoemTable.numberOf(w->MondaiList[1]), 5);
+    play("o");
+    QCOMPARE(history_.takes.last().poem, 5);
+
+    // Every poem met today and none due: nothing to ask.
+    w->hide();
+    QList<std::tuple<int, int, Outcome>> all;
+    for (int p = 1; p <= 100; ++p)
+        all.append({p, 0, Outcome::Right});
+    write(all);
+    delete w;
+    w = new TF_Training({services(), rng(), history_, voice::options(), PoemTable});
+    w->show();
+    w->CmbSet->setCurrentIndex(1);
+    QCOMPARE(w->CmbSet->itemText(1), QStringLiteral("今日の復習 (期日0首・新0首)"));
+    QVERIFY(!w->BtnShutudai->isEnabled());
+    w->CmbSet->setCurrentIndex(0);
+    QVERIFY(w->BtnShutudai->isEnabled());
+    QCOMPARE(w->runLength, 100);
     history::setDatabasePath("history.sqlite");
 }
 

@@ -1,0 +1,281 @@
+#include "schedule.h"
+
+#include <QSqlDriver>
+#include <QVariant>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include <sqlite3.h>
+
+#include "deck/spoken.h"
+#include "history/database.h"
+
+namespace history {
+
+Fsrs::Fsrs(double retention, const Weights &w)
+    : retention_(std::clamp(retention, 0.01, 0.99))
+    , w_(w)
+{
+}
+
+double Fsrs::initialDifficulty(Grade grade) const
+{
+    return w_[4] - std::exp(w_[5] * (int(grade) - 1)) + 1;
+}
+
+Memory Fsrs::first(Grade grade) const
+{
+    return {std::max(w_[int(grade) - 1], 0.1), std::clamp(initialDifficulty(grade), 1.0, 10.0)};
+}
+
+Memory Fsrs::next(const Memory &m, double elapsedDays, Grade grade) const
+{
+    const double s = m.stability;
+    const double d = m.difficulty;
+    const double r = recall(elapsedDays, s);
+    const int g = int(grade);
+
+    // Difficulty moves by the grade, less the nearer it is to 10, then
+    // reverts a little towards an Easy first review's.
+    const double moved = d - w_[6] * (g - 3) * (10 - d) / 9;
+    const double difficulty = std::clamp(w_[7] * initialDifficulty(Grade::Easy) + (1 - w_[7]) * moved, 1.0, 10.0);
+
+    double stability;
+    if (grade == Grade::Again) {
+        const double lapse = w_[11] * std::pow(d, -w_[12]) * (std::pow(s + 1, w_[13]) - 1) * std::exp(w_[14] * (1 - r));
+        stability = std::min(lapse, s / std::exp(w_[17] * w_[18]));
+    } else {
+        const double bonus = (grade == Grade::Hard ? w_[15] : 1.0) * (grade == Grade::Easy ? w_[16] : 1.0);
+        stability = s * (1 + std::exp(w_[8]) * (11 - d) * std::pow(s, -w_[9]) * (std::exp(w_[10] * (1 - r)) - 1) * bonus);
+    }
+    return {std::max(stability, 0.01), difficulty};
+}
+
+double Fsrs::recall(double elapsedDays, double stability)
+{
+    return std::pow(1 + kFactor * std::max(elapsedDays, 0.0) / stability, kDecay);
+}
+
+int Fsrs::intervalDays(double stability) const
+{
+    const double days = stability / kFactor * (std::pow(retention_, 1 / kDecay) - 1);
+    return int(std::clamp(std::round(days), 1.0, double(kMaxInterval)));
+}
+
+ReviewOptions &reviewOptions()
+{
+    static ReviewOptions options;
+    return options;
+}
+
+QString reviewRule()
+{
+    return QStringLiteral("今日の復習: これまでの解答から札ごとに次の復習日を決めます。"
+                          "誤答・時間切れ・お手つき、相手に取られた札や誰も取らなかった札は「もう一度」、正解は決まり字からの時間が"
+                          "普段の速いほう4分の1より速ければ「簡単」、遅いほう4分の1より遅ければ「難しい」、その間は「良い」。"
+                          "同じ札の同じ日の2回目からは数えません。思い出せる見込みが%1%まで下がる日が次の復習日です。"
+                          "まだ出ていない札は一字決まりから、頭の音のまとまりごとに1日%2首ずつ加わります。")
+        .arg(qRound(reviewOptions().retention * 100))
+        .arg(reviewOptions().newPerDay);
+}
+
+Pace paceOf(std::vector<qint64> rightMs)
+{
+    Pace pace;
+    if (int(rightMs.size()) < Pace::kPaceMinTakes)
+        return pace;
+    std::sort(rightMs.begin(), rightMs.end());
+    pace.fastMs = rightMs[rightMs.size() / 4];
+    pace.slowMs = rightMs[rightMs.size() * 3 / 4];
+    return pace;
+}
+
+Grade gradeOf(const ReviewTake &take, const Pace &pace)
+{
+    if (take.outcome != Outcome::Right || take.fault)
+        return Grade::Again;
+    if (!take.msAfterDeciding || !pace.fastMs)
+        return Grade::Good;
+    if (*take.msAfterDeciding < *pace.fastMs)
+        return Grade::Easy;
+    if (*take.msAfterDeciding > *pace.slowMs)
+        return Grade::Hard;
+    return Grade::Good;
+}
+
+double PoemSchedule::recallOn(const QDate &day) const
+{
+    return met() ? Fsrs::recall(double(lastDay.daysTo(day)), memory.stability) : 0.0;
+}
+
+Schedule::Schedule()
+{
+    for (int i = 0; i < 100; ++i)
+        poems[std::size_t(i)].poem = i + 1;
+}
+
+QList<int> Schedule::dueOn(const QDate &day) const
+{
+    QList<const PoemSchedule *> due;
+    for (const PoemSchedule &p : poems)
+        if (p.met() && p.due <= day)
+            due << &p;
+    std::sort(due.begin(), due.end(), [&day](const PoemSchedule *a, const PoemSchedule *b) {
+        if (a->due != b->due)
+            return a->due < b->due;
+        const double ra = a->recallOn(day), rb = b->recallOn(day);
+        if (ra != rb)
+            return ra < rb;
+        return a->poem < b->poem;
+    });
+    QList<int> order;
+    for (const PoemSchedule *p : due)
+        order << p->poem;
+    return order;
+}
+
+QList<int> Schedule::newOn(const QDate &day, int perDay) const
+{
+    int left = perDay;
+    for (const PoemSchedule &p : poems)
+        if (p.met() && p.firstDay == day)
+            --left;
+    QList<int> fresh;
+    for (int poem : newPoemOrder()) {
+        if (fresh.size() >= left)
+            break;
+        if (!poems[std::size_t(poem - 1)].met())
+            fresh << poem;
+    }
+    return fresh;
+}
+
+QList<int> Schedule::dueCounts(const QDate &from, int days) const
+{
+    QList<int> counts(std::max(days, 0), 0);
+    for (const PoemSchedule &p : poems) {
+        if (!p.met())
+            continue;
+        const qint64 ahead = std::max<qint64>(from.daysTo(p.due), 0);
+        if (ahead < days)
+            ++counts[ahead];
+    }
+    return counts;
+}
+
+Schedule buildSchedule(const QList<ReviewTake> &takes, const Fsrs &fsrs)
+{
+    Schedule schedule;
+    std::vector<qint64> rightMs;
+    for (const ReviewTake &t : takes)
+        if (t.outcome == Outcome::Right && !t.fault && t.msAfterDeciding)
+            rightMs.push_back(*t.msAfterDeciding);
+    schedule.pace = paceOf(std::move(rightMs));
+
+    for (const ReviewTake &t : takes) {
+        if (t.poem < 1 || t.poem > 100 || !t.day.isValid())
+            continue;
+        PoemSchedule &p = schedule.poems[std::size_t(t.poem - 1)];
+        // A day's first take is its grade; a clock set back adds nothing.
+        if (p.met() && t.day <= p.lastDay)
+            continue;
+        const Grade grade = gradeOf(t, schedule.pace);
+        if (!p.met()) {
+            p.memory = fsrs.first(grade);
+            p.firstDay = t.day;
+        } else {
+            p.memory = fsrs.next(p.memory, double(p.lastDay.daysTo(t.day)), grade);
+        }
+        ++p.reviews;
+        p.lastDay = t.day;
+        p.due = t.day.addDays(fsrs.intervalDays(p.memory.stability));
+    }
+    return schedule;
+}
+
+QList<ReviewTake> loadReviewTakes(QSqlDatabase &db)
+{
+    // Read through SQLite's own interface, as QSqlDriver::handle() offers
+    // it: a QVariant per column and row would cost twice the time budget
+    // over a large history. Debian's Qt plugin links the same system SQLite
+    // as this library; a plugin with a copy of its own would not do.
+    QList<ReviewTake> takes;
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return takes;
+    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.constData());
+    if (!connection)
+        return takes;
+    // A fault is read only from well-formed JSON of a match row (CASE,
+    // unlike AND, is sure to skip the rest), so a damaged `extra` cannot
+    // stop the query.
+    static const char sql[] = "SELECT poem, outcome = ?1,"
+                              " CASE WHEN mode = ?2 THEN CASE WHEN json_valid(extra)"
+                              " THEN coalesce(json_extract(extra, '$.player_fault'), 0) = 1 ELSE 0 END ELSE 0 END,"
+                              " ms_after_deciding, played_at FROM readings WHERE outcome <> ?3 ORDER BY id";
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(connection, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return takes;
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> finalize(statement, sqlite3_finalize);
+    const QByteArray words[] = {word(Outcome::Right).toUtf8(), word(Mode::Match).toUtf8(), word(Outcome::Dead).toUtf8()};
+    for (int i = 0; i < 3; ++i)
+        sqlite3_bind_text(statement, i + 1, words[i].constData(), int(words[i].size()), SQLITE_STATIC);
+
+    QByteArray lastDayText;
+    QDate lastDay;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        ReviewTake t;
+        const sqlite3_int64 poem = sqlite3_column_int64(statement, 0);
+        t.poem = poem >= 1 && poem <= 100 ? int(poem) : 0;
+        // Anything but a right take, a later program's outcome too, counts as a miss.
+        t.outcome = sqlite3_column_int(statement, 1) ? Outcome::Right : Outcome::Wrong;
+        t.fault = sqlite3_column_int(statement, 2) != 0;
+        if (sqlite3_column_type(statement, 3) != SQLITE_NULL)
+            t.msAfterDeciding = sqlite3_column_int64(statement, 3);
+        // The local date heads played_at; most rows share their neighbour's.
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, 4));
+        const QByteArrayView day(text ? text : "", text ? std::min(sqlite3_column_bytes(statement, 4), 10) : 0);
+        if (day != lastDayText) {
+            lastDayText = day.toByteArray();
+            lastDay = day.size() == 10 ? QDate::fromString(QLatin1StringView(day), Qt::ISODate) : QDate();
+        }
+        t.day = lastDay;
+        takes << t;
+    }
+    return takes;
+}
+
+Schedule scheduleFromHistory(const Fsrs &fsrs)
+{
+    Database db(databasePath());
+    if (!db.openForReading())
+        return {};
+    return buildSchedule(loadReviewTakes(db.db()), fsrs);
+}
+
+const QList<int> &newPoemOrder()
+{
+    static const QList<int> order = [] {
+        const QString families = QStringLiteral("むすめふさほせうつしもゆいちひきはやよかみたこおわなあ");
+        QList<int> all;
+        for (int no = 1; no <= deck::kPoemCount; ++no)
+            all << no;
+        auto rank = [&families](int no) {
+            const QString &text = deck::spokenKaminoku(no).text();
+            const qsizetype at = text.isEmpty() ? -1 : families.indexOf(text.front());
+            return at < 0 ? families.size() : at;
+        };
+        std::stable_sort(all.begin(), all.end(), [&rank](int a, int b) {
+            const qsizetype ra = rank(a), rb = rank(b);
+            if (ra != rb)
+                return ra < rb;
+            return deck::spokenKaminoku(a).text() < deck::spokenKaminoku(b).text();
+        });
+        return all;
+    }();
+    return order;
+}
+
+} // namespace history

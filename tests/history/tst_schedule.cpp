@@ -1,0 +1,243 @@
+#include <QtTest>
+
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTimeZone>
+
+#include "deck/spoken.h"
+#include "history/database.h"
+#include "history/schedule.h"
+
+using namespace history;
+
+Q_DECLARE_METATYPE(history::Grade)
+Q_DECLARE_METATYPE(history::Outcome)
+
+namespace {
+
+// "G", "A3" ...: a grade letter (A H G E) and the days since the previous review.
+QList<std::pair<Grade, int>> reviews(const QString &text)
+{
+    QList<std::pair<Grade, int>> list;
+    for (const QString &r : text.split(' ', Qt::SkipEmptyParts)) {
+        const Grade g = r[0] == 'A' ? Grade::Again : r[0] == 'H' ? Grade::Hard : r[0] == 'E' ? Grade::Easy : Grade::Good;
+        list.append({g, r.mid(1).toInt()});
+    }
+    return list;
+}
+
+ReviewTake take(int poem, const QDate &day, Outcome outcome = Outcome::Right, std::optional<qint64> ms = {})
+{
+    return {poem, day, outcome, false, ms};
+}
+
+const QDate kDay{2026, 12, 1};
+
+} // namespace
+
+class tst_Schedule : public QObject {
+    Q_OBJECT
+private slots:
+    void memoryAfterReviews_data();
+    void memoryAfterReviews();
+    void grades_data();
+    void grades();
+    void scheduleFromTakes();
+    void dueOrderAndCounts();
+    void newPoems();
+    void readsTheHistoryFile();
+};
+
+void tst_Schedule::memoryAfterReviews_data()
+{
+    QTest::addColumn<QString>("sequence");
+    QTest::addColumn<double>("retention");
+    QTest::addColumn<double>("stability");
+    QTest::addColumn<double>("difficulty");
+    QTest::addColumn<int>("interval");
+
+    // Worked by hand from the published FSRS-5 formulas and default weights:
+    //   S0(G) = w[G-1];  D0(G) = w4 - e^(w5 (G-1)) + 1
+    //   R(t, S) = (1 + 19/81 t/S)^-0.5;  I(r, S) = S / (19/81) (r^-2 - 1), so I(0.9, S) = S
+    //   D' = w7 D0(4) + (1 - w7) (D - w6 (G-3) (10-D)/9), D0(4) = 3.22450
+    //   recall:  S' = S (1 + e^w8 (11-D) S^-w9 (e^(w10 (1-R)) - 1) [w15 if Hard] [w16 if Easy])
+    //   lapse:   S' = min(w11 D^-w12 ((S+1)^w13 - 1) e^(w14 (1-R)), S / e^(w17 w18))
+    // First Good: S = 3.173, D = 7.1949 - e^1.069 + 1 = 5.28243. Three days
+    // later R = (1 + 19/81 * 3/3.173)^-0.5 = 0.904698, and
+    //   Good:  S = 3.173 (1 + 4.6916 * 5.71757 * 0.87141 * 0.10206) = 10.73893
+    //   Again: S = 1.9395 * 5.28243^-0.11 * (4.173^0.29605 - 1) * e^(2.2698 * 0.095302) = 1.05556
+    // Eleven days after that R = (1 + 19/81 * 11/10.73893)^-0.5 = 0.897929.
+    QTest::newRow("first Good") << "G0" << 0.9 << 3.173 << 5.28243 << 3;
+    QTest::newRow("first Again") << "A0" << 0.9 << 0.40255 << 7.1949 << 1;
+    QTest::newRow("first Easy") << "E0" << 0.9 << 15.69105 << 3.22450 << 16;
+    QTest::newRow("Good at retention 0.8") << "G0" << 0.8 << 3.173 << 5.28243 << 8; // 13.5275 * 0.5625
+    QTest::newRow("Good, Good after 3 days") << "G0 G3" << 0.9 << 10.73893 << 5.27297 << 11;
+    QTest::newRow("Good, Hard after 3 days") << "G0 H3" << 0.9 << 4.92451 << 6.03495 << 5;
+    QTest::newRow("Good, Easy after 3 days") << "G0 E3" << 0.9 << 25.79361 << 4.51099 << 26;
+    QTest::newRow("Good, Again after 3 days") << "G0 A3" << 0.9 << 1.05556 << 6.79693 << 1;
+    QTest::newRow("Good, Good 3, Good 11") << "G0 G3 G11" << 0.9 << 34.57762 << 5.26354 << 35;
+}
+
+void tst_Schedule::memoryAfterReviews()
+{
+    QFETCH(QString, sequence);
+    QFETCH(double, retention);
+    const Fsrs fsrs(retention);
+    const auto list = reviews(sequence);
+    Memory m = fsrs.first(list[0].first);
+    for (qsizetype i = 1; i < list.size(); ++i)
+        m = fsrs.next(m, list[i].second, list[i].first);
+    QFETCH(double, stability);
+    QVERIFY2(qAbs(m.stability - stability) < 1e-4, qPrintable(QString::number(m.stability, 'f', 6)));
+    QFETCH(double, difficulty);
+    QVERIFY2(qAbs(m.difficulty - difficulty) < 1e-4, qPrintable(QString::number(m.difficulty, 'f', 6)));
+    QFETCH(int, interval);
+    QCOMPARE(fsrs.intervalDays(m.stability), interval);
+}
+
+void tst_Schedule::grades_data()
+{
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<bool>("fault");
+    QTest::addColumn<qint64>("ms"); // -1: no time
+    QTest::addColumn<Grade>("grade");
+
+    // The pace below: first quartile 300 ms, third 1000 ms.
+    QTest::newRow("wrong card") << Outcome::Wrong << false << qint64(200) << Grade::Again;
+    QTest::newRow("time-out") << Outcome::Timeout << false << qint64(-1) << Grade::Again;
+    QTest::newRow("opponent took it") << Outcome::Opponent << false << qint64(-1) << Grade::Again;
+    QTest::newRow("nobody took it") << Outcome::Missed << false << qint64(-1) << Grade::Again;
+    QTest::newRow("right after a fault") << Outcome::Right << true << qint64(100) << Grade::Again;
+    QTest::newRow("clearly fast") << Outcome::Right << false << qint64(299) << Grade::Easy;
+    QTest::newRow("at the fast quartile") << Outcome::Right << false << qint64(300) << Grade::Good;
+    QTest::newRow("at the slow quartile") << Outcome::Right << false << qint64(1000) << Grade::Good;
+    QTest::newRow("slow") << Outcome::Right << false << qint64(1001) << Grade::Hard;
+    QTest::newRow("right without a time") << Outcome::Right << false << qint64(-1) << Grade::Good;
+}
+
+void tst_Schedule::grades()
+{
+    QFETCH(Outcome, outcome);
+    QFETCH(bool, fault);
+    QFETCH(qint64, ms);
+    QFETCH(Grade, grade);
+    // Eight times, shuffled: sorted 100 200 300 400 800 900 1000 2000.
+    const Pace pace = paceOf({900, 100, 2000, 400, 300, 1000, 200, 800});
+    QCOMPARE(pace.fastMs, qint64(300));
+    QCOMPARE(pace.slowMs, qint64(1000));
+    QCOMPARE(gradeOf({1, kDay, outcome, fault, ms < 0 ? std::nullopt : std::optional<qint64>(ms)}, pace), grade);
+    // Too few timed right takes to know the pace: a right take is Good.
+    if (outcome == Outcome::Right && !fault)
+        QCOMPARE(gradeOf({1, kDay, outcome, false, ms}, paceOf({100, 200, 300})), Grade::Good);
+}
+
+void tst_Schedule::scheduleFromTakes()
+{
+    const Fsrs fsrs;
+    // Poem 1: right, wrong later the same day (ignored), right three days on:
+    // Good then Good. Poem 2: right, then the opponent's three days on: Good
+    // then Again: the first interval of 3 days grows to 11 and shrinks to 1.
+    // Poem 3: a clock set back adds nothing.
+    const QList<ReviewTake> takes = {
+        take(1, kDay), take(2, kDay), take(1, kDay, Outcome::Wrong), take(3, kDay.addDays(5)),
+        take(1, kDay.addDays(3)), take(2, kDay.addDays(3), Outcome::Opponent), take(3, kDay.addDays(2), Outcome::Wrong),
+    };
+    const Schedule s = buildSchedule(takes, fsrs);
+    const PoemSchedule &one = s.poems[0], &two = s.poems[1], &three = s.poems[2];
+    QCOMPARE(one.reviews, 2);
+    QCOMPARE(one.due, kDay.addDays(3 + 11));
+    QCOMPARE(two.reviews, 2);
+    QCOMPARE(two.due, kDay.addDays(3 + 1));
+    QCOMPARE(three.reviews, 1);
+    QCOMPARE(three.due, kDay.addDays(5 + 3));
+    QVERIFY(!s.poems[3].met());
+    QCOMPARE(s.poems[3].recallOn(kDay), 0.0);
+    // Three days after a first Good: (1 + 19/81 * 3/3.173)^-0.5.
+    QVERIFY(qAbs(three.recallOn(three.due) - 0.904698) < 1e-6);
+}
+
+void tst_Schedule::dueOrderAndCounts()
+{
+    // Due on day 1: poem 11 (Again on day 0). Due on day 3: poem 10 (Good
+    // on day 0) and poem 12 (Again on day 2), which on day 5 is the less
+    // likely recalled of the two. Due on day 8: poem 13 (Good on day 5).
+    const QList<ReviewTake> takes = {
+        take(10, kDay), take(11, kDay, Outcome::Wrong), take(12, kDay.addDays(2), Outcome::Wrong),
+        take(13, kDay.addDays(5)),
+    };
+    const Schedule s = buildSchedule(takes, Fsrs());
+    QCOMPARE(s.dueOn(kDay), QList<int>{});
+    QCOMPARE(s.dueOn(kDay.addDays(1)), QList<int>{11});
+    QCOMPARE(s.dueOn(kDay.addDays(5)), (QList<int>{11, 12, 10}));
+    // The overdue poem 11 counts on the first day.
+    QCOMPARE(s.dueCounts(kDay.addDays(2), 14), (QList<int>{1, 2, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+void tst_Schedule::newPoems()
+{
+    const QList<int> &order = newPoemOrder();
+    QCOMPARE(order.mid(0, 7), (QList<int>{87, 18, 57, 22, 70, 81, 77})); // む す め ふ さ ほ せ
+    QList<int> sorted = order;
+    std::sort(sorted.begin(), sorted.end());
+    QList<int> all;
+    for (int i = 1; i <= 100; ++i)
+        all << i;
+    QCOMPARE(sorted, all);
+    // The う family follows in kana order (うか, うら); あ's sixteen close the list.
+    QCOMPARE(order.mid(7, 2), (QList<int>{74, 65}));
+    for (int poem : order.mid(84))
+        QVERIFY2(deck::spokenKaminoku(poem).text().startsWith(u'あ'), qPrintable(QString::number(poem)));
+
+    // Two poems first met today and one met before leave three of five.
+    const Schedule s = buildSchedule({take(87, kDay.addDays(-1)), take(18, kDay), take(57, kDay, Outcome::Wrong)}, Fsrs());
+    QCOMPARE(s.newOn(kDay, 5), (QList<int>{22, 70, 81}));
+    QCOMPARE(s.newOn(kDay.addDays(1), 5), (QList<int>{22, 70, 81, 77, 74}));
+    QCOMPARE(s.newOn(kDay, 1), QList<int>{});
+}
+
+void tst_Schedule::readsTheHistoryFile()
+{
+    QTemporaryDir dir;
+    Database db(dir.filePath("history.sqlite"));
+    QCOMPARE(db.open(), OpenResult::Ok);
+    struct Row {
+        Mode mode;
+        int poem;
+        Outcome outcome;
+        QVariantMap extra;
+    };
+    const Row rows[] = {
+        {Mode::Training, 1, Outcome::Right, {}},
+        {Mode::Match, 2, Outcome::Right, {{"player_fault", true}}},
+        {Mode::Match, 3, Outcome::Right, {{"player_fault", false}}},
+        {Mode::Match, 4, Outcome::Dead, {}},
+        {Mode::GameS, 5, Outcome::Timeout, {}},
+    };
+    int second = 0;
+    for (const Row &r : rows) {
+        Take t;
+        t.mode = r.mode;
+        t.poem = r.poem;
+        t.outcome = r.outcome;
+        t.msAfterDeciding = 250;
+        t.extra = r.extra;
+        // Late in the evening at +09:00: the day is the player's, not UTC's.
+        QVERIFY(db.insert(t, QDateTime(QDate(2026, 12, 6), QTime(23, 30, ++second), QTimeZone(9 * 3600))));
+    }
+    // A damaged extra on a match row must not stop the reading.
+    QSqlQuery(db.db()).exec("UPDATE readings SET extra = '{broken' WHERE poem = 3");
+    const QList<ReviewTake> takes = loadReviewTakes(db.db());
+    QStringList seen;
+    for (const ReviewTake &t : takes)
+        seen << QStringLiteral("%1:%2%3:%4:%5")
+                    .arg(t.poem)
+                    .arg(t.outcome == Outcome::Right ? "right" : "miss")
+                    .arg(t.fault ? "+fault" : "")
+                    .arg(t.day.toString(Qt::ISODate))
+                    .arg(t.msAfterDeciding.value_or(-1));
+    QCOMPARE(seen, (QStringList{"1:right:2026-12-06:250", "2:right+fault:2026-12-06:250", "3:right:2026-12-06:250",
+                                "5:miss:2026-12-06:250"}));
+}
+
+QTEST_GUILESS_MAIN(tst_Schedule)
+#include "tst_schedule.moc"
