@@ -87,6 +87,8 @@ enum Column { ColNo, ColVerse, ColTimes, ColRight, ColMedian, ColLast, ColDue, C
 constexpr int kColumnWidth[ColCount] = {40, 88, 40, 52, 68, 96, 64, 52};
 // The review's two columns widen the table and the window by as much.
 constexpr int kReviewWidth = 116;
+// Room for the charts' six tabs side by side, without scroll arrows.
+constexpr int kChartsExtra = 100;
 constexpr int kDueDays = 14; // the due chart's span
 constexpr int kVerseNarrowest = 56;
 
@@ -159,7 +161,7 @@ QString dueDayLabel(const QDate &today, int ahead)
 } // namespace
 
 TF_Stats::TF_Stats(platform::Services &services, const deck::PoemTableData &poems, QWidget *parent)
-    : Form(QStringLiteral("琴葉学習記録"), QSize(784 + kReviewWidth, 560), parent), services_(services), poems_(poems)
+    : Form(QStringLiteral("琴葉学習記録"), QSize(784 + kReviewWidth + kChartsExtra, 560), parent), services_(services), poems_(poems)
 {
     setObjectName(QStringLiteral("F_Stats"));
     setFont(fonts::font(fonts::MSPGothic, 12));
@@ -186,15 +188,15 @@ TF_Stats::TF_Stats(platform::Services &services, const deck::PoemTableData &poem
     LblSummary->setGeometry(356, 14, 200, 20);
     LblDue = new QLabel(this);
     LblDue->setObjectName(QStringLiteral("LblDue"));
-    LblDue->setGeometry(560, 14, 110, 20);
+    LblDue->setGeometry(560 + kChartsExtra, 14, 110, 20);
     LblDue->setToolTip(history::reviewRule());
 
     BtnExport = new QPushButton(QStringLiteral("CSVに書き出す"), this);
     BtnExport->setObjectName(QStringLiteral("BtnExport"));
-    BtnExport->setGeometry(560 + kReviewWidth, 8, 110, 32);
+    BtnExport->setGeometry(560 + kReviewWidth + kChartsExtra, 8, 110, 32);
     BtnClose = new QPushButton(QStringLiteral("閉じる"), this);
     BtnClose->setObjectName(QStringLiteral("BtnClose"));
-    BtnClose->setGeometry(680 + kReviewWidth, 8, 92, 32);
+    BtnClose->setGeometry(680 + kReviewWidth + kChartsExtra, 8, 92, 32);
     BtnClose->setFont(bold);
 
     model_ = new QStandardItemModel(0, ColCount, this);
@@ -219,7 +221,7 @@ TF_Stats::TF_Stats(platform::Services &services, const deck::PoemTableData &poem
 
     Charts = new QTabWidget(this);
     Charts->setObjectName(QStringLiteral("Charts"));
-    Charts->setGeometry(420 + kReviewWidth, 48, 352, 500);
+    Charts->setGeometry(420 + kReviewWidth, 48, 352 + kChartsExtra, 500);
     QWidget *const pages[] = {chartPage(Charts, QStringLiteral("日ごと")), chartPage(Charts, QStringLiteral("遅い札")),
                               chartPage(Charts, QStringLiteral("誤答の多い札")),
                               chartPage(Charts, QStringLiteral("取り違え"))};
@@ -251,7 +253,7 @@ TF_Stats::TF_Stats(platform::Services &services, const deck::PoemTableData &poem
 
     LblEmpty = new QLabel(this);
     LblEmpty->setObjectName(QStringLiteral("LblEmpty"));
-    LblEmpty->setGeometry(12, 48, 760 + kReviewWidth, 500);
+    LblEmpty->setGeometry(12, 48, 760 + kReviewWidth + kChartsExtra, 500);
     LblEmpty->setAlignment(Qt::AlignCenter);
     LblEmpty->setFont(bold);
     LblEmpty->setAutoFillBackground(true);

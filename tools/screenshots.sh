@@ -134,10 +134,10 @@ wait_title "琴葉"
 # --- the learning history after that game -------------------------------------
 click $((MX + 12 + 24)) $((MY + 136 + 116)) 0.6 # 学習記録, left of the menu
 wait_title "琴葉学習記録"
-read -r SX SY < <(origin 784 560)
+read -r SX SY < <(origin 1000 560)
 sleep 1.5 # the figures are read on a thread of their own
-shot stats 784 560
-click $((SX + 680 + 46)) $((SY + 8 + 16)) 0.6 # 閉じる
+shot stats 1000 560
+click $((SX + 896 + 46)) $((SY + 8 + 16)) 0.6 # 閉じる
 wait_title "琴葉"
 
 # --- a practice match, a few seconds into its first reading -------------------

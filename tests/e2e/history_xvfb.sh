@@ -16,7 +16,7 @@ trap 'rm -rf "$WORK"' EXIT
 fail() { echo "history e2e: FAIL: $*" >&2; import -window root "$OUT/failure.png" 2>/dev/null || true; exit 1; }
 click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.15}"; }
 origin() { echo $(((1024 - $1) / 2)) $(((768 - $2) / 2)); }
-shot() { import -window root -crop 900x560+62+104 +repage -colors 256 "PNG8:$OUT/$1.png"; } # the statistics window
+shot() { import -window root -crop 1000x560+12+104 +repage -colors 256 "PNG8:$OUT/$1.png"; } # the statistics window
 sql() { sqlite3 "$WORK/history.sqlite" "$@"; }
 
 start_program() {
@@ -27,8 +27,8 @@ start_program() {
 read MX MY < <(origin 592 423)
 menu_button() { click $((MX + 72 + $1 + $3 / 2)) $((MY + 96 + $2 + 20)) 0.4; }
 open_stats() { click $((MX + 12 + 24)) $((MY + 136 + 116)) 0.8; wait_title "琴葉学習記録" 5 || fail "学習記録 did not open"; }
-read SX SY < <(origin 900 560)
-close_stats() { click $((SX + 796 + 46)) $((SY + 8 + 16)) 0.4; wait_title "琴葉" 5 || fail "閉じる did not return"; }
+read SX SY < <(origin 1000 560)
+close_stats() { click $((SX + 896 + 46)) $((SY + 8 + 16)) 0.4; wait_title "琴葉" 5 || fail "閉じる did not return"; }
 
 read GX GY < <(origin 592 423)
 card_xy() {
