@@ -9,6 +9,7 @@
 #include "game/gamerules.h"
 #include "history/readingclock.h"
 #include "platform/ui/form.h"
+#include "platform/ui/playneeds.h"
 #include "platform/ui/ticktimer.h"
 #include "platform/ui/panel.h"
 #include "voice/speaker.h"
@@ -38,15 +39,7 @@ class TSpeedButtonTategaki;
 class TF_Game : public platform::ui::Form {
     Q_OBJECT
 public:
-    // What the window plays with, handed in by the shell; all of it outlives
-    // the window.
-    struct Needs {
-        platform::Services &services;
-        platform::Random &rng;
-        history::Recorder &recorder;
-        voice::Options &voice;
-        const deck::PoemTableData &poems;
-    };
+    using Needs = platform::ui::PlayNeeds;
 
     TF_Game(game::BoardSize size, const Needs &needs, QWidget *parent = nullptr);
     ~TF_Game() override;

@@ -12,6 +12,7 @@
 #include "match/rules.h"
 #include "match/timing.h"
 #include "platform/ui/form.h"
+#include "platform/ui/playneeds.h"
 #include "platform/ui/ticktimer.h"
 #include "platform/ui/panel.h"
 #include "voice/speaker.h"
@@ -41,15 +42,7 @@ class TLabelTategaki;
 class TF_Match : public platform::ui::Form {
     Q_OBJECT
 public:
-    // What the window plays with, handed in by the shell; all of it outlives
-    // the window.
-    struct Needs {
-        platform::Services &services;
-        platform::Random &rng;
-        history::Recorder &recorder;
-        voice::Options &voice;
-        const deck::PoemTableData &poems;
-    };
+    using Needs = platform::ui::PlayNeeds;
 
     explicit TF_Match(const Needs &needs, QWidget *parent = nullptr);
     ~TF_Match() override;

@@ -16,6 +16,7 @@
 #include "history/words.h"
 #include "platform/services.h"
 #include "platform/ui/form.h"
+#include "platform/ui/playneeds.h"
 #include "platform/ui/panel.h"
 #include "training/quizrules.h"
 #include "voice/speaker.h"
@@ -39,15 +40,7 @@ class Random;
 class TF_Training : public platform::ui::Form {
     Q_OBJECT
 public:
-    // What the window plays with, handed in by the shell; all of it outlives
-    // the window.
-    struct Needs {
-        platform::Services &services;
-        platform::Random &rng;
-        history::Recorder &recorder;
-        voice::Options &voice;
-        const deck::PoemTableData &poems;
-    };
+    using Needs = platform::ui::PlayNeeds;
 
     explicit TF_Training(const Needs &needs, QWidget *parent = nullptr);
     ~TF_Training() override;
