@@ -118,6 +118,8 @@ case "${1:-}" in
     install_packages
     install_voice
     build
+    # The real program's runs under Xvfb (label xvfb) clear QT_QPA_PLATFORM
+    # for it, so the suite passes whether or not the caller sets offscreen.
     ctest --test-dir "$BUILD" --output-on-failure -j2
     sanitized_tests
     fuzz_runs

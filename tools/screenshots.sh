@@ -27,7 +27,7 @@ fi
 RUN="$(mktemp -d)"
 cp "$BUILD/Push.wav" "$BUILD/Close.wav" "$RUN/"
 cd "$RUN"
-QT_SCALE_FACTOR="$SCALE" LC_ALL=C.UTF-8 "$BUILD/kotoha" >"$RUN/kotoha.log" 2>&1 &
+env -u QT_QPA_PLATFORM QT_SCALE_FACTOR="$SCALE" LC_ALL=C.UTF-8 "$BUILD/kotoha" >"$RUN/kotoha.log" 2>&1 &
 APP=$!
 trap 'kill $APP 2>/dev/null || true; rm -rf "$RUN"' EXIT
 

@@ -5,6 +5,7 @@
 # window, empty and filled, go to <out> (stats-empty, stats, stats-pairs).
 #   tests/e2e/history_xvfb.sh <build-dir> [out]
 set -euo pipefail
+# The helper starts Xvfb and clears QT_QPA_PLATFORM, which an offscreen caller would pass on.
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
 xvfb_enter "$@"
 

@@ -7,6 +7,7 @@
 # OUT_DIR receives the screenshots (dealt, sorted, mid-reading, finished) and
 # the records files. Needs xvfb, xdotool and imagemagick.
 set -euo pipefail
+# The helper starts Xvfb and clears QT_QPA_PLATFORM, which an offscreen caller would pass on.
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
 
 BUILD="$(cd "${1:?build dir}" && pwd)"

@@ -9,6 +9,7 @@
 # Needs xvfb, xdotool and imagemagick. A match lasts minutes of real time
 # (every dead card is read to its end); level 5 ends it soonest.
 set -euo pipefail
+# The helper starts Xvfb and clears QT_QPA_PLATFORM, which an offscreen caller would pass on.
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
 
 BUILD="$(cd "${1:?build dir}" && pwd)"

@@ -6,6 +6,7 @@
 # Needs xvfb-run, xdotool and imagemagick (exits 77, skipped, without them).
 # The pixel test relies on the window being centred on the screen.
 set -euo pipefail
+# The helper starts Xvfb and clears QT_QPA_PLATFORM, which an offscreen caller would pass on.
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
 xvfb_enter "$@"
 
