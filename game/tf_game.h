@@ -18,15 +18,7 @@ class DecidedMark;
 class QCheckBox;
 class QLabel;
 
-namespace deck {
-class PoemTableData;
-}
-namespace history {
-class Recorder;
-}
 namespace platform {
-class Random;
-struct Services;
 class WavePlayer;
 }
 namespace tategaki {

@@ -23,16 +23,6 @@ class QLabel;
 class QSpinBox;
 class QTimer;
 class MatchCard;
-namespace deck {
-class PoemTableData;
-}
-namespace history {
-class Recorder;
-}
-namespace platform {
-class Random;
-struct Services;
-}
 namespace tategaki {
 class TLabelTategaki;
 }

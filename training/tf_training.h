@@ -21,15 +21,6 @@
 #include "training/quizrules.h"
 #include "voice/speaker.h"
 
-namespace deck {
-class PoemTableData;
-}
-namespace history {
-class Recorder;
-}
-namespace platform {
-class Random;
-}
 
 // The training quiz: one upper verse, ten lower verses on numbered rows, ten
 // seconds to pick. A miss brings the poem back a few questions later, so a
