@@ -34,6 +34,7 @@
 #include "platform/services.h"
 
 #include "fuzzcheck.h"
+#include "scratchdir.h"
 
 using namespace history;
 
@@ -72,24 +73,6 @@ qint64 rows(const QString &path)
 bool walHeader(const QByteArray &file)
 {
     return file.size() > 19 && file[18] == 2 && file[19] == 2;
-}
-
-QString scratchDir()
-{
-    const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
-                                                                             : QDir::tempPath();
-    const QString prefix = QStringLiteral("fuzz_history-");
-    for (const QString &name : QDir(base).entryList({prefix + QLatin1Char('*')}, QDir::Dirs)) {
-        bool ok = false;
-        const qint64 pid = name.mid(prefix.size()).toLongLong(&ok);
-        if (ok && pid != QCoreApplication::applicationPid() && !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)))
-            QDir(base + QLatin1Char('/') + name).removeRecursively();
-    }
-    const QString path = base + QLatin1Char('/') + prefix + QString::number(QCoreApplication::applicationPid());
-    QDir(path).removeRecursively();
-    if (!QDir().mkpath(path))
-        return {};
-    return path;
 }
 
 void run(const std::uint8_t *data, std::size_t size, const QString &dir)
@@ -178,7 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     static char name[] = "fuzz_history";
     static char *argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
-    static const QString dir = scratchDir();
+    static const QString dir = scratchDir(QStringLiteral("fuzz_history-"));
     if (dir.isEmpty())
         fuzzFailed("no scratch folder");
     run(data, size, dir);

@@ -38,6 +38,7 @@
 #include "records/recordstable.h"
 
 #include "fuzzcheck.h"
+#include "scratchdir.h"
 
 using namespace records;
 
@@ -203,28 +204,6 @@ void checkInserted(const QByteArray &before, const Table &old, const QList<int> 
     CHECK(platform::sjis::completePrefixLength(e.Shimei.view()) == e.Shimei.length);
 }
 
-// The folder the records file lives in while the fuzzer runs. Every store
-// syncs the file to disk; on a memory file system that is cheap, so far more
-// inputs run per second. A fuzzer ends without running destructors (a crash,
-// or the end of its time), so it names its folder after its process and
-// removes those of fuzzers that have gone.
-QString scratchDir()
-{
-    const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
-                                                                             : QDir::tempPath();
-    const QString prefix = QStringLiteral("fuzz_records-");
-    for (const QString &name : QDir(base).entryList({prefix + QLatin1Char('*')}, QDir::Dirs)) {
-        bool ok = false;
-        const qint64 pid = name.mid(prefix.size()).toLongLong(&ok);
-        if (ok && pid != QCoreApplication::applicationPid() && !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)))
-            QDir(base + QLatin1Char('/') + name).removeRecursively();
-    }
-    const QString path = base + QLatin1Char('/') + prefix + QString::number(QCoreApplication::applicationPid());
-    if (!QDir().mkpath(path))
-        return {};
-    return path;
-}
-
 void run(Reader &in, const QString &dir)
 {
     const QString path = dir + QStringLiteral("/RecordsS.dat");
@@ -369,7 +348,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     static char name[] = "fuzz_records";
     static char *argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
-    static const QString dir = scratchDir();
+    static const QString dir = scratchDir(QStringLiteral("fuzz_records-"));
     if (dir.isEmpty())
         fuzzFailed("no scratch folder");
 
