@@ -2,6 +2,9 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace match {
 
 Match::Match(const Field &field, const QList<int> &order)
@@ -11,7 +14,8 @@ Match::Match(const Field &field, const QList<int> &order)
 
 bool Match::rearrange(int from, int to)
 {
-    if (number_ != 0 || from < 0 || to < 0 || from >= kSlots || to >= kSlots || field_.at(Side::Player, from) == 0)
+    if (open_ || !owed_.isEmpty() || result() != Result::Ongoing || from < 0 || to < 0 || from >= kSlots
+        || to >= kSlots || field_.at(Side::Player, from) == 0)
         return false;
     field_.swap(Side::Player, from, to);
     return true;
@@ -25,6 +29,7 @@ bool Match::startReading()
         readBefore_.set(static_cast<std::size_t>(poem()));
     ++number_;
     open_ = true;
+    faultedOn_ = {};
     summary_ = ReadingSummary{};
     summary_.number = number_;
     summary_.poem = poem();
@@ -34,11 +39,13 @@ bool Match::startReading()
 
 TouchResult Match::touch(Side who, Place place, qint64 atMs)
 {
+    if (place.slot < 0 || place.slot >= kSlots)
+        return {};
+    if (!open_)
+        return touchAfterTake(who, place, atMs);
     TouchResult r;
-    if (!open_ || place.slot < 0 || place.slot >= kSlots)
-        return r;
     r.poem = field_.at(place);
-    if (r.poem == 0 || summary_.faulted[idx(who)])
+    if (r.poem == 0)
         return r;
 
     const std::optional<Place> card = field_.find(poem());
@@ -49,8 +56,6 @@ TouchResult Match::touch(Side who, Place place, qint64 atMs)
         summary_.taker = who;
         summary_.takenFrom = place;
         summary_.takenAtMs = atMs;
-        if (place.side != who)
-            owed_ << who;
         close();
         return r;
     }
@@ -58,12 +63,34 @@ TouchResult Match::touch(Side who, Place place, qint64 atMs)
         r.verdict = Verdict::Nothing;
         return r;
     }
-    // The wrong side, or any card while a dead card is read. Touching both
-    // sides still makes a single fault: later touches of this side are ignored.
+    // The wrong side, or any card while a dead card is read. A side touched
+    // again adds nothing; on a dead card the second side doubles the fault.
+    bool &touched = faultedOn_[idx(who)][idx(place.side)];
+    if (touched)
+        return r;
+    touched = true;
     r.verdict = Verdict::Fault;
-    summary_.faulted[idx(who)] = true;
-    ++faults_[idx(who)];
+    if (!summary_.faulted[idx(who)]) {
+        summary_.faulted[idx(who)] = true;
+        summary_.faultPoem[idx(who)] = r.poem;
+        ++faults_[idx(who)];
+    }
+    ++summary_.penalty[idx(who)];
     return r;
+}
+
+// Two hands on the card at one moment: it goes to the side it lay on.
+TouchResult Match::touchAfterTake(Side who, Place place, qint64 atMs)
+{
+    const ReadingSummary &s = summary_;
+    if (!s.taker || *s.taker == who || s.takenFrom != place || place.side != who || s.takenAtMs != atMs
+        || s.sent[0] + s.sent[1] > 0)
+        return {};
+    --takes_[idx(*s.taker)];
+    ++takes_[idx(who)];
+    summary_.taker = who;
+    settle();
+    return {Verdict::Taken, s.poem};
 }
 
 void Match::endReading()
@@ -77,16 +104,24 @@ void Match::endReading()
 void Match::close()
 {
     open_ = false;
-    for (Side s : {Side::Player, Side::Opponent})
-        if (summary_.faulted[idx(s)])
-            owed_ << other(s);
-    dropSendsOfEmptySides();
+    settle();
 }
 
-// A side that has run out of cards has won and owes nothing more.
-void Match::dropSendsOfEmptySides()
+// A take across owes the other side a card, a fault owes the faulter its
+// penalty; what the two sides owe each other cancels, and only the
+// difference is sent. A side cannot send more cards than it has.
+void Match::settle()
 {
-    owed_.removeIf([this](Side s) { return field_.count(s) == 0; });
+    std::array<int, 2> due{};
+    if (summary_.taker && summary_.takenFrom->side != *summary_.taker)
+        ++due[idx(*summary_.taker)];
+    for (Side s : {Side::Player, Side::Opponent})
+        due[idx(other(s))] += summary_.penalty[idx(s)];
+    const Side from = due[0] >= due[1] ? Side::Player : Side::Opponent;
+    const int n = std::min(std::abs(due[0] - due[1]), field_.count(from));
+    summary_.owed = {};
+    summary_.owed[idx(from)] = n;
+    owed_ = QList<Side>(n, from);
 }
 
 std::optional<Side> Match::sender() const
@@ -116,7 +151,6 @@ bool Match::send(Side from, int slot)
     owed_.removeFirst();
     ++summary_.sent[idx(from)];
     ++sentTotal_[idx(from)];
-    dropSendsOfEmptySides();
     return true;
 }
 

@@ -14,7 +14,7 @@
 namespace match {
 
 enum class Verdict {
-    Ignored, // no reading open, an empty slot, or after this side's fault
+    Ignored, // no reading open, an empty slot, or a side already faulted on
     Nothing, // a wrong card on the side that holds the read card
     Fault,
     Taken,
@@ -36,6 +36,9 @@ struct ReadingSummary {
     std::optional<Place> takenFrom;
     qint64 takenAtMs = 0;
     std::array<bool, 2> faulted{};  // by side
+    std::array<int, 2> penalty{};   // cards a side's faults cost it: 1, or 2 for both sides on a dead card
+    std::array<int, 2> faultPoem{}; // the card a side touched first in its fault
+    std::array<int, 2> owed{};      // cards each side must send once the reading is judged
     std::array<int, 2> sent{};      // cards each side sent after it
 };
 
@@ -53,14 +56,17 @@ public:
     const deck::ReadSet &readBefore() const { return readBefore_; }
     const ReadingSummary &last() const { return summary_; }
 
-    // The player may rearrange their own cards only before the first reading.
+    // The player may rearrange their own cards whenever no reading is open
+    // and no card is owed, until the match is over.
     bool rearrange(int from, int to);
 
     // Opens the next reading; false when none may open (one is open, cards
     // are still owed, the match is over or the readings ran out).
     bool startReading();
-    // A touch of the card at `place` by `who` at `atMs`. A take closes the
-    // reading; so does a faulty touch only in that it is counted once.
+    // A touch of the card at `place` by `who` at `atMs`, in the order of
+    // their times. A take closes the reading; a side may still take after
+    // its own fault. A touch at the very moment of the take, by the side the
+    // card lay on, still wins it, as long as nothing has been sent since.
     TouchResult touch(Side who, Place place, qint64 atMs);
     // The reading ran to its end without a take: its card leaves the floor.
     void endReading();
@@ -81,7 +87,8 @@ public:
 private:
     static std::size_t idx(Side s) { return static_cast<std::size_t>(s); }
     void close();
-    void dropSendsOfEmptySides();
+    void settle();
+    TouchResult touchAfterTake(Side who, Place place, qint64 atMs);
 
     Field field_;
     QList<int> order_;
@@ -89,7 +96,8 @@ private:
     bool open_ = false;
     deck::ReadSet readBefore_;
     ReadingSummary summary_;
-    QList<Side> owed_; // senders, in order: the taker's card first, then faults
+    QList<Side> owed_; // one entry per card still to send; all from one side
+    std::array<std::array<bool, 2>, 2> faultedOn_{}; // [who][side touched] in the open reading
     std::array<int, 2> faults_{};
     std::array<int, 2> takes_{};
     std::array<int, 2> sentTotal_{};

@@ -4,6 +4,7 @@
 
 #include "deck/poemtable.h"
 #include "match/field.h"
+#include "match/historytake.h"
 #include "deck/reveal.h"
 #include "match/opponent.h"
 #include "match/rules.h"
@@ -29,14 +30,19 @@ Field smallField(int playerCards = 3, int opponentCards = 3)
 
 Side sideOf(QChar c) { return c.toUpper() == u'P' ? Side::Player : Side::Opponent; }
 
-// "Po1": the player touches the opponent's slot 1. Returns one letter per
-// touch: T taken, F fault, N nothing, I ignored.
+// "Po1": the player touches the opponent's slot 1, 10 ms after the touch
+// before; "=Po1" at the same moment as it. Returns one letter per touch:
+// T taken, F fault, N nothing, I ignored.
 QString play(Match &m, const QString &script)
 {
     QString out;
     qint64 t = 1000;
-    for (const QString &touch : script.split(u' ', Qt::SkipEmptyParts)) {
-        const TouchResult r = m.touch(sideOf(touch[0]), {sideOf(touch[1]), touch.mid(2).toInt()}, t += 10);
+    for (QString touch : script.split(u' ', Qt::SkipEmptyParts)) {
+        if (touch.startsWith(u'='))
+            touch.remove(0, 1);
+        else
+            t += 10;
+        const TouchResult r = m.touch(sideOf(touch[0]), {sideOf(touch[1]), touch.mid(2).toInt()}, t);
         out += QStringLiteral("INFT")[static_cast<int>(r.verdict)];
     }
     return out;
@@ -88,6 +94,9 @@ private slots:
     void matchEndsWhenASideEmptiesOrTheReadingsRunOut_data();
     void matchEndsWhenASideEmptiesOrTheReadingsRunOut();
     void sentCardsGoToTheReceiversFreeSlots();
+    void playerMovesOwnCardsBeforeAndBetweenReadings();
+    void historyRowKeepsThePlayersFaultAndTheCardTouched_data();
+    void historyRowKeepsThePlayersFaultAndTheCardTouched();
     void opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate_data();
     void opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate();
     void opponentFaultsOnTheWrongSideWithTheLookalikeCard();
@@ -148,11 +157,21 @@ void TestMatchRules::touchesAreJudgedByTheStatedRules_data()
     QTest::newRow("the opponent takes from the player's side and sends one") << 1 << "Op0" << "T" << "O" << 0 << 0;
     QTest::newRow("a wrong card on the read card's side is no fault") << 5 << "Po0 Po1" << "NT" << "P" << 0 << 0;
     QTest::newRow("a card on the other side is a fault: the other side sends one") << 5 << "Pp2 Oo1" << "FT" << "O" << 1 << 0;
-    QTest::newRow("any card during a dead card is a fault") << 50 << "Pp0 Oo2" << "FF" << "OP" << 1 << 1;
-    QTest::newRow("both sides touched when the card lies on one: one fault") << 1 << "Oo0 Op2 Oo2" << "FII" << "P" << 0 << 1;
-    QTest::newRow("a fault and then the take: the card and the fault both stand") << 1 << "Po0 Pp0" << "FI" << "O" << 1 << 0;
+    QTest::newRow("any card during a dead card is a fault") << 50 << "Oo2" << "F" << "P" << 0 << 1;
+    QTest::newRow("dead card, both sides touched: two cards to the faulter") << 50 << "Pp0 Po1" << "FF" << "OO" << 1 << 0;
+    QTest::newRow("dead card, one side touched twice: one card") << 50 << "Pp0 Pp1" << "FI" << "O" << 1 << 0;
+    QTest::newRow("both fault on a dead card: the penalties cancel") << 50 << "Pp0 Oo2" << "FF" << "" << 1 << 1;
+    QTest::newRow("both fault on a live card: the penalties cancel") << 1 << "Po0 Oo1" << "FF" << "" << 1 << 1;
+    QTest::newRow("both sides touched when the card lies on one: one fault") << 1 << "Oo0 Op2 Oo2" << "FNI" << "P" << 0 << 1;
+    QTest::newRow("fault, then the take across: nothing is sent") << 5 << "Pp0 Po1" << "FT" << "" << 1 << 0;
+    QTest::newRow("fault across, then the take at home: one card comes over") << 1 << "Po0 Pp0" << "FT" << "O" << 1 << 0;
+    QTest::newRow("the opponent faults, the player takes across: two sent") << 5 << "Op0 Po1" << "FT" << "PP" << 0 << 1;
     QTest::newRow("double: the other side takes across and the faulter gets two") << 1 << "Po0 Op0" << "FT" << "OO" << 1 << 0;
     QTest::newRow("after the take nothing counts") << 1 << "Op0 Pp1 Po2" << "TII" << "O" << 0 << 0;
+    QTest::newRow("same moment: the card goes to the side it lies on") << 1 << "Op0 =Pp0" << "TT" << "" << 0 << 0;
+    QTest::newRow("same moment, taken first by its own side") << 5 << "Oo1 =Po1" << "TI" << "" << 0 << 0;
+    QTest::newRow("same moment, the other side first") << 5 << "Po1 =Oo1" << "TT" << "" << 0 << 0;
+    QTest::newRow("a moment later is too late") << 1 << "Op0 Pp0" << "TI" << "O" << 0 << 0;
 }
 
 void TestMatchRules::touchesAreJudgedByTheStatedRules()
@@ -186,7 +205,8 @@ void TestMatchRules::matchEndsWhenASideEmptiesOrTheReadingsRunOut_data()
     QTest::newRow("the first side with no cards left wins") << 1 << 3 << QList<int>{1, 4} << "Pp0" << "player";
     QTest::newRow("taking the other side's last card sends one back") << 2 << 1 << QList<int>{4, 50} << "Po0" << "ongoing";
     QTest::newRow("sending one's last card wins") << 1 << 2 << QList<int>{4, 50} << "Po0" << "player";
-    QTest::newRow("a side that empties owes no fault card") << 1 << 3 << QList<int>{1, 50} << "Op1 Pp0" << "player";
+    QTest::newRow("a side that empties owes no fault card") << 1 << 3 << QList<int>{1, 50} << "Oo0 Pp0" << "player";
+    QTest::newRow("a fault on one's last card brings one back") << 1 << 3 << QList<int>{1, 50} << "Po0 Pp0" << "ongoing";
     QTest::newRow("readings run out: fewer cards wins") << 1 << 2 << QList<int>{50, 51} << "|" << "player";
     QTest::newRow("readings run out: more cards loses") << 3 << 2 << QList<int>{50} << "" << "opponent";
     QTest::newRow("readings run out level: a draw") << 2 << 2 << QList<int>{50} << "" << "draw";
@@ -229,6 +249,67 @@ void TestMatchRules::sentCardsGoToTheReceiversFreeSlots()
     QCOMPARE(m.field().count(Side::Player), 2);
     QCOMPARE(m.last().sent[0], 1);
     QCOMPARE(m.sentTotal(Side::Player), 1);
+}
+
+void TestMatchRules::playerMovesOwnCardsBeforeAndBetweenReadings()
+{
+    Match m(smallField(), {50, 51});
+    QVERIFY(m.rearrange(0, 20));
+    QVERIFY(!m.rearrange(0, 21)); // nothing left there to move
+    QVERIFY(m.startReading());
+    QVERIFY(!m.rearrange(20, 0)); // not while a poem is read
+    QCOMPARE(play(m, "Pp1"), "F");
+    m.endReading();
+    QVERIFY(!m.rearrange(20, 0)); // nor while a card is owed
+    QVERIFY(m.send(Side::Opponent, 2));
+    // The card received fills the front row's outer place, then may move.
+    QCOMPARE(m.field().at(Side::Player, 0), 6);
+    QVERIFY(m.rearrange(0, 7));
+    QCOMPARE(m.field().at(Side::Player, 7), 6);
+    QVERIFY(m.startReading());
+    m.endReading();
+    QVERIFY(m.result() != Result::Ongoing);
+    QVERIFY(!m.rearrange(7, 8)); // the match is over
+}
+
+void TestMatchRules::historyRowKeepsThePlayersFaultAndTheCardTouched_data()
+{
+    QTest::addColumn<int>("poem");
+    QTest::addColumn<QString>("touches");
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<QString>("taker");
+    QTest::addColumn<int>("playerSends");
+
+    // poem 1 lies on the player's slot 0, poem 5 on the opponent's slot 1, poem 50 nowhere
+    QTest::newRow("a dead card nobody touched is kept apart") << 50 << "" << "dead" << 0 << "" << 0;
+    QTest::newRow("a fault on a dead card names the card touched") << 50 << "Pp2 Po0" << "wrong" << 3 << "" << 0;
+    QTest::newRow("a live card nobody took is a miss") << 1 << "" << "missed" << 0 << "" << 0;
+    QTest::newRow("the opponent's take after the player's fault") << 5 << "Pp0 Oo1" << "wrong" << 1 << "opponent" << 0;
+    QTest::newRow("a fault and the take across") << 5 << "Pp0 Po1" << "wrong" << 1 << "player" << 0;
+    QTest::newRow("the opponent's fault leaves the player's take right") << 5 << "Op0 Po1" << "right" << 0 << "player" << 2;
+}
+
+void TestMatchRules::historyRowKeepsThePlayersFaultAndTheCardTouched()
+{
+    QFETCH(int, poem);
+    QFETCH(QString, touches);
+    QFETCH(QString, outcome);
+    QFETCH(int, chosen);
+    QFETCH(QString, taker);
+    QFETCH(int, playerSends);
+
+    Match m(smallField(), {poem});
+    QVERIFY(m.startReading());
+    play(m, touches);
+    m.endReading();
+    // Written as soon as the reading is judged, before any card is sent.
+    const history::Take t = readingTake(m.last(), 7, 3, 0, 400);
+    QCOMPARE(history::word(t.outcome), outcome);
+    QCOMPARE(t.chosen, chosen);
+    QCOMPARE(t.extra.value("taker").toString(), taker);
+    QCOMPARE(t.extra.value("player_sent").toInt(), playerSends);
+    QCOMPARE(t.msAfterDeciding.has_value(), !taker.isEmpty());
 }
 
 void TestMatchRules::opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate_data()
