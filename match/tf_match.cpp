@@ -221,6 +221,7 @@ void TF_Match::newMatch(quint32 seed)
     BtnMemorise->setEnabled(true);
     BtnStartNow->setEnabled(true);
     CbLevel->setEnabled(true);
+    keepFocusOnFloor(false);
     setStatus(QStringLiteral("札を並べ替えられます"));
     showCounts();
     showCursor();
@@ -293,12 +294,37 @@ bool TF_Match::underway() const
     return phase_ != Phase::Arranging && phase_ != Phase::Over;
 }
 
+// Before the readings and between them; the rules have the last word.
+bool TF_Match::mayRearrange() const
+{
+    return phase_ == Phase::Arranging || phase_ == Phase::Memorising || phase_ == Phase::Waiting;
+}
+
 void TF_Match::FormShow()
 {
     voice::showGameReading(needs_.voice, CbYomiage);
     needs_.rng.reseed(needs_.services.clock->utcTimeOfDay());
     newMatch(needs_.rng.state);
     setFocus();
+}
+
+// While readings run, a key that reaches any control but the floor can
+// change a setting or, with the take key, press 終了.
+void TF_Match::keepFocusOnFloor(bool on)
+{
+    for (QWidget *w : {static_cast<QWidget *>(CbMemorise), static_cast<QWidget *>(BtnMemorise),
+                       static_cast<QWidget *>(BtnStartNow), static_cast<QWidget *>(CbLevel),
+                       static_cast<QWidget *>(SpGap), static_cast<QWidget *>(BtnClose),
+                       static_cast<QWidget *>(CbYomiage)}) {
+        if (!on && !focusPolicies_.contains(w))
+            continue;
+        if (on)
+            focusPolicies_.insert(w, w->focusPolicy());
+        w->setFocusPolicy(on ? Qt::NoFocus : focusPolicies_.take(w));
+        if (on && w->hasFocus())
+            setFocus();
+    }
+    SpGap->setEnabled(!on);
 }
 
 void TF_Match::FormHide()
@@ -335,6 +361,7 @@ void TF_Match::BtnStartNowClick()
     BtnMemorise->setEnabled(false);
     BtnStartNow->setEnabled(false);
     CbLevel->setEnabled(false);
+    keepFocusOnFloor(true);
     held_.reset();
     session_ = needs_.recorder.newSession(history::Mode::Match);
     startReading();
@@ -343,9 +370,38 @@ void TF_Match::BtnStartNowClick()
 
 void TF_Match::BtnCloseClick()
 {
-    if (underway() && !confirmLeave())
+    if (underway() && !askPaused(confirmLeave))
         return;
     closeAndShowMain();
+}
+
+bool TF_Match::askPaused(const std::function<bool()> &question)
+{
+    const bool reading = Timer1->isActive();
+    const bool waiting = TimerWait->isActive();
+    Timer1->stop();
+    TimerWait->stop();
+    // The player cannot pause a clip: the voice stops, and the half not yet
+    // begun is spoken on its tick after the question.
+    reader_.stop();
+    const qint64 from = now();
+    const bool answer = question();
+    // Every time the match keeps is moved on by the pause, so that neither the
+    // opponent's plan nor the player's reaction counts it.
+    const qint64 paused = now() - from;
+    readingStartMs_ += paused;
+    waitUntilMs_ += paused;
+    memorisation_.postpone(paused);
+    if (answer)
+        return true;
+    if (reading) {
+        if (needs_.voice.gameReading && match_->readingOpen())
+            reader_.prepare(match_->poem());
+        Timer1->start();
+    }
+    if (waiting)
+        TimerWait->start();
+    return false;
 }
 
 void TF_Match::TimerWaitTimer()
@@ -373,6 +429,8 @@ void TF_Match::startReading()
 {
     TimerWait->stop();
     hideTaken();
+    held_.reset();
+    dragged_ = 0;
     if (!match_->startReading()) {
         showEnd();
         return;
@@ -420,30 +478,39 @@ void TF_Match::Timer1Timer()
 void TF_Match::applyOpponent(qint64 upToMs)
 {
     const qint64 rel = upToMs - readingStartMs_;
-    if (phase_ != Phase::Reading)
+    if (phase_ != Phase::Reading || !match_->readingOpen())
         return;
     if (plan_.faultAtMs && !opponentFaultDone_ && *plan_.faultAtMs <= rel) {
         opponentFaultDone_ = true;
         const qint64 at = readingStartMs_ + *plan_.faultAtMs;
-        afterTouch(Side::Opponent, match_->touch(Side::Opponent, plan_.faultPlace, at), at);
+        afterTouch(Side::Opponent, match_->touch(Side::Opponent, plan_.faultPlace, at));
     }
     if (phase_ == Phase::Reading && plan_.takeAtMs && *plan_.takeAtMs <= rel) {
         if (const std::optional<Place> card = match_->field().find(match_->poem())) {
             const qint64 at = readingStartMs_ + *plan_.takeAtMs;
-            afterTouch(Side::Opponent, match_->touch(Side::Opponent, *card, at), at);
+            afterTouch(Side::Opponent, match_->touch(Side::Opponent, *card, at));
         }
     }
+    if (!holdClose_ && !match_->readingOpen())
+        readingClosed();
 }
 
 void TF_Match::touchPlace(Place place, qint64 atMs)
 {
     switch (phase_) {
-    case Phase::Reading:
-        // Whatever the opponent did before this touch happened comes first.
-        applyOpponent(atMs - 1);
-        if (phase_ == Phase::Reading)
-            afterTouch(Side::Player, match_->touch(Side::Player, place, atMs), atMs);
+    case Phase::Reading: {
+        // Whatever the opponent did up to this touch comes first; a take at
+        // the very same moment is settled by the rules, so the reading is
+        // closed only once both are judged.
+        holdClose_ = true;
+        applyOpponent(atMs);
+        const TouchResult r = match_->touch(Side::Player, place, atMs);
+        holdClose_ = false;
+        afterTouch(Side::Player, r);
+        if (!match_->readingOpen())
+            readingClosed();
         return;
+    }
     case Phase::Sending:
         if (place.side == Side::Player) {
             const int poem = match_->field().at(place);
@@ -458,22 +525,13 @@ void TF_Match::touchPlace(Place place, qint64 atMs)
     }
 }
 
-void TF_Match::afterTouch(Side who, const TouchResult &r, qint64 atMs)
+void TF_Match::afterTouch(Side who, const TouchResult &r)
 {
-    switch (r.verdict) {
-    case Verdict::Ignored:
-    case Verdict::Nothing:
-        return;
-    case Verdict::Fault:
+    // A take is shown when the reading closes, once the rules have settled it.
+    if (r.verdict == Verdict::Fault) {
         needs_.services.beeper->beep();
         setStatus(QStringLiteral("お手つき（%1）").arg(QString::fromUtf8(whoName(who))));
         showCounts();
-        return;
-    case Verdict::Taken:
-        reactions_[static_cast<std::size_t>(who)] << (atMs - readingStartMs_ - decidedMs_);
-        setStatus(QStringLiteral("%1が取りました").arg(QString::fromUtf8(whoName(who))));
-        readingClosed();
-        return;
     }
 }
 
@@ -485,6 +543,8 @@ void TF_Match::readingClosed()
     // A taken card stays where it lay until the next reading, in the
     // taker's colour, so that every take is seen; others leave at once.
     if (const auto &last = match_->last(); last.taker) {
+        reactions_[static_cast<std::size_t>(*last.taker)] << (last.takenAtMs - readingStartMs_ - decidedMs_);
+        setStatus(QStringLiteral("%1が取りました").arg(QString::fromUtf8(whoName(*last.taker))));
         MatchCard *c = cardOf(last.poem);
         c->setColor(*last.taker == Side::Player ? colors::clBlue : colors::clRed);
         c->setEnabled(false);
@@ -494,6 +554,8 @@ void TF_Match::readingClosed()
     }
     if (match_->last().dead && !match_->last().faulted[0] && !match_->last().faulted[1])
         setStatus(QStringLiteral("空札"));
+    // Written before any send, so that leaving at the prompt loses nothing.
+    reportReading();
     sendsOrNext();
 }
 
@@ -520,7 +582,6 @@ void TF_Match::sendsOrNext()
         showCounts();
         return;
     }
-    reportReading();
     showCounts();
     if (match_->result() != Result::Ongoing) {
         showEnd();
@@ -568,6 +629,7 @@ void TF_Match::showEnd()
     BtnMemorise->setEnabled(true);
     BtnStartNow->setEnabled(true);
     CbLevel->setEnabled(true);
+    keepFocusOnFloor(false);
 }
 
 void TF_Match::cardPressed(MatchCard *card, qint64 stamp)
@@ -576,7 +638,7 @@ void TF_Match::cardPressed(MatchCard *card, qint64 stamp)
     const std::optional<Place> at = match_->field().find(card->Tag());
     if (!at)
         return;
-    if (phase_ == Phase::Arranging || phase_ == Phase::Memorising) {
+    if (mayRearrange()) {
         dragged_ = at->side == Side::Player ? card->Tag() : 0;
         return;
     }
@@ -643,7 +705,7 @@ void TF_Match::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Return:
     case Qt::Key_Enter: {
         event->accept();
-        if (phase_ == Phase::Arranging || phase_ == Phase::Memorising) {
+        if (mayRearrange()) {
             if (cursor_.side != Side::Player)
                 return;
             if (!held_) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QPushButton>
 
 #include <array>
@@ -94,7 +95,7 @@ private:
     void cardReleased(MatchCard *card, QPoint inField);
     void startReading();
     void applyOpponent(qint64 upToMs);
-    void afterTouch(match::Side who, const match::TouchResult &r, qint64 atMs);
+    void afterTouch(match::Side who, const match::TouchResult &r);
     void readingClosed();
     void sendsOrNext();
     void reportReading();
@@ -103,6 +104,12 @@ private:
     void showCursor();
     void setStatus(const QString &text);
     bool underway() const;
+    bool mayRearrange() const;
+    // Asks `question` with the match standing still: no tick, no opponent,
+    // and the clocks of the reading, the gap and the memorisation moved on by
+    // the time it took.
+    bool askPaused(const std::function<bool()> &question);
+    void keepFocusOnFloor(bool on);
     // The monotonic clock: reaction times, and the clock input events' own
     // time stamps are mapped onto.
     qint64 now() const;
@@ -121,12 +128,14 @@ private:
     qint64 waitUntilMs_ = 0;
     qint64 session_ = 0;
     bool opponentFaultDone_ = false;
+    bool holdClose_ = false; // a touch is being judged: its reading closes after it
     int takenShown_ = 0; // the card just taken, shown until the next reading
     std::array<QList<qint64>, 2> reactions_;
     voice::Reader reader_;
     match::Place cursor_{match::Side::Player, 0};
     std::optional<match::Place> held_; // a card picked up with the keyboard
     int dragged_ = 0;                  // a card being dragged with the mouse
+    QHash<QWidget *, Qt::FocusPolicy> focusPolicies_; // of the controls, while readings run
 };
 
 extern TF_Match *F_Match;

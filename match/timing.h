@@ -39,6 +39,7 @@ public:
     bool takeCue(qint64 nowMs);
     bool finished(qint64 nowMs) const { return running_ && remainingMs(nowMs) == 0; }
     void stop() { running_ = false; }
+    void postpone(qint64 ms) { endMs_ += ms; }
 
 private:
     qint64 endMs_ = 0;

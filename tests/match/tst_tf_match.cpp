@@ -50,10 +50,12 @@ private slots:
     void clickIsJudgedOnItsOwnTimeAgainstTheOpponent_data();
     void clickIsJudgedOnItsOwnTimeAgainstTheOpponent();
     void heldKeyMovesOneCardOnce();
+    void mouseDragRearrangesOnlyOwnCards_data();
     void mouseDragRearrangesOnlyOwnCards();
     void memorisationCuesThenStartsTheReadings();
     void takingAcrossLetsThePlayerSendACard();
-    void closingMidMatchAsksFirst();
+    void quitQuestionHoldsTheMatchStill();
+    void readingsKeepTheFocusOnTheFloor();
     void opponentCardsArePaintedHalfTurned();
     void readingAloudOnTheGamesTicks_data();
     void readingAloudOnTheGamesTicks();
@@ -225,14 +227,18 @@ void tst_TF_Match::wholeMatchEndsAsTheFasterSideWins()
 
 void tst_TF_Match::clickIsJudgedOnItsOwnTimeAgainstTheOpponent_data()
 {
+    QTest::addColumn<Side>("cardSide");
     QTest::addColumn<qint64>("clickBeforeOpponentMs"); // negative: after it
     QTest::addColumn<bool>("playerTakes");
-    QTest::newRow("a click before the opponent, handled after it, wins") << qint64(40) << true;
-    QTest::newRow("a click after the opponent loses") << qint64(-40) << false;
+    QTest::newRow("a click before the opponent, handled after it, wins") << Side::Opponent << qint64(40) << true;
+    QTest::newRow("a click after the opponent loses") << Side::Opponent << qint64(-40) << false;
+    QTest::newRow("same moment, the opponent's side: the opponent's") << Side::Opponent << qint64(0) << false;
+    QTest::newRow("same moment, the player's side: the player's") << Side::Player << qint64(0) << true;
 }
 
 void tst_TF_Match::clickIsJudgedOnItsOwnTimeAgainstTheOpponent()
 {
+    QFETCH(Side, cardSide);
     QFETCH(qint64, clickBeforeOpponentMs);
     QFETCH(bool, playerTakes);
     w_->show();
@@ -244,7 +250,7 @@ void tst_TF_Match::clickIsJudgedOnItsOwnTimeAgainstTheOpponent()
     QApplication::sendEvent(w_->PField, &move);
 
     w_->BtnStartNowClick();
-    untilCardOn(Side::Opponent);
+    untilCardOn(cardSide);
     const qint64 start = monotonic_.now;
     QVERIFY(w_->plan().takeAtMs);
     const qint64 opponentAt = start + *w_->plan().takeAtMs;
@@ -293,10 +299,25 @@ void tst_TF_Match::heldKeyMovesOneCardOnce()
     QCOMPARE(w_->cardOf(poem)->geometry(), placeRect(to));
 }
 
+void tst_TF_Match::mouseDragRearrangesOnlyOwnCards_data()
+{
+    QTest::addColumn<bool>("betweenReadings");
+    QTest::newRow("before the readings") << false;
+    QTest::newRow("between readings") << true;
+}
+
 void tst_TF_Match::mouseDragRearrangesOnlyOwnCards()
 {
+    QFETCH(bool, betweenReadings);
     w_->show();
     QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
+    if (betweenReadings) {
+        w_->BtnStartNowClick();
+        tickReading(400);
+        while (w_->phase() == TF_Match::Phase::Sending)
+            w_->touchPlace({Side::Player, firstCard(w_->state().field(), Side::Player)}, monotonic_.now);
+        QCOMPARE(w_->phase(), TF_Match::Phase::Waiting);
+    }
     const Field &f = w_->state().field();
     const int mine = f.at(Side::Player, firstCard(f, Side::Player));
     const int theirs = f.at(Side::Opponent, firstCard(f, Side::Opponent));
@@ -337,9 +358,14 @@ void tst_TF_Match::takingAcrossLetsThePlayerSendACard()
     untilCardOn(Side::Opponent);
     for (int i = 0; i < 5; ++i)
         QTest::keyClick(w_.get(), Qt::Key_Up); // the frame over the opponent's side
+    const qsizetype rows = history_.takes.size();
     w_->touchPlace(*w_->state().field().find(w_->state().poem()), monotonic_.now);
     QCOMPARE(w_->phase(), TF_Match::Phase::Sending);
     QCOMPARE(w_->LblStatus->text(), QStringLiteral("送る札を選んでください"));
+    // The take is in the history before the card is given: leaving now loses nothing.
+    QCOMPARE(history_.takes.size(), rows + 1);
+    QCOMPARE(history_.takes.last().outcome, history::Outcome::Right);
+    QCOMPARE(history_.takes.last().extra.value("player_sent").toInt(), 1);
     const int theirs = firstCard(w_->state().field(), Side::Opponent);
     w_->touchPlace({Side::Opponent, theirs}, monotonic_.now); // not one of the player's
     QCOMPARE(w_->phase(), TF_Match::Phase::Sending);
@@ -351,26 +377,58 @@ void tst_TF_Match::takingAcrossLetsThePlayerSendACard()
     QCOMPARE(w_->phase(), TF_Match::Phase::Waiting);
     QCOMPARE(w_->state().field().find(sent)->side, Side::Opponent);
     QVERIFY(w_->cardOf(sent)->upsideDown());
-    QCOMPARE(history_.takes.last().extra.value("player_sent").toInt(), 1);
-    QCOMPARE(history_.takes.last().outcome, history::Outcome::Right);
+    QCOMPARE(history_.takes.size(), rows + 1);
 }
 
-void tst_TF_Match::closingMidMatchAsksFirst()
+void tst_TF_Match::quitQuestionHoldsTheMatchStill()
 {
     w_->show();
     int asked = 0;
     bool answer = false;
-    w_->confirmLeave = [&] { return ++asked, answer; };
+    // The player thinks the question over for a minute.
+    w_->confirmLeave = [&] {
+        advance(60'000);
+        return ++asked, answer;
+    };
     w_->BtnStartNowClick();
+    untilCardOn();
+    const qint64 start = monotonic_.now;
+    const int number = w_->state().readingNumber();
+    QVERIFY(w_->plan().takeAtMs);
+    const qint64 takeAt = *w_->plan().takeAtMs;
+    tickReading(1);
     w_->BtnClose->click();
     QCOMPARE(asked, 1);
     QVERIFY(w_->isVisible());
     QCOMPARE(w_->phase(), TF_Match::Phase::Reading);
+    QVERIFY(w_->Timer1->isActive());
+    // The reading goes on where it stopped: the opponent takes on the
+    // reading's own clock, and the history's time leaves the minute out.
+    tickReading(400);
+    QCOMPARE(w_->state().readingNumber(), number);
+    QCOMPARE(w_->state().last().taker, std::optional(Side::Opponent));
+    QCOMPARE(w_->state().last().takenAtMs, start + 60'000 + takeAt);
+    QCOMPARE(history_.takes.last().ms, takeAt);
+
     answer = true;
     w_->BtnClose->click();
     QCOMPARE(asked, 2);
     QVERIFY(!w_->isVisible());
     QVERIFY(!w_->Timer1->isActive());
+}
+
+void tst_TF_Match::readingsKeepTheFocusOnTheFloor()
+{
+    const Qt::FocusPolicy closePolicy = w_->BtnClose->focusPolicy();
+    QVERIFY(closePolicy != Qt::NoFocus);
+    QVERIFY(w_->SpGap->isEnabled());
+    w_->BtnStartNowClick();
+    // Tab or a click would hand the arrows to 間隔, or Space to 終了.
+    for (QWidget *c : w_->findChildren<QWidget *>())
+        QVERIFY2(c->focusPolicy() == Qt::NoFocus || !c->isEnabled(), qPrintable(c->objectName()));
+    w_->newMatch(1);
+    QCOMPARE(w_->BtnClose->focusPolicy(), closePolicy);
+    QVERIFY(w_->SpGap->isEnabled());
 }
 
 void tst_TF_Match::opponentCardsArePaintedHalfTurned()
