@@ -284,7 +284,6 @@ void TestMatchRules::historyRowKeepsThePlayersFaultAndTheCardTouched_data()
     // poem 1 lies on the player's slot 0, poem 5 on the opponent's slot 1, poem 50 nowhere
     QTest::newRow("a dead card nobody touched is kept apart") << 50 << "" << "dead" << 0 << "" << 0;
     QTest::newRow("a fault on a dead card names the card touched") << 50 << "Pp2 Po0" << "wrong" << 3 << "" << 0;
-    QTest::newRow("a live card nobody took is a miss") << 1 << "" << "missed" << 0 << "" << 0;
     QTest::newRow("the opponent's take after the player's fault") << 5 << "Pp0 Oo1" << "wrong" << 1 << "opponent" << 0;
     QTest::newRow("a fault and the take across") << 5 << "Pp0 Po1" << "wrong" << 1 << "player" << 0;
     QTest::newRow("the opponent's fault leaves the player's take right") << 5 << "Op0 Po1" << "right" << 0 << "player" << 2;
