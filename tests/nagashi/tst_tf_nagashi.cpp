@@ -42,8 +42,7 @@ private slots:
     void pickingRunsASetAndEndsWithItsSummary();
     void reDrillAsksTheMissesAndTheSlow();
     void flipTimesToTheFlipAndGradesByKey();
-    void keysOutsideTheirWayOrRunDoNothing();
-    void closingDropsTheRun();
+    void strayKeysAndClosing();
 
 private:
     void selectSet(const QString &name);
@@ -95,7 +94,6 @@ void tst_TF_Nagashi::pickingRunsASetAndEndsWithItsSummary()
     selectSet(QStringLiteral("一字決まり"));
     const QList<deck::PoemNo> set = training::drillSets()[w->CmbSet->currentData().toInt()].poems;
     w->BtnStart->click();
-    QVERIFY(w->running());
     QVERIFY(!w->CmbSet->isEnabled() && !w->BtnStart->isEnabled());
     QCOMPARE(QApplication::focusWidget(), w);
 
@@ -104,7 +102,6 @@ void tst_TF_Nagashi::pickingRunsASetAndEndsWithItsSummary()
         const deck::PoemNo poem = w->currentPoem();
         shown.insert(poem);
         QCOMPARE(w->Card->Caption(), PoemTable[poem].Shimonoku.toByteArray());
-        QCOMPARE(w->LblProgress->text(), QStringLiteral("%1 / %2枚").arg(k + 1).arg(set.size()));
         const int pick = k == 2 ? (w->choices().answer + 1) % nagashi::kChoiceCount : w->choices().answer;
         const deck::PoemNo picked = w->choices().poems[std::size_t(pick)];
         QVERIFY(w->BtnChoice[std::size_t(pick)]->text().contains(nagashi::decidingSyllables(picked)));
@@ -121,17 +118,11 @@ void tst_TF_Nagashi::pickingRunsASetAndEndsWithItsSummary()
     QCOMPARE(history_.sessions, QStringList{QStringLiteral("nagashi")});
     QCOMPARE(history_.takes[0].extra.value(QStringLiteral("answer")).toString(), QStringLiteral("choice"));
 
-    QVERIFY(!w->running());
-    QVERIFY(w->TxtSummary->isVisible());
-    const QString text = w->TxtSummary->toPlainText();
-    QVERIFY2(text.startsWith(QStringLiteral("合計 %1　%2枚中 正解%3枚・誤答1枚")
-                                 .arg(nagashi::seconds(w->summary().totalMs))
-                                 .arg(set.size())
-                                 .arg(set.size() - 1)),
-             qPrintable(text));
     QCOMPARE(w->summary().totalMs, qint64(set.size()) * 1000 + 100 * (set.size() - 1) * set.size() / 2);
-    QVERIFY(w->BtnRedrill->isEnabled());
-    QVERIFY(w->CmbSet->isEnabled());
+    QVERIFY(w->TxtSummary->isVisible());
+    QVERIFY2(w->TxtSummary->toPlainText().contains(QStringLiteral("正解%1枚・誤答1枚").arg(set.size() - 1)),
+             qPrintable(w->TxtSummary->toPlainText()));
+    QVERIFY(w->BtnRedrill->isEnabled() && w->CmbSet->isEnabled());
 }
 
 void tst_TF_Nagashi::reDrillAsksTheMissesAndTheSlow()
@@ -147,17 +138,13 @@ void tst_TF_Nagashi::reDrillAsksTheMissesAndTheSlow()
     QVERIFY(redrill.size() > 1 && redrill.size() < k);
     history_.takes.clear();
     w->BtnRedrill->click();
-    QVERIFY(w->running());
     while (w->running())
         w->ChoiceClick(w->choices().answer);
-    QList<deck::PoemNo> asked;
+    QSet<deck::PoemNo> asked;
     for (const history::Take &t : history_.takes)
         asked << t.poem;
-    std::sort(asked.begin(), asked.end());
-    QList<deck::PoemNo> expected = redrill;
-    std::sort(expected.begin(), expected.end());
-    QCOMPARE(asked, expected);
-    QCOMPARE(history_.sessions.size(), 2);
+    QCOMPARE(history_.takes.size(), redrill.size());
+    QCOMPARE(asked, QSet<deck::PoemNo>(redrill.begin(), redrill.end()));
     // All right and equally fast: nothing is left to re-drill.
     QVERIFY(!w->BtnRedrill->isEnabled());
 }
@@ -182,7 +169,6 @@ void tst_TF_Nagashi::flipTimesToTheFlipAndGradesByKey()
     QCOMPARE(history_.takes.size(), 1);
     QCOMPARE(history_.takes[0].poem, first);
     QCOMPARE(history_.takes[0].ms, 1200);
-    QCOMPARE(history_.takes[0].outcome, history::Outcome::Right);
     QCOMPARE(history_.takes[0].extra.value(QStringLiteral("answer")).toString(), QStringLiteral("flip"));
 
     clock_.now += 700;
@@ -193,41 +179,30 @@ void tst_TF_Nagashi::flipTimesToTheFlipAndGradesByKey()
     QCOMPARE(history_.takes[1].ms, 700);
     QCOMPARE(history_.takes[1].outcome, history::Outcome::Wrong);
     QCOMPARE(history_.takes[1].chosen, 0);
-    QVERIFY(!w->running());
     QCOMPARE(w->summary().redrill, QList<deck::PoemNo>{history_.takes[1].poem});
 }
 
-void tst_TF_Nagashi::keysOutsideTheirWayOrRunDoNothing()
+// Keys of the other way, keys outside a run and held keys do nothing; closing
+// drops the run.
+void tst_TF_Nagashi::strayKeysAndClosing()
 {
     press(w, Qt::Key_1);
-    press(w, Qt::Key_Space);
     w->ChoiceClick(0);
-    QVERIFY(history_.takes.isEmpty());
-
     w->BtnStart->click();
     const deck::PoemNo poem = w->currentPoem();
-    press(w, Qt::Key_J); // grading belongs to the flip
-    press(w, Qt::Key_Space);
-    press(w, Qt::Key_5);
+    for (Qt::Key key : {Qt::Key_J, Qt::Key_Space, Qt::Key_5})
+        press(w, key);
+    press(w, Qt::Key_1, true);
     QVERIFY(history_.takes.isEmpty());
     QCOMPARE(w->currentPoem(), poem);
-    press(w, Qt::Key_1, true); // a repeat alone never acts
-    QVERIFY(history_.takes.isEmpty());
-}
 
-void tst_TF_Nagashi::closingDropsTheRun()
-{
-    w->BtnStart->click();
     w->ChoiceClick(w->choices().answer);
     w->BtnClose->click();
-    QVERIFY(!w->isVisible());
-    QVERIFY(menu_->isVisible());
-    QVERIFY(!w->running());
+    QVERIFY(!w->isVisible() && menu_->isVisible());
     w->ChoiceClick(0);
     QCOMPARE(history_.takes.size(), 1);
     w->show();
-    QVERIFY(w->BtnStart->isEnabled() && w->CmbSet->isEnabled());
-    QVERIFY(w->Card->Caption().isEmpty());
+    QVERIFY(w->BtnStart->isEnabled() && w->Card->Caption().isEmpty());
 }
 
 QTEST_MAIN(tst_TF_Nagashi)
