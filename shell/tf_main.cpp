@@ -85,13 +85,17 @@ TF_Main::TF_Main(platform::Services &services, deck::PoemTableData &poems, Windo
     BtnGameL->setEnabled(false);
 
     // The entries beyond the eight sit on the side strips and come last in
-    // the Tab order: the learning history on the left, the match on the right.
+    // the Tab order: the learning history on the left, the match and the card
+    // drill on the right.
     BtnStats = new VerticalMenuButton(this, "BtnStats", QStringLiteral("学習記録"), QRect(12, 136, 49, 233));
     BtnStats->OnClick = [this](QObject *) { BtnStatsClick(); };
-    BtnMatch = new VerticalMenuButton(this, "BtnMatch", QStringLiteral("練習試合"), QRect(531, 136, 49, 233));
+    BtnMatch = new VerticalMenuButton(this, "BtnMatch", QStringLiteral("練習試合"), QRect(531, 136, 49, 115));
     BtnMatch->OnClick = [this](QObject *) { BtnMatchClick(); };
+    BtnNagashi = new VerticalMenuButton(this, "BtnNagashi", QStringLiteral("札流し"), QRect(531, 254, 49, 115));
+    BtnNagashi->OnClick = [this](QObject *) { BtnNagashiClick(); };
     setTabOrder(BtnClose, BtnStats);
     setTabOrder(BtnStats, BtnMatch);
+    setTabOrder(BtnMatch, BtnNagashi);
 
     FormCreate();
 }
@@ -127,6 +131,7 @@ void TF_Main::BtnRecordMClick() { openMode(Mode::RecordM); }
 void TF_Main::BtnRecordLClick() { openMode(Mode::RecordL); }
 void TF_Main::BtnMatchClick() { openMode(Mode::Match); }
 void TF_Main::BtnStatsClick() { openMode(Mode::Stats); }
+void TF_Main::BtnNagashiClick() { openMode(Mode::Nagashi); }
 
 void TF_Main::BtnCloseClick()
 {

@@ -140,8 +140,19 @@ shot stats 1000 560
 click $((SX + 896 + 46)) $((SY + 8 + 16)) 0.6 # 閉じる
 wait_title "琴葉"
 
+# --- the card drill, one card answered -----------------------------------------
+click $((MX + 531 + 24)) $((MY + 254 + 57)) 0.6 # 札流し, right of the menu, lower half
+wait_title "琴葉札流し"
+read -r NX NY < <(origin 600 460)
+click $((NX + 200 + 60)) $((NY + 414 + 18)) 0.6 # 開始
+xdotool key 1
+sleep 0.5
+shot nagashi 600 460
+click $((NX + 470 + 60)) $((NY + 414 + 18)) 0.6 # 終了
+wait_title "琴葉"
+
 # --- a practice match, a few seconds into its first reading -------------------
-click $((MX + 531 + 24)) $((MY + 136 + 116)) 0.6 # 練習試合, right of the menu
+click $((MX + 531 + 24)) $((MY + 136 + 57)) 0.6 # 練習試合, right of the menu, upper half
 wait_title "琴葉練習試合"
 read -r AX AY < <(origin 1016 728)
 click $((AX + 208 + 52)) $((AY + 8 + 16)) 4 # すぐに開始

@@ -4,6 +4,7 @@
 #include "deck/poemtable.h"
 #include "game/tf_game.h"
 #include "match/tf_match.h"
+#include "nagashi/tf_nagashi.h"
 #include "history/tf_stats.h"
 #include "platform/sjis.h"
 #include "platform/services.h"
@@ -133,6 +134,7 @@ void tst_MainMenu::everyModeOpensAloneAndReturns_data()
     QTest::newRow("records M") << "BtnRecordM" << "F_RecordM" << "Button1";
     QTest::newRow("records L") << "BtnRecordL" << "F_RecordL" << "Button1";
     QTest::newRow("statistics") << "BtnStats" << "F_Stats" << "BtnClose";
+    QTest::newRow("card drill") << "BtnNagashi" << "F_Nagashi" << "BtnClose";
 }
 
 void tst_MainMenu::everyModeOpensAloneAndReturns()
@@ -204,9 +206,12 @@ void tst_MainMenu::matchEntryBesideThePanelOpensFromTheKeyboard()
 {
     F_Main->show();
     VerticalMenuButton *b = F_Main->BtnMatch;
-    QCOMPARE(b->geometry(), QRect(531, 136, 49, 233));
+    QCOMPARE(b->geometry(), QRect(531, 136, 49, 115));
     QVERIFY(!b->geometry().intersects(F_Main->Panel2->geometry()));
     QCOMPARE(F_Main->BtnStats->nextInFocusChain(), b);
+    // The card drill takes the strip's lower half, after it in the Tab order.
+    QCOMPARE(F_Main->BtnNagashi->geometry(), QRect(531, 254, 49, 115));
+    QCOMPARE(b->nextInFocusChain(), F_Main->BtnNagashi);
 
     b->setFocus();
     QKeyEvent held(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QString(), true);
@@ -288,7 +293,7 @@ void tst_MainMenu::modesAreCreatedOnceAfterTheMenusFirstFrame()
     QVERIFY(modesWereThere);
     QVERIFY(F_Main->isVisible());
     for (QWidget *mode : std::initializer_list<QWidget *>{F_Training, F_24, F_44, F_84, F_RecordS, F_RecordM,
-                                                          F_RecordL, F_Match, F_Stats})
+                                                          F_RecordL, F_Match, F_Stats, F_Nagashi})
         QVERIFY(mode && !mode->isVisible());
 
     const TF_Training *training = F_Training;

@@ -1,0 +1,209 @@
+#include <QtTest>
+
+#include <QApplication>
+
+#include <set>
+
+#include "../support/fakehistory.h"
+
+#include "deck/poemtable.h"
+#include "nagashi/tf_nagashi.h"
+#include "platform/random.h"
+#include "platform/gui/fonts.h"
+#include "tategaki/labeltategaki.h"
+#include "tategaki/speedbuttontategaki.h"
+#include "training/drillsets.h"
+#include "voice/speaker.h"
+
+using namespace platform;
+using deck::PoemTable;
+
+namespace {
+
+class MenuStandIn final : public ui::Form {
+public:
+    MenuStandIn() : Form(QStringLiteral("琴葉"), QSize(100, 100)) { makeMainForm(); }
+};
+
+void press(QWidget *w, Qt::Key key, bool repeat = false)
+{
+    QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier, QString(), repeat);
+    QApplication::sendEvent(w, &e);
+}
+
+} // namespace
+
+class tst_TF_Nagashi : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void pickingRunsASetAndEndsWithItsSummary();
+    void reDrillAsksTheMissesAndTheSlow();
+    void flipTimesToTheFlipAndGradesByKey();
+    void strayKeysAndClosing();
+
+private:
+    void selectSet(const QString &name);
+    fakes::FakeMonotonic clock_;
+    fakes::FakeRecorder history_;
+    std::unique_ptr<ScopedServices> services_;
+    std::unique_ptr<MenuStandIn> menu_;
+    TF_Nagashi *w = nullptr;
+};
+
+void tst_TF_Nagashi::initTestCase()
+{
+    fonts::installSubstitutes();
+    PoemTable.fill();
+    menu_ = std::make_unique<MenuStandIn>();
+}
+
+void tst_TF_Nagashi::init()
+{
+    Services s;
+    s.monotonic = &clock_;
+    services_ = std::make_unique<ScopedServices>(s);
+    history_ = fakes::FakeRecorder{};
+    rng().state = 42;
+    menu_->hide();
+    w = new TF_Nagashi({services(), rng(), history_, voice::options(), PoemTable});
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+}
+
+void tst_TF_Nagashi::cleanup()
+{
+    delete w;
+    services_.reset();
+}
+
+void tst_TF_Nagashi::selectSet(const QString &name)
+{
+    const int i = w->CmbSet->findText(name, Qt::MatchStartsWith);
+    QVERIFY2(i > 0, qPrintable(name));
+    w->CmbSet->setCurrentIndex(i);
+}
+
+// The one-syllable deciders, each answered 100 ms slower than the last,
+// the third one wrongly.
+void tst_TF_Nagashi::pickingRunsASetAndEndsWithItsSummary()
+{
+    selectSet(QStringLiteral("一字決まり"));
+    const QList<deck::PoemNo> set = training::drillSets()[w->CmbSet->currentData().toInt()].poems;
+    w->BtnStart->click();
+    QVERIFY(!w->CmbSet->isEnabled() && !w->BtnStart->isEnabled());
+    QCOMPARE(QApplication::focusWidget(), w);
+
+    std::set<int> shown;
+    for (int k = 0; k < set.size(); ++k) {
+        const deck::PoemNo poem = w->currentPoem();
+        shown.insert(poem);
+        QCOMPARE(w->Card->Caption(), PoemTable[poem].Shimonoku.toByteArray());
+        const int pick = k == 2 ? (w->choices().answer + 1) % nagashi::kChoiceCount : w->choices().answer;
+        const deck::PoemNo picked = w->choices().poems[std::size_t(pick)];
+        QVERIFY(w->BtnChoice[std::size_t(pick)]->text().contains(nagashi::decidingSyllables(picked)));
+        clock_.now += 1000 + 100 * k;
+        press(w, Qt::Key(Qt::Key_1 + pick));
+        const history::Take &t = history_.takes.last();
+        QCOMPARE(t.poem, poem);
+        QCOMPARE(t.ms, 1000 + 100 * k);
+        QCOMPARE(t.msAfterDeciding, std::optional<qint64>(1000 + 100 * k));
+        QCOMPARE(t.outcome, k == 2 ? history::Outcome::Wrong : history::Outcome::Right);
+        QCOMPARE(t.chosen, k == 2 ? picked : 0);
+    }
+    QCOMPARE(shown, std::set<int>(set.begin(), set.end()));
+    QCOMPARE(history_.sessions, QStringList{QStringLiteral("nagashi")});
+    QCOMPARE(history_.takes[0].extra.value(QStringLiteral("answer")).toString(), QStringLiteral("choice"));
+
+    QCOMPARE(w->summary().totalMs, qint64(set.size()) * 1000 + 100 * (set.size() - 1) * set.size() / 2);
+    QVERIFY(w->TxtSummary->isVisible());
+    QVERIFY2(w->TxtSummary->toPlainText().contains(QStringLiteral("正解%1枚・誤答1枚").arg(set.size() - 1)),
+             qPrintable(w->TxtSummary->toPlainText()));
+    QVERIFY(w->BtnRedrill->isEnabled() && w->CmbSet->isEnabled());
+}
+
+void tst_TF_Nagashi::reDrillAsksTheMissesAndTheSlow()
+{
+    selectSet(QStringLiteral("一字決まり"));
+    w->BtnStart->click();
+    int k = 0;
+    while (w->running()) {
+        clock_.now += 500 + 100 * k;
+        w->ChoiceClick(k++ == 0 ? (w->choices().answer + 1) % nagashi::kChoiceCount : w->choices().answer);
+    }
+    const QList<deck::PoemNo> redrill = w->summary().redrill;
+    QVERIFY(redrill.size() > 1 && redrill.size() < k);
+    history_.takes.clear();
+    w->BtnRedrill->click();
+    while (w->running())
+        w->ChoiceClick(w->choices().answer);
+    QSet<deck::PoemNo> asked;
+    for (const history::Take &t : history_.takes)
+        asked << t.poem;
+    QCOMPARE(history_.takes.size(), redrill.size());
+    QCOMPARE(asked, QSet<deck::PoemNo>(redrill.begin(), redrill.end()));
+    // All right and equally fast: nothing is left to re-drill.
+    QVERIFY(!w->BtnRedrill->isEnabled());
+}
+
+void tst_TF_Nagashi::flipTimesToTheFlipAndGradesByKey()
+{
+    w->CmbAnswer->setCurrentIndex(1);
+    QVERIFY(w->LblHow->text().contains(QStringLiteral("Space")));
+    selectSet(QStringLiteral("友札「きみがため」"));
+    w->BtnStart->click();
+    QVERIFY(!w->BtnChoice[0]->isVisible());
+
+    const deck::PoemNo first = w->currentPoem();
+    QVERIFY(w->LtKaminoku->Caption().isEmpty());
+    clock_.now += 1200;
+    press(w, Qt::Key_Space);
+    QCOMPARE(w->LtKaminoku->Caption(), PoemTable[first].Kaminoku.toByteArray());
+    QVERIFY(w->LblHow->text().contains(QStringLiteral("J")));
+    clock_.now += 3000; // grading takes its time; the card's time stopped at the flip
+    press(w, Qt::Key_J);
+    press(w, Qt::Key_J, true); // held: already the next card, which is not flipped
+    QCOMPARE(history_.takes.size(), 1);
+    QCOMPARE(history_.takes[0].poem, first);
+    QCOMPARE(history_.takes[0].ms, 1200);
+    QCOMPARE(history_.takes[0].extra.value(QStringLiteral("answer")).toString(), QStringLiteral("flip"));
+
+    clock_.now += 700;
+    press(w, Qt::Key_Space);
+    press(w, Qt::Key_Space, true);
+    press(w, Qt::Key_Left);
+    QCOMPARE(history_.takes.size(), 2);
+    QCOMPARE(history_.takes[1].ms, 700);
+    QCOMPARE(history_.takes[1].outcome, history::Outcome::Wrong);
+    QCOMPARE(history_.takes[1].chosen, 0);
+    QCOMPARE(w->summary().redrill, QList<deck::PoemNo>{history_.takes[1].poem});
+}
+
+// Keys of the other way, keys outside a run and held keys do nothing; closing
+// drops the run.
+void tst_TF_Nagashi::strayKeysAndClosing()
+{
+    press(w, Qt::Key_1);
+    w->ChoiceClick(0);
+    w->BtnStart->click();
+    const deck::PoemNo poem = w->currentPoem();
+    for (Qt::Key key : {Qt::Key_J, Qt::Key_Space, Qt::Key_5})
+        press(w, key);
+    press(w, Qt::Key_1, true);
+    QVERIFY(history_.takes.isEmpty());
+    QCOMPARE(w->currentPoem(), poem);
+
+    w->ChoiceClick(w->choices().answer);
+    w->BtnClose->click();
+    QVERIFY(!w->isVisible() && menu_->isVisible());
+    w->ChoiceClick(0);
+    QCOMPARE(history_.takes.size(), 1);
+    w->show();
+    QVERIFY(w->BtnStart->isEnabled() && w->Card->Caption().isEmpty());
+}
+
+QTEST_MAIN(tst_TF_Nagashi)
+#include "tst_tf_nagashi.moc"
