@@ -2,6 +2,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -11,11 +14,13 @@
 #include "deck/poemtable.h"
 #include "game/readinglabel.h"
 #include "match/matchcard.h"
+#include "history/database.h"
 #include "history/reactions.h"
 #include "history/recorder.h"
 #include "match/calibration.h"
 #include "match/floorgeometry.h"
 #include "match/historytake.h"
+#include "match/replayview.h"
 #include "platform/random.h"
 #include "platform/services.h"
 #include "platform/gui/colors.h"
@@ -118,6 +123,9 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     CbYomiage->setObjectName(QStringLiteral("CbYomiage"));
     CbYomiage->setGeometry(4, PReading->height() - 36, PReading->width() - 8, 28);
     CbYomiage->setFont(fonts::font(fonts::MSPGothic, 13));
+    BtnReplay = kit::button(PReading, QStringLiteral("BtnReplay"), QStringLiteral("記録を見る"),
+                            QRect(4, PReading->height() - 72, PReading->width() - 8, 30), fonts::font(fonts::MSPGothic, 13));
+    BtnReplay->setFocusPolicy(Qt::NoFocus); // Space on the floor is the take key
     voice::connectGameReading(needs_.voice, CbYomiage);
 
     const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 14, true);
@@ -179,6 +187,15 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     connect(BtnMemorise, &QPushButton::clicked, this, &TF_Match::BtnMemoriseClick);
     connect(BtnStartNow, &QPushButton::clicked, this, &TF_Match::BtnStartNowClick);
     connect(BtnClose, &QPushButton::clicked, this, &TF_Match::BtnCloseClick);
+    connect(BtnReplay, &QPushButton::clicked, this, &TF_Match::BtnReplayClick);
+    // Saved matches are kept beside the learning history.
+    recordFolder = [] { return QFileInfo(history::databasePath()).dir().filePath(QStringLiteral("matches")); };
+    askRecordFile = [this] {
+        // Qt's own dialog, which speaks Japanese through the translations the program loads.
+        return QFileDialog::getOpenFileName(this, QStringLiteral("試合の記録を開く"), recordFolder(),
+                                            QStringLiteral("試合の記録 (*.txt)"), nullptr,
+                                            QFileDialog::DontUseNativeDialog);
+    };
     connect(CbLevel, &QComboBox::currentIndexChanged, this, [this] {
         LblLevel->setText(QStringLiteral("平均反応 %1").arg(seconds(level(levelNo()).meanMs)));
     });
@@ -206,7 +223,10 @@ void TF_Match::newMatch(quint32 seed)
     reader_.stop();
     rng_.state = seed;
     const Field field = dealField(rng_);
-    match_ = std::make_unique<Match>(field, readingOrder(rng_));
+    const QList<int> order = readingOrder(rng_);
+    match_ = std::make_unique<Match>(field, order);
+    record_.begin(field, order, QDateTime::currentDateTime());
+    record_.folder = recordFolder ? recordFolder() : QString();
     phase_ = Phase::Arranging;
     reactions_ = {};
     takenShown_ = 0;
@@ -306,6 +326,7 @@ void TF_Match::FormHide()
     Timer1->stop();
     TimerWait->stop();
     reader_.stop();
+    record_.finished(*match_);
     phase_ = Phase::Arranging;
 }
 
@@ -348,6 +369,17 @@ void TF_Match::BtnCloseClick()
     closeAndShowMain();
 }
 
+void TF_Match::BtnReplayClick()
+{
+    if (underway())
+        return;
+    const QString path = askRecordFile();
+    if (path.isEmpty())
+        return;
+    if (const auto view = MatchReplayView::open(needs_.poems, path, this))
+        view->exec();
+}
+
 void TF_Match::TimerWaitTimer()
 {
     const qint64 t = now();
@@ -377,6 +409,7 @@ void TF_Match::startReading()
         showEnd();
         return;
     }
+    record_.readingStarted(*match_, levelNo());
     const int poem = match_->poem();
     reveal_ = deck::Reveal::ofPoem(poem, match_->readBefore());
     lt1->setCaption(QByteArray());
@@ -413,6 +446,7 @@ void TF_Match::Timer1Timer()
     applyOpponent(now() - kGraceMs);
     if (phase_ == Phase::Reading && step.kind == deck::RevealStep::Kind::TimeOut) {
         match_->endReading();
+        record_.ended();
         readingClosed();
     }
 }
@@ -425,14 +459,21 @@ void TF_Match::applyOpponent(qint64 upToMs)
     if (plan_.faultAtMs && !opponentFaultDone_ && *plan_.faultAtMs <= rel) {
         opponentFaultDone_ = true;
         const qint64 at = readingStartMs_ + *plan_.faultAtMs;
-        afterTouch(Side::Opponent, match_->touch(Side::Opponent, plan_.faultPlace, at), at);
+        afterTouch(Side::Opponent, touch(Side::Opponent, plan_.faultPlace, at), at);
     }
     if (phase_ == Phase::Reading && plan_.takeAtMs && *plan_.takeAtMs <= rel) {
         if (const std::optional<Place> card = match_->field().find(match_->poem())) {
             const qint64 at = readingStartMs_ + *plan_.takeAtMs;
-            afterTouch(Side::Opponent, match_->touch(Side::Opponent, *card, at), at);
+            afterTouch(Side::Opponent, touch(Side::Opponent, *card, at), at);
         }
     }
+}
+
+TouchResult TF_Match::touch(Side who, Place place, qint64 atMs)
+{
+    const TouchResult r = match_->touch(who, place, atMs);
+    record_.touched(*match_, who, place, atMs - readingStartMs_, r);
+    return r;
 }
 
 void TF_Match::touchPlace(Place place, qint64 atMs)
@@ -442,12 +483,13 @@ void TF_Match::touchPlace(Place place, qint64 atMs)
         // Whatever the opponent did before this touch happened comes first.
         applyOpponent(atMs - 1);
         if (phase_ == Phase::Reading)
-            afterTouch(Side::Player, match_->touch(Side::Player, place, atMs), atMs);
+            afterTouch(Side::Player, touch(Side::Player, place, atMs), atMs);
         return;
     case Phase::Sending:
         if (place.side == Side::Player) {
             const int poem = match_->field().at(place);
             if (match_->send(Side::Player, place.slot)) {
+                record_.sent(*match_, Side::Player, place, poem);
                 moveCard(poem);
                 sendsOrNext();
             }
@@ -503,6 +545,7 @@ void TF_Match::sendsOrNext()
         const int slot = chooseSend(match_->field(), Side::Opponent);
         const int poem = match_->field().at(Side::Opponent, slot);
         match_->send(Side::Opponent, slot);
+        record_.sent(*match_, Side::Opponent, {Side::Opponent, slot}, poem);
         moveCard(poem);
     }
     if (match_->sender() == Side::Player) {
@@ -534,6 +577,7 @@ void TF_Match::sendsOrNext()
 void TF_Match::reportReading()
 {
     needs_.recorder.record(readingTake(match_->last(), session_, levelNo(), readingStartMs_, decidedMs_));
+    record_.judged(*match_);
 }
 
 void TF_Match::showEnd()
@@ -564,6 +608,9 @@ void TF_Match::showEnd()
     LblEnd->raise();
     LblEnd->show();
     setStatus(verdict);
+    record_.finished(m);
+    if (!record_.error.isEmpty())
+        setStatus(QStringLiteral("試合の記録を保存できません: %1").arg(record_.error));
     CbMemorise->setEnabled(true);
     BtnMemorise->setEnabled(true);
     BtnStartNow->setEnabled(true);
@@ -596,6 +643,7 @@ void TF_Match::cardReleased(MatchCard *card, QPoint inField)
         return;
     const int other = match_->field().at(*to);
     if (match_->rearrange(from->slot, to->slot)) {
+        record_.moved(from->slot, to->slot);
         moveCard(card->Tag());
         if (other)
             moveCard(other);
@@ -655,6 +703,7 @@ void TF_Match::keyPressEvent(QKeyEvent *event)
             const int a = match_->field().at(*held_);
             const int b = match_->field().at(cursor_);
             if (match_->rearrange(held_->slot, cursor_.slot)) {
+                record_.moved(held_->slot, cursor_.slot);
                 moveCard(a);
                 if (b)
                     moveCard(b);
