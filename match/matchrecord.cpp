@@ -252,7 +252,7 @@ std::optional<RecordStep> stepOf(const QStringList &t, QString &why)
         const auto card = t.size() == 5 ? cardOf(t[2]) : std::nullopt;
         bool ok = false;
         const qint64 ms = t.size() == 5 ? t[3].toLongLong(&ok) : 0;
-        if (!sd || !card || !ok || ms < 0 || t[3].startsWith(u'+'))
+        if (!sd || !card || !ok || t[3].startsWith(u'+'))
             return shape("touch P O0.3=17 1850 take");
         static const std::array<Verdict, 4> verdicts{Verdict::Ignored, Verdict::Nothing, Verdict::Fault,
                                                      Verdict::Taken};

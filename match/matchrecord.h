@@ -37,7 +37,7 @@ struct RecordStep {
     Place to;
     int poem = 0;
     int number = 0;
-    qint64 ms = 0; // after the reading started
+    qint64 ms = 0; // after the reading started; a click handled just after the start may fall before it
     Verdict verdict = Verdict::Ignored;
     std::array<int, kSlots> cards{};
     std::optional<Side> taker;

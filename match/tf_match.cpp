@@ -189,7 +189,7 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     connect(BtnClose, &QPushButton::clicked, this, &TF_Match::BtnCloseClick);
     connect(BtnReplay, &QPushButton::clicked, this, &TF_Match::BtnReplayClick);
     // Saved matches are kept beside the learning history.
-    recordFolder = [] { return QFileInfo(history::databasePath()).dir().filePath(QStringLiteral("matches")); };
+    recordFolder = [] { return QFileInfo(history::databasePath()).absoluteDir().filePath(QStringLiteral("matches")); };
     askRecordFile = [this] {
         // Qt's own dialog, which speaks Japanese through the translations the program loads.
         return QFileDialog::getOpenFileName(this, QStringLiteral("試合の記録を開く"), recordFolder(),

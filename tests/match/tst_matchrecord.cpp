@@ -119,7 +119,7 @@ void tst_MatchRecord::readerNamesTheLineAndWhy_data()
     QTest::newRow("bytes that are not UTF-8") << kHead + "# \xff\xfe\n" << kHeadLines + 1 << "UTF-8";
     QTest::newRow("an unknown verdict") << kHead + "reading 1 3\ntouch P O2.0=3 10 won\n" << kHeadLines + 2
                                         << "判定「won」";
-    QTest::newRow("a negative time") << kHead + "reading 1 3\ntouch P O2.0=3 -5 take\n" << kHeadLines + 2
+    QTest::newRow("a time with its unit") << kHead + "reading 1 3\ntouch P O2.0=3 5ms take\n" << kHeadLines + 2
                                      << "「touch」の行は";
     QTest::newRow("faults by nobody known")
         << kHead + "judged taker=- faults=X sent=0/0 left=2/2\n" << kHeadLines + 1 << "「judged」の行は";
