@@ -144,7 +144,8 @@ void MatchReplayView::showFrame(int n)
         c->setUpsideDown(at->side == Side::Opponent);
         c->show();
     }
-    QString text = reading ? readingText(*reading)
+    // One item a line: the bar is narrow.
+    QString text = reading ? readingText(*reading).replace(QStringLiteral(": "), QStringLiteral("\n")).replace(u'、', u'\n')
                            : QStringLiteral("読みの前の並び\n自陣 %1枚\n敵陣 %2枚")
                                  .arg(field.count(Side::Player))
                                  .arg(field.count(Side::Opponent));
