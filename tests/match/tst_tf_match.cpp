@@ -55,6 +55,7 @@ private slots:
     void memorisationCuesThenStartsTheReadings();
     void takingAcrossLetsThePlayerSendACard();
     void closingMidMatchAsksFirst();
+    void savedMatchOpensOnlyBetweenMatches();
     void opponentCardsArePaintedHalfTurned();
     void readingAloudOnTheGamesTicks_data();
     void readingAloudOnTheGamesTicks();
@@ -385,6 +386,31 @@ void tst_TF_Match::closingMidMatchAsksFirst()
     QCOMPARE(asked, 2);
     QVERIFY(!w_->isVisible());
     QVERIFY(!w_->Timer1->isActive());
+}
+
+void tst_TF_Match::savedMatchOpensOnlyBetweenMatches()
+{
+    FakeMessages messages;
+    platform::Services s = platform::services();
+    s.messages = &messages;
+    const platform::ScopedServices scoped(s);
+    QTemporaryFile later;
+    QVERIFY(later.open());
+    later.write("kotoha-match 9\n");
+    later.close();
+    int asked = 0;
+    w_->askRecordFile = [&] {
+        ++asked;
+        return later.fileName();
+    };
+    w_->BtnStartNowClick();
+    w_->BtnReplay->click();
+    QCOMPARE(asked, 0);
+    w_->newMatch(1);
+    w_->BtnReplay->click();
+    QCOMPARE(asked, 1);
+    QCOMPARE(messages.informed.size(), 1);
+    QVERIFY2(messages.informed[0].contains(QStringLiteral("1行目")), qPrintable(messages.informed[0]));
 }
 
 void tst_TF_Match::opponentCardsArePaintedHalfTurned()
