@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Writes the seed corpora of fuzz_records, fuzz_tategaki and fuzz_history from readable
-# descriptions; the input layouts are described at the top of each fuzzer.
+# Writes the seed corpora of fuzz_records, fuzz_tategaki, fuzz_history and
+# fuzz_matchrecord from readable descriptions; the input layouts are
+# described at the top of each fuzzer.
 # The seeds are kept in the repository; run this after changing a layout.
 set -euo pipefail
 
@@ -88,3 +89,9 @@ db empty-version-0 '\x00' "CREATE TABLE notes (x); DROP TABLE notes;"
 db other-columns-no '\x00' "CREATE TABLE readings (id INTEGER PRIMARY KEY, poem INTEGER, said TEXT); PRAGMA user_version = 1;"
 db other-columns-yes '\x01' "CREATE TABLE readings (id INTEGER PRIMARY KEY, poem INTEGER, said TEXT); PRAGMA user_version = 1;"
 db newer-program '\x00' "${readings/extra TEXT)/extra TEXT, who TEXT NOT NULL)} PRAGMA user_version = 7;"
+
+# fuzz_matchrecord: the hand-written records of the replay test, which are
+# readable as they stand.
+m="$CORPUS/matchrecord"
+rm -rf "$m"; mkdir -p "$m"
+cp "$CORPUS/../../tests/match/records/"*.txt "$m/"

@@ -2,6 +2,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -11,11 +14,13 @@
 #include "deck/poemtable.h"
 #include "game/readinglabel.h"
 #include "match/matchcard.h"
+#include "history/database.h"
 #include "history/reactions.h"
 #include "history/recorder.h"
 #include "match/calibration.h"
 #include "match/floorgeometry.h"
 #include "match/historytake.h"
+#include "match/replayview.h"
 #include "platform/random.h"
 #include "platform/services.h"
 #include "platform/gui/colors.h"
@@ -118,6 +123,9 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     CbYomiage->setObjectName(QStringLiteral("CbYomiage"));
     CbYomiage->setGeometry(4, PReading->height() - 36, PReading->width() - 8, 28);
     CbYomiage->setFont(fonts::font(fonts::MSPGothic, 13));
+    BtnReplay = kit::button(PReading, QStringLiteral("BtnReplay"), QStringLiteral("記録を見る"),
+                            QRect(4, PReading->height() - 72, PReading->width() - 8, 30), fonts::font(fonts::MSPGothic, 13));
+    BtnReplay->setFocusPolicy(Qt::NoFocus); // Space on the floor is the take key
     voice::connectGameReading(needs_.voice, CbYomiage);
 
     const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 14, true);
@@ -179,6 +187,15 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     connect(BtnMemorise, &QPushButton::clicked, this, &TF_Match::BtnMemoriseClick);
     connect(BtnStartNow, &QPushButton::clicked, this, &TF_Match::BtnStartNowClick);
     connect(BtnClose, &QPushButton::clicked, this, &TF_Match::BtnCloseClick);
+    connect(BtnReplay, &QPushButton::clicked, this, &TF_Match::BtnReplayClick);
+    // Saved matches are kept beside the learning history.
+    recordFolder = [] { return QFileInfo(history::databasePath()).absoluteDir().filePath(QStringLiteral("matches")); };
+    askRecordFile = [this] {
+        // Qt's own dialog, which speaks Japanese through the translations the program loads.
+        return QFileDialog::getOpenFileName(this, QStringLiteral("試合の記録を開く"), recordFolder(),
+                                            QStringLiteral("試合の記録 (*.txt)"), nullptr,
+                                            QFileDialog::DontUseNativeDialog);
+    };
     connect(CbLevel, &QComboBox::currentIndexChanged, this, [this] {
         LblLevel->setText(QStringLiteral("平均反応 %1").arg(seconds(level(levelNo()).meanMs)));
     });
@@ -206,7 +223,10 @@ void TF_Match::newMatch(quint32 seed)
     reader_.stop();
     rng_.state = seed;
     const Field field = dealField(rng_);
-    match_ = std::make_unique<Match>(field, readingOrder(rng_));
+    const QList<int> order = readingOrder(rng_);
+    match_ = std::make_unique<Match>(field, order);
+    record_.begin(field, order, QDateTime::currentDateTime());
+    record_.folder = recordFolder ? recordFolder() : QString();
     phase_ = Phase::Arranging;
     reactions_ = {};
     takenShown_ = 0;
@@ -332,6 +352,7 @@ void TF_Match::FormHide()
     Timer1->stop();
     TimerWait->stop();
     reader_.stop();
+    record_.finished(*match_);
     phase_ = Phase::Arranging;
 }
 
@@ -404,6 +425,17 @@ bool TF_Match::askPaused(const std::function<bool()> &question)
     return false;
 }
 
+void TF_Match::BtnReplayClick()
+{
+    if (underway())
+        return;
+    const QString path = askRecordFile();
+    if (path.isEmpty())
+        return;
+    if (const auto view = MatchReplayView::open(needs_.poems, path, this))
+        view->exec();
+}
+
 void TF_Match::TimerWaitTimer()
 {
     const qint64 t = now();
@@ -435,6 +467,7 @@ void TF_Match::startReading()
         showEnd();
         return;
     }
+    record_.readingStarted(*match_, levelNo());
     const int poem = match_->poem();
     reveal_ = deck::Reveal::ofPoem(poem, match_->readBefore());
     lt1->setCaption(QByteArray());
@@ -471,6 +504,7 @@ void TF_Match::Timer1Timer()
     applyOpponent(now() - kGraceMs);
     if (phase_ == Phase::Reading && step.kind == deck::RevealStep::Kind::TimeOut) {
         match_->endReading();
+        record_.ended();
         readingClosed();
     }
 }
@@ -483,16 +517,23 @@ void TF_Match::applyOpponent(qint64 upToMs)
     if (plan_.faultAtMs && !opponentFaultDone_ && *plan_.faultAtMs <= rel) {
         opponentFaultDone_ = true;
         const qint64 at = readingStartMs_ + *plan_.faultAtMs;
-        afterTouch(Side::Opponent, match_->touch(Side::Opponent, plan_.faultPlace, at));
+        afterTouch(Side::Opponent, touch(Side::Opponent, plan_.faultPlace, at));
     }
     if (phase_ == Phase::Reading && plan_.takeAtMs && *plan_.takeAtMs <= rel) {
         if (const std::optional<Place> card = match_->field().find(match_->poem())) {
             const qint64 at = readingStartMs_ + *plan_.takeAtMs;
-            afterTouch(Side::Opponent, match_->touch(Side::Opponent, *card, at));
+            afterTouch(Side::Opponent, touch(Side::Opponent, *card, at));
         }
     }
     if (!holdClose_ && !match_->readingOpen())
         readingClosed();
+}
+
+TouchResult TF_Match::touch(Side who, Place place, qint64 atMs)
+{
+    const TouchResult r = match_->touch(who, place, atMs);
+    record_.touched(*match_, who, place, atMs - readingStartMs_, r);
+    return r;
 }
 
 void TF_Match::touchPlace(Place place, qint64 atMs)
@@ -504,7 +545,7 @@ void TF_Match::touchPlace(Place place, qint64 atMs)
         // closed only once both are judged.
         holdClose_ = true;
         applyOpponent(atMs);
-        const TouchResult r = match_->touch(Side::Player, place, atMs);
+        const TouchResult r = touch(Side::Player, place, atMs);
         holdClose_ = false;
         afterTouch(Side::Player, r);
         if (!match_->readingOpen())
@@ -515,6 +556,7 @@ void TF_Match::touchPlace(Place place, qint64 atMs)
         if (place.side == Side::Player) {
             const int poem = match_->field().at(place);
             if (match_->send(Side::Player, place.slot)) {
+                record_.sent(*match_, Side::Player, place, poem);
                 moveCard(poem);
                 sendsOrNext();
             }
@@ -565,6 +607,7 @@ void TF_Match::sendsOrNext()
         const int slot = chooseSend(match_->field(), Side::Opponent);
         const int poem = match_->field().at(Side::Opponent, slot);
         match_->send(Side::Opponent, slot);
+        record_.sent(*match_, Side::Opponent, {Side::Opponent, slot}, poem);
         moveCard(poem);
     }
     if (match_->sender() == Side::Player) {
@@ -582,6 +625,8 @@ void TF_Match::sendsOrNext()
         showCounts();
         return;
     }
+    // The match record states a judgement with the sends it led to.
+    record_.judged(*match_);
     showCounts();
     if (match_->result() != Result::Ongoing) {
         showEnd();
@@ -625,6 +670,9 @@ void TF_Match::showEnd()
     LblEnd->raise();
     LblEnd->show();
     setStatus(verdict);
+    record_.finished(m);
+    if (!record_.error.isEmpty())
+        setStatus(QStringLiteral("試合の記録を保存できません: %1").arg(record_.error));
     CbMemorise->setEnabled(true);
     BtnMemorise->setEnabled(true);
     BtnStartNow->setEnabled(true);
@@ -658,6 +706,7 @@ void TF_Match::cardReleased(MatchCard *card, QPoint inField)
         return;
     const int other = match_->field().at(*to);
     if (match_->rearrange(from->slot, to->slot)) {
+        record_.moved(from->slot, to->slot);
         moveCard(card->Tag());
         if (other)
             moveCard(other);
@@ -717,6 +766,7 @@ void TF_Match::keyPressEvent(QKeyEvent *event)
             const int a = match_->field().at(*held_);
             const int b = match_->field().at(cursor_);
             if (match_->rearrange(held_->slot, cursor_.slot)) {
+                record_.moved(held_->slot, cursor_.slot);
                 moveCard(a);
                 if (b)
                     moveCard(b);

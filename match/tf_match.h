@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "deck/reveal.h"
+#include "match/matchrecorder.h"
 #include "match/opponent.h"
 #include "match/rules.h"
 #include "match/timing.h"
@@ -50,6 +51,7 @@ public:
     QLabel *LblCount;
     QCheckBox *CbYomiage; // reading aloud, shared with the game
     QPushButton *BtnClose;
+    QPushButton *BtnReplay; // opens a saved match
     platform::ui::Panel *PField;
     platform::ui::Panel *PReading;
     tategaki::TLabelTategaki *lt1;
@@ -62,10 +64,14 @@ public:
     // Injected by tests: the random seed, the question asked before leaving
     // a match under way.
     std::function<bool()> confirmLeave;
+    // Where each match is saved, and the saved match to open (empty: none).
+    std::function<QString()> recordFolder;
+    std::function<QString()> askRecordFile;
 
     void BtnMemoriseClick();
     void BtnStartNowClick();
     void BtnCloseClick();
+    void BtnReplayClick();
     void Timer1Timer();
     void TimerWaitTimer();
     // A touch of a floor place (mouse press or the keyboard), with the
@@ -76,6 +82,7 @@ public:
     Phase phase() const { return phase_; }
     const match::Match &state() const { return *match_; }
     const match::Plan &plan() const { return plan_; }
+    const match::MatchRecorder &matchRecord() const { return record_; }
     int levelNo() const;
     MatchCard *cardOf(int poem) const;
     match::Place cursor() const { return cursor_; }
@@ -95,6 +102,7 @@ private:
     void cardReleased(MatchCard *card, QPoint inField);
     void startReading();
     void applyOpponent(qint64 upToMs);
+    match::TouchResult touch(match::Side who, match::Place place, qint64 atMs);
     void afterTouch(match::Side who, const match::TouchResult &r);
     void readingClosed();
     void sendsOrNext();
@@ -116,6 +124,7 @@ private:
 
     const Needs needs_;
     std::unique_ptr<match::Match> match_;
+    match::MatchRecorder record_;
     std::array<MatchCard *, 101> cards_{};
     match::EventClock eventClock_;
     match::Memorisation memorisation_;

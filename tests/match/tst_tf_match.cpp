@@ -16,6 +16,7 @@
 #include "history/database.h"
 #include "match/calibration.h"
 #include "match/floorgeometry.h"
+#include "match/replay.h"
 #include "match/tf_match.h"
 #include "platform/random.h"
 #include "platform/services.h"
@@ -56,6 +57,7 @@ private slots:
     void takingAcrossLetsThePlayerSendACard();
     void quitQuestionHoldsTheMatchStill();
     void readingsKeepTheFocusOnTheFloor();
+    void savedMatchOpensOnlyBetweenMatches();
     void opponentCardsArePaintedHalfTurned();
     void readingAloudOnTheGamesTicks_data();
     void readingAloudOnTheGamesTicks();
@@ -74,6 +76,7 @@ private:
     FakeRecorder history_;
     SoundBoard sounds_;
     QTemporaryDir readings_; // a folder of clips as the build makes them (empty files)
+    QTemporaryDir saved_;    // the matches' records
     std::unique_ptr<platform::ScopedServices> services_;
     std::unique_ptr<TF_Match> w_;
 };
@@ -102,6 +105,7 @@ void tst_TF_Match::init()
     beeper_.beeps = 0;
     w_ = std::make_unique<TF_Match>(
         TF_Match::Needs{platform::services(), platform::rng(), history_, voice::options(), deck::PoemTable});
+    w_->recordFolder = [this] { return saved_.path(); };
     w_->newMatch(12345);
 }
 
@@ -223,6 +227,17 @@ void tst_TF_Match::wholeMatchEndsAsTheFasterSideWins()
     QCOMPARE(taken[1], m.takes(Side::Opponent));
     QCOMPARE(m.field().count(Side::Player) + m.field().count(Side::Opponent), 50 - taken[0] - taken[1] - missed);
     QCOMPARE(w_->playerReactions().size(), taken[0]);
+
+    // The match was saved, and its record plays again through the rules to the same end.
+    QFile saved(w_->matchRecord().path());
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const RecordRead read = readRecord(saved.readAll());
+    QVERIFY2(read.record, qPrintable(read.reason));
+    const Replay replay = replayRecord(*read.record);
+    QVERIFY2(replay.errorLine == 0, qPrintable(QStringLiteral("%1: %2").arg(replay.errorLine).arg(replay.error)));
+    QCOMPARE(replay.readings.size(), m.readingNumber());
+    QCOMPARE(replay.result, m.result());
+    QCOMPARE(read.record->level, levelNo);
 }
 
 void tst_TF_Match::clickIsJudgedOnItsOwnTimeAgainstTheOpponent_data()
@@ -429,6 +444,31 @@ void tst_TF_Match::readingsKeepTheFocusOnTheFloor()
     w_->newMatch(1);
     QCOMPARE(w_->BtnClose->focusPolicy(), closePolicy);
     QVERIFY(w_->SpGap->isEnabled());
+}
+
+void tst_TF_Match::savedMatchOpensOnlyBetweenMatches()
+{
+    FakeMessages messages;
+    platform::Services s = platform::services();
+    s.messages = &messages;
+    const platform::ScopedServices scoped(s);
+    QTemporaryFile later;
+    QVERIFY(later.open());
+    later.write("kotoha-match 9\n");
+    later.close();
+    int asked = 0;
+    w_->askRecordFile = [&] {
+        ++asked;
+        return later.fileName();
+    };
+    w_->BtnStartNowClick();
+    w_->BtnReplay->click();
+    QCOMPARE(asked, 0);
+    w_->newMatch(1);
+    w_->BtnReplay->click();
+    QCOMPARE(asked, 1);
+    QCOMPARE(messages.informed.size(), 1);
+    QVERIFY2(messages.informed[0].contains(QStringLiteral("1行目")), qPrintable(messages.informed[0]));
 }
 
 void tst_TF_Match::opponentCardsArePaintedHalfTurned()

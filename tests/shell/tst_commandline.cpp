@@ -20,6 +20,7 @@ void tst_CommandLine::whichArgumentsOpenNoWindow_data()
     QTest::newRow("Qt's own options are Qt's") << QStringList{"kotoha", "-platform", "offscreen"} << false;
     QTest::newRow("read alone, to be refused") << QStringList{"kotoha", "--read=3"} << true;
     QTest::newRow("the program's own name") << QStringList{"--deciding"} << false;
+    QTest::newRow("a record to replay") << QStringList{"kotoha", "--replay=match.txt"} << true;
 }
 
 void tst_CommandLine::whichArgumentsOpenNoWindow()
@@ -40,6 +41,8 @@ void tst_CommandLine::badCommandLines_data()
     QTest::newRow("read without a list") << QStringList{"--deciding", "--read"};
     QTest::newRow("unknown option") << QStringList{"--deciding", "--fast"};
     QTest::newRow("stray argument") << QStringList{"--deciding", "1,2"};
+    QTest::newRow("replay without a file") << QStringList{"--replay"};
+    QTest::newRow("replay with deciding") << QStringList{"--replay", "match.txt", "--deciding"};
 }
 
 void tst_CommandLine::badCommandLines()

@@ -1,0 +1,158 @@
+#include "replayview.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+#include <algorithm>
+
+#include "deck/poemtable.h"
+#include "match/floorgeometry.h"
+#include "match/matchcard.h"
+#include "platform/gui/colors.h"
+#include "platform/gui/fonts.h"
+#include "platform/ui/kit.h"
+#include "platform/services.h"
+#include "platform/ui/panel.h"
+
+using namespace match;
+using namespace platform;
+
+MatchReplayView::MatchReplayView(const deck::PoemTableData &poems, const Replay &replay, const QString &name,
+                                 QWidget *parent)
+    : QDialog(parent), replay_(replay)
+{
+    setObjectName(QStringLiteral("MatchReplayView"));
+    setWindowTitle(QStringLiteral("試合の記録 %1").arg(name));
+    setFont(fonts::font(fonts::MSPGothic, 12));
+
+    PField = new ui::Panel(this);
+    PField->setObjectName(QStringLiteral("PField"));
+    PField->setGeometry(QRect(QPoint(8, 8), floorSize()));
+    PField->setColor(colors::clNavy);
+    PField->setBevels(ui::Bevel::Lowered, ui::Bevel::Lowered, 1);
+
+    const int right = PField->geometry().right() + 8;
+    const int barWidth = 200;
+    LblReading = new QLabel(this);
+    LblReading->setObjectName(QStringLiteral("LblReading"));
+    LblReading->setGeometry(right, 8, barWidth, PField->height() - 130);
+    LblReading->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    LblReading->setWordWrap(true);
+    LblReading->setFont(fonts::font(fonts::MSPGothic, 13, true));
+    const QFont buttonFont = fonts::font(fonts::MSPGothic, 14, true);
+    const int bottom = PField->geometry().bottom();
+    BtnPrev = ui::kit::button(this, QStringLiteral("BtnPrev"), QStringLiteral("前へ"),
+                              QRect(right, bottom - 112, barWidth / 2 - 4, 32), buttonFont);
+    BtnNext = ui::kit::button(this, QStringLiteral("BtnNext"), QStringLiteral("次へ"),
+                              QRect(right + barWidth / 2 + 4, bottom - 112, barWidth / 2 - 4, 32), buttonFont);
+    BtnClose = ui::kit::button(this, QStringLiteral("BtnClose"), QStringLiteral("閉じる"),
+                               QRect(right, bottom - 32, barWidth, 32), buttonFont);
+    setFixedSize(right + barWidth + 8, PField->geometry().bottom() + 9);
+
+    const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 14, true);
+    for (int p = 1; p <= deck::kPoemCount; ++p) {
+        auto *c = new MatchCard(PField);
+        c->setObjectName(QStringLiteral("card%1").arg(p));
+        c->setTag(p);
+        c->setFont(cardFont);
+        c->setLayout(tategaki::blGlyphTop);
+        c->setMultiLine(true);
+        c->setTategaki(true);
+        c->setFocusPolicy(Qt::NoFocus);
+        c->setAttribute(Qt::WA_TransparentForMouseEvents); // a record is looked at, not played
+        if (poems.isFilled())
+            c->setCaption(poems[p].Shimonoku.toByteArray());
+        c->hide();
+        cards_[static_cast<std::size_t>(p)] = c;
+    }
+
+    connect(BtnPrev, &QPushButton::clicked, this, &MatchReplayView::BtnPrevClick);
+    connect(BtnNext, &QPushButton::clicked, this, &MatchReplayView::BtnNextClick);
+    connect(BtnClose, &QPushButton::clicked, this, &QDialog::accept);
+    showFrame(0);
+}
+
+std::unique_ptr<MatchReplayView> MatchReplayView::open(const deck::PoemTableData &poems, const QString &path,
+                                                      QWidget *parent)
+{
+    // A whole match takes some tens of kilobytes.
+    constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
+    const QFileInfo info(path);
+    QFile file(path);
+    if (!info.isFile() || info.size() > kMaxBytes || !file.open(QIODevice::ReadOnly)) {
+        services().messages->inform(QStringLiteral("%1 を試合の記録として読めません。").arg(info.fileName()));
+        return nullptr;
+    }
+    const RecordRead read = readRecord(file.read(kMaxBytes));
+    if (!read.record) {
+        services().messages->inform(
+            QStringLiteral("%1 の %2行目が読めません: %3").arg(info.fileName()).arg(read.line).arg(read.reason));
+        return nullptr;
+    }
+    return std::make_unique<MatchReplayView>(poems, replayRecord(*read.record), info.fileName(), parent);
+}
+
+MatchCard *MatchReplayView::cardOf(int poem) const
+{
+    return poem >= 1 && poem <= deck::kPoemCount ? cards_[static_cast<std::size_t>(poem)] : nullptr;
+}
+
+void MatchReplayView::BtnPrevClick()
+{
+    showFrame(frame_ - 1);
+}
+
+void MatchReplayView::BtnNextClick()
+{
+    showFrame(frame_ + 1);
+}
+
+void MatchReplayView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Left)
+        BtnPrevClick();
+    else if (event->key() == Qt::Key_Right)
+        BtnNextClick();
+    else
+        QDialog::keyPressEvent(event);
+}
+
+void MatchReplayView::showFrame(int n)
+{
+    frame_ = std::clamp(n, 0, frames() - 1);
+    const ReplayedReading *reading = frame_ > 0 ? &replay_.readings[frame_ - 1] : nullptr;
+    const Field &field = reading ? reading->field : replay_.arranged;
+    for (int p = 1; p <= deck::kPoemCount; ++p) {
+        MatchCard *c = cardOf(p);
+        std::optional<Place> at = field.find(p);
+        c->setColor(colors::clBtnFace);
+        // The card just taken is shown where it lay, unless a card sent
+        // across has taken that place since.
+        if (reading && p == reading->summary.poem && reading->summary.taker && reading->summary.takenFrom
+            && !field.at(*reading->summary.takenFrom)) {
+            at = reading->summary.takenFrom;
+            c->setColor(*reading->summary.taker == Side::Player ? colors::clBlue : colors::clRed);
+        }
+        if (!at) {
+            c->hide();
+            continue;
+        }
+        c->setGeometry(placeRect(*at));
+        c->setUpsideDown(at->side == Side::Opponent);
+        c->show();
+    }
+    // One item a line: the bar is narrow.
+    QString text = reading ? readingText(*reading).replace(QStringLiteral(": "), QStringLiteral("\n")).replace(u'、', u'\n')
+                           : QStringLiteral("読みの前の並び\n自陣 %1枚\n敵陣 %2枚")
+                                 .arg(field.count(Side::Player))
+                                 .arg(field.count(Side::Opponent));
+    if (frame_ == frames() - 1)
+        text += QStringLiteral("\n\n") + (replay_.errorLine ? QStringLiteral("%1行目で止まりました: %2").arg(QString::number(replay_.errorLine), replay_.error)
+                                                           : resultText(replay_));
+    LblReading->setText(QStringLiteral("%1 / %2\n\n").arg(frame_).arg(frames() - 1) + text);
+    BtnPrev->setEnabled(frame_ > 0);
+    BtnNext->setEnabled(frame_ < frames() - 1);
+}
