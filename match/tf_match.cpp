@@ -70,7 +70,8 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     CbLevel->setObjectName(QStringLiteral("CbLevel"));
     for (int n = 1; n <= kLevels; ++n)
         CbLevel->addItem(QStringLiteral("レベル%1").arg(n), n);
-    CbLevel->setCurrentIndex(2);
+    CbLevel->setCurrentIndex(levelNearest(800) - 1);
+    CbLevel->setMaxVisibleItems(15);
     CbLevel->setGeometry(320, 8, 92, 32);
     LblLevel = new QLabel(this);
     LblLevel->setObjectName(QStringLiteral("LblLevel"));
@@ -180,9 +181,9 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     connect(BtnStartNow, &QPushButton::clicked, this, &TF_Match::BtnStartNowClick);
     connect(BtnClose, &QPushButton::clicked, this, &TF_Match::BtnCloseClick);
     connect(CbLevel, &QComboBox::currentIndexChanged, this, [this] {
-        LblLevel->setText(QStringLiteral("平均反応 %1").arg(seconds(level(levelNo()).meanMs)));
+        LblLevel->setText(QStringLiteral("反応 約%1").arg(seconds(levelMedianMs(levelNo()))));
     });
-    LblLevel->setText(QStringLiteral("平均反応 %1").arg(seconds(level(levelNo()).meanMs)));
+    LblLevel->setText(QStringLiteral("反応 約%1").arg(seconds(levelMedianMs(levelNo()))));
 
     newMatch(0);
 }
@@ -335,6 +336,7 @@ void TF_Match::BtnStartNowClick()
     BtnMemorise->setEnabled(false);
     BtnStartNow->setEnabled(false);
     CbLevel->setEnabled(false);
+    opponent_ = Opponent(levelNo());
     held_.reset();
     session_ = needs_.recorder.newSession(history::Mode::Match);
     startReading();
@@ -388,7 +390,7 @@ void TF_Match::startReading()
         reader_.prepare(poem);
     else
         reader_.stop();
-    plan_ = planReading(*match_, levelNo(), rng_);
+    plan_ = opponent_.plan(*match_, rng_);
     opponentFaultDone_ = false;
     phase_ = Phase::Reading;
     setStatus(QStringLiteral("第%1首").arg(match_->readingNumber()));
@@ -559,7 +561,7 @@ void TF_Match::showEnd()
                         .arg(m.faults(Side::Player))
                         .arg(m.faults(Side::Opponent))
                         .arg(seconds(median(reactions_[0])), seconds(median(reactions_[1])))
-                        .arg(suggestLevel(recent, levelNo()))
+                        .arg(adviseLevel(recent, levelNo()))
                         .arg(calibrationRule()));
     LblEnd->raise();
     LblEnd->show();
