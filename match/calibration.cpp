@@ -24,7 +24,7 @@ int adviseLevel(const QList<qint64> &reactionsMs, int current)
 
 QString calibrationRule()
 {
-    return QStringLiteral("（直近%1日のゲーム・練習試合で取った札の\n反応の中央値から、勝ち負けが五分になるレベル）")
+    return QStringLiteral("（直近%1日のゲーム・練習試合で取った札の\n反応の中央値から、五分に戦えるレベル）")
         .arg(kCalibrationDays);
 }
 
