@@ -10,8 +10,9 @@ namespace {
 // The level's median over the median of the player's takes at which the
 // player wins about half the matches; measured with bench_opponent.
 constexpr double kEvenRatio = 1.14;
-// Without a take the match was far too quick: a step of about a quarter slower.
-constexpr int kStepDown = 6;
+// Without a take the match was far too quick: a third slower, about as far
+// as the share of wins takes to run from nothing to even.
+constexpr int kStepDown = 15;
 } // namespace
 
 int adviseLevel(const QList<qint64> &reactionsMs, int current)

@@ -70,7 +70,7 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     CbLevel->setObjectName(QStringLiteral("CbLevel"));
     for (int n = 1; n <= kLevels; ++n)
         CbLevel->addItem(QStringLiteral("レベル%1").arg(n), n);
-    CbLevel->setCurrentIndex(levelNearest(800) - 1);
+    CbLevel->setCurrentIndex(levelNearest(800) - 1); // a club player's pace to start from
     CbLevel->setMaxVisibleItems(15);
     CbLevel->setGeometry(320, 8, 92, 32);
     LblLevel = new QLabel(this);
