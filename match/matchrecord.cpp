@@ -416,9 +416,9 @@ RecordRead readRecord(const QByteArray &text)
             if (word == QLatin1String("date")) {
                 record.date = trimmed.mid(4).trimmed();
             } else if (word == QLatin1String("level")) {
-                const auto n = t.size() == 2 ? number(t[1], 1, 99) : std::nullopt;
+                const auto n = t.size() == 2 ? number(t[1], 1, 999) : std::nullopt;
                 if (!n)
-                    return fail(line, QStringLiteral("レベルは 1 から 99 までの数です"));
+                    return fail(line, QStringLiteral("レベルは 1 から 999 までの数です"));
                 record.level = *n;
             } else if (word == QLatin1String("deal")) {
                 const auto sd = t.size() >= 2 ? side(t[1]) : std::nullopt;

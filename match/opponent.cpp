@@ -3,7 +3,7 @@
 #include <QtGlobal>
 
 #include <algorithm>
-#include <cstdlib>
+#include <cmath>
 
 #include "deck/reveal.h"
 #include "deck/spoken.h"
@@ -11,14 +11,59 @@
 namespace match {
 
 namespace {
-constexpr Level kLevelTable[kLevels] = {
-    {1500, 400, 60},
-    {1100, 300, 45},
-    {800, 220, 30},
-    {550, 150, 20},
-    {350, 100, 10},
-};
+
+// A card dealt at the start counts as this many readings settled: it was
+// learnt during the memorisation.
+constexpr int kSettledReadings = 15;
+
+double strengthOf(int levelNo) // 0 at level 1, 1 at the top
+{
+    return double(levelNo - 1) / (kLevels - 1);
+}
+
+// A draw from the standard normal, near enough: three uniforms on [-1, 1]
+// sum to variance 1.
+double normalDraw(platform::Random &rng)
+{
+    int sum = 0;
+    for (int i = 0; i < 3; ++i)
+        sum += rng.below(2001) - 1000;
+    return sum / 1000.0;
+}
+
+bool chance(double p, platform::Random &rng)
+{
+    return rng.below(100000) < int(p * 100000);
+}
+
 } // namespace
+
+qint64 levelMedianMs(int n)
+{
+    Q_ASSERT(n >= 1 && n <= kLevels);
+    const double ratio = double(kFastestMs) / kSlowestMs;
+    return std::llround(kSlowestMs * std::pow(ratio, strengthOf(n)));
+}
+
+int levelNearest(double ms)
+{
+    const double ratio = double(kFastestMs) / kSlowestMs;
+    const double at = std::log(std::max(ms, 1.0) / kSlowestMs) / std::log(ratio);
+    return std::clamp(int(std::lround(at * (kLevels - 1))) + 1, 1, kLevels);
+}
+
+qint64 drawReaction(double medianMs, double logSpread, platform::Random &rng)
+{
+    const double ms = medianMs * std::exp(logSpread * normalDraw(rng));
+    return std::max<qint64>(std::llround(ms), deck::kTickMs);
+}
+
+int tickOfMorae(int poem, int morae)
+{
+    const QList<deck::SpokenMora> &m = deck::spokenKaminoku(poem).morae;
+    Q_ASSERT(morae >= 1 && morae <= m.size());
+    return 2 * m[morae - 1].spelledEnd;
+}
 
 int sharedBeginning(int a, int b)
 {
@@ -30,58 +75,75 @@ int sharedBeginning(int a, int b)
     return n;
 }
 
-const Level &level(int n)
+Opponent::Opponent(int levelNo)
+    : level_(levelNo)
 {
-    Q_ASSERT(n >= 1 && n <= kLevels);
-    return kLevelTable[n - 1];
+    Q_ASSERT(levelNo >= 1 && levelNo <= kLevels);
 }
 
-qint64 drawReaction(const Level &l, platform::Random &rng)
+void Opponent::noteField(const Match &m)
 {
-    // The sum of three uniform draws is close enough to a bell curve and
-    // stays within three spreads of the mean.
-    int sum = 0;
-    for (int i = 0; i < 3; ++i)
-        sum += rng.below(2001) - 1000;
-    const qint64 ms = l.meanMs + qint64(l.spreadMs) * sum / 1000;
-    return std::max<qint64>(ms, deck::kTickMs);
+    for (Side s : {Side::Player, Side::Opponent}) {
+        for (int k = 0; k < kSlots; ++k) {
+            const int p = m.field().at(s, k);
+            if (p == 0 || seenAt_[p] == Place{s, k})
+                continue;
+            seenAt_[p] = Place{s, k};
+            since_[p] = seenDeal_ ? m.readingNumber() : -kSettledReadings;
+            changes_ += seenDeal_;
+        }
+    }
+    seenDeal_ = true;
 }
 
-Plan planReading(const Match &m, int levelNo, platform::Random &rng)
+Plan Opponent::plan(const Match &m, platform::Random &rng)
 {
     Plan plan;
     if (!m.readingOpen())
         return plan;
-    const Level &l = level(levelNo);
-    const qint64 decidedMs = qint64(deck::decidedTick(m.poem(), m.readBefore())) * deck::kTickMs;
-    const qint64 reaction = drawReaction(l, rng);
-    const std::optional<Place> card = m.field().find(m.poem());
-    if (card)
-        plan.takeAtMs = decidedMs + reaction;
+    noteField(m);
+    const double s = strengthOf(level_);
+    const int poem = m.poem();
+    const int deciding = deck::decidingMorae(poem, m.readBefore());
+    const qint64 decidedMs = qint64(deck::decidedTick(poem, m.readBefore())) * deck::kTickMs;
+    const std::optional<Place> card = m.field().find(poem);
 
-    if (rng.below(1000) >= l.faultPerThousand)
-        return plan;
-    // The wrong side: the far side of the read card, or any card for a dead one.
-    QList<Side> sides;
-    if (card)
-        sides << other(card->side);
-    else
-        sides << Side::Opponent << Side::Player;
-    int best = -1;
-    for (Side s : sides) {
+    if (card) {
+        const double sideFactor = card->side == Side::Opponent ? 0.85 : 1.15;
+        // More look-alikes to tell apart the later the poem is decided.
+        const double decidingFactor = std::max(0.9, 1.0 + 0.08 * (deciding - 2));
+        // A card that came lately is not yet where the hand expects it.
+        const double unmoved = m.readingNumber() - since_[poem];
+        const double freshFactor = 1.0 + 0.5 * std::pow(0.8, unmoved);
+        qint64 reaction = drawReaction(levelMedianMs(level_) * sideFactor * decidingFactor * freshFactor,
+                                       0.45 - 0.15 * s, rng);
+        const double lapse = std::min(0.3, 0.06 - 0.04 * s + 0.004 * changes_);
+        if (chance(lapse, rng)) // forgotten: found by sight
+            reaction += 1200 + rng.below(1201);
+        plan.takeAtMs = decidedMs + reaction;
+    }
+
+    // The card on the floor that shares the longest opening with the read
+    // poem, other than the read card itself; its shared part is heard before
+    // the poem is decided.
+    int shared = 0;
+    for (Side side : {Side::Player, Side::Opponent}) {
         for (int k = 0; k < kSlots; ++k) {
-            const int p = m.field().at(s, k);
-            if (p == 0)
+            const int p = m.field().at(side, k);
+            if (p == 0 || p == poem)
                 continue;
-            const int shared = sharedBeginning(p, m.poem());
-            if (shared > best) {
-                best = shared;
-                plan.faultPlace = {s, k};
+            if (const int n = sharedBeginning(p, poem); n > shared) {
+                shared = n;
+                plan.faultPlace = {side, k};
             }
         }
     }
-    if (best >= 0)
-        plan.faultAtMs = decidedMs + reaction / 2;
+    if (shared == 0 || !chance(0.02 + 0.06 * s, rng))
+        return plan;
+    const qint64 heardMs = qint64(tickOfMorae(poem, shared)) * deck::kTickMs;
+    const qint64 at = heardMs + drawReaction(levelMedianMs(level_) / 2.0, 0.3, rng);
+    if (at < decidedMs)
+        plan.faultAtMs = at;
     return plan;
 }
 
@@ -114,18 +176,6 @@ std::optional<qint64> median(QList<qint64> values)
     std::sort(values.begin(), values.end());
     const qsizetype n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-int suggestLevel(const QList<qint64> &playerReactionsMs, int current)
-{
-    const std::optional<qint64> mid = median(playerReactionsMs);
-    if (!mid) // not one card taken: this level was too quick
-        return std::max(1, current - 1);
-    int best = 1;
-    for (int n = 2; n <= kLevels; ++n)
-        if (std::llabs(level(n).meanMs - *mid) < std::llabs(level(best).meanMs - *mid))
-            best = n;
-    return best;
 }
 
 } // namespace match

@@ -75,7 +75,8 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     CbLevel->setObjectName(QStringLiteral("CbLevel"));
     for (int n = 1; n <= kLevels; ++n)
         CbLevel->addItem(QStringLiteral("レベル%1").arg(n), n);
-    CbLevel->setCurrentIndex(2);
+    CbLevel->setCurrentIndex(levelNearest(800) - 1); // a club player's pace to start from
+    CbLevel->setMaxVisibleItems(15);
     CbLevel->setGeometry(320, 8, 92, 32);
     LblLevel = new QLabel(this);
     LblLevel->setObjectName(QStringLiteral("LblLevel"));
@@ -197,9 +198,9 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
                                             QFileDialog::DontUseNativeDialog);
     };
     connect(CbLevel, &QComboBox::currentIndexChanged, this, [this] {
-        LblLevel->setText(QStringLiteral("平均反応 %1").arg(seconds(level(levelNo()).meanMs)));
+        LblLevel->setText(QStringLiteral("反応 約%1").arg(seconds(levelMedianMs(levelNo()))));
     });
-    LblLevel->setText(QStringLiteral("平均反応 %1").arg(seconds(level(levelNo()).meanMs)));
+    LblLevel->setText(QStringLiteral("反応 約%1").arg(seconds(levelMedianMs(levelNo()))));
 
     newMatch(0);
 }
@@ -383,6 +384,7 @@ void TF_Match::BtnStartNowClick()
     BtnStartNow->setEnabled(false);
     CbLevel->setEnabled(false);
     keepFocusOnFloor(true);
+    opponent_ = Opponent(levelNo());
     held_.reset();
     session_ = needs_.recorder.newSession(history::Mode::Match);
     startReading();
@@ -479,7 +481,7 @@ void TF_Match::startReading()
         reader_.prepare(poem);
     else
         reader_.stop();
-    plan_ = planReading(*match_, levelNo(), rng_);
+    plan_ = opponent_.plan(*match_, rng_);
     opponentFaultDone_ = false;
     phase_ = Phase::Reading;
     setStatus(QStringLiteral("第%1首").arg(match_->readingNumber()));
@@ -665,7 +667,7 @@ void TF_Match::showEnd()
                         .arg(m.faults(Side::Player))
                         .arg(m.faults(Side::Opponent))
                         .arg(seconds(median(reactions_[0])), seconds(median(reactions_[1])))
-                        .arg(suggestLevel(recent, levelNo()))
+                        .arg(adviseLevel(recent, levelNo()))
                         .arg(calibrationRule()));
     LblEnd->raise();
     LblEnd->show();

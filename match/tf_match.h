@@ -128,6 +128,7 @@ private:
     std::array<MatchCard *, 101> cards_{};
     match::EventClock eventClock_;
     match::Memorisation memorisation_;
+    match::Opponent opponent_{1};
     match::Plan plan_;
     deck::Reveal reveal_;
     platform::Random rng_;

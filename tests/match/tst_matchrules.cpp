@@ -97,12 +97,7 @@ private slots:
     void playerMovesOwnCardsBeforeAndBetweenReadings();
     void historyRowKeepsThePlayersFaultAndTheCardTouched_data();
     void historyRowKeepsThePlayersFaultAndTheCardTouched();
-    void opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate_data();
-    void opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate();
-    void opponentFaultsOnTheWrongSideWithTheLookalikeCard();
     void opponentSendsTheCardThatSplitsAPair();
-    void levelSuggestionFollowsThePlayersMedian_data();
-    void levelSuggestionFollowsThePlayersMedian();
     void clickIsJudgedOnItsOwnTimeNotWhenHandled();
     void memorisationCuesTwoMinutesBeforeTheEndFromFiveMinutes_data();
     void memorisationCuesTwoMinutesBeforeTheEndFromFiveMinutes();
@@ -310,61 +305,6 @@ void TestMatchRules::historyRowKeepsThePlayersFaultAndTheCardTouched()
     QCOMPARE(t.extra.value("player_sent").toInt(), playerSends);
     QCOMPARE(t.msAfterDeciding.has_value(), !taker.isEmpty());
 }
-
-void TestMatchRules::opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate_data()
-{
-    QTest::addColumn<int>("levelNo");
-    for (int n = 1; n <= kLevels; ++n)
-        QTest::addRow("level %d", n) << n;
-}
-
-void TestMatchRules::opponentLevelsReactAroundTheirMeanAndFaultAtTheirRate()
-{
-    QFETCH(int, levelNo);
-    const Level &l = level(levelNo);
-    platform::Random rng{42u + quint32(levelNo)};
-    constexpr int runs = 4000;
-    qint64 sum = 0;
-    int faults = 0;
-    Match m(smallField(), {5});
-    QVERIFY(m.startReading());
-    const qint64 decidedMs = qint64(deck::decidedTick(5, {})) * kTickMs;
-    for (int i = 0; i < runs; ++i) {
-        const Plan plan = planReading(m, levelNo, rng);
-        QVERIFY(plan.takeAtMs);
-        const qint64 reaction = *plan.takeAtMs - decidedMs;
-        QVERIFY2(reaction >= kTickMs && reaction <= l.meanMs + 3 * l.spreadMs, qPrintable(QString::number(reaction)));
-        sum += reaction;
-        if (plan.faultAtMs) {
-            ++faults;
-            QVERIFY(*plan.faultAtMs < *plan.takeAtMs);
-        }
-    }
-    QVERIFY(qAbs(sum / runs - l.meanMs) < l.spreadMs / 10);
-    const double rate = 1000.0 * faults / runs;
-    QVERIFY2(qAbs(rate - l.faultPerThousand) < 0.3 * l.faultPerThousand + 3, qPrintable(QString::number(rate)));
-}
-
-void TestMatchRules::opponentFaultsOnTheWrongSideWithTheLookalikeCard()
-{
-    // 79 あきかぜに lies on the player's side, the read 1 あきのたの on the opponent's.
-    Field f;
-    f.put({Side::Player, 0}, 2);
-    f.put({Side::Player, 5}, 79);
-    f.put({Side::Opponent, 3}, 1);
-    f.put({Side::Opponent, 4}, 80);
-    Match m(f, {1});
-    QVERIFY(m.startReading());
-    platform::Random rng{7u};
-    std::optional<Plan> faulty;
-    for (int i = 0; i < 2000 && !faulty; ++i)
-        if (const Plan p = planReading(m, 1, rng); p.faultAtMs)
-            faulty = p;
-    QVERIFY(faulty);
-    QCOMPARE(faulty->faultPlace, (Place{Side::Player, 5}));
-    QCOMPARE(m.touch(Side::Opponent, faulty->faultPlace, *faulty->faultAtMs).verdict, Verdict::Fault);
-}
-
 void TestMatchRules::opponentSendsTheCardThatSplitsAPair()
 {
     Field f;
@@ -377,26 +317,6 @@ void TestMatchRules::opponentSendsTheCardThatSplitsAPair()
     f.put({Side::Player, 0}, 90); // みせばやな: shares nothing; the lowest number goes
     QCOMPARE(chooseSend(f, Side::Opponent), 7);
     QCOMPARE(chooseSend(Field{}, Side::Opponent), -1);
-}
-
-void TestMatchRules::levelSuggestionFollowsThePlayersMedian_data()
-{
-    QTest::addColumn<QList<qint64>>("reactions");
-    QTest::addColumn<int>("current");
-    QTest::addColumn<int>("suggested");
-    QTest::newRow("no takes: one level down") << QList<qint64>{} << 3 << 2;
-    QTest::newRow("no takes at level 1: stay") << QList<qint64>{} << 1 << 1;
-    QTest::newRow("slow player: level 1") << QList<qint64>{2400, 1700, 1900} << 3 << 1;
-    QTest::newRow("median, not mean: one slow take does not count") << QList<qint64>{560, 540, 9000} << 1 << 4;
-    QTest::newRow("even count: mean of the middle two") << QList<qint64>{300, 320, 400, 9000} << 2 << 5;
-}
-
-void TestMatchRules::levelSuggestionFollowsThePlayersMedian()
-{
-    QFETCH(QList<qint64>, reactions);
-    QFETCH(int, current);
-    QFETCH(int, suggested);
-    QCOMPARE(suggestLevel(reactions, current), suggested);
 }
 
 void TestMatchRules::clickIsJudgedOnItsOwnTimeNotWhenHandled()

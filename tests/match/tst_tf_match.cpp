@@ -127,7 +127,8 @@ void tst_TF_Match::untilCardOn(std::optional<Side> side)
 {
     for (;;) {
         const auto card = w_->state().field().find(w_->state().poem());
-        if (w_->phase() == TF_Match::Phase::Reading && card && (!side || card->side == *side))
+        // A reading where the opponent goes only for the read card.
+        if (w_->phase() == TF_Match::Phase::Reading && card && (!side || card->side == *side) && !w_->plan().faultAtMs)
             return;
         tickReading(200);
         while (w_->phase() == TF_Match::Phase::Sending)
@@ -144,8 +145,8 @@ void tst_TF_Match::wholeMatchEndsAsTheFasterSideWins_data()
     QTest::addColumn<int>("playerReactionMs"); // after the deciding tick; -1: never takes
     QTest::addColumn<QString>("verdict");
     QTest::newRow("a quick player beats level 1") << 1 << 150 << "あなたの勝ち";
-    QTest::newRow("a slow player loses to level 5") << 5 << 1500 << "あなたの負け";
-    QTest::newRow("an idle player loses to level 3") << 3 << -1 << "あなたの負け";
+    QTest::newRow("a slow player loses to the top level") << kLevels << 1500 << "あなたの負け";
+    QTest::newRow("an idle player loses to a middle level") << kLevels / 2 << -1 << "あなたの負け";
 }
 
 void tst_TF_Match::wholeMatchEndsAsTheFasterSideWins()
