@@ -69,9 +69,13 @@ private:
     // Runs the lead-in's ticks, each when the timer would fire, until the
     // next reading opens.
     void leadIn();
-    // Lets readings run out, nobody taking, until one opens whose card lies
-    // on `side` (either side when not given).
+    // Lets the reading run out, nobody taking, and sends what is owed.
+    void closeReading();
+    // Lets readings run out until one opens whose card lies on `side`
+    // (either side when not given).
     void untilCardOn(std::optional<Side> side = std::nullopt);
+    // The same, until a dead card's reading opens.
+    void untilDeadCard();
 
     FakeMonotonic monotonic_;
     FakeClock clock_; // the match dealt at each show is seeded from its time of day
@@ -132,17 +136,32 @@ void tst_TF_Match::leadIn()
     }
 }
 
+void tst_TF_Match::closeReading()
+{
+    tickReading(200);
+    while (w_->phase() == TF_Match::Phase::Sending)
+        w_->touchPlace({Side::Player, firstCard(w_->state().field(), Side::Player)}, monotonic_.now);
+}
+
 void tst_TF_Match::untilCardOn(std::optional<Side> side)
 {
     for (;;) {
         const auto card = w_->state().field().find(w_->state().poem());
         if (w_->phase() == TF_Match::Phase::Reading && card && (!side || card->side == *side))
             return;
-        tickReading(200);
-        while (w_->phase() == TF_Match::Phase::Sending)
-            w_->touchPlace({Side::Player, firstCard(w_->state().field(), Side::Player)}, monotonic_.now);
+        closeReading();
         leadIn();
         QVERIFY(w_->phase() == TF_Match::Phase::Reading);
+    }
+}
+
+void tst_TF_Match::untilDeadCard()
+{
+    // A card taken in its reading is gone from the floor too, so look only
+    // at a new reading.
+    while (w_->phase() != TF_Match::Phase::Reading || w_->state().field().find(w_->state().poem())) {
+        closeReading();
+        leadIn();
     }
 }
 
@@ -445,14 +464,7 @@ void tst_TF_Match::readingAloudOnTheGamesTicks()
     QCOMPARE(voice::options().gameReading, audio);
 
     w_->BtnStartNowClick();
-    // On to the first dead card, its reading just begun. A card taken in
-    // its reading is gone from the floor too, so look only at a new reading.
-    while (w_->phase() != TF_Match::Phase::Reading || w_->state().field().find(w_->state().poem())) {
-        tickReading(200);
-        while (w_->phase() == TF_Match::Phase::Sending)
-            w_->touchPlace({Side::Player, firstCard(w_->state().field(), Side::Player)}, monotonic_.now);
-        leadIn();
-    }
+    untilDeadCard(); // its reading just begun
     const int poem = w_->state().poem();
     const auto clip = [poem](int half) { return QStringLiteral("%1-%2.wav").arg(poem, 3, 10, QChar(u'0')).arg(half); };
     sounds_.log.clear();
@@ -498,17 +510,9 @@ void tst_TF_Match::leadInReadsTheLowerVerseHoldsAndPauses()
     w_->BtnStartNowClick();
     int previous = deck::kOpeningPoem;
     if (!opening) {
-        leadIn();
-        while (w_->state().field().find(w_->state().poem())) {
-            tickReading(200);
-            while (w_->phase() == TF_Match::Phase::Sending)
-                w_->touchPlace({Side::Player, firstCard(w_->state().field(), Side::Player)}, monotonic_.now);
-            leadIn();
-        }
+        untilDeadCard();
         previous = w_->state().poem();
-        tickReading(200); // a dead card runs out: the lead-in follows the sends
-        while (w_->phase() == TF_Match::Phase::Sending)
-            w_->touchPlace({Side::Player, firstCard(w_->state().field(), Side::Player)}, monotonic_.now);
+        closeReading(); // the lead-in follows
     }
     QCOMPARE(w_->phase(), TF_Match::Phase::Waiting);
     const LeadIn expected(previous, Pace{voice::kHoldMs, 2000});
