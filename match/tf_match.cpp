@@ -11,6 +11,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include "deck/opening.h"
 #include "deck/poemtable.h"
 #include "game/readinglabel.h"
 #include "match/matchcard.h"
@@ -83,8 +84,9 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     LblLevel->setGeometry(416, 8, 104, 32);
     SpGap = new QSpinBox(this);
     SpGap->setObjectName(QStringLiteral("SpGap"));
-    SpGap->setRange(1, 10);
-    SpGap->setValue(3);
+    // The pause between a lower verse's held end and the next upper verse.
+    SpGap->setRange(1, 5);
+    SpGap->setValue(1);
     SpGap->setPrefix(QStringLiteral("間隔"));
     SpGap->setSuffix(QStringLiteral("秒"));
     SpGap->setGeometry(524, 8, 88, 32);
@@ -222,6 +224,7 @@ void TF_Match::newMatch(quint32 seed)
     Timer1->stop();
     TimerWait->stop();
     reader_.stop();
+    leadReader_.stop();
     rng_.state = seed;
     const Field field = dealField(rng_);
     const QList<int> order = readingOrder(rng_);
@@ -354,6 +357,7 @@ void TF_Match::FormHide()
     TimerWait->stop();
     reader_.stop();
     record_.finished(*match_);
+    leadReader_.stop();
     phase_ = Phase::Arranging;
 }
 
@@ -387,7 +391,7 @@ void TF_Match::BtnStartNowClick()
     opponent_ = Opponent(levelNo());
     held_.reset();
     session_ = needs_.recorder.newSession(history::Mode::Match);
-    startReading();
+    startLeadIn(deck::kOpeningPoem);
     setFocus();
 }
 
@@ -407,16 +411,21 @@ bool TF_Match::askPaused(const std::function<bool()> &question)
     // The player cannot pause a clip: the voice stops, and the half not yet
     // begun is spoken on its tick after the question.
     reader_.stop();
+    leadReader_.stop();
     const qint64 from = now();
     const bool answer = question();
     // Every time the match keeps is moved on by the pause, so that neither the
     // opponent's plan nor the player's reaction counts it.
     const qint64 paused = now() - from;
     readingStartMs_ += paused;
-    waitUntilMs_ += paused;
     memorisation_.postpone(paused);
     if (answer)
         return true;
+    // A lead-in broken off is read again from its first verse, as a reader would.
+    if (reading && phase_ == Phase::Waiting && !leadIn_.verses().isEmpty()) {
+        startLeadIn(leadIn_.verses().first().poem);
+        return false;
+    }
     if (reading) {
         if (needs_.voice.gameReading && match_->readingOpen())
             reader_.prepare(match_->poem());
@@ -454,14 +463,55 @@ void TF_Match::TimerWaitTimer()
                              && CbMemorise->currentData().toInt() >= 5
                          ? QStringLiteral("（あと2分）")
                          : QString()));
-    } else if (phase_ == Phase::Waiting && t >= waitUntilMs_) {
-        startReading();
     }
+}
+
+void TF_Match::startLeadIn(int previousPoem)
+{
+    TimerWait->stop();
+    // The reader goes back to the lower verse, whatever of the last reading
+    // still sounds.
+    reader_.stop();
+    leadIn_ = LeadIn(previousPoem, Pace{voice::kHoldMs, SpGap->value() * 1000});
+    leadSpoken_ = 0;
+    if (needs_.voice.gameReading)
+        leadReader_.prepare(previousPoem);
+    else
+        leadReader_.stop();
+    lt1->setCaption(QByteArray());
+    lt2->setCaption(QByteArray());
+    if (previousPoem == deck::kOpeningPoem)
+        setStatus(QStringLiteral("序歌"));
+    phase_ = Phase::Waiting;
+    // It begins on the first tick, the clips opened by then.
+    leadStartMs_ = now() + deck::kTickMs;
+    Timer1->start(deck::kTickMs);
+}
+
+void TF_Match::leadInTick()
+{
+    const qint64 at = now() - leadStartMs_;
+    const QList<LeadVerse> &verses = leadIn_.verses();
+    for (qsizetype v = 0; v < verses.size(); ++v) {
+        tategaki::TLabelTategaki *l = verses[v].half == deck::Half::Kami ? lt1 : lt2;
+        if (const QByteArray shown = leadIn_.shown(v, at); shown != l->Caption())
+            l->setCaption(shown);
+    }
+    for (; leadSpoken_ < verses.size() && verses[leadSpoken_].startMs <= at; ++leadSpoken_)
+        leadReader_.speak(verses[leadSpoken_].half);
+    // The reading opens a tick before its upper verse, as it always has:
+    // the last wait is cut to land on that moment.
+    const qint64 toReading = leadIn_.upperStartMs() - deck::kTickMs - at;
+    if (toReading <= 0)
+        startReading();
+    else if (toReading < deck::kTickMs)
+        Timer1->start(int(toReading));
 }
 
 void TF_Match::startReading()
 {
     TimerWait->stop();
+    leadReader_.stop();
     hideTaken();
     held_.reset();
     dragged_ = 0;
@@ -486,11 +536,15 @@ void TF_Match::startReading()
     phase_ = Phase::Reading;
     setStatus(QStringLiteral("第%1首").arg(match_->readingNumber()));
     showCounts();
-    Timer1->start();
+    Timer1->start(deck::kTickMs);
 }
 
 void TF_Match::Timer1Timer()
 {
+    if (phase_ == Phase::Waiting) {
+        leadInTick();
+        return;
+    }
     if (phase_ != Phase::Reading)
         return;
     const deck::RevealStep step = reveal_.tick();
@@ -498,7 +552,8 @@ void TF_Match::Timer1Timer()
         tategaki::TLabelTategaki *l = step.half() == deck::Half::Kami ? lt1 : lt2;
         l->setCaption(l->Caption() + step.byte);
     }
-    if (step.beep)
+    // The voice keeps the time itself; the beep would only cover it.
+    if (step.beep && (reader_.poem() == 0 || needs_.voice.beepWhileReading))
         needs_.services.beeper->beep();
     // Each half is timed from the tick that shows its first byte, as in the game.
     if (step.startsHalf)
@@ -630,13 +685,11 @@ void TF_Match::sendsOrNext()
     // The match record states a judgement with the sends it led to.
     record_.judged(*match_);
     showCounts();
-    if (match_->result() != Result::Ongoing) {
+    if (match_->result() != Result::Ongoing || match_->readingNumber() >= match_->readings()) {
         showEnd();
         return;
     }
-    phase_ = Phase::Waiting;
-    waitUntilMs_ = now() + qint64(SpGap->value()) * 1000;
-    TimerWait->start();
+    startLeadIn(match_->poem());
 }
 
 void TF_Match::reportReading()
@@ -649,6 +702,7 @@ void TF_Match::showEnd()
     Timer1->stop();
     TimerWait->stop();
     reader_.stop();
+    leadReader_.stop();
     phase_ = Phase::Over;
     const Match &m = *match_;
     QString verdict;

@@ -11,6 +11,7 @@
 #include "deck/reveal.h"
 #include "match/matchrecorder.h"
 #include "match/opponent.h"
+#include "match/readingtimeline.h"
 #include "match/rules.h"
 #include "match/timing.h"
 #include "platform/ui/form.h"
@@ -39,6 +40,7 @@ public:
     explicit TF_Match(const Needs &needs, QWidget *parent = nullptr);
     ~TF_Match() override;
 
+    // Waiting: between two readings (or before the first), the lead-in read.
     enum class Phase { Arranging, Memorising, Reading, Sending, Waiting, Over };
 
     QComboBox *CbMemorise;
@@ -58,8 +60,8 @@ public:
     tategaki::TLabelTategaki *lt2;
     QLabel *LblEnd;
     QWidget *Cursor;
-    platform::ui::TickTimer *Timer1; // the reading's 150 ms ticks
-    QTimer *TimerWait; // memorisation countdown and the gap between readings
+    platform::ui::TickTimer *Timer1; // the reading's 150 ms ticks, and the lead-in's before it
+    QTimer *TimerWait; // memorisation countdown
 
     // Injected by tests: the random seed, the question asked before leaving
     // a match under way.
@@ -100,6 +102,8 @@ private:
     void hideTaken();
     void cardPressed(MatchCard *card, qint64 stamp);
     void cardReleased(MatchCard *card, QPoint inField);
+    void startLeadIn(int previousPoem);
+    void leadInTick();
     void startReading();
     void applyOpponent(qint64 upToMs);
     match::TouchResult touch(match::Side who, match::Place place, qint64 atMs);
@@ -135,13 +139,16 @@ private:
     Phase phase_ = Phase::Arranging;
     qint64 readingStartMs_ = 0;
     qint64 decidedMs_ = 0;
-    qint64 waitUntilMs_ = 0;
+    match::LeadIn leadIn_;
+    qint64 leadStartMs_ = 0;
+    int leadSpoken_ = 0; // verses of the lead-in whose clips have started
     qint64 session_ = 0;
     bool opponentFaultDone_ = false;
     bool holdClose_ = false; // a touch is being judged: its reading closes after it
     int takenShown_ = 0; // the card just taken, shown until the next reading
     std::array<QList<qint64>, 2> reactions_;
     voice::Reader reader_;
+    voice::Reader leadReader_; // the lead-in's verses
     match::Place cursor_{match::Side::Player, 0};
     std::optional<match::Place> held_; // a card picked up with the keyboard
     int dragged_ = 0;                  // a card being dragged with the mouse

@@ -8,6 +8,8 @@
 //
 // Writes <out>/NNN-1.wav (upper verse), <out>/NNN-2.wav (lower verse), the
 // labels each was synthesised from (NNN-1.lab, NNN-2.lab) and <out>/index.tsv.
+// Poem 0 is the opening poem a match is read from (000-1, 000-2); without
+// --poems it is made with the hundred.
 // Exit status 1 when a tool is missing, a verse could not be made or a verse
 // is said otherwise than its reading (the message names the poem, the mora
 // and what was said); --keep-going keeps the clips that could be made and
@@ -32,6 +34,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "deck/opening.h"
 #include "voice/readings.h"
 #include "voice/voicecore.h"
 
@@ -203,7 +206,9 @@ ClipTimes makeClip(int poem, Half half, const Tools &tools, Engine &engine, cons
 {
     const Verse verse = spokenVerse(poem, half);
     const QString spelled = spelledVerse(poem, half);
-    const std::string name = "poem " + std::to_string(poem) + (half == Half::Kami ? " upper verse" : " lower verse");
+    const std::string name = (poem == deck::kOpeningPoem ? std::string("the opening poem")
+                                                         : "poem " + std::to_string(poem)) +
+                             (half == Half::Kami ? " upper verse" : " lower verse");
     if (verse.isEmpty())
         throw std::runtime_error(name + " has no reading");
 
@@ -292,7 +297,7 @@ int main(int argc, char **argv)
         return 2;
     }
     if (poems.isEmpty())
-        for (int p = 1; p <= 100; ++p)
+        for (int p = deck::kOpeningPoem; p <= deck::kPoemCount; ++p)
             poems.append(p);
     QDir().mkpath(outDir);
     const QDir out(outDir);

@@ -5,7 +5,8 @@
 #include "voice/voicecore.h"
 
 // The poems' readings as the voice needs them: the spoken morae of a verse
-// with their spelled positions, and the verse as the game spells it.
+// with their spelled positions, and the verse as the game spells it. Poem
+// deck::kOpeningPoem is the opening poem read before a match's first reading.
 namespace voice {
 
 Verse spokenVerse(int poem, Half half);

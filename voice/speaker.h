@@ -48,7 +48,8 @@ public:
     Reader();
     ~Reader();
     // Opens both halves so that speaking starts without a load; false when
-    // reading aloud is off here or a clip is missing.
+    // reading aloud is off here or a clip is missing. deck::kOpeningPoem
+    // opens the opening poem's; poem() then stays 0.
     bool prepare(int poem);
     void speak(Half half);
     void stop();

@@ -328,7 +328,7 @@ std::optional<QList<ClipTimes>> parseIndex(const QByteArray &text)
         bool okPoem = false, okHalf = false;
         c.poem = f[0].toInt(&okPoem);
         const int half = f[1].toInt(&okHalf);
-        if (!okPoem || !okHalf || c.poem < 1 || c.poem > 100 || (half != 1 && half != 2))
+        if (!okPoem || !okHalf || c.poem < 0 || c.poem > 100 || (half != 1 && half != 2))
             continue;
         c.half = Half(half);
         bool good = true;

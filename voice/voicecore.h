@@ -107,7 +107,8 @@ struct ClipTimes {
     bool operator==(const ClipTimes &) const = default;
 };
 
-// The index file: one line per clip, "poem<TAB>half<TAB>start-end,start-end...".
+// The index file: one line per clip, "poem<TAB>half<TAB>start-end,start-end...";
+// poem 0 is the opening poem (deck::kOpeningPoem).
 QByteArray writeIndex(const QList<ClipTimes> &clips);
 // Malformed lines are skipped; nullopt when nothing can be read.
 std::optional<QList<ClipTimes>> parseIndex(const QByteArray &text);

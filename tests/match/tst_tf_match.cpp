@@ -10,6 +10,7 @@
 #include "../support/fakeclips.h"
 #include "../support/fakeservices.h"
 
+#include "deck/opening.h"
 #include "deck/poemtable.h"
 #include "match/matchcard.h"
 #include "deck/reveal.h"
@@ -21,6 +22,7 @@
 #include "platform/random.h"
 #include "platform/services.h"
 #include "platform/gui/fonts.h"
+#include "tategaki/labeltategaki.h"
 #include "voice/speaker.h"
 
 using namespace match;
@@ -61,14 +63,23 @@ private slots:
     void opponentCardsArePaintedHalfTurned();
     void readingAloudOnTheGamesTicks_data();
     void readingAloudOnTheGamesTicks();
+    void leadInReadsTheLowerVerseHoldsAndPauses_data();
+    void leadInReadsTheLowerVerseHoldsAndPauses();
 
 private:
     void advance(qint64 ms) { monotonic_.now += ms; }
     // Runs ticks until the phase leaves Reading or `ticks` are done.
     void tickReading(int ticks);
-    // Lets readings run out, nobody taking, until one opens whose card lies
-    // on `side` (either side when not given).
+    // Runs the lead-in's ticks, each when the timer would fire, until the
+    // next reading opens.
+    void leadIn();
+    // Lets the reading run out, nobody taking, and sends what is owed.
+    void closeReading();
+    // Lets readings run out until one opens whose card lies on `side`
+    // (either side when not given).
     void untilCardOn(std::optional<Side> side = std::nullopt);
+    // The same, until a dead card's reading opens.
+    void untilDeadCard();
 
     FakeMonotonic monotonic_;
     FakeClock clock_; // the match dealt at each show is seeded from its time of day
@@ -123,6 +134,21 @@ void tst_TF_Match::tickReading(int ticks)
     }
 }
 
+void tst_TF_Match::leadIn()
+{
+    for (int i = 0; i < 1000 && w_->phase() == TF_Match::Phase::Waiting; ++i) {
+        advance(w_->Timer1->interval());
+        w_->Timer1Timer();
+    }
+}
+
+void tst_TF_Match::closeReading()
+{
+    tickReading(200);
+    while (w_->phase() == TF_Match::Phase::Sending)
+        w_->touchPlace({Side::Player, firstCard(w_->state().field(), Side::Player)}, monotonic_.now);
+}
+
 void tst_TF_Match::untilCardOn(std::optional<Side> side)
 {
     for (;;) {
@@ -130,12 +156,19 @@ void tst_TF_Match::untilCardOn(std::optional<Side> side)
         // A reading where the opponent goes only for the read card.
         if (w_->phase() == TF_Match::Phase::Reading && card && (!side || card->side == *side) && !w_->plan().faultAtMs)
             return;
-        tickReading(200);
-        while (w_->phase() == TF_Match::Phase::Sending)
-            w_->touchPlace({Side::Player, firstCard(w_->state().field(), Side::Player)}, monotonic_.now);
-        advance(10'000);
-        w_->TimerWaitTimer();
+        closeReading();
+        leadIn();
         QVERIFY(w_->phase() == TF_Match::Phase::Reading);
+    }
+}
+
+void tst_TF_Match::untilDeadCard()
+{
+    // A card taken in its reading is gone from the floor too, so look only
+    // at a new reading.
+    while (w_->phase() != TF_Match::Phase::Reading || w_->state().field().find(w_->state().poem())) {
+        closeReading();
+        leadIn();
     }
 }
 
@@ -160,7 +193,7 @@ void tst_TF_Match::wholeMatchEndsAsTheFasterSideWins()
     int lastReading = 0;
     qint64 start = 0;
     bool touched = false;
-    for (int guard = 0; guard < 20000 && w_->phase() != TF_Match::Phase::Over; ++guard) {
+    for (int guard = 0; guard < 40000 && w_->phase() != TF_Match::Phase::Over; ++guard) {
         const Match &m = w_->state();
         if (m.readingNumber() != lastReading) {
             lastReading = m.readingNumber();
@@ -184,8 +217,8 @@ void tst_TF_Match::wholeMatchEndsAsTheFasterSideWins()
             w_->touchPlace({Side::Player, firstCard(m.field(), Side::Player)}, monotonic_.now);
             break;
         case TF_Match::Phase::Waiting:
-            advance(1000 * w_->SpGap->value());
-            w_->TimerWaitTimer();
+            advance(w_->Timer1->interval());
+            w_->Timer1Timer();
             break;
         default:
             QFAIL("unexpected phase");
@@ -288,8 +321,7 @@ void tst_TF_Match::clickIsJudgedOnItsOwnTimeAgainstTheOpponent()
     QCOMPARE(card->Color(), playerTakes ? QColor(0, 0, 255) : QColor(255, 0, 0));
     if (w_->phase() == TF_Match::Phase::Sending)
         QTest::keyClick(w_.get(), Qt::Key_Space);
-    advance(10'000);
-    w_->TimerWaitTimer();
+    leadIn();
     QCOMPARE(w_->state().readingNumber(), readingNo + 1);
     QVERIFY(card->isHidden());
 }
@@ -364,6 +396,11 @@ void tst_TF_Match::memorisationCuesThenStartsTheReadings()
     QCOMPARE(w_->LblStatus->text(), QStringLiteral("暗記時間 残り 2:00（あと2分）"));
     advance(2 * 60'000);
     w_->TimerWaitTimer();
+    // The opening poem first: no card, no reading yet.
+    QCOMPARE(w_->phase(), TF_Match::Phase::Waiting);
+    QCOMPARE(w_->LblStatus->text(), QStringLiteral("序歌"));
+    QCOMPARE(w_->state().readingNumber(), 0);
+    leadIn();
     QCOMPARE(w_->phase(), TF_Match::Phase::Reading);
     QCOMPARE(w_->state().readingNumber(), 1);
 }
@@ -526,18 +563,11 @@ void tst_TF_Match::readingAloudOnTheGamesTicks()
     QCOMPARE(voice::options().gameReading, audio);
 
     w_->BtnStartNowClick();
-    // On to the first dead card, its reading just begun. A card taken in
-    // its reading is gone from the floor too, so look only at a new reading.
-    while (w_->phase() != TF_Match::Phase::Reading || w_->state().field().find(w_->state().poem())) {
-        tickReading(200);
-        while (w_->phase() == TF_Match::Phase::Sending)
-            w_->touchPlace({Side::Player, firstCard(w_->state().field(), Side::Player)}, monotonic_.now);
-        advance(10'000);
-        w_->TimerWaitTimer();
-    }
+    untilDeadCard(); // its reading just begun
     const int poem = w_->state().poem();
     const auto clip = [poem](int half) { return QStringLiteral("%1-%2.wav").arg(poem, 3, 10, QChar(u'0')).arg(half); };
     sounds_.log.clear();
+    beeper_.beeps = 0;
     for (int t = 1; t <= 41; ++t) {
         advance(kTickMs);
         w_->Timer1Timer();
@@ -550,6 +580,75 @@ void tst_TF_Match::readingAloudOnTheGamesTicks()
     const QStringList expected = spoken ? QStringList{"play " + clip(1), "tick 1", "tick 40", "play " + clip(2), "tick 41"}
                                         : QStringList{"tick 1", "tick 40", "tick 41"};
     QCOMPARE(clips, expected);
+    // The tick beep only where no voice reads: odd ticks 1 to 41.
+    QCOMPARE(beeper_.beeps, spoken ? 0 : 21);
+}
+
+void tst_TF_Match::leadInReadsTheLowerVerseHoldsAndPauses_data()
+{
+    QTest::addColumn<bool>("reading"); // reading aloud chosen
+    QTest::addColumn<bool>("opening"); // before the first reading, or after one
+    QTest::newRow("opening poem, read aloud") << true << true;
+    QTest::newRow("opening poem, silent") << false << true;
+    QTest::newRow("after a dead card, read aloud") << true << false;
+    QTest::newRow("after a dead card, silent") << false << false;
+}
+
+// The same timeline with the voice or without: every clip starts when its
+// text starts, and the upper verse when the pause after the hold ends.
+void tst_TF_Match::leadInReadsTheLowerVerseHoldsAndPauses()
+{
+    QFETCH(bool, reading);
+    QFETCH(bool, opening);
+    platform::Services withAudio;
+    withAudio.hasAudioOutput = [] { return true; };
+    platform::ScopedServices scoped(withAudio);
+    w_->show();
+    w_->CbYomiage->setChecked(reading);
+    w_->SpGap->setValue(2);
+    w_->BtnStartNowClick();
+    int previous = deck::kOpeningPoem;
+    if (!opening) {
+        untilDeadCard();
+        previous = w_->state().poem();
+        closeReading(); // the lead-in follows
+    }
+    QCOMPARE(w_->phase(), TF_Match::Phase::Waiting);
+    const LeadIn expected(previous, Pace{voice::kHoldMs, 2000});
+    const auto name = [this](const QString &logLine) {
+        return QString(logLine).remove(readings_.path() + u'/').remove(QStringLiteral(".wav"));
+    };
+    const qint64 start = monotonic_.now + kTickMs; // the lead-in's first tick
+    sounds_.log.clear();
+    beeper_.beeps = 0;
+    QStringList heard;
+    while (w_->phase() == TF_Match::Phase::Waiting || w_->lt1->Caption().isEmpty()) {
+        const qsizetype logged = sounds_.log.size();
+        advance(w_->Timer1->interval());
+        w_->Timer1Timer();
+        const qint64 at = monotonic_.now - start;
+        for (qsizetype i = logged; i < sounds_.log.size(); ++i)
+            if (sounds_.log[i].startsWith(QStringLiteral("play")))
+                heard << QStringLiteral("%1 @%2").arg(name(sounds_.log[i])).arg(at);
+        if (at >= expected.pauseStartMs() && at < expected.upperStartMs() - kTickMs) {
+            QCOMPARE(w_->lt2->Caption(), expected.verses().last().text); // held, whole
+            QCOMPARE(w_->lt1->Caption(), opening ? expected.verses().first().text : QByteArray());
+        }
+        QVERIFY(at <= expected.upperStartMs());
+    }
+    heard << QStringLiteral("upper @%1").arg(monotonic_.now - start);
+    const auto clip = [](int poem, int half) { return QStringLiteral("play %1-%2").arg(poem, 3, 10, QChar(u'0')).arg(half); };
+    QStringList wanted;
+    if (reading) {
+        for (const LeadVerse &v : expected.verses())
+            wanted << QStringLiteral("%1 @%2").arg(clip(previous, int(v.half))).arg(v.startMs);
+        wanted << QStringLiteral("%1 @%2").arg(clip(w_->state().poem(), 1)).arg(expected.upperStartMs());
+    }
+    wanted << QStringLiteral("upper @%1").arg(expected.upperStartMs());
+    QCOMPARE(heard, wanted);
+    // Reading aloud on, silence under the voice; off, the lead-in is silent
+    // and the upper verse's first tick beeps.
+    QCOMPARE(beeper_.beeps, reading ? 0 : 1);
 }
 
 QTEST_MAIN(tst_TF_Match)

@@ -1,7 +1,7 @@
 #pragma once
 
 // A folder of reading clips as the build lays it out (empty clips, every mora
-// at 0-300 ms), made the clips' folder of the program. The folder is looked
+// at 0-300 ms; poem 0 is the opening poem), made the clips' folder of the program. The folder is looked
 // up once, so this runs before any window asks for it.
 
 #include <QByteArray>
@@ -17,7 +17,7 @@ inline bool useFakeClipFolder(const QString &folder)
 {
     const QDir dir(folder);
     QByteArray index;
-    for (int p = 1; p <= deck::kPoemCount; ++p) {
+    for (int p = 0; p <= deck::kPoemCount; ++p) {
         for (int h : {1, 2}) {
             index += QByteArray::number(p) + '\t' + QByteArray::number(h) + "\t0-300\n";
             QFile clip(dir.filePath(QStringLiteral("%1-%2.wav").arg(p, 3, 10, QChar(u'0')).arg(h)));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "deck/opening.h"
 #include "deck/reveal.h"
 #include "voice/readings.h"
 
@@ -10,7 +11,9 @@ namespace voice {
 
 QList<std::optional<int>> revealMs(int poem, Half half)
 {
-    const deck::Reveal reveal = deck::Reveal::ofPoem(poem, {});
+    const deck::Reveal reveal = poem == deck::kOpeningPoem
+                                    ? deck::Reveal(deck::openingText(Half::Kami), deck::openingText(Half::Shimo), 0)
+                                    : deck::Reveal::ofPoem(poem, {});
     const Verse verse = spokenVerse(poem, half);
     const QString spelled = spelledVerse(poem, half);
     QList<std::optional<int>> out;

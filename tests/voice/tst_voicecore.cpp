@@ -217,7 +217,9 @@ void tst_VoiceCore::retimedOnTheTicks()
 
 void tst_VoiceCore::indexRoundTrip()
 {
-    const QList<ClipTimes> clips = {{1, Half::Kami, {0, 300, 900}, {280, 600, 1150}},
+    // Poem 0: the opening poem.
+    const QList<ClipTimes> clips = {{0, Half::Shimo, {0, 300}, {300, 3500}},
+                                    {1, Half::Kami, {0, 300, 900}, {280, 600, 1150}},
                                     {100, Half::Shimo, {0}, {1500}}};
     const auto back = parseIndex(writeIndex(clips));
     QVERIFY(back);
@@ -227,7 +229,7 @@ void tst_VoiceCore::indexRoundTrip()
 void tst_VoiceCore::indexSkipsBadLines_data()
 {
     QTest::addColumn<QByteArray>("line");
-    QTest::newRow("poem 0") << QByteArray("0\t1\t0-300");
+    QTest::newRow("poem -1") << QByteArray("-1\t1\t0-300");
     QTest::newRow("poem 101") << QByteArray("101\t1\t0-300");
     QTest::newRow("half 3") << QByteArray("5\t3\t0-300");
     QTest::newRow("end before start") << QByteArray("5\t1\t300-0");
