@@ -14,7 +14,7 @@ PACKAGES=(
   libqt6sql6-sqlite libsqlite3-dev qt6-charts-dev libqt6opengl6-dev sqlite3
   fonts-ipafont-gothic fonts-ipafont-mincho
   libbenchmark-dev clang libclang-rt-14-dev
-  xvfb xauth imagemagick xdotool python3 desktop-file-utils
+  xvfb xauth imagemagick xdotool python3 desktop-file-utils pulseaudio pulseaudio-utils
   open-jtalk open-jtalk-mecab-naist-jdic htsengine libhtsengine-dev
 )
 VOICE_PACKAGE=hts-voice-nitech-jp-atr503-m001
