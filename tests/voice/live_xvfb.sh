@@ -5,6 +5,8 @@
 # heard within 50 ms of the tick that reveals its first kana.
 #   tests/voice/live_xvfb.sh <build-dir> [readings]
 # The recording and the program's log stay in <build-dir>/voice-live/.
+# KOTOHA_LIVE_READINGS sets how many poems are read (3); KOTOHA_LIVE_LOG_RULES
+# replaces the program's logging rules (add qt.multimedia.* to see its sinks).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
 for tool in pulseaudio parec pactl; do
