@@ -30,7 +30,7 @@ xvfb_run() { # command...: runs it on a new Xvfb server, then stops the server
   # one before starting and two runs started together may pick the same.
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -auth "$dir/auth" 3>"$dir/display" 2>"$dir/log" &
   XVFB_PID=$!
-  trap 'kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID"; rm -rf "'"$dir"'"' EXIT
+  trap 'kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null || true; rm -rf "'"$dir"'"' EXIT
   trap 'exit 143' TERM INT
   for _ in $(seq 1 100); do
     # The number is written with its newline once the server takes clients.
