@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Writes the seed corpora of fuzz_records, fuzz_tategaki, fuzz_history and
-# fuzz_matchrecord from readable descriptions; the input layouts are
-# described at the top of each fuzzer.
+# Writes the seed corpora of fuzz_records, fuzz_tategaki, fuzz_history,
+# fuzz_matchrecord and fuzz_wave from readable descriptions; the input
+# layouts are described at the top of each fuzzer.
 # The seeds are kept in the repository; run this after changing a layout.
 set -euo pipefail
 
@@ -95,3 +95,23 @@ db newer-program '\x00' "${readings/extra TEXT)/extra TEXT, who TEXT NOT NULL)} 
 m="$CORPUS/matchrecord"
 rm -rf "$m"; mkdir -p "$m"
 cp "$CORPUS/../../tests/match/records/"*.txt "$m/"
+
+# fuzz_wave: whole wave files; sizes are little-endian.
+w="$CORPUS/wave"
+rm -rf "$w"; mkdir -p "$w"
+le16() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))"; }
+le32() { le16 $(($1 & 65535)); le16 $((($1 >> 16) & 65535)); }
+fmt() { # channels rate bits
+  b 'fmt '; le32 16; le16 1; le16 "$1"; le32 "$2"; le32 $(($2 * $1 * $3 / 8)); le16 $(($1 * $3 / 8)); le16 "$3"
+}
+wave() { # name, then the command writing its chunks
+  local tmp; tmp=$(mktemp); "${@:2}" >"$tmp"
+  { b 'RIFF'; le32 $((4 + $(stat -c %s "$tmp"))); b 'WAVE'; cat "$tmp"; } >"$w/$1"
+  rm -f "$tmp"
+}
+mono16() { fmt 1 16000 16; b 'data'; le32 8; b '\x00\x00\x10\x00\xf0\xff\x00\x01'; }
+listed() { fmt 2 22050 8; b 'LIST'; le32 3; b 'abc\x00'; b 'data'; le32 4; b '\x80\x81\x7f\x80'; }
+cut() { fmt 1 16000 16; b 'data'; le32 100; b '\x00\x00'; }
+wave mono16 mono16
+wave listed listed
+wave cut cut

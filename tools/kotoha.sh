@@ -14,7 +14,7 @@ PACKAGES=(
   libqt6sql6-sqlite libsqlite3-dev qt6-charts-dev libqt6opengl6-dev sqlite3
   fonts-ipafont-gothic fonts-ipafont-mincho
   libbenchmark-dev clang libclang-rt-14-dev
-  xvfb xauth imagemagick xdotool python3 desktop-file-utils
+  xvfb xauth imagemagick xdotool python3 desktop-file-utils pulseaudio pulseaudio-utils
   open-jtalk open-jtalk-mecab-naist-jdic htsengine libhtsengine-dev
 )
 VOICE_PACKAGE=hts-voice-nitech-jp-atr503-m001
@@ -73,32 +73,51 @@ sanitized_tests() {
   ASAN_OPTIONS=detect_leaks=1 ctest --test-dir "$dir" --output-on-failure -j2
 }
 
-# Every fuzzer for a bounded time, starting from the corpus kept in fuzz/.
+# One fuzzer for a bounded time, starting from the corpus kept in fuzz/. An
+# input that runs for more than 10 s counts as a hang. A crashing input is
+# kept in $dir/crashes/ and the fuzzer's whole report is shown.
+fuzz_one() { # fuzzer, build dir, seconds
+  local name work log
+  name="$(basename "$1")"
+  work="$(mktemp -d)"
+  log="$work.log"
+  echo "== $name for ${3}s"
+  if "$1" -max_total_time="$3" -timeout=10 -max_len=2048 -print_final_stats=0 \
+       -artifact_prefix="$2/crashes/$name-" "$work" "$ROOT/fuzz/corpus/${name#fuzz_}" >"$log" 2>&1; then
+    tail -n 1 "$log"
+  else
+    cat "$log"
+    echo "$name failed; the input is in $2/crashes/" >&2
+    rm -rf "$work" "$log"
+    return 1
+  fi
+  rm -rf "$work" "$log"
+}
+
+# Every fuzzer, two at a time (one per core); each one's report is shown
+# whole once it ends.
 fuzz_runs() {
   local dir="$BUILD-fuzz" seconds="${KOTOHA_FUZZ_SECONDS:-20}"
   cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOTOHA_FUZZ=ON \
     -DKOTOHA_BUILD_TESTS=OFF -DCMAKE_CXX_COMPILER=clang++ >/dev/null
   cmake --build "$dir" --target fuzzers
-  # An input that runs for more than 10 s counts as a hang. A crashing input
-  # is kept in $dir/crashes/ and the fuzzer's whole report is shown.
   mkdir -p "$dir/crashes"
-  local f name work log failed=0
+  local f reports running=0 failed=0
+  reports="$(mktemp -d)"
   for f in "$dir"/fuzz/fuzz_*; do
     [ -f "$f" ] && [ -x "$f" ] || continue
-    name="$(basename "$f")"
-    work="$(mktemp -d)"
-    log="$work.log"
-    echo "== $name for ${seconds}s"
-    if "$f" -max_total_time="$seconds" -timeout=10 -max_len=2048 -print_final_stats=0 \
-         -artifact_prefix="$dir/crashes/$name-" "$work" "$ROOT/fuzz/corpus/${name#fuzz_}" >"$log" 2>&1; then
-      tail -n 1 "$log"
-    else
-      cat "$log"
-      echo "$name failed; the input is in $dir/crashes/" >&2
-      failed=1
+    fuzz_one "$f" "$dir" "$seconds" >"$reports/$(basename "$f")" 2>&1 &
+    if ((++running == 2)); then
+      wait -n || failed=1
+      running=$((running - 1))
     fi
-    rm -rf "$work" "$log"
   done
+  while ((running > 0)); do
+    wait -n || failed=1
+    running=$((running - 1))
+  done
+  cat "$reports"/* 2>/dev/null || true
+  rm -rf "$reports"
   return "$failed"
 }
 

@@ -4,8 +4,14 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QLoggingCategory>
 
 #include "platform/services.h"
+
+// Off unless asked for (QT_LOGGING_RULES="kotoha.voice.debug=true"): with
+// QT_MESSAGE_PATTERN's %{time boot} it tells when each clip was started, so a
+// recording of the sound server can be set against the ticks.
+Q_LOGGING_CATEGORY(lcVoice, "kotoha.voice", QtInfoMsg)
 
 namespace voice {
 
@@ -130,8 +136,10 @@ bool Reader::prepare(int poem)
 void Reader::speak(Half half)
 {
     platform::WavePlayer *player = half == Half::Kami ? kami_.get() : shimo_.get();
-    if (player)
-        player->play();
+    if (!player)
+        return;
+    qCDebug(lcVoice, "start %d-%d", poem_, int(half)); // the tick's moment, before play() takes any
+    player->play();
 }
 
 void Reader::stop()

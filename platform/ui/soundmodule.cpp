@@ -1,47 +1,113 @@
 #include "soundmodule.h"
 
 #include <QAudioDevice>
+#include <QAudioSink>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMediaDevices>
-#include <QSoundEffect>
-#include <QUrl>
+#include <QTimer>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <type_traits>
 
 #include "platform/services.h"
+#include "platform/wavefile.h"
 #include "platform/ui/modules.h"
 
 namespace {
 
-// QSoundEffect plays on its own thread and never blocks the caller; with no
-// audio device it stays silent. Nothing may wait for a sound to end.
-class SoundEffectPlayer final : public platform::WavePlayer {
+// Each play() opens a sink of its own and writes what it takes at once, so
+// the server starts the sound on that write; QSoundEffect's sink waited for
+// its first pull (20 ms) and filled its buffer in steps, late by 35 to 65 ms
+// on a PulseAudio server where the voice must start on its tick. The rest is
+// written from a timer as the sink frees room. play() waits only for the
+// server to take the stream; with no audio device it stays silent.
+class StreamPlayer final : public platform::WavePlayer {
 public:
+    StreamPlayer()
+    {
+        feeder_.setTimerType(Qt::PreciseTimer);
+        feeder_.setInterval(kFeedMs);
+        QObject::connect(&feeder_, &QTimer::timeout, &feeder_, [this] { feed(); });
+    }
+    ~StreamPlayer() override { close(); }
+
     bool open(const QString &fileName) override
     {
         close();
-        const QFileInfo file(QDir::current().absoluteFilePath(fileName));
-        if (!file.isFile() || !file.isReadable())
+        const QFileInfo info(QDir::current().absoluteFilePath(fileName));
+        QFile file(info.absoluteFilePath());
+        if (!info.isFile() || !file.open(QIODevice::ReadOnly)) // a FIFO would block
             return false;
-        effect_ = std::make_unique<QSoundEffect>();
-        effect_->setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
-        return effect_->status() != QSoundEffect::Error;
+        std::optional<platform::WaveData> wave = platform::readWave(file.readAll());
+        if (!wave || wave->pcm.isEmpty())
+            return false;
+        format_.setChannelCount(wave->channels);
+        format_.setSampleRate(wave->sampleRate);
+        format_.setSampleFormat(wave->bitsPerSample == 8 ? QAudioFormat::UInt8 : QAudioFormat::Int16);
+        pcm_ = wave->pcm;
+        return true;
     }
 
     void play() override
     {
-        if (!effect_ || effect_->status() == QSoundEffect::Error)
+        if (pcm_.isEmpty())
             return;
-        effect_->stop(); // a new cue always starts from the beginning
-        effect_->play();
+        stopSink(); // a new cue always starts from the beginning
+        sink_ = std::make_unique<QAudioSink>(QMediaDevices::defaultAudioOutput(), format_);
+        sink_->setBufferSize(format_.bytesForDuration(kBufferUs));
+        io_ = sink_->start();
+        if (!io_) {
+            sink_.reset();
+            return;
+        }
+        written_ = 0;
+        feed();
+        if (written_ < pcm_.size())
+            feeder_.start();
     }
 
-    void close() override { effect_.reset(); }
+    void close() override
+    {
+        stopSink();
+        pcm_.clear();
+    }
 
 private:
-    std::unique_ptr<QSoundEffect> effect_;
+    static constexpr qint64 kBufferUs = 150'000;
+    static constexpr int kFeedMs = 10;
+
+    void feed()
+    {
+        if (sink_->state() == QAudio::StoppedState) { // the device went away
+            stopSink();
+            return;
+        }
+        const qint64 room = std::min<qint64>(sink_->bytesFree(), pcm_.size() - written_);
+        if (room > 0)
+            written_ += std::max<qint64>(0, io_->write(pcm_.constData() + written_, room));
+        if (written_ >= pcm_.size())
+            feeder_.stop(); // the sink plays out what it holds
+    }
+
+    void stopSink()
+    {
+        feeder_.stop();
+        if (sink_)
+            sink_->stop();
+        sink_.reset();
+        io_ = nullptr;
+    }
+
+    QAudioFormat format_;
+    QByteArray pcm_;
+    qint64 written_ = 0;
+    std::unique_ptr<QAudioSink> sink_;
+    QIODevice *io_ = nullptr; // owned by sink_
+    QTimer feeder_;
 };
 
 } // namespace
@@ -50,7 +116,7 @@ KOTOHA_MODULE_VERSION(platform::ui::soundmodule::Version)
 
 extern "C" Q_DECL_EXPORT platform::WavePlayer *kotohaNewWavePlayer()
 {
-    return new SoundEffectPlayer;
+    return new StreamPlayer;
 }
 
 extern "C" Q_DECL_EXPORT bool kotohaHasAudioOutput()
