@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Writes the seed corpora of fuzz_records, fuzz_tategaki and fuzz_history from readable
+# Writes the seed corpora of fuzz_records, fuzz_tategaki, fuzz_history and fuzz_ownsets from readable
 # descriptions; the input layouts are described at the top of each fuzzer.
 # The seeds are kept in the repository; run this after changing a layout.
 set -euo pipefail
@@ -88,3 +88,14 @@ db empty-version-0 '\x00' "CREATE TABLE notes (x); DROP TABLE notes;"
 db other-columns-no '\x00' "CREATE TABLE readings (id INTEGER PRIMARY KEY, poem INTEGER, said TEXT); PRAGMA user_version = 1;"
 db other-columns-yes '\x01' "CREATE TABLE readings (id INTEGER PRIMARY KEY, poem INTEGER, said TEXT); PRAGMA user_version = 1;"
 db newer-program '\x00' "${readings/extra TEXT)/extra TEXT, who TEXT NOT NULL)} PRAGMA user_version = 7;"
+
+# fuzz_ownsets: a set's file as it is read.
+o="$CORPUS/ownsets"
+rm -rf "$o"; mkdir -p "$o"
+printf '1 5 23\n' >"$o/numbers"
+printf '苦手な友札: 3, 15，22、87\r\n2 4\n' >"$o/named-mixed-separators"
+printf '\xef\xbb\xbf\n  \n一字決まり：８７　１８ 57\n' >"$o/bom-full-width"
+printf 'a:b: 100 001\n' >"$o/colon-in-name"
+printf '1 1\n' >"$o/twice"
+printf '0 101 7a\n' >"$o/out-of-range"
+printf 'x\xff\xfe: 9\n' >"$o/not-utf8"
