@@ -87,6 +87,10 @@ db history-wal '\x00' "$readings $takes PRAGMA user_version = 1; PRAGMA journal_
 db empty-version-0 '\x00' "CREATE TABLE notes (x); DROP TABLE notes;"
 db other-columns-no '\x00' "CREATE TABLE readings (id INTEGER PRIMARY KEY, poem INTEGER, said TEXT); PRAGMA user_version = 1;"
 db other-columns-yes '\x01' "CREATE TABLE readings (id INTEGER PRIMARY KEY, poem INTEGER, said TEXT); PRAGMA user_version = 1;"
+db own-sets '\x00' "$readings $takes CREATE TABLE own_sets (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, poems TEXT NOT NULL);
+ CREATE TABLE options (name TEXT PRIMARY KEY, value TEXT NOT NULL);
+ INSERT INTO own_sets VALUES (1, '自陣', '3 15 22'), (2, ' 友札', '5 5'), (3, 'x', 'a: 1'), (4, '友札', '101');
+ INSERT INTO options VALUES ('review.retention', '2'), ('review.new_per_day', '-3'); PRAGMA user_version = 2;"
 db newer-program '\x00' "${readings/extra TEXT)/extra TEXT, who TEXT NOT NULL)} PRAGMA user_version = 7;"
 
 # fuzz_ownsets: a set's file as it is read.

@@ -131,7 +131,7 @@ void OwnSetsDialog::buildLayout()
     // The review's options, applied to today's review as soon as they change.
     auto *review = new QGroupBox(QStringLiteral("今日の復習"));
     auto *reviewRow = new QHBoxLayout(review);
-    reviewRow->addWidget(new QLabel(QStringLiteral("復習する目安(想起率)")));
+    reviewRow->addWidget(new QLabel(QStringLiteral("目標の想起率")));
     SpRetention = new QSpinBox;
     SpRetention->setObjectName(QStringLiteral("SpRetention"));
     SpRetention->setRange(qRound(history::kRetentionMin * 100), qRound(history::kRetentionMax * 100));
