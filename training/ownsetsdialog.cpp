@@ -62,7 +62,7 @@ OwnSetsDialog::OwnSetsDialog(platform::Messages &messages, QWidget *parent)
     connect(SpNewPerDay, &QSpinBox::valueChanged, this, &OwnSetsDialog::optionsChanged);
 
     reload(0);
-    BtnNewClick();
+    clearEditor();
 }
 
 void OwnSetsDialog::buildLayout()
@@ -186,19 +186,48 @@ void OwnSetsDialog::reload(qint64 select)
 
 void OwnSetsDialog::showSet(int row)
 {
+    if (!mayLeave()) {
+        const QSignalBlocker quiet(LstSets);
+        LstSets->setCurrentRow(shownRow_);
+        return;
+    }
+    shownRow_ = row;
     BtnDelete->setEnabled(row >= 0);
     if (row < 0 || row >= sets_.size())
         return;
     const history::OwnSet &set = sets_[row];
-    editing_ = set.id;
     EdName->setText(set.name);
     importLine(history::setLine({}, set.poems));
     editing_ = set.id; // importLine starts a new set
+    saved_ = editorLine();
 }
 
 void OwnSetsDialog::BtnNewClick()
 {
+    if (mayLeave())
+        clearEditor();
+}
+
+QString OwnSetsDialog::editorLine() const
+{
+    return history::setLine(EdName->text(), tickedPoems());
+}
+
+bool OwnSetsDialog::mayLeave()
+{
+    return editorLine() == saved_ || messages_.askYesNo(QStringLiteral("保存していない変更があります。破棄しますか?"));
+}
+
+void OwnSetsDialog::done(int result)
+{
+    if (mayLeave())
+        QDialog::done(result);
+}
+
+void OwnSetsDialog::clearEditor()
+{
     editing_ = 0;
+    shownRow_ = -1;
     {
         const QSignalBlocker quiet(LstSets);
         LstSets->setCurrentRow(-1);
@@ -206,6 +235,7 @@ void OwnSetsDialog::BtnNewClick()
     BtnDelete->setEnabled(false);
     EdName->clear();
     importLine({});
+    saved_ = editorLine();
     tell({});
     EdName->setFocus();
 }
@@ -225,6 +255,8 @@ void OwnSetsDialog::BtnSaveClick()
         if (problem.isEmpty()) {
             editing_ = set.id;
             reload(set.id);
+            shownRow_ = LstSets->currentRow();
+            saved_ = editorLine();
         }
     }
     tell(problem);
@@ -243,7 +275,7 @@ void OwnSetsDialog::BtnDeleteClick()
         return;
     }
     reload(0);
-    BtnNewClick();
+    clearEditor();
 }
 
 // A line typed, pasted or read: its poems are ticked, its name (if any)
@@ -278,7 +310,9 @@ bool OwnSetsDialog::importFile(const QString &path)
         tell(parsed.problem);
         return false;
     }
-    BtnNewClick();
+    if (!mayLeave())
+        return false;
+    clearEditor();
     importLine(history::setLine(parsed.name, parsed.poems));
     return true;
 }

@@ -47,6 +47,7 @@ public:
     void BtnSaveClick();
     void BtnDeleteClick();
     void BtnNewClick();
+    void done(int result) override; // asks before edits not saved are lost
     // The set in a file, or on the clipboard, comes into the editor as a new set.
     bool importFile(const QString &path);
     bool exportFile(const QString &path);
@@ -54,6 +55,9 @@ public:
 
 private:
     void buildLayout();
+    void clearEditor();
+    QString editorLine() const;
+    bool mayLeave(); // true when nothing unsaved is lost, or the player lets it go
     void reload(qint64 select);
     void showSet(int row);
     void numbersEdited();
@@ -64,5 +68,7 @@ private:
     platform::Messages &messages_;
     QList<history::OwnSet> sets_;
     qint64 editing_ = 0; // id of the set in the editor; 0 for a new one
+    int shownRow_ = -1;  // the list's row in the editor
+    QString saved_;      // the editor's line as last shown or saved
     bool syncing_ = false;
 };

@@ -82,9 +82,21 @@ void tst_OwnSetsDialog::makeEditAndDeleteASet()
     QCOMPARE(stored.size(), 1);
     QCOMPARE(stored[0].poems, (QList<int>{3, 22}));
 
-    // Picking it in the list brings it back into the editor; deleting asks first.
+    // Edits not saved are lost only when the player lets them go.
+    messages_.answers = {false, true};
+    dialog_->LstSets->setCurrentRow(0);
+    QCOMPARE(ticked(), (QList<int>{1}));
+    QCOMPARE(dialog_->LstSets->currentRow(), -1);
     dialog_->LstSets->setCurrentRow(0);
     QCOMPARE(ticked(), (QList<int>{3, 22}));
+    dialog_->show();
+    dialog_->CbPoems[4]->click();
+    messages_.answers = {false};
+    dialog_->reject();
+    QVERIFY(dialog_->isVisible());
+    dialog_->CbPoems[4]->click();
+
+    messages_.asked.clear();
     messages_.answers = {false, true};
     dialog_->BtnDeleteClick();
     QCOMPARE(dialog_->LstSets->count(), 1);
@@ -93,6 +105,8 @@ void tst_OwnSetsDialog::makeEditAndDeleteASet()
     QVERIFY(messages_.asked[0].contains(QStringLiteral("自陣")));
     QCOMPARE(dialog_->LstSets->count(), 0);
     QVERIFY(history::loadOwnSets(history::databasePath()).isEmpty());
+    dialog_->reject();
+    QVERIFY(!dialog_->isVisible());
 }
 
 void tst_OwnSetsDialog::numbersTypedTickTheGrid_data()
