@@ -1,6 +1,7 @@
 // The history file as it may be found on disk: any bytes. Every reader of
 // the program runs on it in a scratch folder (the statistics and their CSV,
-// the weak-poem drill, the match's reactions, the review schedule), then the recorder's start-up
+// the weak-poem drill, the match's reactions, the review schedule, the
+// player's own sets and options), then the recorder's start-up
 // with a yes or no to setting a damaged file aside, and one take.
 //
 // Input, in order:
@@ -25,6 +26,7 @@
 #include <cstdint>
 
 #include "history/database.h"
+#include "history/playerstore.h"
 #include "history/reactions.h"
 #include "history/schedule.h"
 #include "history/stats.h"
@@ -117,6 +119,17 @@ void run(const std::uint8_t *data, std::size_t size, const QString &dir)
         const QList<int> review = schedule.dueOn(today) + schedule.newOn(today, 5);
         CHECK(QSet<int>(review.begin(), review.end()).size() == review.size());
         CHECK(std::all_of(review.begin(), review.end(), [](int poem) { return poem >= 1 && poem <= 100; }));
+    }
+    {
+        // The player's sets and options keep to their rules, whatever the file holds.
+        QStringList names;
+        for (const OwnSet &set : loadOwnSets(path)) {
+            CHECK(set.id > 0 && nameProblem(set.name, names).isEmpty() && poemsProblem(set.poems).isEmpty());
+            names << set.name;
+        }
+        const ReviewOptions options = loadReviewOptions(path);
+        CHECK(options.retention >= kRetentionMin && options.retention <= kRetentionMax);
+        CHECK(options.newPerDay >= 0 && options.newPerDay <= kNewPerDayMax);
     }
     CHECK(readAll(path) == file);
     const qint64 before = rows(path);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Writes the seed corpora of fuzz_records, fuzz_tategaki, fuzz_history,
-# fuzz_matchrecord and fuzz_wave from readable descriptions; the input
-# layouts are described at the top of each fuzzer.
+# fuzz_matchrecord, fuzz_wave and fuzz_ownsets from readable descriptions;
+# the input layouts are described at the top of each fuzzer.
 # The seeds are kept in the repository; run this after changing a layout.
 set -euo pipefail
 
@@ -88,6 +88,10 @@ db history-wal '\x00' "$readings $takes PRAGMA user_version = 1; PRAGMA journal_
 db empty-version-0 '\x00' "CREATE TABLE notes (x); DROP TABLE notes;"
 db other-columns-no '\x00' "CREATE TABLE readings (id INTEGER PRIMARY KEY, poem INTEGER, said TEXT); PRAGMA user_version = 1;"
 db other-columns-yes '\x01' "CREATE TABLE readings (id INTEGER PRIMARY KEY, poem INTEGER, said TEXT); PRAGMA user_version = 1;"
+db own-sets '\x00' "$readings $takes CREATE TABLE own_sets (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, poems TEXT NOT NULL);
+ CREATE TABLE options (name TEXT PRIMARY KEY, value TEXT NOT NULL);
+ INSERT INTO own_sets VALUES (1, '自陣', '3 15 22'), (2, ' 友札', '5 5'), (3, 'x', 'a: 1'), (4, '友札', '101');
+ INSERT INTO options VALUES ('review.retention', '2'), ('review.new_per_day', '-3'); PRAGMA user_version = 2;"
 db newer-program '\x00' "${readings/extra TEXT)/extra TEXT, who TEXT NOT NULL)} PRAGMA user_version = 7;"
 
 # fuzz_matchrecord: the hand-written records of the replay test, which are
@@ -115,3 +119,14 @@ cut() { fmt 1 16000 16; b 'data'; le32 100; b '\x00\x00'; }
 wave mono16 mono16
 wave listed listed
 wave cut cut
+
+# fuzz_ownsets: a set's file as it is read.
+o="$CORPUS/ownsets"
+rm -rf "$o"; mkdir -p "$o"
+printf '1 5 23\n' >"$o/numbers"
+printf '苦手な友札: 3, 15，22、87\r\n2 4\n' >"$o/named-mixed-separators"
+printf '\xef\xbb\xbf\n  \n一字決まり：８７　１８ 57\n' >"$o/bom-full-width"
+printf 'a:b: 100 001\n' >"$o/colon-in-name"
+printf '1 1\n' >"$o/twice"
+printf '0 101 7a\n' >"$o/out-of-range"
+printf 'x\xff\xfe: 9\n' >"$o/not-utf8"

@@ -73,6 +73,12 @@ const QList<QStringList> &migrations()
             QStringLiteral("CREATE INDEX readings_poem ON readings (poem)"),
             QStringLiteral("CREATE INDEX readings_played_at ON readings (played_at)"),
         },
+        // The player's own sets and options (playerstore.h); a program of
+        // version 1 opens such a file and leaves these tables alone.
+        {
+            QStringLiteral("CREATE TABLE own_sets (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, poems TEXT NOT NULL)"),
+            QStringLiteral("CREATE TABLE options (name TEXT PRIMARY KEY, value TEXT NOT NULL)"),
+        },
     };
     return steps;
 }

@@ -12,7 +12,7 @@
 
 namespace history {
 
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
 // The history file in use, resolved once at start (resolveDatabasePath);
 // "history.sqlite" in the working folder until then. Tests point it elsewhere.

@@ -331,6 +331,7 @@ void TF_Stats::showStatistics(const history::Loaded &loaded)
     schedule_ = loaded.schedule;
     const QDate today = services_.clock->localDate();
     LblDue->setText(QStringLiteral("今日の復習 %1首").arg(schedule_.dueOn(today).size()));
+    LblDue->setToolTip(history::reviewRule()); // the options may have changed since
     anyHistory_ = loaded.anyHistory;
     LblSummary->setText(loaded.readOnly ? history::readOnlySummary(stats_.total)
                                         : QStringLiteral("%1 件").arg(stats_.total));

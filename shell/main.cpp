@@ -4,6 +4,7 @@
 
 #include "history/database.h"
 #include "history/notice.h"
+#include "history/playerstore.h"
 #include "history/writer.h"
 #include "platform/ui/desktop.h"
 #include "shell/application.h"
@@ -36,7 +37,10 @@ int main(int argc, char **argv)
     recorder.tellDuringPlay = [](const QString &message) { history::showAside(message); };
     const history::ScopedRecorder installed(recorder);
 
-    shell::OpenMenu([&recorder] { recorder.start(); });
+    shell::OpenMenu([&recorder] {
+        history::reviewOptions() = history::loadReviewOptions(history::databasePath());
+        recorder.start();
+    });
     const int rc = app.exec();
     shell::DestroyForms();
     return rc;

@@ -10,7 +10,9 @@
 #include "deck/poemtable.h"
 #include "training/drillsets.h"
 #include "training/historytake.h"
+#include "training/ownsetsdialog.h"
 #include "training/question.h"
+#include "training/setchoice.h"
 #include "history/database.h"
 #include "history/recorder.h"
 #include "history/schedule.h"
@@ -101,10 +103,11 @@ TF_Training::TF_Training(const Needs &needs, QWidget *parent)
     connect(CmbSet, &QComboBox::currentIndexChanged, this, [this] {
         const QVariant set = CmbSet->currentData();
         Review = set.isValid() && set.toInt() == kReviewItem;
-        DrillPoems = set.isValid() && set.toInt() >= 0 ? training::drillSets()[set.toInt()].poems : QList<deck::PoemNo>{};
+        DrillPoems = training::chosenPoems(CmbSet);
         drillChanged();
     });
     connect(SpDrill, &QSpinBox::valueChanged, this, &TF_Training::drillChanged);
+    connect(BtnSets, &QToolButton::clicked, this, &TF_Training::BtnSetsClick);
     TimerYomi = new QTimer(this);
     TimerYomi->setObjectName(QStringLiteral("TimerYomi"));
     TimerYomi->setSingleShot(true);
@@ -185,10 +188,16 @@ void TF_Training::buildLayout()
     CmbMa->setToolTip(QStringLiteral("出題から読み始めるまでの間"));
     CmbSet = new QComboBox(this);
     CmbSet->setObjectName(QStringLiteral("CmbSet"));
-    CmbSet->setGeometry(349, 51, 102, 19);
+    CmbSet->setGeometry(349, 51, 76, 19);
     CmbSet->setFocusPolicy(Qt::ClickFocus);
     CmbSet->addItem(QStringLiteral("全百首")); // the sets by sound join at the first show
-    CmbSet->setToolTip(QStringLiteral("出題する札: 決まり字の音で選んだ組では、誤りの選択肢もまずその組から出ます"));
+    CmbSet->setToolTip(QStringLiteral("出題する札: 組を選ぶと、誤りの選択肢もまずその組から出ます(自分の組は「組…」で作れます)"));
+    BtnSets = new QToolButton(this);
+    BtnSets->setObjectName(QStringLiteral("BtnSets"));
+    BtnSets->setText(QStringLiteral("組…"));
+    BtnSets->setGeometry(426, 50, 26, 21);
+    BtnSets->setFocusPolicy(Qt::ClickFocus);
+    BtnSets->setToolTip(QStringLiteral("自分の組の作成・編集・読み込みと、今日の復習の設定"));
     CbDrill = new QCheckBox(QStringLiteral("苦手(&D)"), this);
     CbDrill->setObjectName(QStringLiteral("CbDrill"));
     CbDrill->setGeometry(454, 52, 70, 17);
@@ -254,10 +263,7 @@ void TF_Training::FormShow()
     if (CmbSet->count() == 1) {
         const QSignalBlocker quiet(CmbSet);
         CmbSet->addItem(QString(), kReviewItem);
-        CmbSet->setItemData(1, history::reviewRule(), Qt::ToolTipRole);
-        int i = 0;
-        for (const training::DrillSet &set : training::drillSets())
-            CmbSet->addItem(QStringLiteral("%1 (%2首)").arg(set.name()).arg(set.poems.size()), i++);
+        fillSets();
     }
     refreshReview();
     MondaiNo = 0;
@@ -287,6 +293,7 @@ void TF_Training::FormShow()
     CbDrill->setEnabled(true);
     SpDrill->setEnabled(true);
     CmbSet->setEnabled(true);
+    BtnSets->setEnabled(true);
     needs_.rng.reseed(needs_.services.clock->utcTimeOfDay());
     weakTakes_.reset(); // the run just played counts in the next drill
     buildRun();
@@ -311,6 +318,44 @@ void TF_Training::refreshReview()
     const QList<int> fresh = schedule.newOn(today, history::reviewOptions().newPerDay);
     ReviewPoems = due + fresh;
     CmbSet->setItemText(1, QStringLiteral("今日の復習 (期日%1首・新%2首)").arg(due.size()).arg(fresh.size()));
+    CmbSet->setItemData(1, history::reviewRule(), Qt::ToolTipRole); // it states the options
+}
+
+// The sets after the review's item; a set of the player's that was chosen
+// stays chosen, by its name, while it is still there.
+void TF_Training::fillSets()
+{
+    const QSignalBlocker quiet(CmbSet);
+    const int ownFrom = 2 + int(training::drillSets().size()); // the separator
+    const int index = CmbSet->currentIndex();
+    const bool wasOwn = index > ownFrom;
+    const QString was = CmbSet->currentData(training::kSetNameRole).toString();
+    while (CmbSet->count() > 2)
+        CmbSet->removeItem(2);
+    training::addSetChoices(CmbSet, training::setChoices().mid(1));
+    if (!wasOwn) {
+        CmbSet->setCurrentIndex(index); // the sets by sound never change
+        return;
+    }
+    CmbSet->setCurrentIndex(0);
+    for (int i = ownFrom + 1; i < CmbSet->count(); ++i)
+        if (CmbSet->itemData(i, training::kSetNameRole).toString() == was)
+            CmbSet->setCurrentIndex(i);
+    DrillPoems = training::chosenPoems(CmbSet);
+}
+
+void TF_Training::BtnSetsClick()
+{
+    OwnSetsDialog dialog(*needs_.services.messages, this);
+    dialog.exec();
+    setsEdited();
+}
+
+void TF_Training::setsEdited()
+{
+    fillSets();
+    refreshReview();
+    drillChanged();
 }
 
 void TF_Training::buildRun()
@@ -423,6 +468,7 @@ void TF_Training::BtnShutudaiClick()
         CbDrill->setEnabled(false);
         SpDrill->setEnabled(false);
         CmbSet->setEnabled(false);
+        BtnSets->setEnabled(false);
         session_ = needs_.recorder.newSession(history::Mode::Training);
     }
 

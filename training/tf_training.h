@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
+#include <QToolButton>
 
 #include <bitset>
 #include <memory>
@@ -56,7 +57,8 @@ public:
     QCheckBox *CbDrill;
     QSpinBox *SpDrill;
     QLabel *LblDrill;
-    QComboBox *CmbSet; // the set to drill by sound; item 0 is the whole hundred
+    QComboBox *CmbSet; // the set to drill: item 0 is the whole hundred, then the review, the sets by sound, the player's
+    QToolButton *BtnSets; // the player's sets and the review's options (OwnSetsDialog)
     QTimer *Timer1; // countdown, 1000 ms while a question is open
     QTimer *Timer2; // blink of the right row, 300 ms after a verdict
     std::unique_ptr<platform::WavePlayer> MP1; // "Push.wav", open while shown
@@ -76,14 +78,14 @@ public:
     training::SentakushiList Sentakushi{};
     training::KaitoRanList KaitoRan{};
     int SeikaiNo = 0;
-    // Opt-in: a set of poems to drill, chosen by sound; empty for the whole
-    // hundred. Takes effect at the next run.
+    // Opt-in: a set of poems to drill, by sound or the player's own; empty
+    // for the whole hundred. Takes effect at the next run.
     QList<deck::PoemNo> DrillPoems;
     // Today's review, chosen in CmbSet: its poems in the order asked, read
     // from the history each time the window is shown.
     bool Review = false;
     QList<deck::PoemNo> ReviewPoems;
-    static constexpr int kReviewItem = -1; // CmbSet's item data for it; a set's is its index
+    static constexpr int kReviewItem = -1; // CmbSet's item data for it
     int runLength = deck::kPoemCount; // questions to answer right; fewer in a drill
     training::MissedPoems Missed; // poems missed at least once in this run
 
@@ -93,6 +95,10 @@ public:
     void Timer2Timer();
     void BtnCloseClick();
     void TimerYomiTimer();
+    void BtnSetsClick();
+    // After the player's sets or the review's options changed: CmbSet and
+    // today's review read again, the run rebuilt unless it has begun.
+    void setsEdited();
 
     bool questionOpen() const { return Timer1->isActive(); }
     // The last listening answer's ms after its deciding syllables were
@@ -119,6 +125,7 @@ private:
     void weakTakesLoaded();
     void drillChanged();
     void refreshReview();
+    void fillSets();
     void recordAnswer(history::Outcome outcome, int row);
 
     const Needs needs_;

@@ -137,9 +137,9 @@ void tst_HistoryDb::schemaIsCreatedOrMigratedForward_data()
     QTest::addColumn<QStringList>("before");  // statements run on the file first
     QTest::addColumn<int>("version");         // user_version afterwards
     QTest::addColumn<QString>("whoColumn");   // where extra["who"] lands
-    QTest::newRow("new file") << QStringList{} << 1 << "extra";
+    QTest::newRow("new file") << QStringList{} << kSchemaVersion << "extra";
     QTest::newRow("version 0 with a foreign table")
-        << QStringList{"CREATE TABLE notes (x)", "INSERT INTO notes VALUES (1)"} << 1 << "extra";
+        << QStringList{"CREATE TABLE notes (x)", "INSERT INTO notes VALUES (1)"} << kSchemaVersion << "extra";
     QTest::newRow("newer program's file")
         << QStringList{"CREATE TABLE readings (id INTEGER PRIMARY KEY, played_at TEXT, mode TEXT, session INTEGER,"
                        " poem INTEGER, outcome TEXT, chosen INTEGER, ticks INTEGER, ms INTEGER,"
@@ -170,7 +170,7 @@ void tst_HistoryDb::schemaIsCreatedOrMigratedForward()
         QCOMPARE(scalar(db.db(), "SELECT who FROM readings").toString(), QStringLiteral("A"));
     else
         QCOMPARE(extra.value("who").toString(), QStringLiteral("A"));
-    if (before.size() == 2 && version == 1)
+    if (before.size() == 2 && version == kSchemaVersion)
         QCOMPARE(scalar(db.db(), "SELECT x FROM notes").toInt(), 1);
 }
 

@@ -9,6 +9,7 @@
 
 #include "deck/poemtable.h"
 #include "history/database.h"
+#include "history/playerstore.h"
 #include "platform/random.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"
@@ -84,6 +85,7 @@ private slots:
     void listeningRun();
     void drillRunAsksItsSetOnly();
     void reviewRunsTheDuePoemsThenNewOnes();
+    void ownSetsFollowTheSetsBySound();
     void answersGoToTheHistory_data();
     void answersGoToTheHistory();
     void drillRunsTheWeakestPoems();
@@ -988,6 +990,40 @@ void tst_Training::reviewRunsTheDuePoemsThenNewOnes()
     w->CmbSet->setCurrentIndex(0);
     QVERIFY(w->BtnShutudai->isEnabled());
     QCOMPARE(w->runLength, 100);
+    history::setDatabasePath("history.sqlite");
+}
+
+// The player's sets come last, after a separator, and run as a set by sound
+// does; one made while the window is open joins when the dialog closes.
+void tst_Training::ownSetsFollowTheSetsBySound()
+{
+    QTemporaryDir dir;
+    history::setDatabasePath(dir.filePath("history.sqlite"));
+    history::OwnSet field{0, QStringLiteral("自陣"), {3, 15, 22}};
+    QCOMPARE(history::saveOwnSet(history::databasePath(), field), QString());
+    w->show();
+    const int last = w->CmbSet->count() - 1;
+    QCOMPARE(w->CmbSet->itemText(last), QStringLiteral("自陣 (3首)"));
+    QCOMPARE(w->CmbSet->itemData(last - 1, Qt::AccessibleDescriptionRole).toString(), QStringLiteral("separator"));
+    QCOMPARE(w->CmbSet->itemText(last - 2), QStringLiteral("友札「わたのはら」 (2首)"));
+    w->CmbSet->setCurrentIndex(last);
+    QCOMPARE(w->DrillPoems, field.poems);
+    QCOMPARE(w->runLength, 3);
+    QList<int> run;
+    for (int n = 1; n <= 3; ++n)
+        run << PoemTable.numberOf(w->MondaiList[n]);
+    std::sort(run.begin(), run.end());
+    QCOMPARE(run, field.poems);
+
+    // Edited to two poems and another set added: the choice follows by name.
+    field.poems = {3, 15};
+    QCOMPARE(history::saveOwnSet(history::databasePath(), field), QString());
+    history::OwnSet more{0, QStringLiteral("友札"), {1, 2}};
+    QCOMPARE(history::saveOwnSet(history::databasePath(), more), QString());
+    w->setsEdited();
+    QCOMPARE(w->CmbSet->count(), last + 2);
+    QCOMPARE(w->CmbSet->currentText(), QStringLiteral("自陣 (2首)"));
+    QCOMPARE(w->runLength, 2);
     history::setDatabasePath("history.sqlite");
 }
 

@@ -1,0 +1,40 @@
+#include "setchoice.h"
+
+#include <QComboBox>
+
+#include <utility>
+
+#include "history/database.h"
+#include "history/playerstore.h"
+#include "training/drillsets.h"
+
+namespace training {
+
+QList<SetChoice> setChoices()
+{
+    QList<SetChoice> choices{{QStringLiteral("全百首"), {}, false}};
+    for (const DrillSet &set : drillSets())
+        choices.append({set.name(), set.poems, false});
+    for (const history::OwnSet &set : history::loadOwnSets(history::databasePath()))
+        choices.append({set.name, set.poems, true});
+    return choices;
+}
+
+void addSetChoices(QComboBox *box, const QList<SetChoice> &choices)
+{
+    bool ownYet = false;
+    for (const SetChoice &choice : choices) {
+        if (choice.own && !std::exchange(ownYet, true))
+            box->insertSeparator(box->count());
+        box->addItem(choice.poems.isEmpty() ? choice.name : QStringLiteral("%1 (%2首)").arg(choice.name).arg(choice.poems.size()));
+        box->setItemData(box->count() - 1, QVariant::fromValue(choice.poems), kSetPoemsRole);
+        box->setItemData(box->count() - 1, choice.name, kSetNameRole);
+    }
+}
+
+QList<deck::PoemNo> chosenPoems(const QComboBox *box)
+{
+    return box->currentData(kSetPoemsRole).value<QList<deck::PoemNo>>();
+}
+
+} // namespace training
