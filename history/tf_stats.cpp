@@ -104,6 +104,7 @@ const ModeChoice kModes[] = {
     {"ゲーム(L)", {history::Mode::GameL}},
     {"トレーニング", {history::Mode::Training}},
     {"練習試合", {history::Mode::Match}},
+    {"札の位置", {history::Mode::Position}},
 };
 // Days back from today, 0 for the whole history.
 const std::pair<const char *, int> kPeriods[] = {

@@ -6,11 +6,11 @@ namespace history {
 namespace {
 
 // Indexed by the enum's value.
-constexpr const char *kModeWords[] = {"game-S", "game-M", "game-L", "training", "match"};
+constexpr const char *kModeWords[] = {"game-S", "game-M", "game-L", "training", "match", "position"};
 constexpr const char *kOutcomeWords[] = {"right", "wrong", "timeout", "opponent", "missed", "dead"};
 constexpr const char *kDecidingWords[] = {"spelled", "spoken"};
 
-static_assert(std::size(kModeWords) == std::size_t(Mode::Match) + 1);
+static_assert(std::size(kModeWords) == std::size_t(Mode::Position) + 1);
 static_assert(std::size(kOutcomeWords) == std::size_t(Outcome::Dead) + 1);
 static_assert(std::size(kDecidingWords) == std::size_t(Deciding::Spoken) + 1);
 
