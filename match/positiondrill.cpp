@@ -119,6 +119,13 @@ int PositionDrill::faults() const
     return int(std::count_if(done_.begin(), done_.end(), [](const Reading &r) { return r.outcome == Outcome::Fault; }));
 }
 
+int PositionDrill::misses(int poem) const
+{
+    return int(std::count_if(done_.begin(), done_.end(), [poem](const Reading &r) {
+        return r.poem == poem ? r.outcome == Outcome::Wrong || r.outcome == Outcome::Timeout : r.clickedPoem == poem;
+    }));
+}
+
 int PositionDrill::right() const
 {
     return int(std::count_if(done_.begin(), done_.end(), [](const Reading &r) { return r.outcome == Outcome::Right; }));

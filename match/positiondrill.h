@@ -77,6 +77,9 @@ public:
     const QList<Reading> &done() const { return done_; }
     const Field &laidOut() const { return laidOut_; }
     int faults() const;
+    // For the end map: the card's own reading missed, and each other
+    // reading whose click landed on it.
+    int misses(int poem) const;
     int right() const;
 
 private:

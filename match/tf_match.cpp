@@ -16,6 +16,7 @@
 #include "match/calibration.h"
 #include "match/floorgeometry.h"
 #include "match/historytake.h"
+#include "match/layoutstore.h"
 #include "platform/random.h"
 #include "platform/services.h"
 #include "platform/gui/colors.h"
@@ -119,6 +120,16 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     CbYomiage->setGeometry(4, PReading->height() - 36, PReading->width() - 8, 28);
     CbYomiage->setFont(fonts::font(fonts::MSPGothic, 13));
     voice::connectGameReading(needs_.voice, CbYomiage);
+    CbLayout = new QCheckBox(QStringLiteral("定位置"), PReading);
+    CbLayout->setObjectName(QStringLiteral("CbLayout"));
+    CbLayout->setGeometry(4, PReading->height() - 64, PReading->width() - 8, 28);
+    CbLayout->setFont(fonts::font(fonts::MSPGothic, 13));
+    connect(CbLayout, &QCheckBox::toggled, this, [this](bool on) {
+        if (on && phase_ == Phase::Arranging) {
+            arrangeOwnSide(*match_, savedLayout(*playerSettings()));
+            layCards();
+        }
+    });
 
     const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 14, true);
     for (int p = 1; p <= deck::kPoemCount; ++p) {
@@ -207,6 +218,8 @@ void TF_Match::newMatch(quint32 seed)
     rng_.state = seed;
     const Field field = dealField(rng_);
     match_ = std::make_unique<Match>(field, readingOrder(rng_));
+    if (CbLayout->isChecked())
+        arrangeOwnSide(*match_, savedLayout(*playerSettings()));
     phase_ = Phase::Arranging;
     reactions_ = {};
     takenShown_ = 0;

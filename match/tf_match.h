@@ -48,6 +48,7 @@ public:
     QLabel *LblStatus;
     QLabel *LblCount;
     QCheckBox *CbYomiage; // reading aloud, shared with the game
+    QCheckBox *CbLayout;  // one's own cards laid by the standard layout
     QPushButton *BtnClose;
     platform::ui::Panel *PField;
     platform::ui::Panel *PReading;

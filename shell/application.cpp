@@ -18,6 +18,7 @@
 #include "game/boardsize.h"
 #include "game/tf_game.h"
 #include "match/tf_match.h"
+#include "match/tf_position.h"
 #include "history/tf_stats.h"
 #include "records/tf_record.h"
 #include "shell/tf_main.h"
@@ -54,6 +55,7 @@ QWidget *modeWindow(TF_Main::Mode mode)
     case TF_Main::Mode::RecordL: return F_RecordL;
     case TF_Main::Mode::Match: return F_Match;
     case TF_Main::Mode::Stats: return F_Stats;
+    case TF_Main::Mode::Position: return F_Position;
     }
     Q_UNREACHABLE();
 }
@@ -80,6 +82,7 @@ void CreateModeForms()
     F_RecordM = new TF_RecordM(game::boardOf(game::BoardSize::M).recordsFile, services);
     F_RecordL = new TF_RecordL(game::boardOf(game::BoardSize::L).recordsFile, services);
     F_Match = new TF_Match({services, play.rng, play.recorder, play.voice, play.poems});
+    F_Position = new TF_Position({services, play.rng, play.recorder, play.voice, play.poems});
     F_Stats = new TF_Stats(services, deck::PoemTable);
 }
 
@@ -98,6 +101,7 @@ static void destroy(T *&form)
 
 void DestroyForms()
 {
+    destroy(F_Position);
     destroy(F_Match);
     destroy(F_Stats);
     destroy(F_RecordL);

@@ -88,10 +88,13 @@ TF_Main::TF_Main(platform::Services &services, deck::PoemTableData &poems, Windo
     // the Tab order: the learning history on the left, the match on the right.
     BtnStats = new VerticalMenuButton(this, "BtnStats", QStringLiteral("学習記録"), QRect(12, 136, 49, 233));
     BtnStats->OnClick = [this](QObject *) { BtnStatsClick(); };
-    BtnMatch = new VerticalMenuButton(this, "BtnMatch", QStringLiteral("練習試合"), QRect(531, 136, 49, 233));
+    BtnMatch = new VerticalMenuButton(this, "BtnMatch", QStringLiteral("練習試合"), QRect(531, 136, 49, 114));
     BtnMatch->OnClick = [this](QObject *) { BtnMatchClick(); };
+    BtnPosition = new VerticalMenuButton(this, "BtnPosition", QStringLiteral("札の位置"), QRect(531, 254, 49, 115));
+    BtnPosition->OnClick = [this](QObject *) { BtnPositionClick(); };
     setTabOrder(BtnClose, BtnStats);
     setTabOrder(BtnStats, BtnMatch);
+    setTabOrder(BtnMatch, BtnPosition);
 
     FormCreate();
 }
@@ -127,6 +130,7 @@ void TF_Main::BtnRecordMClick() { openMode(Mode::RecordM); }
 void TF_Main::BtnRecordLClick() { openMode(Mode::RecordL); }
 void TF_Main::BtnMatchClick() { openMode(Mode::Match); }
 void TF_Main::BtnStatsClick() { openMode(Mode::Stats); }
+void TF_Main::BtnPositionClick() { openMode(Mode::Position); }
 
 void TF_Main::BtnCloseClick()
 {

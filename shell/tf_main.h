@@ -21,7 +21,7 @@ class TF_Main : public platform::ui::Form {
     Q_OBJECT
 public:
     // The entries that open a window of their own.
-    enum class Mode { Training, GameS, GameM, GameL, RecordS, RecordM, RecordL, Match, Stats };
+    enum class Mode { Training, GameS, GameM, GameL, RecordS, RecordM, RecordL, Match, Stats, Position };
     // The window a mode opens, made first when the menu comes before the
     // mode windows exist; nullptr opens nothing.
     using WindowOf = std::function<QWidget *(Mode)>;
@@ -41,7 +41,8 @@ public:
     QPushButton *BtnRecordM;
     QPushButton *BtnRecordL;
     QPushButton *BtnClose;
-    VerticalMenuButton *BtnMatch; // right strip, beside the menu panel
+    VerticalMenuButton *BtnMatch; // right strip, upper half
+    VerticalMenuButton *BtnPosition; // right strip, lower half
     VerticalMenuButton *BtnStats; // left strip, beside the menu panel
 
     void BtnTrainingClick();
@@ -54,6 +55,7 @@ public:
     void BtnCloseClick();
     void BtnMatchClick();
     void BtnStatsClick();
+    void BtnPositionClick();
 
 protected:
     void FormCreate();

@@ -1,7 +1,9 @@
 #include <QtTest>
 
 #include "deck/spoken.h"
+#include "match/layoutstore.h"
 #include "match/positiondrill.h"
+#include "match/rules.h"
 #include "match/standardlayout.h"
 
 using namespace match;
@@ -41,6 +43,7 @@ private slots:
     void defaultLayoutFollowsTheGuides();
     void dealArrangedByLayout_data();
     void dealArrangedByLayout();
+    void matchCardsArrangedOnlyBeforeTheFirstReading();
     void drillFieldFillsTheLowestRowFirst_data();
     void drillFieldFillsTheLowestRowFirst();
     void drillJudgesEachReading();
@@ -136,6 +139,21 @@ void tst_Position::dealArrangedByLayout()
     QCOMPARE(sideText(out, Side::Opponent), QStringLiteral("7=50"));
 }
 
+void tst_Position::matchCardsArrangedOnlyBeforeTheFirstReading()
+{
+    platform::Random rng;
+    rng.state = 3;
+    const Field dealt = dealField(rng);
+    Match m(dealt, readingOrder(rng));
+    arrangeOwnSide(m, numberedLayout());
+    QCOMPARE(sideText(m.field(), Side::Player), sideText(arranged(dealt, Side::Player, numberedLayout()), Side::Player));
+    QCOMPARE(sideText(m.field(), Side::Opponent), sideText(dealt, Side::Opponent));
+    QVERIFY(m.startReading());
+    const QString during = sideText(m.field(), Side::Player);
+    arrangeOwnSide(m, defaultLayout());
+    QCOMPARE(sideText(m.field(), Side::Player), during);
+}
+
 void tst_Position::drillFieldFillsTheLowestRowFirst_data()
 {
     QTest::addColumn<int>("cards");
@@ -213,6 +231,9 @@ void tst_Position::drillJudgesEachReading()
     QCOMPARE(d.right(), 1);
     QCOMPARE(d.faults(), 1);
     QCOMPARE(d.done().size(), 6);
+    QCOMPARE(d.misses(1), 0);
+    QCOMPARE(d.misses(3), 2); // clicked for 2, then let run out
+    QCOMPARE(d.misses(5), 1); // clicked on a dead card
     QCOMPARE(d.laidOut().at(of3), 3);
     QVERIFY(!d.rearrange(of1.slot, 0)); // only before the first reading
 }

@@ -4,6 +4,7 @@
 #include "deck/poemtable.h"
 #include "game/tf_game.h"
 #include "match/tf_match.h"
+#include "match/tf_position.h"
 #include "history/tf_stats.h"
 #include "platform/sjis.h"
 #include "platform/services.h"
@@ -204,9 +205,12 @@ void tst_MainMenu::matchEntryBesideThePanelOpensFromTheKeyboard()
 {
     F_Main->show();
     VerticalMenuButton *b = F_Main->BtnMatch;
-    QCOMPARE(b->geometry(), QRect(531, 136, 49, 233));
+    // The right strip: the match above, the position drill below.
+    QCOMPARE(b->geometry(), QRect(531, 136, 49, 114));
+    QCOMPARE(F_Main->BtnPosition->geometry(), QRect(531, 254, 49, 115));
     QVERIFY(!b->geometry().intersects(F_Main->Panel2->geometry()));
     QCOMPARE(F_Main->BtnStats->nextInFocusChain(), b);
+    QCOMPARE(b->nextInFocusChain(), F_Main->BtnPosition);
 
     b->setFocus();
     QKeyEvent held(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QString(), true);
@@ -288,7 +292,7 @@ void tst_MainMenu::modesAreCreatedOnceAfterTheMenusFirstFrame()
     QVERIFY(modesWereThere);
     QVERIFY(F_Main->isVisible());
     for (QWidget *mode : std::initializer_list<QWidget *>{F_Training, F_24, F_44, F_84, F_RecordS, F_RecordM,
-                                                          F_RecordL, F_Match, F_Stats})
+                                                          F_RecordL, F_Match, F_Stats, F_Position})
         QVERIFY(mode && !mode->isVisible());
 
     const TF_Training *training = F_Training;
