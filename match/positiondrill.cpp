@@ -133,7 +133,7 @@ int PositionDrill::right() const
 
 QString placeWord(Place p)
 {
-    return QStringLiteral("%1%2").arg(p.side == Side::Player ? u'p' : u'o').arg(p.slot);
+    return QLatin1Char(p.side == Side::Player ? 'p' : 'o') + QString::number(p.slot);
 }
 
 history::Take drillTake(const PositionDrill::Reading &r, qint64 session, qint64 readingStartMs, qint64 decidedMs)

@@ -46,7 +46,7 @@ TF_Layout::TF_Layout(const StandardLayout &layout, QWidget *parent) : QDialog(pa
         l->setSelectionMode(QAbstractItemView::ExtendedSelection);
         l->setFlow(QListView::LeftToRight);
         l->setWrapping(true);
-        l->setGridSize(QSize(84, 20));
+        l->setGridSize(QSize(128, 20));
         LstZone[std::size_t(z)] = l;
     }
     CbSet = new QComboBox(this);
