@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -426,10 +427,45 @@ void TF_Position::touchPlace(Place place, qint64 atMs)
 {
     if (phase_ != Phase::Reading || !drill_->click(place, atMs))
         return;
+    cursor_ = place;
     Cursor->setGeometry(placeRect(place).adjusted(-2, -2, 2, 2));
     Cursor->raise();
     Cursor->show();
     readingClosed();
+}
+
+void TF_Position::keyPressEvent(QKeyEvent *event)
+{
+    // A held key repeats; only its first press counts.
+    if (event->isAutoRepeat()) {
+        event->accept();
+        return;
+    }
+    const qint64 handled = now();
+    eventClock_.observe(qint64(event->timestamp()), handled);
+    FloorStep step;
+    switch (event->key()) {
+    case Qt::Key_Left: step = FloorStep::Left; break;
+    case Qt::Key_Right: step = FloorStep::Right; break;
+    case Qt::Key_Up: step = FloorStep::Up; break;
+    case Qt::Key_Down: step = FloorStep::Down; break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        touchPlace(cursor_, eventClock_.toMonotonic(qint64(event->timestamp()), handled));
+        return;
+    default:
+        Form::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (phase_ != Phase::Reading && phase_ != Phase::Waiting)
+        return;
+    cursor_ = stepped(cursor_, step);
+    Cursor->setGeometry(placeRect(cursor_).adjusted(-2, -2, 2, 2));
+    Cursor->raise();
+    Cursor->show();
 }
 
 void TF_Position::readingClosed()

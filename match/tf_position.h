@@ -92,6 +92,7 @@ protected:
     void FormShow() override;
     void FormHide() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void showCard(int poem, bool faceUp);
@@ -120,6 +121,7 @@ private:
     qint64 session_ = 0;
     int shownRead_ = 0; // the card just read, face up until the next reading
     int dragged_ = 0;
+    match::Place cursor_{match::Side::Player, match::slotAt(match::kRows - 1, 0)}; // the keyboard's frame
 };
 
 extern TF_Position *F_Position;

@@ -89,8 +89,8 @@ void tst_TF_Position::cleanup()
 }
 
 // Ten cards dealt as they come, ten dead ones: the first card on the floor
-// clicked where it lies, the second and the first dead card clicked on an
-// empty place, the rest left to run out.
+// clicked where it lies, the second clicked on an empty place, the first
+// dead card touched from the keyboard, the rest left to run out.
 void tst_TF_Position::shortDrillGoesToTheHistoryAndEndsOnTheMap()
 {
     w_->SpCount->setValue(10);
@@ -118,10 +118,17 @@ void tst_TF_Position::shortDrillGoesToTheHistoryAndEndsOnTheMap()
         if (lies && live++ == 0) {
             click(w_->cardOf(poem), w_->cardOf(poem)->rect().center());
             clickMs << 2 * kTickMs;
-        } else if ((lies && live == 2) || (!lies && dead++ == 0)) {
+        } else if (lies && live == 2) {
             click(w_->PField, placeRect({Side::Player, slotAt(0, 8)}).center());
-            if (lies)
-                clickMs << 2 * kTickMs;
+            clickMs << 2 * kTickMs;
+        } else if (!lies && dead++ == 0) {
+            // From the keyboard: the frame stepped up from the last click, Space held.
+            QTest::keyClick(w_.get(), Qt::Key_Up);
+            QKeyEvent held(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(w_.get(), &held);
+            QCOMPARE(w_->phase(), TF_Position::Phase::Reading); // a repeat alone never acts
+            QTest::keyClick(w_.get(), Qt::Key_Space);
+            QCOMPARE(w_->phase(), TF_Position::Phase::Waiting);
         }
         while (w_->phase() == TF_Position::Phase::Reading) {
             advance(kTickMs);
