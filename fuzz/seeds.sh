@@ -88,3 +88,14 @@ db empty-version-0 '\x00' "CREATE TABLE notes (x); DROP TABLE notes;"
 db other-columns-no '\x00' "CREATE TABLE readings (id INTEGER PRIMARY KEY, poem INTEGER, said TEXT); PRAGMA user_version = 1;"
 db other-columns-yes '\x01' "CREATE TABLE readings (id INTEGER PRIMARY KEY, poem INTEGER, said TEXT); PRAGMA user_version = 1;"
 db newer-program '\x00' "${readings/extra TEXT)/extra TEXT, who TEXT NOT NULL)} PRAGMA user_version = 7;"
+
+# fuzz_layout: the settings file itself.
+l="$CORPUS/layout"
+rm -rf "$l"; mkdir -p "$l"
+zones() { local z="" i; for i in 0 1 2 3 4 5; do z+="$(seq -s, $((i * 16 + 1)) $((i == 5 ? 100 : i * 16 + 16)))"; [ $i -lt 5 ] && z+="/"; done; printf '%s' "$z"; }
+printf '[position]\nlayout="%s"\n' "$(zones)" >"$l/whole"
+printf '[position]\nlayout=%s\n' "$(zones)" >"$l/unquoted-list"
+printf '[position]\nlayout="%s"\n' "$(zones | sed 's/,100$/,99/')" >"$l/poem-twice"
+printf '[position]\nlayout=1,2,3/4\n' >"$l/too-few-zones"
+printf '[General]\nother=1\n' >"$l/no-layout"
+printf '[position]\nlayout=@ByteArray(\\x01\\x02)\n' >"$l/not-text"
