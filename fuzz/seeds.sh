@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Writes the seed corpora of fuzz_records, fuzz_tategaki and fuzz_history from readable
+# Writes the seed corpora of fuzz_records, fuzz_tategaki, fuzz_history and fuzz_layout from readable
 # descriptions; the input layouts are described at the top of each fuzzer.
 # The seeds are kept in the repository; run this after changing a layout.
 set -euo pipefail

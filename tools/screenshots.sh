@@ -141,7 +141,7 @@ click $((SX + 896 + 46)) $((SY + 8 + 16)) 0.6 # 閉じる
 wait_title "琴葉"
 
 # --- a practice match, a few seconds into its first reading -------------------
-click $((MX + 531 + 24)) $((MY + 136 + 116)) 0.6 # 練習試合, right of the menu
+click $((MX + 531 + 24)) $((MY + 136 + 57)) 0.6 # 練習試合, right of the menu, upper half
 wait_title "琴葉練習試合"
 read -r AX AY < <(origin 1016 728)
 click $((AX + 208 + 52)) $((AY + 8 + 16)) 4 # すぐに開始

@@ -26,7 +26,7 @@ pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -1 | grep 
 
 MENU=$(wait_window "琴葉")
 read -r MX MY < <(origin "$MENU")
-click "MX + 555" "MY + 252"                # 練習試合
+click "MX + 555" "MY + 193"                # 練習試合, the right strip's upper half
 W=$(wait_window "琴葉練習試合")
 read -r X Y < <(origin "$W")
 sleep 0.5
