@@ -208,6 +208,8 @@ TF_Position::TF_Position(const Needs &needs, QWidget *parent)
         if (phase_ == Phase::Arranging)
             newDrill(rng_.state);
     });
+    // Dealt when shown: the deal reads the player's settings.
+    drill_ = std::make_unique<PositionDrill>(Field{}, QList<int>{});
 }
 
 TF_Position::~TF_Position() = default;
