@@ -46,6 +46,7 @@
 #include "history/writer.h"
 #include "match/tf_match.h"
 #include "nagashi/tf_nagashi.h"
+#include "match/tf_position.h"
 #include "records/tf_record.h"
 #include "shell/tf_main.h"
 #include "training/tf_training.h"
@@ -224,7 +225,7 @@ void BM_FirstOpenOfEachWindow(benchmark::State &state)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         state.ResumeTiming();
         for (QWidget *w : std::initializer_list<QWidget *>{F_Training, F_24, F_44, F_84, F_RecordS, F_RecordM,
-                                                           F_RecordL, F_Match, F_Stats, F_Nagashi}) {
+                                                           F_RecordL, F_Match, F_Stats, F_Nagashi, F_Position}) {
             const auto start = std::chrono::steady_clock::now();
             FirstPaint watch;
             w->installEventFilter(&watch);

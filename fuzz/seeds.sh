@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Writes the seed corpora of fuzz_records, fuzz_tategaki, fuzz_history,
-# fuzz_matchrecord, fuzz_wave and fuzz_ownsets from readable descriptions;
-# the input layouts are described at the top of each fuzzer.
+# fuzz_matchrecord, fuzz_wave, fuzz_ownsets and fuzz_layout from readable
+# descriptions; the input layouts are described at the top of each fuzzer.
 # The seeds are kept in the repository; run this after changing a layout.
 set -euo pipefail
 
@@ -130,3 +130,14 @@ printf 'a:b: 100 001\n' >"$o/colon-in-name"
 printf '1 1\n' >"$o/twice"
 printf '0 101 7a\n' >"$o/out-of-range"
 printf 'x\xff\xfe: 9\n' >"$o/not-utf8"
+
+# fuzz_layout: the settings file itself.
+l="$CORPUS/layout"
+rm -rf "$l"; mkdir -p "$l"
+zones() { local z="" i; for i in 0 1 2 3 4 5; do z+="$(seq -s, $((i * 16 + 1)) $((i == 5 ? 100 : i * 16 + 16)))"; [ $i -lt 5 ] && z+="/"; done; printf '%s' "$z"; }
+printf '[position]\nlayout="%s"\n' "$(zones)" >"$l/whole"
+printf '[position]\nlayout=%s\n' "$(zones)" >"$l/unquoted-list"
+printf '[position]\nlayout="%s"\n' "$(zones | sed 's/,100$/,99/')" >"$l/poem-twice"
+printf '[position]\nlayout=1,2,3/4\n' >"$l/too-few-zones"
+printf '[General]\nother=1\n' >"$l/no-layout"
+printf '[position]\nlayout=@ByteArray(\\x01\\x02)\n' >"$l/not-text"

@@ -105,6 +105,7 @@ const ModeChoice kModes[] = {
     {"トレーニング", {history::Mode::Training}},
     {"練習試合", {history::Mode::Match}},
     {"札流し", {history::Mode::Nagashi}},
+    {"札の位置", {history::Mode::Position}},
 };
 // Days back from today, 0 for the whole history.
 const std::pair<const char *, int> kPeriods[] = {

@@ -6,11 +6,11 @@ namespace history {
 namespace {
 
 // Indexed by the enum's value.
-constexpr const char *kModeWords[] = {"game-S", "game-M", "game-L", "training", "match", "nagashi"};
+constexpr const char *kModeWords[] = {"game-S", "game-M", "game-L", "training", "match", "nagashi", "position"};
 constexpr const char *kOutcomeWords[] = {"right", "wrong", "timeout", "opponent", "missed", "dead"};
 constexpr const char *kDecidingWords[] = {"spelled", "spoken"};
 
-static_assert(std::size(kModeWords) == std::size_t(Mode::Nagashi) + 1);
+static_assert(std::size(kModeWords) == std::size_t(Mode::Position) + 1);
 static_assert(std::size(kOutcomeWords) == std::size_t(Outcome::Dead) + 1);
 static_assert(std::size(kDecidingWords) == std::size_t(Deciding::Spoken) + 1);
 

@@ -9,7 +9,7 @@
 // the file's format: a file written today is read by every later program.
 namespace history {
 
-enum class Mode { GameS, GameM, GameL, Training, Match, Nagashi };
+enum class Mode { GameS, GameM, GameL, Training, Match, Nagashi, Position };
 
 enum class Outcome {
     Right,    // the card read was taken, the right row chosen

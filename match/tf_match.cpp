@@ -22,6 +22,7 @@
 #include "match/floorgeometry.h"
 #include "match/historytake.h"
 #include "match/replayview.h"
+#include "match/layoutstore.h"
 #include "platform/random.h"
 #include "platform/services.h"
 #include "platform/gui/colors.h"
@@ -118,7 +119,7 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     lt2 = game::readingLabel(PReading, "lt2", 2, QRect(PReading->width() - 64, 48, 20, 310));
     LblCount = new QLabel(PReading);
     LblCount->setObjectName(QStringLiteral("LblCount"));
-    LblCount->setGeometry(4, 380, PReading->width() - 8, 280);
+    LblCount->setGeometry(4, 380, PReading->width() - 8, 190);
     LblCount->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     LblCount->setFont(fonts::font(fonts::MSPGothic, 14, true));
     LblCount->setWordWrap(true);
@@ -127,9 +128,19 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     CbYomiage->setGeometry(4, PReading->height() - 36, PReading->width() - 8, 28);
     CbYomiage->setFont(fonts::font(fonts::MSPGothic, 13));
     BtnReplay = kit::button(PReading, QStringLiteral("BtnReplay"), QStringLiteral("記録を見る"),
-                            QRect(4, PReading->height() - 72, PReading->width() - 8, 30), fonts::font(fonts::MSPGothic, 13));
+                            QRect(4, PReading->height() - 100, PReading->width() - 8, 30), fonts::font(fonts::MSPGothic, 13));
     BtnReplay->setFocusPolicy(Qt::NoFocus); // Space on the floor is the take key
     voice::connectGameReading(needs_.voice, CbYomiage);
+    CbLayout = new QCheckBox(QStringLiteral("定位置"), PReading);
+    CbLayout->setObjectName(QStringLiteral("CbLayout"));
+    CbLayout->setGeometry(4, PReading->height() - 66, PReading->width() - 8, 28);
+    CbLayout->setFont(fonts::font(fonts::MSPGothic, 13));
+    connect(CbLayout, &QCheckBox::toggled, this, [this](bool on) {
+        if (on && phase_ == Phase::Arranging) {
+            arrangeByLayout();
+            layCards();
+        }
+    });
 
     const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 14, true);
     for (int p = 1; p <= deck::kPoemCount; ++p) {
@@ -219,6 +230,14 @@ MatchCard *TF_Match::cardOf(int poem) const
     return poem >= 1 && poem <= deck::kPoemCount ? cards_[static_cast<std::size_t>(poem)] : nullptr;
 }
 
+// The player's standard layout, moved card by card so that the match's
+// record replays it.
+void TF_Match::arrangeByLayout()
+{
+    for (const auto &[from, to] : arrangeOwnSide(*match_, savedLayout(*playerSettings())))
+        record_.moved(from, to);
+}
+
 void TF_Match::newMatch(quint32 seed)
 {
     Timer1->stop();
@@ -231,6 +250,8 @@ void TF_Match::newMatch(quint32 seed)
     match_ = std::make_unique<Match>(field, order);
     record_.begin(field, order, QDateTime::currentDateTime());
     record_.folder = recordFolder ? recordFolder() : QString();
+    if (CbLayout->isChecked())
+        arrangeByLayout();
     phase_ = Phase::Arranging;
     reactions_ = {};
     takenShown_ = 0;
@@ -339,7 +360,7 @@ void TF_Match::keepFocusOnFloor(bool on)
     for (QWidget *w : {static_cast<QWidget *>(CbMemorise), static_cast<QWidget *>(BtnMemorise),
                        static_cast<QWidget *>(BtnStartNow), static_cast<QWidget *>(CbLevel),
                        static_cast<QWidget *>(SpGap), static_cast<QWidget *>(BtnClose),
-                       static_cast<QWidget *>(CbYomiage)}) {
+                       static_cast<QWidget *>(CbYomiage), static_cast<QWidget *>(CbLayout)}) {
         if (!on && !focusPolicies_.contains(w))
             continue;
         if (on)

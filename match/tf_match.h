@@ -52,6 +52,7 @@ public:
     QLabel *LblStatus;
     QLabel *LblCount;
     QCheckBox *CbYomiage; // reading aloud, shared with the game
+    QCheckBox *CbLayout;  // one's own cards laid by the standard layout
     QPushButton *BtnClose;
     QPushButton *BtnReplay; // opens a saved match
     platform::ui::Panel *PField;
@@ -98,6 +99,7 @@ protected:
 
 private:
     void layCards();
+    void arrangeByLayout();
     void moveCard(int poem);
     void hideTaken();
     void cardPressed(MatchCard *card, qint64 stamp);

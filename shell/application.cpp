@@ -19,6 +19,7 @@
 #include "game/tf_game.h"
 #include "match/tf_match.h"
 #include "nagashi/tf_nagashi.h"
+#include "match/tf_position.h"
 #include "history/tf_stats.h"
 #include "records/tf_record.h"
 #include "shell/tf_main.h"
@@ -56,6 +57,7 @@ QWidget *modeWindow(TF_Main::Mode mode)
     case TF_Main::Mode::Match: return F_Match;
     case TF_Main::Mode::Stats: return F_Stats;
     case TF_Main::Mode::Nagashi: return F_Nagashi;
+    case TF_Main::Mode::Position: return F_Position;
     }
     Q_UNREACHABLE();
 }
@@ -82,6 +84,7 @@ void CreateModeForms()
     F_RecordM = new TF_RecordM(game::boardOf(game::BoardSize::M).recordsFile, services);
     F_RecordL = new TF_RecordL(game::boardOf(game::BoardSize::L).recordsFile, services);
     F_Match = new TF_Match({services, play.rng, play.recorder, play.voice, play.poems});
+    F_Position = new TF_Position({services, play.rng, play.recorder, play.voice, play.poems});
     F_Stats = new TF_Stats(services, deck::PoemTable);
     F_Nagashi = new TF_Nagashi({services, play.rng, play.recorder, play.voice, play.poems});
 }
@@ -102,6 +105,7 @@ static void destroy(T *&form)
 void DestroyForms()
 {
     destroy(F_Nagashi);
+    destroy(F_Position);
     destroy(F_Match);
     destroy(F_Stats);
     destroy(F_RecordL);

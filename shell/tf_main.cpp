@@ -85,16 +85,19 @@ TF_Main::TF_Main(platform::Services &services, deck::PoemTableData &poems, Windo
     BtnGameL->setEnabled(false);
 
     // The entries beyond the eight sit on the side strips and come last in
-    // the Tab order: the learning history on the left, the match and the card
-    // drill on the right.
-    BtnStats = new VerticalMenuButton(this, "BtnStats", QStringLiteral("学習記録"), QRect(12, 136, 49, 233));
+    // the Tab order: the learning history and the position drill on the left,
+    // the match and the card drill on the right.
+    BtnStats = new VerticalMenuButton(this, "BtnStats", QStringLiteral("学習記録"), QRect(12, 136, 49, 115));
     BtnStats->OnClick = [this](QObject *) { BtnStatsClick(); };
+    BtnPosition = new VerticalMenuButton(this, "BtnPosition", QStringLiteral("札の位置"), QRect(12, 254, 49, 115));
+    BtnPosition->OnClick = [this](QObject *) { BtnPositionClick(); };
     BtnMatch = new VerticalMenuButton(this, "BtnMatch", QStringLiteral("練習試合"), QRect(531, 136, 49, 115));
     BtnMatch->OnClick = [this](QObject *) { BtnMatchClick(); };
     BtnNagashi = new VerticalMenuButton(this, "BtnNagashi", QStringLiteral("札流し"), QRect(531, 254, 49, 115));
     BtnNagashi->OnClick = [this](QObject *) { BtnNagashiClick(); };
     setTabOrder(BtnClose, BtnStats);
-    setTabOrder(BtnStats, BtnMatch);
+    setTabOrder(BtnStats, BtnPosition);
+    setTabOrder(BtnPosition, BtnMatch);
     setTabOrder(BtnMatch, BtnNagashi);
 
     FormCreate();
@@ -132,6 +135,7 @@ void TF_Main::BtnRecordLClick() { openMode(Mode::RecordL); }
 void TF_Main::BtnMatchClick() { openMode(Mode::Match); }
 void TF_Main::BtnStatsClick() { openMode(Mode::Stats); }
 void TF_Main::BtnNagashiClick() { openMode(Mode::Nagashi); }
+void TF_Main::BtnPositionClick() { openMode(Mode::Position); }
 
 void TF_Main::BtnCloseClick()
 {

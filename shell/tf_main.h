@@ -21,7 +21,7 @@ class TF_Main : public platform::ui::Form {
     Q_OBJECT
 public:
     // The entries that open a window of their own.
-    enum class Mode { Training, GameS, GameM, GameL, RecordS, RecordM, RecordL, Match, Stats, Nagashi };
+    enum class Mode { Training, GameS, GameM, GameL, RecordS, RecordM, RecordL, Match, Stats, Nagashi, Position };
     // The window a mode opens, made first when the menu comes before the
     // mode windows exist; nullptr opens nothing.
     using WindowOf = std::function<QWidget *(Mode)>;
@@ -43,6 +43,7 @@ public:
     QPushButton *BtnClose;
     VerticalMenuButton *BtnMatch;   // right strip, upper half
     VerticalMenuButton *BtnNagashi; // right strip, lower half
+    VerticalMenuButton *BtnPosition; // left strip, lower half
     VerticalMenuButton *BtnStats; // left strip, beside the menu panel
 
     void BtnTrainingClick();
@@ -56,6 +57,7 @@ public:
     void BtnMatchClick();
     void BtnStatsClick();
     void BtnNagashiClick();
+    void BtnPositionClick();
 
 protected:
     void FormCreate();

@@ -132,7 +132,7 @@ click $((RX + 464 + 52)) $((RY + 352 + 20)) 0.6 # O K
 wait_title "琴葉"
 
 # --- the learning history after that game -------------------------------------
-click $((MX + 12 + 24)) $((MY + 136 + 116)) 0.6 # 学習記録, left of the menu
+click $((MX + 12 + 24)) $((MY + 136 + 57)) 0.6 # 学習記録, upper half of the left strip
 wait_title "琴葉学習記録"
 read -r SX SY < <(origin 1000 560)
 sleep 1.5 # the figures are read on a thread of their own

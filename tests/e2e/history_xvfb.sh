@@ -27,7 +27,7 @@ start_program() {
 }
 read MX MY < <(origin 592 423)
 menu_button() { click $((MX + 72 + $1 + $3 / 2)) $((MY + 96 + $2 + 20)) 0.4; }
-open_stats() { click $((MX + 12 + 24)) $((MY + 136 + 116)) 0.8; wait_title "琴葉学習記録" 5 || fail "学習記録 did not open"; }
+open_stats() { click $((MX + 12 + 24)) $((MY + 136 + 57)) 0.8; wait_title "琴葉学習記録" 5 || fail "学習記録 did not open"; }
 read SX SY < <(origin 1000 560)
 close_stats() { click $((SX + 896 + 46)) $((SY + 8 + 16)) 0.4; wait_title "琴葉" 5 || fail "閉じる did not return"; }
 

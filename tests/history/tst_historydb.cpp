@@ -116,7 +116,7 @@ void tst_HistoryDb::init()
 // history in two or lose it from the statistics.
 void tst_HistoryDb::wordsAreTheFilesOwn()
 {
-    const QStringList modes{"game-S", "game-M", "game-L", "training", "match", "nagashi"};
+    const QStringList modes{"game-S", "game-M", "game-L", "training", "match", "nagashi", "position"};
     const QStringList outcomes{"right", "wrong", "timeout", "opponent", "missed", "dead"};
     for (int i = 0; i < modes.size(); ++i) {
         QCOMPARE(word(Mode(i)), modes[i]);

@@ -5,6 +5,7 @@
 #include "game/tf_game.h"
 #include "match/tf_match.h"
 #include "nagashi/tf_nagashi.h"
+#include "match/tf_position.h"
 #include "history/tf_stats.h"
 #include "platform/sjis.h"
 #include "platform/services.h"
@@ -208,9 +209,14 @@ void tst_MainMenu::matchEntryBesideThePanelOpensFromTheKeyboard()
     VerticalMenuButton *b = F_Main->BtnMatch;
     QCOMPARE(b->geometry(), QRect(531, 136, 49, 115));
     QVERIFY(!b->geometry().intersects(F_Main->Panel2->geometry()));
-    QCOMPARE(F_Main->BtnStats->nextInFocusChain(), b);
-    // The card drill takes the strip's lower half, after it in the Tab order.
+    // Each strip is split: the history above the position drill on the left,
+    // the match above the card drill on the right; left before right in the
+    // Tab order.
+    QCOMPARE(F_Main->BtnStats->geometry(), QRect(12, 136, 49, 115));
+    QCOMPARE(F_Main->BtnPosition->geometry(), QRect(12, 254, 49, 115));
     QCOMPARE(F_Main->BtnNagashi->geometry(), QRect(531, 254, 49, 115));
+    QCOMPARE(F_Main->BtnStats->nextInFocusChain(), F_Main->BtnPosition);
+    QCOMPARE(F_Main->BtnPosition->nextInFocusChain(), b);
     QCOMPARE(b->nextInFocusChain(), F_Main->BtnNagashi);
 
     b->setFocus();
@@ -236,7 +242,7 @@ void tst_MainMenu::statsEntryStandsInTheLeftStripAndTakesKeys()
 {
     F_Main->show();
     VerticalMenuButton *b = F_Main->BtnStats;
-    QCOMPARE(b->geometry(), QRect(12, 136, 49, 233));
+    QCOMPARE(b->geometry(), QRect(12, 136, 49, 115));
     QCOMPARE(b->parentWidget(), F_Main);
     QCOMPARE(platform::sjis::decode(b->Caption()), QStringLiteral("学習記録"));
     QVERIFY(!b->geometry().intersects(F_Main->Panel2->geometry()));
@@ -293,7 +299,7 @@ void tst_MainMenu::modesAreCreatedOnceAfterTheMenusFirstFrame()
     QVERIFY(modesWereThere);
     QVERIFY(F_Main->isVisible());
     for (QWidget *mode : std::initializer_list<QWidget *>{F_Training, F_24, F_44, F_84, F_RecordS, F_RecordM,
-                                                          F_RecordL, F_Match, F_Stats, F_Nagashi})
+                                                          F_RecordL, F_Match, F_Stats, F_Nagashi, F_Position})
         QVERIFY(mode && !mode->isVisible());
 
     const TF_Training *training = F_Training;

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <memory>
+
+#include "match/rules.h"
+#include "match/standardlayout.h"
+
+#include <QSettings>
+
+// Where the player's standard layout is kept: their Qt settings
+// (~/.config/kotoha/kotoha.conf), under position/layout in the layout's
+// text form.
+namespace match {
+
+std::unique_ptr<QSettings> playerSettings();
+
+// The saved layout; the default when none is saved or the saved text is
+// not a whole layout (a hand edit, a later program's form).
+StandardLayout savedLayout(QSettings &settings);
+void saveLayout(QSettings &settings, const StandardLayout &layout);
+
+// Moves the player's cards of `m` to where `layout` puts them; returns the
+// moves made, as (from, to) slots, in order.
+QList<std::pair<int, int>> arrangeOwnSide(Match &m, const StandardLayout &layout);
+
+} // namespace match

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+#include <functional>
+
+#include "match/standardlayout.h"
+
+class QComboBox;
+class QListWidget;
+class QPushButton;
+
+// The editor of the player's standard layout: their side's six zones as
+// lists, top row first as they see the floor. Poems are dragged between
+// zones, or a whole set (a family, a 友札 group …) is sent to a zone.
+class TF_Layout : public QDialog {
+    Q_OBJECT
+public:
+    TF_Layout(const match::StandardLayout &layout, QWidget *parent = nullptr);
+
+    std::array<QListWidget *, match::kZones> LstZone;
+    QComboBox *CbSet;
+    QComboBox *CbZone;
+    QPushButton *BtnMove;
+    QPushButton *BtnDefault;
+    QPushButton *BtnSave;
+    QPushButton *BtnCancel;
+
+    // Called with the layout on 保存.
+    std::function<void(const match::StandardLayout &)> onSave;
+
+    void showLayout(const match::StandardLayout &layout);
+    // The layout the lists show now.
+    std::optional<match::StandardLayout> layout() const;
+    void BtnMoveClick();
+    void BtnSaveClick();
+};

@@ -1,0 +1,213 @@
+#include <QtTest>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTimer>
+
+#include "../support/fakehistory.h"
+#include "../support/fakeservices.h"
+
+#include "deck/poemtable.h"
+#include "match/floorgeometry.h"
+#include "match/layoutstore.h"
+#include "match/matchcard.h"
+#include "match/tf_layout.h"
+#include "match/tf_position.h"
+#include "platform/gui/fonts.h"
+#include "voice/speaker.h"
+
+using namespace match;
+using namespace fakes;
+using deck::kTickMs;
+using O = history::Outcome;
+
+class tst_TF_Position : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void shortDrillGoesToTheHistoryAndEndsOnTheMap();
+    void savedLayoutArrangesTheDealAndCardsStillMove();
+
+private:
+    void advance(qint64 ms) { monotonic_.now += ms; }
+    // A click stamped with the monotonic clock's time, as the window system
+    // stamps it.
+    void click(QWidget *target, QPoint at)
+    {
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent e(type, at, target->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, {});
+            e.setTimestamp(quint64(monotonic_.now));
+            QApplication::sendEvent(target, &e);
+        }
+    }
+
+    FakeMonotonic monotonic_;
+    FakeClock clock_;
+    CountingBeeper beeper_;
+    FakeRecorder history_;
+    QTemporaryDir settingsDir_;
+    std::unique_ptr<platform::ScopedServices> services_;
+    std::unique_ptr<TF_Position> w_;
+};
+
+void tst_TF_Position::initTestCase()
+{
+    platform::fonts::installSubstitutes();
+    deck::PoemTable.fill();
+}
+
+void tst_TF_Position::init()
+{
+    platform::Services s;
+    s.beeper = &beeper_;
+    s.clock = &clock_;
+    s.monotonic = &monotonic_;
+    monotonic_.now = 100'000;
+    services_ = std::make_unique<platform::ScopedServices>(s);
+    history_ = FakeRecorder{};
+    beeper_.beeps = 0;
+    voice::options().gameReading = false;
+    QFile::remove(settingsDir_.filePath(QStringLiteral("kotoha.ini")));
+    w_ = std::make_unique<TF_Position>(
+        TF_Position::Needs{platform::services(), platform::rng(), history_, voice::options(), deck::PoemTable});
+    w_->openSettings = [this] {
+        return std::make_unique<QSettings>(settingsDir_.filePath(QStringLiteral("kotoha.ini")), QSettings::IniFormat);
+    };
+}
+
+void tst_TF_Position::cleanup()
+{
+    w_.reset();
+    services_.reset();
+}
+
+// Ten cards dealt as they come, ten dead ones: the first card on the floor
+// clicked where it lies, the second clicked on an empty place, the first
+// dead card touched from the keyboard, the rest left to run out.
+void tst_TF_Position::shortDrillGoesToTheHistoryAndEndsOnTheMap()
+{
+    w_->SpCount->setValue(10);
+    w_->CbArrange->setCurrentIndex(1);
+    w_->newDrill(4242);
+    const Field laid = w_->drill().field();
+    QCOMPARE(laid.count(Side::Player), 10);
+    QVERIFY(!w_->cardOf(laid.poems(Side::Player)[0])->Caption().isEmpty()); // face up to memorise
+
+    w_->BtnStartNowClick();
+    QCOMPARE(history_.sessions, QStringList{"position"});
+    for (int p : laid.poems(Side::Player))
+        QVERIFY(w_->cardOf(p)->Caption().isEmpty()); // face down
+
+    int live = 0, dead = 0;
+    QList<qint64> clickMs;
+    while (w_->phase() == TF_Position::Phase::Reading) {
+        const int poem = w_->drill().poem();
+        const std::optional<Place> lies = w_->drill().field().find(poem);
+        const int ticks = int(w_->decidedMs() / kTickMs) + 2;
+        for (int i = 0; i < ticks; ++i) {
+            advance(kTickMs);
+            w_->Timer1Timer();
+        }
+        if (lies && live++ == 0) {
+            click(w_->cardOf(poem), w_->cardOf(poem)->rect().center());
+            clickMs << 2 * kTickMs;
+        } else if (lies && live == 2) {
+            click(w_->PField, placeRect({Side::Player, slotAt(0, 8)}).center());
+            clickMs << 2 * kTickMs;
+        } else if (!lies && dead++ == 0) {
+            // From the keyboard: the frame stepped up from the last click, Space held.
+            QTest::keyClick(w_.get(), Qt::Key_Up);
+            QKeyEvent held(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(w_.get(), &held);
+            QCOMPARE(w_->phase(), TF_Position::Phase::Reading); // a repeat alone never acts
+            QTest::keyClick(w_.get(), Qt::Key_Space);
+            QCOMPARE(w_->phase(), TF_Position::Phase::Waiting);
+        }
+        while (w_->phase() == TF_Position::Phase::Reading) {
+            advance(kTickMs);
+            w_->Timer1Timer();
+        }
+        QCOMPARE(w_->phase(), TF_Position::Phase::Waiting);
+        advance(TF_Position::kGapMs);
+        w_->TimerWaitTimer();
+    }
+    QCOMPARE(w_->phase(), TF_Position::Phase::Over);
+
+    QCOMPARE(history_.takes.size(), 20);
+    QMap<O, int> outcomes;
+    for (const history::Take &t : history_.takes) {
+        QCOMPARE(t.mode, history::Mode::Position);
+        ++outcomes[t.outcome];
+    }
+    QCOMPARE(outcomes.value(O::Right), 1);
+    QCOMPARE(outcomes.value(O::Wrong), 1);
+    QCOMPARE(outcomes.value(O::Timeout), 8);
+    QCOMPARE(outcomes.value(O::Dead), 10);
+    QList<qint64> afterDeciding;
+    for (const history::Take &t : history_.takes) {
+        if (t.outcome == O::Right || t.outcome == O::Wrong)
+            afterDeciding << *t.msAfterDeciding;
+        if (t.outcome == O::Dead)
+            QCOMPARE(t.extra.value("player_fault").toBool(), t.extra.value("clicked").toString() != QString());
+    }
+    QCOMPARE(afterDeciding, clickMs);
+
+    // The map: every card back where it lay, face up; the missed ones marked.
+    int marked = 0;
+    for (int p : laid.poems(Side::Player)) {
+        QCOMPARE(w_->cardOf(p)->geometry(), placeRect(*laid.find(p)));
+        QVERIFY(!w_->cardOf(p)->isHidden() && !w_->cardOf(p)->Caption().isEmpty());
+        marked += !w_->missMark(p)->isHidden();
+    }
+    QCOMPARE(marked, 9);
+}
+
+void tst_TF_Position::savedLayoutArrangesTheDealAndCardsStillMove()
+{
+    // The editor sends a set to the top left and saves.
+    {
+        std::unique_ptr<QSettings> settings = w_->openSettings();
+        TF_Layout editor(savedLayout(*settings));
+        editor.onSave = [&](const StandardLayout &l) { saveLayout(*settings, l); };
+        editor.CbSet->setCurrentIndex(0); // the one-syllable cards
+        editor.CbZone->setCurrentIndex(0);
+        editor.BtnMoveClick();
+        editor.BtnSaveClick();
+    }
+    const StandardLayout saved = savedLayout(*w_->openSettings());
+    QVERIFY(saved.text() != defaultLayout().text());
+    QCOMPARE(saved.zone(87), 0); // むらさめの
+
+    w_->SpCount->setValue(25);
+    w_->CbArrange->setCurrentIndex(0);
+    w_->newDrill(99);
+    const Field f = w_->drill().field();
+    QCOMPARE(f.count(Side::Player), 25);
+    QCOMPARE(arranged(f, Side::Player, saved).poems(Side::Player), f.poems(Side::Player));
+
+    // During memorisation a card dragged onto another changes places with it.
+    w_->BtnMemoriseClick();
+    QCOMPARE(w_->phase(), TF_Position::Phase::Memorising);
+    const int a = f.poems(Side::Player).first(), b = f.poems(Side::Player).last();
+    MatchCard *ca = w_->cardOf(a);
+    QTest::mousePress(ca, Qt::LeftButton);
+    QTest::mouseRelease(ca, Qt::LeftButton, {}, ca->mapFromParent(placeRect(*f.find(b)).center()));
+    QCOMPARE(w_->drill().field().find(a), f.find(b));
+    QCOMPARE(w_->cardOf(b)->geometry(), placeRect(*f.find(a)));
+
+    // The memorisation runs out: the readings start with the cards face down.
+    advance(5 * 60 * 1000);
+    w_->TimerWaitTimer();
+    QCOMPARE(w_->phase(), TF_Position::Phase::Reading);
+    QVERIFY(ca->Caption().isEmpty());
+}
+
+QTEST_MAIN(tst_TF_Position)
+#include "tst_tf_position.moc"
