@@ -57,8 +57,20 @@ install_voice() {
   rm -rf "$dir"
 }
 
+# With a compiler cache on the machine, sources unchanged since an earlier
+# build are not compiled again; paths count from the tree's root, so that
+# another checkout of it shares the cache.
+configure() {
+  local launch=()
+  if command -v ccache >/dev/null 2>&1; then
+    export CCACHE_BASEDIR="$ROOT" CCACHE_NOHASHDIR=1
+    launch=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  fi
+  cmake "${launch[@]}" "$@" >/dev/null
+}
+
 build() {
-  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  configure -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
   cmake --build "$BUILD"
 }
 
@@ -68,7 +80,7 @@ sanitized_tests() {
   local dir="$BUILD-asan"
   # The clips are made once, by the plain build; making them again with
   # every sample checked would take minutes and test nothing more.
-  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOTOHA_SANITIZE=ON -DKOTOHA_MAKE_READINGS=OFF >/dev/null
+  configure -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOTOHA_SANITIZE=ON -DKOTOHA_MAKE_READINGS=OFF
   cmake --build "$dir"
   ASAN_OPTIONS=detect_leaks=1 ctest --test-dir "$dir" --output-on-failure -j2
 }
@@ -98,8 +110,8 @@ fuzz_one() { # fuzzer, build dir, seconds
 # whole once it ends.
 fuzz_runs() {
   local dir="$BUILD-fuzz" seconds="${KOTOHA_FUZZ_SECONDS:-20}"
-  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOTOHA_FUZZ=ON \
-    -DKOTOHA_BUILD_TESTS=OFF -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  configure -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOTOHA_FUZZ=ON \
+    -DKOTOHA_BUILD_TESTS=OFF -DCMAKE_CXX_COMPILER=clang++
   cmake --build "$dir" --target fuzzers
   mkdir -p "$dir/crashes"
   local f reports running=0 failed=0
