@@ -95,7 +95,10 @@ public:
                 return QStringLiteral("読む順では、この読みは歌%1です").arg(m_.poem());
             return QString();
         case RecordStep::Kind::Touch: {
-            if (const int there = m_.field().at(s.place); there != s.poem)
+            // A touch at the moment of the take finds its card already lifted.
+            const bool justTaken = !m_.readingOpen() && m_.last().takenFrom == s.place;
+            const int there = m_.field().at(s.place);
+            if (there != s.poem && !(justTaken && s.poem == m_.last().poem))
                 return QStringLiteral("%1 の札は%2です").arg(placeText(s.place), cardName(there));
             const TouchResult r = m_.touch(s.side, s.place, s.ms);
             if (r.verdict != s.verdict)

@@ -21,6 +21,7 @@ private slots:
     void initTestCase();
     void stepsThroughTheReadingsAsTheFloorStood();
     void brokenRecordsAreRefusedOrStopWhereTheRulesDo();
+    void showsMovesBetweenReadingsOfAHandWrittenRecord();
 
 private:
     QString write(const QByteArray &text);
@@ -100,6 +101,24 @@ void tst_ReplayView::brokenRecordsAreRefusedOrStopWhereTheRulesDo()
     QVERIFY(view);
     QCOMPARE(view->frames(), 1);
     QVERIFY2(view->LblReading->text().contains(QStringLiteral("6行目で止まりました")), qPrintable(view->LblReading->text()));
+}
+
+// A record of the replay test, as the player would open it from a file.
+void tst_ReplayView::showsMovesBetweenReadingsOfAHandWrittenRecord()
+{
+    const QString path = QFINDTESTDATA("records/move-between-readings.txt");
+    QVERIFY(!path.isEmpty());
+    const auto view = MatchReplayView::open(deck::PoemTable, path);
+    QVERIFY(view);
+    QCOMPARE(view->frames(), 4);
+
+    // The card received in the first reading lands in the front row; the
+    // moves before the second put it and the other card elsewhere.
+    view->BtnNext->click();
+    QCOMPARE(view->cardOf(3)->geometry(), placeRect({Side::Player, slotAt(0, 0)}));
+    view->BtnNext->click();
+    QCOMPARE(view->cardOf(2)->geometry(), placeRect({Side::Player, slotAt(1, 5)}));
+    QCOMPARE(view->cardOf(3)->geometry(), placeRect({Side::Opponent, slotAt(0, 0)}));
 }
 
 QTEST_MAIN(tst_ReplayView)
