@@ -51,7 +51,7 @@ start_kotoha() { # build dir, folder: the program started in that folder; sets P
 
 start_in_new_folder() { # build dir: the program in a folder of its own with the sounds; sets RUN and PID, both gone at exit
   RUN="$(mktemp -d)"
-  trap 'kill "$PID" 2>/dev/null || true; rm -rf "$RUN"' EXIT
+  trap 'kill "${PID:-}" 2>/dev/null || true; rm -rf "$RUN"' EXIT
   cp "$1/Push.wav" "$1/Close.wav" "$RUN/"
   cd "$RUN"
   start_kotoha "$1" "$RUN"
