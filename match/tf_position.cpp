@@ -22,7 +22,7 @@
 #include "platform/services.h"
 #include "platform/ui/kit.h"
 #include "tategaki/labeltategaki.h"
-#include "training/drillsets.h"
+#include "training/setchoice.h"
 #include "voice/readingoption.h"
 
 using namespace platform;
@@ -48,15 +48,6 @@ QString placeName(Place p)
 
 } // namespace
 
-void fillPoemSets(QComboBox *box)
-{
-    box->clear();
-    box->addItem(QStringLiteral("全百首"), -1);
-    int i = 0;
-    for (const training::DrillSet &set : training::drillSets())
-        box->addItem(QStringLiteral("%1 (%2首)").arg(set.name()).arg(set.poems.size()), i++);
-}
-
 deck::Reveal drillReveal(int poem, const deck::ReadSet &readBefore)
 {
     return deck::Reveal::ofPoem(poem, readBefore);
@@ -80,7 +71,7 @@ TF_Position::TF_Position(const Needs &needs, QWidget *parent)
     CbSet = new QComboBox(this);
     CbSet->setObjectName(QStringLiteral("CbSet"));
     CbSet->setGeometry(76, 8, 150, 32);
-    fillPoemSets(CbSet);
+    training::refillSetChoices(CbSet);
     CbArrange = new QComboBox(this);
     CbArrange->setObjectName(QStringLiteral("CbArrange"));
     CbArrange->addItem(QStringLiteral("定位置に並べる"));
@@ -198,7 +189,7 @@ TF_Position::TF_Position(const Needs &needs, QWidget *parent)
     connect(BtnClose, &QPushButton::clicked, this, &TF_Position::BtnCloseClick);
     // A set lays out all its cards (up to 50): the count is for the hundred.
     connect(CbSet, &QComboBox::currentIndexChanged, this,
-            [this] { SpCount->setEnabled(CbSet->currentData().toInt() < 0); });
+            [this] { SpCount->setEnabled(training::chosenPoems(CbSet).isEmpty()); });
     for (QComboBox *box : {CbSet, CbArrange})
         connect(box, &QComboBox::currentIndexChanged, this, [this] {
             if (phase_ == Phase::Arranging)
@@ -231,15 +222,12 @@ void TF_Position::newDrill(quint32 seed)
     reader_.stop();
     memorisation_.stop();
     rng_.state = seed;
-    const int set = CbSet->currentData().toInt();
-    QList<int> pool;
-    if (set >= 0) {
-        pool = training::drillSets()[set].poems;
-    } else {
+    QList<int> pool = training::chosenPoems(CbSet);
+    const bool whole = pool.isEmpty();
+    if (whole)
         for (int p = 1; p <= deck::kPoemCount; ++p)
             pool << p;
-    }
-    const int count = set >= 0 ? kDrillMaxCards : SpCount->value();
+    const int count = whole ? SpCount->value() : kDrillMaxCards;
     Field field = drillField(drawPoems(rng_, pool, count));
     if (CbArrange->currentIndex() == 0) {
         std::unique_ptr<QSettings> settings = openSettings();
@@ -265,7 +253,7 @@ void TF_Position::setControls(bool idle)
                        static_cast<QWidget *>(CbMemorise), static_cast<QWidget *>(BtnMemorise),
                        static_cast<QWidget *>(BtnStartNow)})
         w->setEnabled(idle);
-    SpCount->setEnabled(idle && CbSet->currentData().toInt() < 0);
+    SpCount->setEnabled(idle && training::chosenPoems(CbSet).isEmpty());
 }
 
 void TF_Position::showCard(int poem, bool faceUp)
@@ -299,6 +287,8 @@ void TF_Position::layCards()
 void TF_Position::FormShow()
 {
     voice::showGameReading(needs_.voice, CbYomiage);
+    // Own sets may have been made or edited in the quiz meanwhile.
+    training::refillSetChoices(CbSet);
     needs_.rng.reseed(needs_.services.clock->utcTimeOfDay());
     newDrill(needs_.rng.state);
     setFocus();

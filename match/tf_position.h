@@ -26,10 +26,6 @@ namespace tategaki {
 class TLabelTategaki;
 }
 
-// The sets a drill may lay out: 全百首 (data -1), then the sets by sound
-// (data: their index in training::drillSets()).
-void fillPoemSets(QComboBox *box);
-
 // How a reading of the drill is revealed: as the match reads today.
 deck::Reveal drillReveal(int poem, const deck::ReadSet &readBefore);
 

@@ -11,6 +11,8 @@
 #include "../support/fakeservices.h"
 
 #include "deck/poemtable.h"
+#include "history/database.h"
+#include "history/playerstore.h"
 #include "match/floorgeometry.h"
 #include "match/layoutstore.h"
 #include "match/matchcard.h"
@@ -33,6 +35,7 @@ private slots:
 
     void shortDrillGoesToTheHistoryAndEndsOnTheMap();
     void savedLayoutArrangesTheDealAndCardsStillMove();
+    void ownSetJoinsWhenShownAndLaysOutItsCards();
 
 private:
     void advance(qint64 ms) { monotonic_.now += ms; }
@@ -207,6 +210,29 @@ void tst_TF_Position::savedLayoutArrangesTheDealAndCardsStillMove()
     w_->TimerWaitTimer();
     QCOMPARE(w_->phase(), TF_Position::Phase::Reading);
     QVERIFY(ca->Caption().isEmpty());
+}
+
+// A set saved in the quiz meanwhile is offered when the window shows, and
+// lays out exactly its cards whatever the count says.
+void tst_TF_Position::ownSetJoinsWhenShownAndLaysOutItsCards()
+{
+    QTemporaryDir dir;
+    const QString before = history::databasePath();
+    history::setDatabasePath(dir.filePath(QStringLiteral("history.sqlite")));
+    history::OwnSet own{0, QStringLiteral("自陣"), {3, 15, 22, 87}};
+    QCOMPARE(history::saveOwnSet(history::databasePath(), own), QString());
+    QCOMPARE(w_->CbSet->findText(QStringLiteral("自陣 (4首)")), -1);
+    w_->show();
+    const int i = w_->CbSet->findText(QStringLiteral("自陣 (4首)"));
+    QVERIFY(i > 0);
+    w_->CbArrange->setCurrentIndex(1);
+    w_->CbSet->setCurrentIndex(i);
+    QVERIFY(!w_->SpCount->isEnabled());
+    const Field f = w_->drill().field();
+    QList<int> laid = f.poems(Side::Player) + f.poems(Side::Opponent);
+    std::sort(laid.begin(), laid.end());
+    QCOMPARE(laid, own.poems);
+    history::setDatabasePath(before);
 }
 
 QTEST_MAIN(tst_TF_Position)
