@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include "deck/opening.h"
 #include "deck/poemtable.h"
 #include "game/readinglabel.h"
 #include "history/recorder.h"
@@ -115,6 +116,7 @@ TF_Position::TF_Position(const Needs &needs, QWidget *parent)
     PReading->setBorderLine(true);
     lt1 = game::readingLabel(PReading, "lt1", 1, QRect(PReading->width() - 36, 8, 20, 340));
     lt2 = game::readingLabel(PReading, "lt2", 2, QRect(PReading->width() - 64, 48, 20, 310));
+    lead_.setLabels(lt1, lt2);
     LblResult = new QLabel(PReading);
     LblResult->setObjectName(QStringLiteral("LblResult"));
     LblResult->setGeometry(4, 380, PReading->width() - 8, 240);
@@ -220,6 +222,7 @@ void TF_Position::newDrill(quint32 seed)
     Timer1->stop();
     TimerWait->stop();
     reader_.stop();
+    lead_.stopVoice();
     memorisation_.stop();
     rng_.state = seed;
     QList<int> pool = training::chosenPoems(CbSet);
@@ -299,6 +302,7 @@ void TF_Position::FormHide()
     Timer1->stop();
     TimerWait->stop();
     reader_.stop();
+    lead_.stopVoice();
     phase_ = Phase::Arranging;
 }
 
@@ -343,7 +347,7 @@ void TF_Position::BtnStartNowClick()
     phase_ = Phase::Waiting;
     layCards();
     session_ = needs_.recorder.newSession(history::Mode::Position);
-    startReading();
+    startLeadIn(deck::kOpeningPoem);
     setFocus();
 }
 
@@ -365,14 +369,24 @@ void TF_Position::TimerWaitTimer()
         if (memorisation_.takeCue(t))
             needs_.services.beeper->beep();
         LblStatus->setText(QStringLiteral("暗記 残り %1").arg(clockText(memorisation_.remainingMs(t))));
-    } else if (phase_ == Phase::Waiting && t >= waitUntilMs_) {
-        startReading();
     }
+}
+
+void TF_Position::startLeadIn(int previousPoem)
+{
+    TimerWait->stop();
+    reader_.stop();
+    // It begins on the first tick, the clips opened by then.
+    lead_.start(previousPoem, Pace{}, needs_.voice.gameReading, now() + deck::kTickMs);
+    if (previousPoem == deck::kOpeningPoem)
+        LblStatus->setText(QStringLiteral("序歌"));
+    phase_ = Phase::Waiting;
+    Timer1->start(deck::kTickMs);
 }
 
 void TF_Position::startReading()
 {
-    TimerWait->stop();
+    lead_.stopVoice();
     if (MatchCard *c = cardOf(shownRead_))
         c->hide();
     shownRead_ = 0;
@@ -393,11 +407,20 @@ void TF_Position::startReading()
         reader_.stop();
     phase_ = Phase::Reading;
     LblStatus->setText(QStringLiteral("第%1首/%2").arg(drill_->readingNumber()).arg(drill_->readings()));
-    Timer1->start();
+    Timer1->start(deck::kTickMs); // the lead-in may have cut its last wait
 }
 
 void TF_Position::Timer1Timer()
 {
+    if (phase_ == Phase::Waiting) {
+        // The last wait is cut to land on the reading's opening.
+        const qint64 toReading = lead_.tick(now());
+        if (toReading <= 0)
+            startReading();
+        else if (toReading < deck::kTickMs)
+            Timer1->start(int(toReading));
+        return;
+    }
     if (phase_ != Phase::Reading)
         return;
     const deck::RevealStep step = reveal_.tick();
@@ -488,9 +511,7 @@ void TF_Position::readingClosed()
         LblResult->setText(QStringLiteral("お手つき\n（空札）"));
         break;
     }
-    phase_ = Phase::Waiting;
-    waitUntilMs_ = now() + kGapMs;
-    TimerWait->start();
+    startLeadIn(r.poem);
 }
 
 void TF_Position::showEnd()
@@ -498,6 +519,7 @@ void TF_Position::showEnd()
     Timer1->stop();
     TimerWait->stop();
     reader_.stop();
+    lead_.stopVoice();
     phase_ = Phase::Over;
     // The map: every card where it lay, face up, its misses marked.
     const Field &f = drill_->laidOut();
