@@ -117,6 +117,7 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     PReading->setBorderLine(true);
     lt1 = game::readingLabel(PReading, "lt1", 1, QRect(PReading->width() - 36, 8, 20, 340));
     lt2 = game::readingLabel(PReading, "lt2", 2, QRect(PReading->width() - 64, 48, 20, 310));
+    lead_.setLabels(lt1, lt2);
     LblCount = new QLabel(PReading);
     LblCount->setObjectName(QStringLiteral("LblCount"));
     LblCount->setGeometry(4, 380, PReading->width() - 8, 190);
@@ -243,7 +244,7 @@ void TF_Match::newMatch(quint32 seed)
     Timer1->stop();
     TimerWait->stop();
     reader_.stop();
-    leadReader_.stop();
+    lead_.stopVoice();
     rng_.state = seed;
     const Field field = dealField(rng_);
     const QList<int> order = readingOrder(rng_);
@@ -378,7 +379,7 @@ void TF_Match::FormHide()
     TimerWait->stop();
     reader_.stop();
     record_.finished(*match_);
-    leadReader_.stop();
+    lead_.stopVoice();
     phase_ = Phase::Arranging;
 }
 
@@ -432,7 +433,7 @@ bool TF_Match::askPaused(const std::function<bool()> &question)
     // The player cannot pause a clip: the voice stops, and the half not yet
     // begun is spoken on its tick after the question.
     reader_.stop();
-    leadReader_.stop();
+    lead_.stopVoice();
     const qint64 from = now();
     const bool answer = question();
     // Every time the match keeps is moved on by the pause, so that neither the
@@ -443,8 +444,8 @@ bool TF_Match::askPaused(const std::function<bool()> &question)
     if (answer)
         return true;
     // A lead-in broken off is read again from its first verse, as a reader would.
-    if (reading && phase_ == Phase::Waiting && !leadIn_.verses().isEmpty()) {
-        startLeadIn(leadIn_.verses().first().poem);
+    if (reading && phase_ == Phase::Waiting && !lead_.leadIn().verses().isEmpty()) {
+        startLeadIn(lead_.leadIn().verses().first().poem);
         return false;
     }
     if (reading) {
@@ -493,36 +494,19 @@ void TF_Match::startLeadIn(int previousPoem)
     // The reader goes back to the lower verse, whatever of the last reading
     // still sounds.
     reader_.stop();
-    leadIn_ = LeadIn(previousPoem, Pace{voice::kHoldMs, SpGap->value() * 1000});
-    leadSpoken_ = 0;
-    if (needs_.voice.gameReading)
-        leadReader_.prepare(previousPoem);
-    else
-        leadReader_.stop();
-    lt1->setCaption(QByteArray());
-    lt2->setCaption(QByteArray());
+    // It begins on the first tick, the clips opened by then.
+    lead_.start(previousPoem, Pace{voice::kHoldMs, SpGap->value() * 1000}, needs_.voice.gameReading,
+                now() + deck::kTickMs);
     if (previousPoem == deck::kOpeningPoem)
         setStatus(QStringLiteral("序歌"));
     phase_ = Phase::Waiting;
-    // It begins on the first tick, the clips opened by then.
-    leadStartMs_ = now() + deck::kTickMs;
     Timer1->start(deck::kTickMs);
 }
 
 void TF_Match::leadInTick()
 {
-    const qint64 at = now() - leadStartMs_;
-    const QList<LeadVerse> &verses = leadIn_.verses();
-    for (qsizetype v = 0; v < verses.size(); ++v) {
-        tategaki::TLabelTategaki *l = verses[v].half == deck::Half::Kami ? lt1 : lt2;
-        if (const QByteArray shown = leadIn_.shown(v, at); shown != l->Caption())
-            l->setCaption(shown);
-    }
-    for (; leadSpoken_ < verses.size() && verses[leadSpoken_].startMs <= at; ++leadSpoken_)
-        leadReader_.speak(verses[leadSpoken_].half);
-    // The reading opens a tick before its upper verse, as it always has:
-    // the last wait is cut to land on that moment.
-    const qint64 toReading = leadIn_.upperStartMs() - deck::kTickMs - at;
+    // The last wait is cut to land on the reading's opening.
+    const qint64 toReading = lead_.tick(now());
     if (toReading <= 0)
         startReading();
     else if (toReading < deck::kTickMs)
@@ -532,7 +516,7 @@ void TF_Match::leadInTick()
 void TF_Match::startReading()
 {
     TimerWait->stop();
-    leadReader_.stop();
+    lead_.stopVoice();
     hideTaken();
     held_.reset();
     dragged_ = 0;
@@ -723,7 +707,7 @@ void TF_Match::showEnd()
     Timer1->stop();
     TimerWait->stop();
     reader_.stop();
-    leadReader_.stop();
+    lead_.stopVoice();
     phase_ = Phase::Over;
     const Match &m = *match_;
     QString verdict;

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "deck/reveal.h"
+#include "match/leadinrun.h"
 #include "match/matchrecorder.h"
 #include "match/opponent.h"
 #include "match/readingtimeline.h"
@@ -141,16 +142,13 @@ private:
     Phase phase_ = Phase::Arranging;
     qint64 readingStartMs_ = 0;
     qint64 decidedMs_ = 0;
-    match::LeadIn leadIn_;
-    qint64 leadStartMs_ = 0;
-    int leadSpoken_ = 0; // verses of the lead-in whose clips have started
+    match::LeadInRun lead_;
     qint64 session_ = 0;
     bool opponentFaultDone_ = false;
     bool holdClose_ = false; // a touch is being judged: its reading closes after it
     int takenShown_ = 0; // the card just taken, shown until the next reading
     std::array<QList<qint64>, 2> reactions_;
     voice::Reader reader_;
-    voice::Reader leadReader_; // the lead-in's verses
     match::Place cursor_{match::Side::Player, 0};
     std::optional<match::Place> held_; // a card picked up with the keyboard
     int dragged_ = 0;                  // a card being dragged with the mouse

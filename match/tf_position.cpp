@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include "deck/opening.h"
 #include "deck/poemtable.h"
 #include "game/readinglabel.h"
 #include "history/recorder.h"
@@ -22,7 +23,7 @@
 #include "platform/services.h"
 #include "platform/ui/kit.h"
 #include "tategaki/labeltategaki.h"
-#include "training/drillsets.h"
+#include "training/setchoice.h"
 #include "voice/readingoption.h"
 
 using namespace platform;
@@ -48,15 +49,6 @@ QString placeName(Place p)
 
 } // namespace
 
-void fillPoemSets(QComboBox *box)
-{
-    box->clear();
-    box->addItem(QStringLiteral("全百首"), -1);
-    int i = 0;
-    for (const training::DrillSet &set : training::drillSets())
-        box->addItem(QStringLiteral("%1 (%2首)").arg(set.name()).arg(set.poems.size()), i++);
-}
-
 deck::Reveal drillReveal(int poem, const deck::ReadSet &readBefore)
 {
     return deck::Reveal::ofPoem(poem, readBefore);
@@ -80,7 +72,7 @@ TF_Position::TF_Position(const Needs &needs, QWidget *parent)
     CbSet = new QComboBox(this);
     CbSet->setObjectName(QStringLiteral("CbSet"));
     CbSet->setGeometry(76, 8, 150, 32);
-    fillPoemSets(CbSet);
+    training::refillSetChoices(CbSet);
     CbArrange = new QComboBox(this);
     CbArrange->setObjectName(QStringLiteral("CbArrange"));
     CbArrange->addItem(QStringLiteral("定位置に並べる"));
@@ -124,6 +116,7 @@ TF_Position::TF_Position(const Needs &needs, QWidget *parent)
     PReading->setBorderLine(true);
     lt1 = game::readingLabel(PReading, "lt1", 1, QRect(PReading->width() - 36, 8, 20, 340));
     lt2 = game::readingLabel(PReading, "lt2", 2, QRect(PReading->width() - 64, 48, 20, 310));
+    lead_.setLabels(lt1, lt2);
     LblResult = new QLabel(PReading);
     LblResult->setObjectName(QStringLiteral("LblResult"));
     LblResult->setGeometry(4, 380, PReading->width() - 8, 240);
@@ -198,7 +191,7 @@ TF_Position::TF_Position(const Needs &needs, QWidget *parent)
     connect(BtnClose, &QPushButton::clicked, this, &TF_Position::BtnCloseClick);
     // A set lays out all its cards (up to 50): the count is for the hundred.
     connect(CbSet, &QComboBox::currentIndexChanged, this,
-            [this] { SpCount->setEnabled(CbSet->currentData().toInt() < 0); });
+            [this] { SpCount->setEnabled(training::chosenPoems(CbSet).isEmpty()); });
     for (QComboBox *box : {CbSet, CbArrange})
         connect(box, &QComboBox::currentIndexChanged, this, [this] {
             if (phase_ == Phase::Arranging)
@@ -229,17 +222,15 @@ void TF_Position::newDrill(quint32 seed)
     Timer1->stop();
     TimerWait->stop();
     reader_.stop();
+    lead_.stopVoice();
     memorisation_.stop();
     rng_.state = seed;
-    const int set = CbSet->currentData().toInt();
-    QList<int> pool;
-    if (set >= 0) {
-        pool = training::drillSets()[set].poems;
-    } else {
+    QList<int> pool = training::chosenPoems(CbSet);
+    const bool whole = pool.isEmpty();
+    if (whole)
         for (int p = 1; p <= deck::kPoemCount; ++p)
             pool << p;
-    }
-    const int count = set >= 0 ? kDrillMaxCards : SpCount->value();
+    const int count = whole ? SpCount->value() : kDrillMaxCards;
     Field field = drillField(drawPoems(rng_, pool, count));
     if (CbArrange->currentIndex() == 0) {
         std::unique_ptr<QSettings> settings = openSettings();
@@ -265,7 +256,7 @@ void TF_Position::setControls(bool idle)
                        static_cast<QWidget *>(CbMemorise), static_cast<QWidget *>(BtnMemorise),
                        static_cast<QWidget *>(BtnStartNow)})
         w->setEnabled(idle);
-    SpCount->setEnabled(idle && CbSet->currentData().toInt() < 0);
+    SpCount->setEnabled(idle && training::chosenPoems(CbSet).isEmpty());
 }
 
 void TF_Position::showCard(int poem, bool faceUp)
@@ -299,6 +290,8 @@ void TF_Position::layCards()
 void TF_Position::FormShow()
 {
     voice::showGameReading(needs_.voice, CbYomiage);
+    // Own sets may have been made or edited in the quiz meanwhile.
+    training::refillSetChoices(CbSet);
     needs_.rng.reseed(needs_.services.clock->utcTimeOfDay());
     newDrill(needs_.rng.state);
     setFocus();
@@ -309,6 +302,7 @@ void TF_Position::FormHide()
     Timer1->stop();
     TimerWait->stop();
     reader_.stop();
+    lead_.stopVoice();
     phase_ = Phase::Arranging;
 }
 
@@ -353,7 +347,7 @@ void TF_Position::BtnStartNowClick()
     phase_ = Phase::Waiting;
     layCards();
     session_ = needs_.recorder.newSession(history::Mode::Position);
-    startReading();
+    startLeadIn(deck::kOpeningPoem);
     setFocus();
 }
 
@@ -375,14 +369,24 @@ void TF_Position::TimerWaitTimer()
         if (memorisation_.takeCue(t))
             needs_.services.beeper->beep();
         LblStatus->setText(QStringLiteral("暗記 残り %1").arg(clockText(memorisation_.remainingMs(t))));
-    } else if (phase_ == Phase::Waiting && t >= waitUntilMs_) {
-        startReading();
     }
+}
+
+void TF_Position::startLeadIn(int previousPoem)
+{
+    TimerWait->stop();
+    reader_.stop();
+    // It begins on the first tick, the clips opened by then.
+    lead_.start(previousPoem, Pace{}, needs_.voice.gameReading, now() + deck::kTickMs);
+    if (previousPoem == deck::kOpeningPoem)
+        LblStatus->setText(QStringLiteral("序歌"));
+    phase_ = Phase::Waiting;
+    Timer1->start(deck::kTickMs);
 }
 
 void TF_Position::startReading()
 {
-    TimerWait->stop();
+    lead_.stopVoice();
     if (MatchCard *c = cardOf(shownRead_))
         c->hide();
     shownRead_ = 0;
@@ -403,11 +407,20 @@ void TF_Position::startReading()
         reader_.stop();
     phase_ = Phase::Reading;
     LblStatus->setText(QStringLiteral("第%1首/%2").arg(drill_->readingNumber()).arg(drill_->readings()));
-    Timer1->start();
+    Timer1->start(deck::kTickMs); // the lead-in may have cut its last wait
 }
 
 void TF_Position::Timer1Timer()
 {
+    if (phase_ == Phase::Waiting) {
+        // The last wait is cut to land on the reading's opening.
+        const qint64 toReading = lead_.tick(now());
+        if (toReading <= 0)
+            startReading();
+        else if (toReading < deck::kTickMs)
+            Timer1->start(int(toReading));
+        return;
+    }
     if (phase_ != Phase::Reading)
         return;
     const deck::RevealStep step = reveal_.tick();
@@ -498,9 +511,7 @@ void TF_Position::readingClosed()
         LblResult->setText(QStringLiteral("お手つき\n（空札）"));
         break;
     }
-    phase_ = Phase::Waiting;
-    waitUntilMs_ = now() + kGapMs;
-    TimerWait->start();
+    startLeadIn(r.poem);
 }
 
 void TF_Position::showEnd()
@@ -508,6 +519,7 @@ void TF_Position::showEnd()
     Timer1->stop();
     TimerWait->stop();
     reader_.stop();
+    lead_.stopVoice();
     phase_ = Phase::Over;
     // The map: every card where it lay, face up, its misses marked.
     const Field &f = drill_->laidOut();

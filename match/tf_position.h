@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "deck/reveal.h"
+#include "match/leadinrun.h"
 #include "match/positiondrill.h"
 #include "match/timing.h"
 #include "platform/ui/form.h"
@@ -26,11 +27,7 @@ namespace tategaki {
 class TLabelTategaki;
 }
 
-// The sets a drill may lay out: 全百首 (data -1), then the sets by sound
-// (data: their index in training::drillSets()).
-void fillPoemSets(QComboBox *box);
-
-// How a reading of the drill is revealed: as the match reads today.
+// How a reading of the drill is revealed, as the match reveals it.
 deck::Reveal drillReveal(int poem, const deck::ReadSet &readBefore);
 
 // The position drill (札の位置): a few cards laid out on the match floor,
@@ -43,7 +40,7 @@ public:
     explicit TF_Position(const Needs &needs, QWidget *parent = nullptr);
     ~TF_Position() override;
 
-    enum class Phase { Arranging, Memorising, Reading, Waiting, Over };
+    enum class Phase { Arranging, Memorising, Reading, Waiting, Over }; // Waiting: the lead-in
 
     QSpinBox *SpCount;
     QComboBox *CbSet;
@@ -63,7 +60,7 @@ public:
     QCheckBox *CbYomiage;
     QWidget *Cursor; // the place last clicked
     platform::ui::TickTimer *Timer1; // the reading's ticks
-    QTimer *TimerWait;               // memorisation countdown and the gap between readings
+    QTimer *TimerWait;               // the memorisation's countdown
 
     // Injected by tests: the question before leaving a drill under way, and
     // where the standard layout is kept.
@@ -86,8 +83,6 @@ public:
     QLabel *missMark(int poem) const;
     qint64 decidedMs() const { return decidedMs_; }
 
-    static constexpr qint64 kGapMs = 2000;
-
 protected:
     void FormShow() override;
     void FormHide() override;
@@ -99,6 +94,7 @@ private:
     void layCards();
     void cardPressed(MatchCard *card, qint64 stamp);
     void cardReleased(MatchCard *card, QPoint inField);
+    void startLeadIn(int previousPoem);
     void startReading();
     void readingClosed();
     void showEnd();
@@ -114,10 +110,10 @@ private:
     deck::Reveal reveal_;
     platform::Random rng_;
     voice::Reader reader_;
+    match::LeadInRun lead_; // before each reading, as the match reads
     Phase phase_ = Phase::Arranging;
     qint64 readingStartMs_ = 0;
     qint64 decidedMs_ = 0;
-    qint64 waitUntilMs_ = 0;
     qint64 session_ = 0;
     int shownRead_ = 0; // the card just read, face up until the next reading
     int dragged_ = 0;

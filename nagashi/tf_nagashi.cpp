@@ -1,12 +1,14 @@
 #include "tf_nagashi.h"
 
+#include <QComboBox>
 #include <QKeyEvent>
+
+#include <numeric>
 
 #include "deck/poemtable.h"
 #include "game/boardlayout.h"
 #include "game/readinglabel.h"
 #include "history/recorder.h"
-#include "nagashi/setchoice.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"
 #include "platform/services.h"
@@ -14,6 +16,7 @@
 #include "tategaki/labeltategaki.h"
 #include "tategaki/speedbuttontategaki.h"
 #include "training/drillsets.h"
+#include "training/setchoice.h"
 
 using namespace platform;
 using namespace platform::ui;
@@ -65,7 +68,7 @@ TF_Nagashi::TF_Nagashi(const Needs &needs, QWidget *parent)
     CmbSet = new QComboBox(this);
     CmbSet->setObjectName(QStringLiteral("CmbSet"));
     CmbSet->setGeometry(80, 10, 200, 28);
-    nagashi::fillSetChoices(CmbSet);
+    training::refillSetChoices(CmbSet);
     kit::label(this, QStringLiteral("LblAnswer"), QRect(296, 14, 54, 20), plain, colors::clWindowText)
         ->setText(QStringLiteral("答え方"));
     CmbAnswer = new QComboBox(this);
@@ -140,6 +143,9 @@ qint64 TF_Nagashi::now() const
 
 void TF_Nagashi::FormShow()
 {
+    // Own sets may have been made or edited in the quiz meanwhile.
+    if (!running_)
+        training::refillSetChoices(CmbSet);
     BtnStart->setFocus();
 }
 
@@ -183,7 +189,12 @@ void TF_Nagashi::setIdle(bool idle)
 
 void TF_Nagashi::BtnStartClick()
 {
-    startRun(nagashi::chosenPoems(CmbSet));
+    QList<deck::PoemNo> poems = training::chosenPoems(CmbSet);
+    if (poems.isEmpty()) { // 全百首
+        poems.resize(deck::kPoemCount);
+        std::iota(poems.begin(), poems.end(), 1);
+    }
+    startRun(poems);
 }
 
 void TF_Nagashi::BtnRedrillClick()

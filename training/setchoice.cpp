@@ -1,6 +1,7 @@
 #include "setchoice.h"
 
 #include <QComboBox>
+#include <QSignalBlocker>
 
 #include <utility>
 
@@ -35,6 +36,28 @@ void addSetChoices(QComboBox *box, const QList<SetChoice> &choices)
 QList<deck::PoemNo> chosenPoems(const QComboBox *box)
 {
     return box->currentData(kSetPoemsRole).value<QList<deck::PoemNo>>();
+}
+
+void refillSetChoices(QComboBox *box)
+{
+    // An own set may share a name with a set by sound: the side of the
+    // separator tells them apart.
+    const auto separatorAt = [box] {
+        const int at = box->findData(QStringLiteral("separator"), Qt::AccessibleDescriptionRole);
+        return at < 0 ? box->count() : at;
+    };
+    const QString was = box->currentData(kSetNameRole).toString();
+    const bool wasOwn = box->currentIndex() > separatorAt();
+    const QSignalBlocker quiet(box);
+    box->clear();
+    addSetChoices(box, setChoices());
+    const int own = separatorAt();
+    box->setCurrentIndex(0);
+    for (int i = wasOwn ? own + 1 : 0; i < (wasOwn ? box->count() : own); ++i)
+        if (box->itemData(i, kSetNameRole).toString() == was) {
+            box->setCurrentIndex(i);
+            break;
+        }
 }
 
 } // namespace training

@@ -39,4 +39,9 @@ void addSetChoices(QComboBox *box, const QList<SetChoice> &choices);
 // The current item's poems; empty for 全百首 or an item not added above.
 QList<deck::PoemNo> chosenPoems(const QComboBox *box);
 
+// For a box holding only these choices: fills it again from setChoices()
+// and keeps the item chosen by its name (全百首 when that set is gone).
+// Emits no signals; the caller deals afresh if it needs to.
+void refillSetChoices(QComboBox *box);
+
 } // namespace training

@@ -10,10 +10,14 @@
 #include "../support/fakehistory.h"
 #include "../support/fakeservices.h"
 
+#include "deck/opening.h"
 #include "deck/poemtable.h"
+#include "history/database.h"
+#include "history/playerstore.h"
 #include "match/floorgeometry.h"
 #include "match/layoutstore.h"
 #include "match/matchcard.h"
+#include "match/readingtimeline.h"
 #include "match/tf_layout.h"
 #include "match/tf_position.h"
 #include "platform/gui/fonts.h"
@@ -33,9 +37,20 @@ private slots:
 
     void shortDrillGoesToTheHistoryAndEndsOnTheMap();
     void savedLayoutArrangesTheDealAndCardsStillMove();
+    void ownSetJoinsWhenShownAndLaysOutItsCards();
 
 private:
     void advance(qint64 ms) { monotonic_.now += ms; }
+    // Ticks through a lead-in; the time it took.
+    qint64 throughLeadIn()
+    {
+        const qint64 from = monotonic_.now;
+        for (int i = 0; i < 10'000 && w_->phase() == TF_Position::Phase::Waiting; ++i) {
+            advance(kTickMs);
+            w_->Timer1Timer();
+        }
+        return monotonic_.now - from;
+    }
     // A click stamped with the monotonic clock's time, as the window system
     // stamps it.
     void click(QWidget *target, QPoint at)
@@ -104,6 +119,14 @@ void tst_TF_Position::shortDrillGoesToTheHistoryAndEndsOnTheMap()
     QCOMPARE(history_.sessions, QStringList{"position"});
     for (int p : laid.poems(Side::Player))
         QVERIFY(w_->cardOf(p)->Caption().isEmpty()); // face down
+    // Led in as the match is: the opening poem first, then each reading
+    // after the last one's lower verse, its hold and the pause.
+    QCOMPARE(w_->LblStatus->text(), QStringLiteral("序歌"));
+    const auto ledIn = [this](int previous) {
+        const qint64 took = throughLeadIn(), upper = LeadIn(previous, Pace{}).upperStartMs();
+        QVERIFY2(took >= upper && took < upper + kTickMs, qPrintable(QString::number(took)));
+    };
+    ledIn(deck::kOpeningPoem);
 
     int live = 0, dead = 0;
     QList<qint64> clickMs;
@@ -135,8 +158,7 @@ void tst_TF_Position::shortDrillGoesToTheHistoryAndEndsOnTheMap()
             w_->Timer1Timer();
         }
         QCOMPARE(w_->phase(), TF_Position::Phase::Waiting);
-        advance(TF_Position::kGapMs);
-        w_->TimerWaitTimer();
+        ledIn(poem);
     }
     QCOMPARE(w_->phase(), TF_Position::Phase::Over);
 
@@ -205,8 +227,32 @@ void tst_TF_Position::savedLayoutArrangesTheDealAndCardsStillMove()
     // The memorisation runs out: the readings start with the cards face down.
     advance(5 * 60 * 1000);
     w_->TimerWaitTimer();
+    throughLeadIn();
     QCOMPARE(w_->phase(), TF_Position::Phase::Reading);
     QVERIFY(ca->Caption().isEmpty());
+}
+
+// A set saved in the quiz meanwhile is offered when the window shows, and
+// lays out exactly its cards whatever the count says.
+void tst_TF_Position::ownSetJoinsWhenShownAndLaysOutItsCards()
+{
+    QTemporaryDir dir;
+    const QString before = history::databasePath();
+    history::setDatabasePath(dir.filePath(QStringLiteral("history.sqlite")));
+    history::OwnSet own{0, QStringLiteral("自陣"), {3, 15, 22, 87}};
+    QCOMPARE(history::saveOwnSet(history::databasePath(), own), QString());
+    QCOMPARE(w_->CbSet->findText(QStringLiteral("自陣 (4首)")), -1);
+    w_->show();
+    const int i = w_->CbSet->findText(QStringLiteral("自陣 (4首)"));
+    QVERIFY(i > 0);
+    w_->CbArrange->setCurrentIndex(1);
+    w_->CbSet->setCurrentIndex(i);
+    QVERIFY(!w_->SpCount->isEnabled());
+    const Field f = w_->drill().field();
+    QList<int> laid = f.poems(Side::Player) + f.poems(Side::Opponent);
+    std::sort(laid.begin(), laid.end());
+    QCOMPARE(laid, own.poems);
+    history::setDatabasePath(before);
 }
 
 QTEST_MAIN(tst_TF_Position)

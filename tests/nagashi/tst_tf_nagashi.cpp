@@ -12,7 +12,9 @@
 #include "platform/gui/fonts.h"
 #include "tategaki/labeltategaki.h"
 #include "tategaki/speedbuttontategaki.h"
-#include "training/drillsets.h"
+#include "history/database.h"
+#include "history/playerstore.h"
+#include "training/setchoice.h"
 #include "voice/speaker.h"
 
 using namespace platform;
@@ -43,6 +45,7 @@ private slots:
     void reDrillAsksTheMissesAndTheSlow();
     void flipTimesToTheFlipAndGradesByKey();
     void strayKeysAndClosing();
+    void ownSetJoinsWhenShownAgain();
 
 private:
     void selectSet(const QString &name);
@@ -92,7 +95,7 @@ void tst_TF_Nagashi::selectSet(const QString &name)
 void tst_TF_Nagashi::pickingRunsASetAndEndsWithItsSummary()
 {
     selectSet(QStringLiteral("一字決まり"));
-    const QList<deck::PoemNo> set = training::drillSets()[w->CmbSet->currentData().toInt()].poems;
+    const QList<deck::PoemNo> set = training::chosenPoems(w->CmbSet);
     w->BtnStart->click();
     QVERIFY(!w->CmbSet->isEnabled() && !w->BtnStart->isEnabled());
     QCOMPARE(QApplication::focusWidget(), w);
@@ -203,6 +206,29 @@ void tst_TF_Nagashi::strayKeysAndClosing()
     QCOMPARE(history_.takes.size(), 1);
     w->show();
     QVERIFY(w->BtnStart->isEnabled() && w->Card->Caption().isEmpty());
+}
+
+// A set saved in the quiz while the drill was away is offered when it shows
+// again, and a run goes through its cards alone.
+void tst_TF_Nagashi::ownSetJoinsWhenShownAgain()
+{
+    QTemporaryDir dir;
+    const QString before = history::databasePath();
+    history::setDatabasePath(dir.filePath(QStringLiteral("history.sqlite")));
+    history::OwnSet own{0, QStringLiteral("自陣"), {3, 15, 22}};
+    QCOMPARE(history::saveOwnSet(history::databasePath(), own), QString());
+    QCOMPARE(w->CmbSet->findText(QStringLiteral("自陣"), Qt::MatchStartsWith), -1);
+    w->hide();
+    w->show();
+    selectSet(QStringLiteral("自陣 (3首)"));
+    w->BtnStart->click();
+    std::set<int> shown;
+    while (w->running()) {
+        shown.insert(w->currentPoem());
+        press(w, Qt::Key(Qt::Key_1 + w->choices().answer));
+    }
+    QCOMPARE(shown, std::set<int>(own.poems.begin(), own.poems.end()));
+    history::setDatabasePath(before);
 }
 
 QTEST_MAIN(tst_TF_Nagashi)
