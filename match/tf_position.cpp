@@ -353,9 +353,40 @@ void TF_Position::BtnStartNowClick()
 
 void TF_Position::BtnCloseClick()
 {
-    if (phase_ != Phase::Arranging && phase_ != Phase::Over && !confirmLeave())
+    if (phase_ != Phase::Arranging && phase_ != Phase::Over && !askPaused())
         return;
     closeAndShowMain();
+}
+
+// The drill stands still while the question is open: its times leave the
+// pause out, and a lead-in broken off is read again from its start.
+bool TF_Position::askPaused()
+{
+    const bool ticking = Timer1->isActive();
+    const bool waiting = TimerWait->isActive();
+    Timer1->stop();
+    TimerWait->stop();
+    reader_.stop();
+    lead_.stopVoice();
+    const qint64 from = now();
+    const bool leave = confirmLeave();
+    const qint64 paused = now() - from;
+    readingStartMs_ += paused;
+    memorisation_.postpone(paused);
+    if (leave)
+        return true;
+    if (ticking && phase_ == Phase::Waiting && !lead_.leadIn().verses().isEmpty()) {
+        startLeadIn(lead_.leadIn().verses().first().poem);
+        return false;
+    }
+    if (ticking) {
+        if (needs_.voice.gameReading && phase_ == Phase::Reading)
+            reader_.prepare(drill_->poem());
+        Timer1->start();
+    }
+    if (waiting)
+        TimerWait->start();
+    return false;
 }
 
 void TF_Position::TimerWaitTimer()

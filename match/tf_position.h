@@ -95,6 +95,7 @@ private:
     void cardPressed(MatchCard *card, qint64 stamp);
     void cardReleased(MatchCard *card, QPoint inField);
     void startLeadIn(int previousPoem);
+    bool askPaused();
     void startReading();
     void readingClosed();
     void showEnd();
