@@ -27,6 +27,11 @@ public:
 
     // Clears the labels and opens the clips; the lead-in begins at `startMs`.
     void start(int previousPoem, const Pace &pace, bool aloud, qint64 startMs);
+    // The lead-in after a reading that closed with `poem`'s lower verse
+    // already under way since `lowerStartMs`, shown on its label and said by
+    // the reading's own voice: it goes on from there, neither the text nor
+    // the voice starting again, and the upper label keeps what it shows.
+    void carryOn(int poem, const Pace &pace, qint64 lowerStartMs, qint64 nowMs);
     // Shows and speaks what is due at `nowMs`; returns the ms left until the
     // reading opens, a tick before the upper verse (≤ 0: open it now).
     qint64 tick(qint64 nowMs);
@@ -36,6 +41,8 @@ public:
     const LeadIn &leadIn() const { return leadIn_; }
 
 private:
+    void showAt(qint64 at);
+
     tategaki::TLabelTategaki *upper_ = nullptr;
     tategaki::TLabelTategaki *lower_ = nullptr;
     LeadIn leadIn_;

@@ -434,6 +434,7 @@ bool TF_Match::askPaused(const std::function<bool()> &question)
     // begun is spoken on its tick after the question.
     reader_.stop();
     lead_.stopVoice();
+    lowerStartMs_.reset(); // its voice is cut: it is read again
     const qint64 from = now();
     const bool answer = question();
     // Every time the match keeps is moved on by the pause, so that neither the
@@ -488,15 +489,22 @@ void TF_Match::TimerWaitTimer()
     }
 }
 
-void TF_Match::startLeadIn(int previousPoem)
+void TF_Match::startLeadIn(int previousPoem, bool carryOn)
 {
     TimerWait->stop();
-    // The reader goes back to the lower verse, whatever of the last reading
-    // still sounds.
-    reader_.stop();
-    // It begins on the first tick, the clips opened by then.
-    lead_.start(previousPoem, Pace{voice::kHoldMs, SpGap->value() * 1000}, needs_.voice.gameReading,
-                now() + deck::kTickMs);
+    const Pace pace{voice::kHoldMs, SpGap->value() * 1000};
+    if (carryOn && lowerStartMs_) {
+        // A reader does not start a lower verse again that is being read:
+        // its text and voice go on, then its hold and the pause.
+        lead_.carryOn(previousPoem, pace, *lowerStartMs_, now());
+    } else {
+        // Otherwise the reader goes back to the lower verse, whatever of the
+        // last reading still sounds. It begins on the first tick, the clips
+        // opened by then.
+        reader_.stop();
+        lead_.start(previousPoem, pace, needs_.voice.gameReading, now() + deck::kTickMs);
+    }
+    lowerStartMs_.reset();
     if (previousPoem == deck::kOpeningPoem)
         setStatus(QStringLiteral("序歌"));
     phase_ = Phase::Waiting;
@@ -561,8 +569,11 @@ void TF_Match::Timer1Timer()
     if (step.beep && (reader_.poem() == 0 || needs_.voice.beepWhileReading))
         needs_.services.beeper->beep();
     // Each half is timed from the tick that shows its first byte, as in the game.
-    if (step.startsHalf)
+    if (step.startsHalf) {
         reader_.speak(step.half());
+        if (step.half() == deck::Half::Shimo)
+            lowerStartMs_ = now();
+    }
     applyOpponent(now() - kGraceMs);
     if (phase_ == Phase::Reading && step.kind == deck::RevealStep::Kind::TimeOut) {
         match_->endReading();
@@ -674,6 +685,7 @@ void TF_Match::sendsOrNext()
     }
     if (match_->sender() == Side::Player) {
         phase_ = Phase::Sending;
+        lowerStartMs_.reset(); // read again once the card is given
         // The card to give is one's own: bring the frame over to that side.
         if (cursor_.side != Side::Player || !match_->field().at(cursor_)) {
             for (int k = 0; k < kSlots; ++k)
@@ -694,7 +706,7 @@ void TF_Match::sendsOrNext()
         showEnd();
         return;
     }
-    startLeadIn(match_->poem());
+    startLeadIn(match_->poem(), true);
 }
 
 void TF_Match::reportReading()

@@ -105,7 +105,9 @@ private:
     void hideTaken();
     void cardPressed(MatchCard *card, qint64 stamp);
     void cardReleased(MatchCard *card, QPoint inField);
-    void startLeadIn(int previousPoem);
+    // `carryOn`: the previous poem's lower verse is still being read on from
+    // the reading just closed.
+    void startLeadIn(int previousPoem, bool carryOn = false);
     void leadInTick();
     void startReading();
     void applyOpponent(qint64 upToMs);
@@ -141,6 +143,7 @@ private:
     platform::Random rng_;
     Phase phase_ = Phase::Arranging;
     qint64 readingStartMs_ = 0;
+    std::optional<qint64> lowerStartMs_; // this reading's lower verse began, unbroken since
     qint64 decidedMs_ = 0;
     match::LeadInRun lead_;
     qint64 session_ = 0;

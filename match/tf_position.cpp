@@ -368,6 +368,7 @@ bool TF_Position::askPaused()
     TimerWait->stop();
     reader_.stop();
     lead_.stopVoice();
+    lowerStartMs_.reset(); // its voice is cut: it is read again
     const qint64 from = now();
     const bool leave = confirmLeave();
     const qint64 paused = now() - from;
@@ -403,12 +404,18 @@ void TF_Position::TimerWaitTimer()
     }
 }
 
-void TF_Position::startLeadIn(int previousPoem)
+void TF_Position::startLeadIn(int previousPoem, bool carryOn)
 {
     TimerWait->stop();
-    reader_.stop();
-    // It begins on the first tick, the clips opened by then.
-    lead_.start(previousPoem, Pace{}, needs_.voice.gameReading, now() + deck::kTickMs);
+    if (carryOn && lowerStartMs_) {
+        // The lower verse under way goes on, as in the match.
+        lead_.carryOn(previousPoem, Pace{}, *lowerStartMs_, now());
+    } else {
+        reader_.stop();
+        // It begins on the first tick, the clips opened by then.
+        lead_.start(previousPoem, Pace{}, needs_.voice.gameReading, now() + deck::kTickMs);
+    }
+    lowerStartMs_.reset();
     if (previousPoem == deck::kOpeningPoem)
         LblStatus->setText(QStringLiteral("序歌"));
     phase_ = Phase::Waiting;
@@ -418,9 +425,12 @@ void TF_Position::startLeadIn(int previousPoem)
 void TF_Position::startReading()
 {
     lead_.stopVoice();
+    // The last reading's card and verdict go as the next opens, so that a
+    // verdict is never taken for this reading's.
     if (MatchCard *c = cardOf(shownRead_))
         c->hide();
     shownRead_ = 0;
+    LblResult->clear();
     Cursor->hide();
     if (!drill_->startReading()) {
         showEnd();
@@ -461,8 +471,11 @@ void TF_Position::Timer1Timer()
     }
     if (step.beep)
         needs_.services.beeper->beep();
-    if (step.startsHalf)
+    if (step.startsHalf) {
         reader_.speak(step.half());
+        if (step.half() == deck::Half::Shimo)
+            lowerStartMs_ = now();
+    }
     if (step.kind == deck::RevealStep::Kind::TimeOut) {
         drill_->endReading();
         readingClosed();
@@ -542,7 +555,7 @@ void TF_Position::readingClosed()
         LblResult->setText(QStringLiteral("お手つき\n（空札）"));
         break;
     }
-    startLeadIn(r.poem);
+    startLeadIn(r.poem, true);
 }
 
 void TF_Position::showEnd()

@@ -94,7 +94,7 @@ private:
     void layCards();
     void cardPressed(MatchCard *card, qint64 stamp);
     void cardReleased(MatchCard *card, QPoint inField);
-    void startLeadIn(int previousPoem);
+    void startLeadIn(int previousPoem, bool carryOn = false);
     bool askPaused();
     void startReading();
     void readingClosed();
@@ -114,6 +114,7 @@ private:
     match::LeadInRun lead_; // before each reading, as the match reads
     Phase phase_ = Phase::Arranging;
     qint64 readingStartMs_ = 0;
+    std::optional<qint64> lowerStartMs_; // this reading's lower verse began, unbroken since
     qint64 decidedMs_ = 0;
     qint64 session_ = 0;
     int shownRead_ = 0; // the card just read, face up until the next reading

@@ -595,7 +595,9 @@ void tst_TF_Match::leadInReadsTheLowerVerseHoldsAndPauses_data()
 }
 
 // The same timeline with the voice or without: every clip starts when its
-// text starts, and the upper verse when the pause after the hold ends.
+// text starts and sounds on through its hold, and the upper verse comes when
+// the pause after the hold ends. A dead card's lower verse, begun in its own
+// reading, is read once: the lead-in goes on from it.
 void tst_TF_Match::leadInReadsTheLowerVerseHoldsAndPauses()
 {
     QFETCH(bool, reading);
@@ -608,41 +610,55 @@ void tst_TF_Match::leadInReadsTheLowerVerseHoldsAndPauses()
     w_->SpGap->setValue(2);
     w_->BtnStartNowClick();
     int previous = deck::kOpeningPoem;
+    // Times are counted from the first tick of the lower verse read before
+    // the upper verse: the opening poem's own start, or the dead card's
+    // lower verse inside its reading.
+    qint64 start = monotonic_.now + kTickMs;
     if (!opening) {
-        untilDeadCard();
+        untilDeadCard(); // its reading just begun
         previous = w_->state().poem();
-        closeReading(); // the lead-in follows
+        start = monotonic_.now + deck::firstTick(deck::Half::Shimo) * kTickMs;
     }
-    QCOMPARE(w_->phase(), TF_Match::Phase::Waiting);
+    const int before = w_->state().readingNumber();
     const LeadIn expected(previous, Pace{voice::kHoldMs, 2000});
     const auto name = [this](const QString &logLine) {
         return QString(logLine).remove(readings_.path() + u'/').remove(QStringLiteral(".wav"));
     };
-    const qint64 start = monotonic_.now + kTickMs; // the lead-in's first tick
+    const auto clip = [](int poem, int half) { return QStringLiteral("%1-%2").arg(poem, 3, 10, QChar(u'0')).arg(half); };
+    const QString lowerClip = QStringLiteral("close ") + clip(previous, 2);
     sounds_.log.clear();
-    beeper_.beeps = 0;
     QStringList heard;
-    while (w_->phase() == TF_Match::Phase::Waiting || w_->lt1->Caption().isEmpty()) {
+    bool inLeadIn = opening;
+    beeper_.beeps = 0;
+    while (w_->state().readingNumber() == before || w_->lt1->Caption().isEmpty()) {
         const qsizetype logged = sounds_.log.size();
         advance(w_->Timer1->interval());
         w_->Timer1Timer();
+        if (!inLeadIn && w_->phase() == TF_Match::Phase::Waiting) {
+            inLeadIn = true;
+            beeper_.beeps = 0; // the dead card's reading beeps on its ticks when silent
+        }
         const qint64 at = monotonic_.now - start;
-        for (qsizetype i = logged; i < sounds_.log.size(); ++i)
-            if (sounds_.log[i].startsWith(QStringLiteral("play")))
-                heard << QStringLiteral("%1 @%2").arg(name(sounds_.log[i])).arg(at);
+        for (qsizetype i = logged; i < sounds_.log.size(); ++i) {
+            const QString line = name(sounds_.log[i]);
+            if (line.startsWith(QStringLiteral("play")) && at >= 0)
+                heard << QStringLiteral("%1 @%2").arg(line).arg(at);
+            QVERIFY2(line != lowerClip || at >= expected.pauseStartMs(), qPrintable(line + " cut the hold"));
+        }
         if (at >= expected.pauseStartMs() && at < expected.upperStartMs() - kTickMs) {
+            QCOMPARE(w_->phase(), TF_Match::Phase::Waiting);
             QCOMPARE(w_->lt2->Caption(), expected.verses().last().text); // held, whole
-            QCOMPARE(w_->lt1->Caption(), opening ? expected.verses().first().text : QByteArray());
+            QCOMPARE(w_->lt1->Caption(), opening ? expected.verses().first().text
+                                                 : deck::PoemTable[previous].Kaminoku.toByteArray());
         }
         QVERIFY(at <= expected.upperStartMs());
     }
     heard << QStringLiteral("upper @%1").arg(monotonic_.now - start);
-    const auto clip = [](int poem, int half) { return QStringLiteral("play %1-%2").arg(poem, 3, 10, QChar(u'0')).arg(half); };
     QStringList wanted;
     if (reading) {
         for (const LeadVerse &v : expected.verses())
-            wanted << QStringLiteral("%1 @%2").arg(clip(previous, int(v.half))).arg(v.startMs);
-        wanted << QStringLiteral("%1 @%2").arg(clip(w_->state().poem(), 1)).arg(expected.upperStartMs());
+            wanted << QStringLiteral("play %1 @%2").arg(clip(previous, int(v.half))).arg(v.startMs);
+        wanted << QStringLiteral("play %1 @%2").arg(clip(w_->state().poem(), 1)).arg(expected.upperStartMs());
     }
     wanted << QStringLiteral("upper @%1").arg(expected.upperStartMs());
     QCOMPARE(heard, wanted);
