@@ -117,7 +117,7 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     PReading->setBorderLine(true);
     lt1 = game::readingLabel(PReading, "lt1", 1, QRect(PReading->width() - 36, 8, 20, 340));
     lt2 = game::readingLabel(PReading, "lt2", 2, QRect(PReading->width() - 64, 48, 20, 310));
-    lead_.setLabels(lt1, lt2);
+    reciter_.setLabels(lt1, lt2);
     LblCount = new QLabel(PReading);
     LblCount->setObjectName(QStringLiteral("LblCount"));
     LblCount->setGeometry(4, 380, PReading->width() - 8, 190);
@@ -243,8 +243,7 @@ void TF_Match::newMatch(quint32 seed)
 {
     Timer1->stop();
     TimerWait->stop();
-    reader_.stop();
-    lead_.stopVoice();
+    reciter_.stop();
     rng_.state = seed;
     const Field field = dealField(rng_);
     const QList<int> order = readingOrder(rng_);
@@ -377,9 +376,8 @@ void TF_Match::FormHide()
 {
     Timer1->stop();
     TimerWait->stop();
-    reader_.stop();
+    reciter_.stop();
     record_.finished(*match_);
-    lead_.stopVoice();
     phase_ = Phase::Arranging;
 }
 
@@ -432,9 +430,7 @@ bool TF_Match::askPaused(const std::function<bool()> &question)
     TimerWait->stop();
     // The player cannot pause a clip: the voice stops, and the half not yet
     // begun is spoken on its tick after the question.
-    reader_.stop();
-    lead_.stopVoice();
-    lowerStartMs_.reset(); // its voice is cut: it is read again
+    reciter_.stop();
     const qint64 from = now();
     const bool answer = question();
     // Every time the match keeps is moved on by the pause, so that neither the
@@ -445,13 +441,13 @@ bool TF_Match::askPaused(const std::function<bool()> &question)
     if (answer)
         return true;
     // A lead-in broken off is read again from its first verse, as a reader would.
-    if (reading && phase_ == Phase::Waiting && !lead_.leadIn().verses().isEmpty()) {
-        startLeadIn(lead_.leadIn().verses().first().poem);
+    if (reading && phase_ == Phase::Waiting && !reciter_.leadIn().verses().isEmpty()) {
+        startLeadIn(reciter_.leadIn().verses().first().poem);
         return false;
     }
     if (reading) {
-        if (needs_.voice.gameReading && match_->readingOpen())
-            reader_.prepare(match_->poem());
+        if (match_->readingOpen())
+            reciter_.openReading(match_->poem(), needs_.voice.gameReading);
         Timer1->start();
     }
     if (waiting)
@@ -489,22 +485,14 @@ void TF_Match::TimerWaitTimer()
     }
 }
 
-void TF_Match::startLeadIn(int previousPoem, bool carryOn)
+void TF_Match::startLeadIn(int previousPoem, bool follow)
 {
     TimerWait->stop();
     const Pace pace{voice::kHoldMs, SpGap->value() * 1000};
-    if (carryOn && lowerStartMs_) {
-        // A reader does not start a lower verse again that is being read:
-        // its text and voice go on, then its hold and the pause.
-        lead_.carryOn(previousPoem, pace, *lowerStartMs_, now());
-    } else {
-        // Otherwise the reader goes back to the lower verse, whatever of the
-        // last reading still sounds. It begins on the first tick, the clips
-        // opened by then.
-        reader_.stop();
-        lead_.start(previousPoem, pace, needs_.voice.gameReading, now() + deck::kTickMs);
-    }
-    lowerStartMs_.reset();
+    if (follow)
+        reciter_.followReading(previousPoem, pace, needs_.voice.gameReading, now());
+    else // from the lower verse on the first tick, the clips opened by then
+        reciter_.startLeadIn(previousPoem, pace, needs_.voice.gameReading, now() + deck::kTickMs);
     if (previousPoem == deck::kOpeningPoem)
         setStatus(QStringLiteral("序歌"));
     phase_ = Phase::Waiting;
@@ -514,7 +502,7 @@ void TF_Match::startLeadIn(int previousPoem, bool carryOn)
 void TF_Match::leadInTick()
 {
     // The last wait is cut to land on the reading's opening.
-    const qint64 toReading = lead_.tick(now());
+    const qint64 toReading = reciter_.tickLeadIn(now());
     if (toReading <= 0)
         startReading();
     else if (toReading < deck::kTickMs)
@@ -524,7 +512,6 @@ void TF_Match::leadInTick()
 void TF_Match::startReading()
 {
     TimerWait->stop();
-    lead_.stopVoice();
     hideTaken();
     held_.reset();
     dragged_ = 0;
@@ -539,11 +526,7 @@ void TF_Match::startReading()
     lt2->setCaption(QByteArray());
     readingStartMs_ = now();
     decidedMs_ = qint64(reveal_.decidedTick()) * deck::kTickMs;
-    // The clips are opened now so that each half starts on its tick.
-    if (needs_.voice.gameReading)
-        reader_.prepare(poem);
-    else
-        reader_.stop();
+    reciter_.openReading(poem, needs_.voice.gameReading);
     plan_ = opponent_.plan(*match_, rng_);
     opponentFaultDone_ = false;
     phase_ = Phase::Reading;
@@ -566,14 +549,10 @@ void TF_Match::Timer1Timer()
         l->setCaption(l->Caption() + step.byte);
     }
     // The voice keeps the time itself; the beep would only cover it.
-    if (step.beep && (reader_.poem() == 0 || needs_.voice.beepWhileReading))
+    if (step.beep && (!reciter_.readingAloud() || needs_.voice.beepWhileReading))
         needs_.services.beeper->beep();
     // Each half is timed from the tick that shows its first byte, as in the game.
-    if (step.startsHalf) {
-        reader_.speak(step.half());
-        if (step.half() == deck::Half::Shimo)
-            lowerStartMs_ = now();
-    }
+    reciter_.readingStep(step, now());
     applyOpponent(now() - kGraceMs);
     if (phase_ == Phase::Reading && step.kind == deck::RevealStep::Kind::TimeOut) {
         match_->endReading();
@@ -685,7 +664,6 @@ void TF_Match::sendsOrNext()
     }
     if (match_->sender() == Side::Player) {
         phase_ = Phase::Sending;
-        lowerStartMs_.reset(); // read again once the card is given
         // The card to give is one's own: bring the frame over to that side.
         if (cursor_.side != Side::Player || !match_->field().at(cursor_)) {
             for (int k = 0; k < kSlots; ++k)
@@ -706,7 +684,8 @@ void TF_Match::sendsOrNext()
         showEnd();
         return;
     }
-    startLeadIn(match_->poem(), true);
+    // Once a card is given the reader goes back to the lower verse.
+    startLeadIn(match_->poem(), phase_ != Phase::Sending);
 }
 
 void TF_Match::reportReading()
@@ -718,8 +697,7 @@ void TF_Match::showEnd()
 {
     Timer1->stop();
     TimerWait->stop();
-    reader_.stop();
-    lead_.stopVoice();
+    reciter_.stop();
     phase_ = Phase::Over;
     const Match &m = *match_;
     QString verdict;

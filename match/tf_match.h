@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "deck/reveal.h"
-#include "match/leadinrun.h"
+#include "match/reciter.h"
 #include "match/matchrecorder.h"
 #include "match/opponent.h"
 #include "match/readingtimeline.h"
@@ -105,9 +105,8 @@ private:
     void hideTaken();
     void cardPressed(MatchCard *card, qint64 stamp);
     void cardReleased(MatchCard *card, QPoint inField);
-    // `carryOn`: the previous poem's lower verse is still being read on from
-    // the reading just closed.
-    void startLeadIn(int previousPoem, bool carryOn = false);
+    // `follow`: right after the reading of `previousPoem` was judged.
+    void startLeadIn(int previousPoem, bool follow = false);
     void leadInTick();
     void startReading();
     void applyOpponent(qint64 upToMs);
@@ -143,15 +142,13 @@ private:
     platform::Random rng_;
     Phase phase_ = Phase::Arranging;
     qint64 readingStartMs_ = 0;
-    std::optional<qint64> lowerStartMs_; // this reading's lower verse began, unbroken since
     qint64 decidedMs_ = 0;
-    match::LeadInRun lead_;
+    match::Reciter reciter_;
     qint64 session_ = 0;
     bool opponentFaultDone_ = false;
     bool holdClose_ = false; // a touch is being judged: its reading closes after it
     int takenShown_ = 0; // the card just taken, shown until the next reading
     std::array<QList<qint64>, 2> reactions_;
-    voice::Reader reader_;
     match::Place cursor_{match::Side::Player, 0};
     std::optional<match::Place> held_; // a card picked up with the keyboard
     int dragged_ = 0;                  // a card being dragged with the mouse

@@ -116,7 +116,7 @@ TF_Position::TF_Position(const Needs &needs, QWidget *parent)
     PReading->setBorderLine(true);
     lt1 = game::readingLabel(PReading, "lt1", 1, QRect(PReading->width() - 36, 8, 20, 340));
     lt2 = game::readingLabel(PReading, "lt2", 2, QRect(PReading->width() - 64, 48, 20, 310));
-    lead_.setLabels(lt1, lt2);
+    reciter_.setLabels(lt1, lt2);
     LblResult = new QLabel(PReading);
     LblResult->setObjectName(QStringLiteral("LblResult"));
     LblResult->setGeometry(4, 380, PReading->width() - 8, 240);
@@ -221,8 +221,7 @@ void TF_Position::newDrill(quint32 seed)
 {
     Timer1->stop();
     TimerWait->stop();
-    reader_.stop();
-    lead_.stopVoice();
+    reciter_.stop();
     memorisation_.stop();
     rng_.state = seed;
     QList<int> pool = training::chosenPoems(CbSet);
@@ -301,8 +300,7 @@ void TF_Position::FormHide()
 {
     Timer1->stop();
     TimerWait->stop();
-    reader_.stop();
-    lead_.stopVoice();
+    reciter_.stop();
     phase_ = Phase::Arranging;
 }
 
@@ -366,9 +364,7 @@ bool TF_Position::askPaused()
     const bool waiting = TimerWait->isActive();
     Timer1->stop();
     TimerWait->stop();
-    reader_.stop();
-    lead_.stopVoice();
-    lowerStartMs_.reset(); // its voice is cut: it is read again
+    reciter_.stop();
     const qint64 from = now();
     const bool leave = confirmLeave();
     const qint64 paused = now() - from;
@@ -376,13 +372,13 @@ bool TF_Position::askPaused()
     memorisation_.postpone(paused);
     if (leave)
         return true;
-    if (ticking && phase_ == Phase::Waiting && !lead_.leadIn().verses().isEmpty()) {
-        startLeadIn(lead_.leadIn().verses().first().poem);
+    if (ticking && phase_ == Phase::Waiting && !reciter_.leadIn().verses().isEmpty()) {
+        startLeadIn(reciter_.leadIn().verses().first().poem);
         return false;
     }
     if (ticking) {
-        if (needs_.voice.gameReading && phase_ == Phase::Reading)
-            reader_.prepare(drill_->poem());
+        if (phase_ == Phase::Reading)
+            reciter_.openReading(drill_->poem(), needs_.voice.gameReading);
         Timer1->start();
     }
     if (waiting)
@@ -404,18 +400,13 @@ void TF_Position::TimerWaitTimer()
     }
 }
 
-void TF_Position::startLeadIn(int previousPoem, bool carryOn)
+void TF_Position::startLeadIn(int previousPoem, bool follow)
 {
     TimerWait->stop();
-    if (carryOn && lowerStartMs_) {
-        // The lower verse under way goes on, as in the match.
-        lead_.carryOn(previousPoem, Pace{}, *lowerStartMs_, now());
-    } else {
-        reader_.stop();
-        // It begins on the first tick, the clips opened by then.
-        lead_.start(previousPoem, Pace{}, needs_.voice.gameReading, now() + deck::kTickMs);
-    }
-    lowerStartMs_.reset();
+    if (follow)
+        reciter_.followReading(previousPoem, Pace{}, needs_.voice.gameReading, now());
+    else // from the lower verse on the first tick, the clips opened by then
+        reciter_.startLeadIn(previousPoem, Pace{}, needs_.voice.gameReading, now() + deck::kTickMs);
     if (previousPoem == deck::kOpeningPoem)
         LblStatus->setText(QStringLiteral("序歌"));
     phase_ = Phase::Waiting;
@@ -424,7 +415,6 @@ void TF_Position::startLeadIn(int previousPoem, bool carryOn)
 
 void TF_Position::startReading()
 {
-    lead_.stopVoice();
     // The last reading's card and verdict go as the next opens, so that a
     // verdict is never taken for this reading's.
     if (MatchCard *c = cardOf(shownRead_))
@@ -442,10 +432,7 @@ void TF_Position::startReading()
     lt2->setCaption(QByteArray());
     readingStartMs_ = now();
     decidedMs_ = qint64(reveal_.decidedTick()) * deck::kTickMs;
-    if (needs_.voice.gameReading)
-        reader_.prepare(poem);
-    else
-        reader_.stop();
+    reciter_.openReading(poem, needs_.voice.gameReading);
     phase_ = Phase::Reading;
     LblStatus->setText(QStringLiteral("第%1首/%2").arg(drill_->readingNumber()).arg(drill_->readings()));
     Timer1->start(deck::kTickMs); // the lead-in may have cut its last wait
@@ -455,7 +442,7 @@ void TF_Position::Timer1Timer()
 {
     if (phase_ == Phase::Waiting) {
         // The last wait is cut to land on the reading's opening.
-        const qint64 toReading = lead_.tick(now());
+        const qint64 toReading = reciter_.tickLeadIn(now());
         if (toReading <= 0)
             startReading();
         else if (toReading < deck::kTickMs)
@@ -471,11 +458,7 @@ void TF_Position::Timer1Timer()
     }
     if (step.beep)
         needs_.services.beeper->beep();
-    if (step.startsHalf) {
-        reader_.speak(step.half());
-        if (step.half() == deck::Half::Shimo)
-            lowerStartMs_ = now();
-    }
+    reciter_.readingStep(step, now());
     if (step.kind == deck::RevealStep::Kind::TimeOut) {
         drill_->endReading();
         readingClosed();
@@ -562,8 +545,7 @@ void TF_Position::showEnd()
 {
     Timer1->stop();
     TimerWait->stop();
-    reader_.stop();
-    lead_.stopVoice();
+    reciter_.stop();
     phase_ = Phase::Over;
     // The map: every card where it lay, face up, its misses marked.
     const Field &f = drill_->laidOut();

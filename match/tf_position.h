@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "deck/reveal.h"
-#include "match/leadinrun.h"
+#include "match/reciter.h"
 #include "match/positiondrill.h"
 #include "match/timing.h"
 #include "platform/ui/form.h"
@@ -94,7 +94,8 @@ private:
     void layCards();
     void cardPressed(MatchCard *card, qint64 stamp);
     void cardReleased(MatchCard *card, QPoint inField);
-    void startLeadIn(int previousPoem, bool carryOn = false);
+    // `follow`: right after the reading of `previousPoem` was judged.
+    void startLeadIn(int previousPoem, bool follow = false);
     bool askPaused();
     void startReading();
     void readingClosed();
@@ -110,11 +111,9 @@ private:
     match::Memorisation memorisation_;
     deck::Reveal reveal_;
     platform::Random rng_;
-    voice::Reader reader_;
-    match::LeadInRun lead_; // before each reading, as the match reads
+    match::Reciter reciter_; // reads as the match reads
     Phase phase_ = Phase::Arranging;
     qint64 readingStartMs_ = 0;
-    std::optional<qint64> lowerStartMs_; // this reading's lower verse began, unbroken since
     qint64 decidedMs_ = 0;
     qint64 session_ = 0;
     int shownRead_ = 0; // the card just read, face up until the next reading
