@@ -23,8 +23,10 @@ int adviseLevel(const QList<qint64> &reactionsMs, int current)
     return levelNearest(double(*mid) * kEvenRatio);
 }
 
-QString calibrationRule()
+QString calibrationRule(const QList<qint64> &reactionsMs)
 {
+    if (reactionsMs.isEmpty())
+        return QStringLiteral("（取った札がまだないため、\n今のレベルから%1下げた目安）").arg(kStepDown);
     return QStringLiteral("（直近%1日のゲーム・練習試合で取った札の\n反応の中央値から、五分に戦えるレベル）")
         .arg(kCalibrationDays);
 }

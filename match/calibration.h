@@ -16,7 +16,8 @@ constexpr int kCalibrationDays = 30; // takes older than this are not looked at
 // take at all: a few levels below `current`.
 int adviseLevel(const QList<qint64> &reactionsMs, int current);
 
-// The rule as the player reads it on the end screen.
-QString calibrationRule();
+// The rule as the player reads it on the end screen, for the advice given
+// from `reactionsMs`.
+QString calibrationRule(const QList<qint64> &reactionsMs);
 
 } // namespace match

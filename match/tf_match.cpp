@@ -717,7 +717,7 @@ void TF_Match::showEnd()
                         .arg(m.faults(Side::Opponent))
                         .arg(seconds(median(reactions_[0])), seconds(median(reactions_[1])))
                         .arg(adviseLevel(recent, levelNo()))
-                        .arg(calibrationRule()));
+                        .arg(calibrationRule(recent)));
     LblEnd->raise();
     LblEnd->show();
     setStatus(verdict);
