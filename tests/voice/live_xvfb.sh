@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The reading voice through a real sound server: a PulseAudio daemon of this
 # run's own with a null sink, its monitor recorded while the real program
-# reads a few poems of an S game aloud. Each verse's first syllable must be
-# heard within 50 ms of the tick that reveals its first kana.
+# reads a few poems of an S game aloud, then the opening of a match. Each
+# verse's first syllable must be heard within 50 ms of the tick that reveals
+# its first kana, and no lower verse is said twice in a row.
 #   tests/voice/live_xvfb.sh <build-dir> [readings]
 # The recording and the program's log stay in <build-dir>/voice-live/.
 # KOTOHA_LIVE_READINGS sets how many poems are read (3); KOTOHA_LIVE_LOG_RULES
@@ -84,9 +85,38 @@ import -window root "$OUT/game.png"
 kill "$APP"
 wait "$APP" 2>/dev/null || true
 APP=""
+
+# --- a match read as a tournament reads it: the opening poem, then readings
+# each led in by the lower verse before, the opponent at level 1 --------------
+start_kotoha "$BUILD" "$WORK" 2>"$OUT/kotoha-match.log"
+APP=$PID
+wait_title "琴葉" 10 || fail "the main menu did not appear again"
+click $((MX + 531 + 24)) $((MY + 136 + 57)) 0.5 # 練習試合
+wait_title "琴葉練習試合" 5 || fail "the match did not open"
+read PX PY < <(origin 1016 728)
+click $((PX + 366)) $((PY + 24)); xdotool key Home Return; sleep 0.3 # レベル1
+click $((PX + 921 + 20)) $((PY + 699)) # 読み上げ
+click $((PX + 260)) $((PY + 24)) # すぐに開始
+sleep "${KOTOHA_LIVE_MATCH_SECONDS:-50}"
+import -window root "$OUT/match.png"
+# The last clip started must be heard long enough to be found: end in a
+# quiet spell, two seconds with no clip starting.
+for _ in $(seq 1 10); do
+  started=$(grep -c "kotoha.voice start" "$OUT/kotoha-match.log" || true)
+  sleep 2
+  [ "$(grep -c "kotoha.voice start" "$OUT/kotoha-match.log" || true)" = "$started" ] && break
+done
+kill "$APP"
+wait "$APP" 2>/dev/null || true
+APP=""
 kill "$REC"
 wait "$REC" || fail "the recorder failed"
 REC=""
 
 grep -q "kotoha.voice start" "$OUT/kotoha.log" || fail "no clip was started: 読み上げ is greyed or off ($(grep -v '^ *[0-9.]* kotoha' "$OUT/kotoha.log" | head -3))"
 python3 "$HERE/live_onsets.py" measure "$OUT/monitor.wav" "$OUT/kotoha.log" "$READINGS" 50
+grep -q "kotoha.voice start 0-2" "$OUT/kotoha-match.log" || fail "the match did not read the opening poem aloud"
+# A reader says a lower verse once: begun in its reading, the lead-in goes on with it.
+twice=$(grep -o "kotoha.voice start [0-9]*-2" "$OUT/kotoha-match.log" | sort | uniq -d)
+[ -z "$twice" ] || fail "a lower verse started twice: $twice"
+python3 "$HERE/live_onsets.py" measure "$OUT/monitor.wav" "$OUT/kotoha-match.log" "$READINGS" 50
