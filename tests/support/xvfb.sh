@@ -28,7 +28,9 @@ xvfb_run() { # command...: runs it on a new Xvfb server, then stops the server
   xauth -q -f "$dir/auth" add :0 . "$cookie"
   # Xvfb takes the first free display itself (-displayfd): xvfb-run -a picks
   # one before starting and two runs started together may pick the same.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -auth "$dir/auth" 3>"$dir/display" 2>"$dir/log" &
+  # -noreset: a script that ends the program and starts it again must not
+  # find the server resetting after its last client left.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -auth "$dir/auth" 3>"$dir/display" 2>"$dir/log" &
   XVFB_PID=$!
   trap 'kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null || true; rm -rf "'"$dir"'"' EXIT
   trap 'exit 143' TERM INT
