@@ -6,7 +6,8 @@
 # its first kana, and no lower verse is said twice in a row.
 #   tests/voice/live_xvfb.sh <build-dir> [readings]
 # The recording and the program's log stay in <build-dir>/voice-live/.
-# KOTOHA_LIVE_READINGS sets how many poems are read (3); KOTOHA_LIVE_LOG_RULES
+# KOTOHA_LIVE_READINGS sets how many poems the game reads (3),
+# KOTOHA_LIVE_MATCH_SECONDS how long the match reads (50); KOTOHA_LIVE_LOG_RULES
 # replaces the program's logging rules (add qt.multimedia.* to see its sinks).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
