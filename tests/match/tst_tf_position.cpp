@@ -130,7 +130,8 @@ void tst_TF_Position::shortDrillGoesToTheHistoryAndEndsOnTheMap()
         const int lowerTick = deck::firstTick(deck::Half::Shimo);
         const qint64 zero = ticks >= lowerTick ? -(ticks - lowerTick) * kTickMs : kTickMs;
         const qint64 took = throughLeadIn(), upper = zero + LeadIn(previous, Pace{}).upperStartMs() - kTickMs;
-        QVERIFY2(took >= upper && took < upper + kTickMs, qPrintable(QStringLiteral("%1 after the close, not %2").arg(took).arg(upper)));
+        QVERIFY2(took >= upper && took < upper + kTickMs,
+                 qPrintable(QStringLiteral("%1 after the close, not %2").arg(took).arg(upper)));
     };
     ledIn(deck::kOpeningPoem, 0);
 
