@@ -1,5 +1,7 @@
 #include "savefile.h"
 
+#include <QFileInfo>
+
 #include <cerrno>
 
 #include <unistd.h>
@@ -33,6 +35,11 @@ bool SafeFile::open()
 {
     error_ = 0;
     buffer_.clear();
+    // QSaveFile refuses a folder by its own check, leaving errno as it was.
+    if (QFileInfo(file_.fileName()).isDir()) {
+        failed(EISDIR);
+        return false;
+    }
     errno = 0;
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         failed(lastError());
@@ -68,7 +75,7 @@ void SafeFile::failed(int err)
 {
     if (!error_)
         error_ = err;
-    setErrorString(file_.errorString());
+    setErrorString(qt_error_string(error_));
 }
 
 bool SafeFile::commit()
@@ -129,6 +136,8 @@ QString saveFailureReason(int error)
         return QStringLiteral("保存先のフォルダがありません");
     case EISDIR:
         return QStringLiteral("同じ名前のフォルダがあります");
+    case EFBIG:
+        return QStringLiteral("ファイルの大きさの上限を超えます");
     default:
         return QStringLiteral("書き込みに失敗しました（エラー番号 %1）").arg(error);
     }
