@@ -2,7 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
+
+#include "platform/savefile.h"
 
 namespace match {
 
@@ -30,6 +33,8 @@ void MatchRecorder::begin(const Field &deal, const QList<int> &order, const QDat
     path_.clear();
     started_ = false;
     over_ = false;
+    unsaved_ = false;
+    error.clear();
 }
 
 void MatchRecorder::moved(int fromSlot, int toSlot)
@@ -96,8 +101,13 @@ void MatchRecorder::judged(const Match &m)
 
 void MatchRecorder::finished(const Match &m)
 {
-    if (over_ || !started_)
+    if (!started_)
         return;
+    if (over_) {
+        if (unsaved_)
+            save();
+        return;
+    }
     over_ = true;
     if (m.result() != Result::Ongoing) {
         RecordStep s;
@@ -111,10 +121,14 @@ void MatchRecorder::finished(const Match &m)
 bool MatchRecorder::save()
 {
     error.clear();
-    if (folder.isEmpty() || !started_)
+    if (folder.isEmpty() || !started_) {
+        unsaved_ = false;
         return true;
+    }
+    unsaved_ = true;
+    errno = 0;
     if (!QDir().mkpath(folder)) {
-        error = QStringLiteral("フォルダ %1 を作れません").arg(folder);
+        error = platform::saveFailureReason(errno ? errno : EIO);
         return false;
     }
     if (path_.isEmpty()) {
@@ -123,11 +137,11 @@ bool MatchRecorder::save()
         for (int n = 2; QFileInfo::exists(path_); ++n)
             path_ = QDir(folder).filePath(QStringLiteral("%1-%2.txt").arg(stamp_).arg(n));
     }
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly) || file.write(recordText(record_)) < 0 || !file.commit()) {
-        error = file.errorString();
+    if (const int err = platform::saveWhole(path_, recordText(record_))) {
+        error = platform::saveFailureReason(err);
         return false;
     }
+    unsaved_ = false;
     return true;
 }
 

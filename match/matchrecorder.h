@@ -5,10 +5,11 @@
 
 #include "match/matchrecord.h"
 
-// Keeps the record of the match being played and writes it whole, through
-// QSaveFile, after each reading and at the end, so that a window closed in
-// the middle still leaves the readings played. The window tells it each
-// step right after the Match took it.
+// Keeps the record of the match being played and writes it whole after each
+// reading and at the end, so that a window closed in the middle still leaves
+// the readings played. A save that fails leaves the last good file as it was
+// and the record in memory; the next reading tries again. The window tells
+// it each step right after the Match took it.
 namespace match {
 
 class MatchRecorder {
@@ -26,13 +27,19 @@ public:
     // After `send`: where the card went is read from the field.
     void sent(const Match &m, Side from, Place place, int poem);
     void judged(const Match &m);
+    // Called again, it only retries a save that failed.
     void finished(const Match &m);
 
     const MatchRecord &record() const { return record_; }
     QString path() const { return path_; }
-    // False with `error` set when the file could not be written.
+    // Where the record goes: its file once named, else the folder.
+    QString target() const { return path_.isEmpty() ? folder : path_; }
+    // False with `error` set, why in the player's words, when the file could
+    // not be written.
     bool save();
     QString error;
+    // The last save failed: what the file holds is behind the record.
+    bool unsaved() const { return unsaved_; }
 
 private:
     MatchRecord record_;
@@ -40,6 +47,7 @@ private:
     QString path_;
     bool started_ = false; // a reading has begun: the match is worth keeping
     bool over_ = false;
+    bool unsaved_ = false;
 };
 
 } // namespace match

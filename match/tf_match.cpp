@@ -16,6 +16,7 @@
 #include "game/readinglabel.h"
 #include "match/matchcard.h"
 #include "history/database.h"
+#include "history/notice.h"
 #include "history/reactions.h"
 #include "history/recorder.h"
 #include "match/calibration.h"
@@ -244,12 +245,16 @@ void TF_Match::newMatch(quint32 seed)
     Timer1->stop();
     TimerWait->stop();
     reciter_.stop();
+    if (match_)
+        leaveRecord();
     rng_.state = seed;
     const Field field = dealField(rng_);
     const QList<int> order = readingOrder(rng_);
     match_ = std::make_unique<Match>(field, order);
     record_.begin(field, order, QDateTime::currentDateTime());
     record_.folder = recordFolder ? recordFolder() : QString();
+    recordTroubleTold_ = false;
+    recordLossTold_ = false;
     if (CbLayout->isChecked())
         arrangeByLayout();
     phase_ = Phase::Arranging;
@@ -377,7 +382,7 @@ void TF_Match::FormHide()
     Timer1->stop();
     TimerWait->stop();
     reciter_.stop();
-    record_.finished(*match_);
+    leaveRecord();
     phase_ = Phase::Arranging;
 }
 
@@ -679,6 +684,7 @@ void TF_Match::sendsOrNext()
     }
     // The match record states a judgement with the sends it led to.
     record_.judged(*match_);
+    tellRecordTrouble();
     showCounts();
     if (match_->result() != Result::Ongoing || match_->readingNumber() >= match_->readings()) {
         showEnd();
@@ -722,13 +728,39 @@ void TF_Match::showEnd()
     LblEnd->show();
     setStatus(verdict);
     record_.finished(m);
-    if (!record_.error.isEmpty())
+    if (record_.unsaved()) {
         setStatus(QStringLiteral("試合の記録を保存できません: %1").arg(record_.error));
+        tellRecordTrouble();
+    }
     CbMemorise->setEnabled(true);
     BtnMemorise->setEnabled(true);
     BtnStartNow->setEnabled(true);
     CbLevel->setEnabled(true);
     keepFocusOnFloor(false);
+}
+
+void TF_Match::tellRecordTrouble()
+{
+    if (!record_.unsaved() || recordTroubleTold_)
+        return;
+    recordTroubleTold_ = true;
+    QString text = QStringLiteral("試合の記録を %1 に保存できません（%2）。")
+                       .arg(QDir::toNativeSeparators(record_.target()), record_.error);
+    if (phase_ != Phase::Over)
+        text += QStringLiteral("\n記録は消えずに残っています。一首読むごとに保存し直します。");
+    // Beside the floor: a modal box would take the keys meant for the match.
+    history::showAside(text);
+}
+
+void TF_Match::leaveRecord()
+{
+    // A save that failed at the end is tried once more.
+    record_.finished(*match_);
+    if (!record_.unsaved() || recordLossTold_)
+        return;
+    recordLossTold_ = true;
+    needs_.services.messages->inform(QStringLiteral("試合の記録は保存されませんでした（%1）。\n%2 に書き込めないため、この試合の記録は残りません。")
+                                         .arg(record_.error, QDir::toNativeSeparators(record_.target())));
 }
 
 void TF_Match::cardPressed(MatchCard *card, qint64 stamp)

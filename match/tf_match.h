@@ -119,6 +119,10 @@ private:
     void showEnd();
     void showCursor();
     void setStatus(const QString &text);
+    // The match record that could not be saved: told once during the match,
+    // and again when the match is left while it still is not.
+    void tellRecordTrouble();
+    void leaveRecord();
     bool underway() const;
     bool mayRearrange() const;
     // Asks `question` with the match standing still: no tick, no opponent,
@@ -146,6 +150,8 @@ private:
     match::Reciter reciter_;
     qint64 session_ = 0;
     bool opponentFaultDone_ = false;
+    bool recordTroubleTold_ = false;
+    bool recordLossTold_ = false;
     bool holdClose_ = false; // a touch is being judged: its reading closes after it
     int takenShown_ = 0; // the card just taken, shown until the next reading
     std::array<QList<qint64>, 2> reactions_;

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "../support/smalldisk.h"
 #include "match/matchrecorder.h"
 #include "match/replay.h"
 
@@ -37,6 +38,7 @@ private slots:
     void replayNamesTheStepTheRulesRefuse_data();
     void replayNamesTheStepTheRulesRefuse();
     void savedFileHoldsTheRecordUnderItsOwnName();
+    void fullDiskKeepsTheLastGoodRecord();
 };
 
 // The recorder fed as the window feeds it, over a match with a move, a
@@ -207,7 +209,52 @@ void tst_MatchRecord::savedFileHoldsTheRecordUnderItsOwnName()
     QVERIFY(copy.startReading());
     rec.readingStarted(copy, 2);
     QVERIFY(!rec.save());
-    QVERIFY(!rec.error.isEmpty());
+    QCOMPARE(rec.error, QStringLiteral("保存先のフォルダがありません"));
+    QVERIFY(rec.unsaved());
+    QCOMPARE(rec.target(), rec.folder);
+}
+
+void tst_MatchRecord::fullDiskKeepsTheLastGoodRecord()
+{
+    SmallDisk disk;
+    SKIP_WITHOUT_SMALL_DISK(disk);
+    Match m(smallDeal(), kOrder);
+    MatchRecorder rec;
+    rec.folder = disk.filePath(QStringLiteral("matches"));
+    rec.begin(m.field(), kOrder, QDateTime(QDate(2026, 12, 8), QTime(9, 30)));
+    const auto reading = [&] {
+        QVERIFY(m.startReading());
+        rec.readingStarted(m, 2);
+        m.endReading();
+        rec.ended();
+        rec.judged(m);
+    };
+    const auto onDisk = [&] {
+        QFile file(rec.path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    };
+    reading();
+    QVERIFY(!rec.unsaved());
+    const QByteArray good = onDisk();
+    QCOMPARE(good, recordText(rec.record()));
+
+    QVERIFY(disk.fill());
+    reading();
+    QVERIFY(rec.unsaved());
+    QCOMPARE(rec.error, QStringLiteral("ディスクに空きがありません"));
+    QCOMPARE(onDisk(), good);
+    rec.finished(m);
+    QVERIFY(rec.unsaved());
+    QCOMPARE(onDisk(), good);
+    QCOMPARE(QDir(rec.folder).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(rec.path()).fileName()});
+
+    // Room again: leaving tries once more and writes the whole record,
+    // readings missed and the end.
+    disk.release();
+    rec.finished(m);
+    QVERIFY(!rec.unsaved());
+    QCOMPARE(onDisk(), recordText(rec.record()));
+    QVERIFY(onDisk().size() > good.size());
 }
 
 QTEST_GUILESS_MAIN(tst_MatchRecord)

@@ -3,12 +3,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QSpinBox>
 #include <QTimer>
 
 #include "../support/fakehistory.h"
 #include "../support/fakeclips.h"
 #include "../support/fakeservices.h"
+#include "../support/smalldisk.h"
 
 #include "deck/opening.h"
 #include "deck/poemtable.h"
@@ -30,6 +32,24 @@ using deck::kTickMs;
 using namespace fakes;
 
 namespace {
+
+// The texts of the notices shown beside the floor, closed as they are read.
+QStringList takeAsides()
+{
+    QStringList texts;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible()) {
+            texts << box->text();
+            box->close();
+        }
+    return texts;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
 
 int firstCard(const Field &f, Side s)
 {
@@ -60,6 +80,8 @@ private slots:
     void quitQuestionHoldsTheMatchStill();
     void readingsKeepTheFocusOnTheFloor();
     void savedMatchOpensOnlyBetweenMatches();
+    void unsavedRecordIsToldAndTriedAgain_data();
+    void unsavedRecordIsToldAndTriedAgain();
     void opponentCardsArePaintedHalfTurned();
     void readingAloudOnTheGamesTicks_data();
     void readingAloudOnTheGamesTicks();
@@ -509,6 +531,91 @@ void tst_TF_Match::savedMatchOpensOnlyBetweenMatches()
     QCOMPARE(asked, 1);
     QCOMPARE(messages.informed.size(), 1);
     QVERIFY2(messages.informed[0].contains(QStringLiteral("1行目")), qPrintable(messages.informed[0]));
+}
+
+void tst_TF_Match::unsavedRecordIsToldAndTriedAgain_data()
+{
+    QTest::addColumn<bool>("fullDisk"); // else the folder's parent turns into a regular file
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("folder no longer a folder") << false << "保存先のフォルダがありません";
+    QTest::newRow("disk full") << true << "ディスクに空きがありません";
+}
+
+void tst_TF_Match::unsavedRecordIsToldAndTriedAgain()
+{
+    QFETCH(bool, fullDisk);
+    QFETCH(QString, reason);
+    FakeMessages messages;
+    platform::Services s = platform::services();
+    s.messages = &messages;
+    const platform::ScopedServices scoped(s);
+
+    // Both ways fail for root too, unlike a folder's permissions.
+    std::unique_ptr<SmallDisk> disk;
+    QTemporaryDir dir;
+    QString folder;
+    std::function<void()> block, unblock;
+    if (fullDisk) {
+        disk = std::make_unique<SmallDisk>();
+        SKIP_WITHOUT_SMALL_DISK(*disk);
+        folder = disk->filePath(QStringLiteral("matches"));
+        block = [&] { QVERIFY(disk->fill()); };
+        unblock = [&] { disk->release(); };
+    } else {
+        const QString parent = dir.filePath(QStringLiteral("p"));
+        folder = parent + QStringLiteral("/matches");
+        block = [=] {
+            QVERIFY(QDir().rename(parent, parent + ".away"));
+            QFile file(parent);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        };
+        unblock = [=] { QVERIFY(QFile::remove(parent) && QDir().rename(parent + ".away", parent)); };
+    }
+    w_->recordFolder = [&] { return folder; };
+    w_->newMatch(12345);
+    w_->show();
+    w_->confirmLeave = [] { return true; };
+    w_->BtnStartNowClick();
+    const auto reading = [&] {
+        leadIn();
+        QCOMPARE(w_->phase(), TF_Match::Phase::Reading);
+        closeReading();
+    };
+    reading();
+    const QString path = w_->matchRecord().path();
+    const QByteArray good = fileBytes(path);
+    QCOMPARE(good, recordText(w_->matchRecord().record()));
+
+    // Told once, at the first failure, naming where and why.
+    block();
+    reading();
+    reading();
+    const QStringList told = takeAsides();
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told[0].contains(QDir::toNativeSeparators(w_->matchRecord().target())) && told[0].contains(reason)
+                 && told[0].contains(QStringLiteral("保存し直します")),
+             qPrintable(told[0]));
+    QVERIFY(w_->matchRecord().unsaved());
+    QCOMPARE(messages.informed, QStringList());
+
+    // The next reading with room writes all the record kept meanwhile.
+    unblock();
+    QCOMPARE(fileBytes(path), good);
+    reading();
+    QVERIFY(!w_->matchRecord().unsaved());
+    QCOMPARE(fileBytes(path), recordText(w_->matchRecord().record()));
+    QVERIFY(fileBytes(path).size() > good.size());
+
+    // Left while it cannot be saved: said once more, and nothing beside the floor.
+    block();
+    reading();
+    QCOMPARE(takeAsides().size(), 0);
+    w_->BtnClose->click();
+    QVERIFY(!w_->isVisible());
+    QCOMPARE(messages.informed.size(), 1);
+    QVERIFY2(messages.informed[0].contains(QStringLiteral("保存されませんでした")) && messages.informed[0].contains(reason),
+             qPrintable(messages.informed[0]));
+    unblock();
 }
 
 void tst_TF_Match::opponentCardsArePaintedHalfTurned()
