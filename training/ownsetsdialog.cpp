@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -12,7 +13,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -21,6 +21,7 @@
 #include "deck/spoken.h"
 #include "history/database.h"
 #include "history/playerstore.h"
+#include "platform/savefile.h"
 #include "platform/services.h"
 
 OwnSetsDialog::OwnSetsDialog(platform::Messages &messages, QWidget *parent)
@@ -324,10 +325,10 @@ bool OwnSetsDialog::exportFile(const QString &path)
         tell(problem);
         return false;
     }
-    QSaveFile file(path);
     const QByteArray line = history::setLine(EdName->text(), tickedPoems()).toUtf8() + '\n';
-    if (!file.open(QIODevice::WriteOnly) || file.write(line) != line.size() || !file.commit()) {
-        tell(QStringLiteral("書き出せませんでした: %1").arg(file.errorString()));
+    if (const int err = platform::saveWhole(path, line)) {
+        tell(QStringLiteral("%1 に書き出せませんでした: %2")
+                 .arg(QDir::toNativeSeparators(path), platform::saveFailureReason(err)));
         return false;
     }
     tell({});

@@ -8,6 +8,7 @@
 #include <QSpinBox>
 
 #include "../support/fakeservices.h"
+#include "../support/smalldisk.h"
 
 #include "deck/poemtable.h"
 #include "history/database.h"
@@ -23,6 +24,7 @@ private slots:
     void numbersTypedTickTheGrid_data();
     void numbersTypedTickTheGrid();
     void importAndExportAsALine();
+    void exportOnAFullDiskKeepsTheFile();
     void reviewOptionsAreKeptAtOnce();
 
 private:
@@ -159,6 +161,27 @@ void tst_OwnSetsDialog::importAndExportAsALine()
     dialog_->importLine(QStringLiteral("7 7"));
     QVERIFY(dialog_->LblProblem->text().contains(QStringLiteral("二度")));
     QCOMPARE(ticked(), (QList<int>{18, 87}));
+}
+
+void tst_OwnSetsDialog::exportOnAFullDiskKeepsTheFile()
+{
+    SmallDisk disk;
+    SKIP_WITHOUT_SMALL_DISK(disk);
+    const QString out = disk.filePath(QStringLiteral("組.txt"));
+    const QByteArray old = QStringLiteral("前の組: 1 2 3\n").toUtf8();
+    {
+        QFile file(out);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+    }
+    dialog_->importLine(QStringLiteral("新しい組: 18 87"));
+    QVERIFY(disk.fill());
+    QVERIFY(!dialog_->exportFile(out));
+    QVERIFY2(dialog_->LblProblem->text().contains(QStringLiteral("ディスクに空きがありません")),
+             qPrintable(dialog_->LblProblem->text()));
+    QFile kept(out);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), old);
+    QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{".filler", "組.txt"}));
 }
 
 void tst_OwnSetsDialog::reviewOptionsAreKeptAtOnce()
