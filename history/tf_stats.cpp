@@ -7,7 +7,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QSaveFile>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
 
@@ -16,6 +15,7 @@
 #include "deck/poemtable.h"
 #include "history/database.h"
 #include "history/weak.h"
+#include "platform/savefile.h"
 #include "platform/services.h"
 #include "platform/gui/fonts.h"
 #include "platform/ui/modules.h"
@@ -62,20 +62,10 @@ QString exportRefusal(const QString &typed)
     return {};
 }
 
-QString exportFailure(const QString &path)
+QString exportFailure(const QString &path, int error)
 {
-    const QFileInfo file(path);
-    const QFileInfo folder(file.absolutePath());
-    QString why;
-    if (file.isDir())
-        why = QStringLiteral("同じ名前のフォルダがあります。");
-    else if (!folder.isDir())
-        why = QStringLiteral("フォルダ(%1)がありません。").arg(folder.filePath());
-    else if (!folder.isWritable() || (file.exists() && !file.isWritable()))
-        why = QStringLiteral("書き込む権限がありません。");
-    else
-        why = QStringLiteral("ディスクがいっぱいか、書き込みに失敗しました。");
-    return QStringLiteral("CSVファイル(%1)に書き出せませんでした。\n").arg(path) + why;
+    return QStringLiteral("CSVファイル(%1)に書き出せませんでした。\n%2。")
+        .arg(QDir::toNativeSeparators(path), platform::saveFailureReason(error));
 }
 } // namespace history
 
@@ -442,18 +432,20 @@ void TF_Stats::BtnExportClick()
         services_.messages->inform(refusal);
         return;
     }
+    const QString unreadable = QStringLiteral("学習記録のファイルを読めないため、CSVに書き出せませんでした。");
     history::Database db(history::databasePath());
     if (!db.openForReading()) {
-        services_.messages->inform(QStringLiteral("学習記録のファイルを読めないため、CSVに書き出せませんでした。"));
+        services_.messages->inform(unreadable);
         return;
     }
-    QSaveFile out(answer.path);
-    QString error;
+    platform::SafeFile out(answer.path);
     // A failed export leaves an existing file as it was.
-    if (out.open(QIODevice::WriteOnly) && history::exportCsv(db.db(), out, &error) && out.commit())
+    if (out.open() && history::exportCsv(db.db(), out) && out.commit())
         return;
-    out.cancelWriting();
-    services_.messages->inform(history::exportFailure(answer.path));
+    // No write failed: the history's query did.
+    const int error = out.errorNumber();
+    out.cancel();
+    services_.messages->inform(error ? history::exportFailure(answer.path, error) : unreadable);
 }
 
 void TF_Stats::BtnCloseClick()

@@ -94,6 +94,6 @@ QString emptySelectionText();
 QString loadingText();
 // Why a CSV is not written under the name the player typed; empty when it may be.
 QString exportRefusal(const QString &typed);
-// Why writing the CSV to `path` failed, as far as the file system tells.
-QString exportFailure(const QString &path);
+// Why writing the CSV to `path` failed, from the errno of the failure.
+QString exportFailure(const QString &path, int error);
 } // namespace history

@@ -20,6 +20,7 @@
 #include <sys/stat.h>
 
 #include "../support/fakeservices.h"
+#include "../support/smalldisk.h"
 
 #include "deck/poemtable.h"
 #include "history/database.h"
@@ -114,6 +115,7 @@ private slots:
     void windowShowsTheReviewSchedule();
     void exportWritesWhatWasAsked_data();
     void exportWritesWhatWasAsked();
+    void exportOnAFullDiskKeepsTheFile();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -471,6 +473,30 @@ void tst_Stats::exportWritesWhatWasAsked()
         QCOMPARE(messages_.informed.size(), 1);
         QVERIFY2(messages_.informed[0].contains(told), qPrintable(messages_.informed[0]));
     }
+}
+
+void tst_Stats::exportOnAFullDiskKeepsTheFile()
+{
+    fill(databasePath());
+    SmallDisk disk;
+    SKIP_WITHOUT_SMALL_DISK(disk);
+    const QString path = disk.filePath(QStringLiteral("学習記録.csv"));
+    const QByteArray old = "poem,outcome\r\n1,right\r\n";
+    {
+        QFile csv(path);
+        QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write(old) == old.size());
+    }
+    QVERIFY(disk.fill());
+    TF_Stats w(platform::services(), deck::PoemTable);
+    w.askExportFile = [&] { return TF_Stats::ExportAnswer{path, QString()}; };
+    w.BtnExportClick();
+    QCOMPARE(messages_.informed.size(), 1);
+    QVERIFY2(messages_.informed[0].contains(path) && messages_.informed[0].contains("ディスクに空きがありません"),
+             qPrintable(messages_.informed[0]));
+    QFile csv(path);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QCOMPARE(csv.readAll(), old);
+    QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{".filler", "学習記録.csv"}));
 }
 
 QTEST_MAIN(tst_Stats)
