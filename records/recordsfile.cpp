@@ -7,7 +7,6 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
@@ -20,6 +19,8 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/savefile.h"
 
 namespace records {
 
@@ -332,35 +333,11 @@ QByteArray UpdateFile::readAll()
     return bytes;
 }
 
-namespace {
-
-// The new table written beside the old one and renamed over it; errno of
-// the failure, 0 on success. Unbuffered: a write that fails (a full disk)
-// is then seen by the save file itself, which refuses to commit. Buffered,
-// the failure would only come at the final flush inside commit(), which
-// renames a truncated file over the old one all the same.
-int replaceWhole(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile out(path);
-    errno = 0;
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return errno ? errno : EIO;
-    if (out.write(bytes) != bytes.size()) {
-        const int err = errno ? errno : EIO;
-        out.cancelWriting();
-        return err;
-    }
-    errno = 0;
-    if (!out.commit())
-        return errno ? errno : EIO;
-    return 0;
-}
-
-} // namespace
-
 void UpdateFile::write(const QByteArray &before, const QByteArray &after, int firstSlot)
 {
-    const int err = replaceWhole(path_, after);
+    // The new table written beside the old one and renamed over it only
+    // once all its bytes are on the disk: a failure leaves the old table.
+    const int err = platform::saveWhole(path_, after);
     if (err == 0)
         return;
     // Slots written in place need no new file, and on a full disk mostly no

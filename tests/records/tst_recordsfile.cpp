@@ -1,11 +1,13 @@
 #include <QtTest>
 
+#include "../support/smalldisk.h"
 #include "recordsfixture.h"
 #include "records/recordsfile.h"
 
 using namespace records;
 
-// Reading a records file from disk: what is opened, created and refused.
+// Records files on disk: what is opened, created and refused, and how a new
+// table replaces the old.
 class tst_RecordsFile : public QObject {
     Q_OBJECT
 private slots:
@@ -13,6 +15,8 @@ private slots:
     void readTableCannotCreateInAClosedFolder();
     void onlyRegularFilesAreOpened_data();
     void onlyRegularFilesAreOpened();
+    void fullDiskStoresInPlace_data();
+    void fullDiskStoresInPlace();
 };
 
 void tst_RecordsFile::readTableCreatesAMissingFileEmpty()
@@ -81,6 +85,46 @@ void tst_RecordsFile::onlyRegularFilesAreOpened()
             QVERIFY(e.reason.contains(dir.file("RecordsS.dat")));
         }
     }
+}
+
+void tst_RecordsFile::fullDiskStoresInPlace_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<int>("firstSlot");
+    QTest::addColumn<bool>("full");
+    const QList<int> ten{900, 800, 700, 600, 500, 400, 300, 200, 100, 50};
+    const QByteArray nine = fixture::table(ten.first(9));
+    QTest::newRow("room: replaced") << nine << fixture::table(ten) << 10 << false;
+    // No room for a copy: the changed slots go into the file's own blocks.
+    QTest::newRow("full: a tenth entry") << nine << fixture::table(ten) << 10 << true;
+    QTest::newRow("full: a new best moves every entry")
+        << fixture::table(ten) << fixture::table(QList<int>{950} + ten.first(9)) << 1 << true;
+}
+
+void tst_RecordsFile::fullDiskStoresInPlace()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QFETCH(int, firstSlot);
+    QFETCH(bool, full);
+    SmallDisk disk;
+    SKIP_WITHOUT_SMALL_DISK(disk);
+    const QString path = disk.filePath(QStringLiteral("RecordsS.dat"));
+    QVERIFY(fixture::writeFile(path, before));
+    if (full)
+        QVERIFY(disk.fill());
+    {
+        UpdateFile file(path);
+        file.lock();
+        QCOMPARE(file.readAll(), before);
+        file.write(before, after, firstSlot);
+        QCOMPARE(file.wroteInPlace(), full);
+    }
+    QCOMPARE(fixture::readFile(path).toHex(' '), after.toHex(' '));
+    QStringList left = QDir(disk.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    left.removeAll(QStringLiteral(".filler"));
+    QCOMPARE(left, QStringList{"RecordsS.dat"});
 }
 
 QTEST_GUILESS_MAIN(tst_RecordsFile)
