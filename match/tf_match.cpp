@@ -245,8 +245,8 @@ void TF_Match::newMatch(quint32 seed)
     Timer1->stop();
     TimerWait->stop();
     reciter_.stop();
-    if (match_)
-        leaveRecord();
+    if (match_ && phase_ == Phase::Over)
+        leaveRecord(); // another match begun from the end screen
     rng_.state = seed;
     const Field field = dealField(rng_);
     const QList<int> order = readingOrder(rng_);
@@ -747,7 +747,7 @@ void TF_Match::tellRecordTrouble()
     QString text = QStringLiteral("試合の記録を %1 に保存できません（%2）。")
                        .arg(QDir::toNativeSeparators(record_.target()), record_.error);
     if (phase_ != Phase::Over)
-        text += QStringLiteral("\n記録は消えずに残っています。一首読むごとに保存し直します。");
+        text += QStringLiteral("\n記録は手元に保持し、一首読むごとに保存し直します。");
     // Beside the floor: a modal box would take the keys meant for the match.
     history::showAside(text);
 }
@@ -759,8 +759,12 @@ void TF_Match::leaveRecord()
     if (!record_.unsaved() || recordLossTold_)
         return;
     recordLossTold_ = true;
-    needs_.services.messages->inform(QStringLiteral("試合の記録は保存されませんでした（%1）。\n%2 に書き込めないため、この試合の記録は残りません。")
-                                         .arg(record_.error, QDir::toNativeSeparators(record_.target())));
+    const QString path = record_.path();
+    const bool partly = !path.isEmpty() && QFileInfo::exists(path);
+    needs_.services.messages->inform(
+        QStringLiteral("試合の記録は保存されませんでした（%1）。\n").arg(record_.error)
+        + (partly ? QStringLiteral("%1 には途中までの記録しか残っていません。").arg(QDir::toNativeSeparators(path))
+                  : QStringLiteral("この試合の記録は残りません。")));
 }
 
 void TF_Match::cardPressed(MatchCard *card, qint64 stamp)

@@ -613,7 +613,9 @@ void tst_TF_Match::unsavedRecordIsToldAndTriedAgain()
     w_->BtnClose->click();
     QVERIFY(!w_->isVisible());
     QCOMPARE(messages.informed.size(), 1);
-    QVERIFY2(messages.informed[0].contains(QStringLiteral("保存されませんでした")) && messages.informed[0].contains(reason),
+    // The file of the full disk holds the readings up to the last good save.
+    QVERIFY2(messages.informed[0].contains(QStringLiteral("保存されませんでした")) && messages.informed[0].contains(reason)
+                 && messages.informed[0].contains(fullDisk ? QStringLiteral("途中まで") : QStringLiteral("残りません")),
              qPrintable(messages.informed[0]));
     unblock();
 }
