@@ -76,8 +76,9 @@ const QList<QStringList> &migrations()
         // The player's own sets and options (playerstore.h); a program of
         // version 1 opens such a file and leaves these tables alone.
         {
-            QStringLiteral("CREATE TABLE own_sets (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, poems TEXT NOT NULL)"),
-            QStringLiteral("CREATE TABLE options (name TEXT PRIMARY KEY, value TEXT NOT NULL)"),
+            // A file whose tables were made by hand in the right shape keeps them.
+            QStringLiteral("CREATE TABLE IF NOT EXISTS own_sets (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, poems TEXT NOT NULL)"),
+            QStringLiteral("CREATE TABLE IF NOT EXISTS options (name TEXT PRIMARY KEY, value TEXT NOT NULL)"),
         },
     };
     return steps;
@@ -196,6 +197,37 @@ Trouble Database::checkTables()
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
         return failed("user_version");
     const int version = q.value(0).toInt();
+
+    // A set is found again by its id: own_sets, where there is one, must
+    // have an id that SQLite itself gives, an alias of the row id. That is
+    // a column INTEGER PRIMARY KEY alone, which makes no index of its own
+    // (one declared DESC, or in a table WITHOUT ROWID, does, and lets
+    // NULLs or text in).
+    if (!q.exec(QStringLiteral("SELECT name, type, pk FROM pragma_table_info('own_sets')")))
+        return failed("own_sets");
+    QStringList setColumns;
+    bool rowidKey = false;
+    int keys = 0;
+    while (q.next()) {
+        setColumns << q.value(0).toString();
+        if (q.value(2).toInt() > 0) {
+            ++keys;
+            rowidKey = q.value(0).toString() == QLatin1String("id")
+                && q.value(1).toString().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+        }
+    }
+    if (q.lastError().isValid())
+        return failed("own_sets");
+    if (!setColumns.isEmpty()) {
+        if (!q.exec(QStringLiteral("SELECT count(*) FROM pragma_index_list('own_sets') WHERE origin = 'pk'")) || !q.next())
+            return failed("own_sets");
+        if (keys != 1 || !rowidKey || q.value(0).toInt() != 0 || !setColumns.contains(QLatin1String("name"))
+            || !setColumns.contains(QLatin1String("poems"))) {
+            error_ = QStringLiteral("own_sets without its integer key or columns");
+            return Trouble::Damaged;
+        }
+    }
+
     if (!q.exec(QStringLiteral("SELECT name FROM pragma_table_info('readings')")))
         return failed("table_info");
     QStringList columns;

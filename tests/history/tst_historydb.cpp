@@ -140,6 +140,13 @@ void tst_HistoryDb::schemaIsCreatedOrMigratedForward_data()
     QTest::newRow("new file") << QStringList{} << kSchemaVersion << "extra";
     QTest::newRow("version 0 with a foreign table")
         << QStringList{"CREATE TABLE notes (x)", "INSERT INTO notes VALUES (1)"} << kSchemaVersion << "extra";
+    QTest::newRow("version 1 with own sets made by hand")
+        << QStringList{"CREATE TABLE readings (id INTEGER PRIMARY KEY, played_at TEXT, mode TEXT, session INTEGER,"
+                       " poem INTEGER, outcome TEXT, chosen INTEGER, ticks INTEGER, ms INTEGER,"
+                       " ms_after_deciding INTEGER, deciding TEXT, extra TEXT)",
+                       "CREATE TABLE own_sets (id INTEGER PRIMARY KEY, name TEXT, poems TEXT)",
+                       "INSERT INTO own_sets VALUES (4, '自陣', '3 15')", "PRAGMA user_version = 1"}
+        << kSchemaVersion << "extra";
     QTest::newRow("newer program's file")
         << QStringList{"CREATE TABLE readings (id INTEGER PRIMARY KEY, played_at TEXT, mode TEXT, session INTEGER,"
                        " poem INTEGER, outcome TEXT, chosen INTEGER, ticks INTEGER, ms INTEGER,"
@@ -172,6 +179,8 @@ void tst_HistoryDb::schemaIsCreatedOrMigratedForward()
         QCOMPARE(extra.value("who").toString(), QStringLiteral("A"));
     if (before.size() == 2 && version == kSchemaVersion)
         QCOMPARE(scalar(db.db(), "SELECT x FROM notes").toInt(), 1);
+    if (before.size() == 4)
+        QCOMPARE(scalar(db.db(), "SELECT group_concat(id || name) FROM own_sets").toString(), QStringLiteral("4自陣"));
 }
 
 void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes_data()
@@ -188,6 +197,22 @@ void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes_data()
     QTest::newRow("readings of other columns at version 1, yes") << (wrongColumns + QStringList{"PRAGMA user_version = 1"})
                                                                   << true;
     QTest::newRow("version 1 without readings, no") << QStringList{"CREATE TABLE t (x)", "PRAGMA user_version = 1"} << false;
+    // Sets read from these would have no id to be saved or deleted by.
+    const QString readings = "CREATE TABLE readings (id INTEGER PRIMARY KEY, played_at TEXT, mode TEXT, session INTEGER,"
+                             " poem INTEGER, outcome TEXT, chosen INTEGER, ticks INTEGER, ms INTEGER,"
+                             " ms_after_deciding INTEGER, deciding TEXT, extra TEXT)";
+    auto sets = [&](const QString &table, const QString &id = "NULL") {
+        return QStringList{readings, table, "INSERT INTO own_sets (id, name) VALUES (" + id + ", '自陣')",
+                           "PRAGMA user_version = 2"};
+    };
+    QTest::newRow("own sets without a key, no") << sets("CREATE TABLE own_sets (id, name, poems)") << false;
+    QTest::newRow("own sets without a key, yes") << sets("CREATE TABLE own_sets (id, name, poems)") << true;
+    QTest::newRow("own sets keyed by text, no") << sets("CREATE TABLE own_sets (id TEXT PRIMARY KEY, name, poems)") << false;
+    QTest::newRow("own sets keyed in descending order, no")
+        << sets("CREATE TABLE own_sets (id INTEGER PRIMARY KEY DESC, name, poems)") << false;
+    QTest::newRow("own sets without row ids, no")
+        << sets("CREATE TABLE own_sets (id INTEGER PRIMARY KEY, name, poems) WITHOUT ROWID", "'x'") << false;
+    QTest::newRow("own sets without poems, no") << sets("CREATE TABLE own_sets (id INTEGER PRIMARY KEY, name, poem)") << false;
 }
 
 void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes()
