@@ -25,6 +25,12 @@ QString &pathSetting()
     return path;
 }
 
+QString &unwritableSetting()
+{
+    static QString path;
+    return path;
+}
+
 // Creating a file is what the history needs of its folder: the file itself
 // and, beside it, the write-ahead log and its index.
 bool canMakeFilesIn(const QString &folder)
@@ -103,7 +109,17 @@ void setDatabasePath(const QString &path)
     pathSetting() = path;
 }
 
-QString resolveDatabasePath(const QString &workingFolder, const QString &dataFolder)
+QString unwritableHistoryPath()
+{
+    return unwritableSetting();
+}
+
+void setUnwritableHistoryPath(const QString &path)
+{
+    unwritableSetting() = path;
+}
+
+HistoryChoice resolveHistory(const QString &workingFolder, const QString &dataFolder)
 {
     const QString here = QDir(workingFolder).filePath(kFileName);
     const QFileInfo info(here);
@@ -112,9 +128,19 @@ QString resolveDatabasePath(const QString &workingFolder, const QString &dataFol
         ? info.isFile() && existing.open(QIODevice::ReadWrite) && canMakeFilesIn(workingFolder)
         : canMakeFilesIn(workingFolder);
     if (usable)
-        return here;
+        return {here, {}};
     QDir().mkpath(dataFolder);
-    return QDir(dataFolder).filePath(kFileName);
+    // Only a file can be a history: a folder or a pipe of that name is not
+    // one the player would miss.
+    return {QDir(dataFolder).filePath(kFileName), info.isFile() ? here : QString()};
+}
+
+QString historyChoiceMessage(const HistoryChoice &choice)
+{
+    return QStringLiteral("作業フォルダの学習記録ファイル(%1)には書き込めないため、"
+                          "学習記録は %2 に残します。\n"
+                          "作業フォルダの記録は「学習記録」の画面で、読むだけで見られます。")
+        .arg(QDir::toNativeSeparators(choice.unwritable), QDir::toNativeSeparators(choice.path));
 }
 
 QString playerDataFolder()
@@ -433,6 +459,7 @@ bool Database::insert(const Take &take, const QDateTime &playedAt)
         q->bindValue(i, values[i]);
     if (!q->exec()) {
         error_ = q->lastError().text();
+        lastCode_ = q->lastError().nativeErrorCode().toInt() & 0xff; // extended codes carry the primary in their low byte
         return false;
     }
     return true;

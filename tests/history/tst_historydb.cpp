@@ -13,6 +13,7 @@
 
 #include "../support/fakehistory.h"
 #include "../support/fakeservices.h"
+#include "../support/smalldisk.h"
 
 #include "history/database.h"
 #include "history/reactions.h"
@@ -86,8 +87,11 @@ private slots:
     void takesDuringTheCheckAreKept_data();
     void takesDuringTheCheckAreKept();
     void unwritableHistoryIsToldOnce();
+    void takesWaitOutAFullDisk_data();
+    void takesWaitOutAFullDisk();
     void historyLivesWhereThePlayerCanWrite_data();
     void historyLivesWhereThePlayerCanWrite();
+    void unwritableHistoryInTheWorkingFolderIsKeptInView();
     void whatIsNoPlainFileIsNeverOpened_data();
     void whatIsNoPlainFileIsNeverOpened();
     void playerWithoutRights_data();
@@ -307,6 +311,66 @@ void tst_HistoryDb::unwritableHistoryIsToldOnce()
     QVERIFY(notice.asked.isEmpty());
 }
 
+void tst_HistoryDb::takesWaitOutAFullDisk_data()
+{
+    QTest::addColumn<QString>("room"); // when the space comes back
+    QTest::newRow("before the next take") << "next take";
+    QTest::newRow("before leaving") << "leaving";
+    QTest::newRow("never") << "never";
+}
+
+// Four takes meet a full disk: each waits, in order, and the player hears
+// of it once, the count kept up to date while the notice is up.
+void tst_HistoryDb::takesWaitOutAFullDisk()
+{
+    QFETCH(QString, room);
+    SmallDisk disk;
+    SKIP_WITHOUT_SMALL_DISK(disk);
+    const QString path = disk.filePath("history.sqlite");
+    fakes::FakeMessages notice;
+    platform::Services s;
+    s.messages = &notice;
+    const platform::ScopedServices scoped(s);
+    QStringList told;
+    QStringList amended;
+    {
+        SqliteRecorder r(path);
+        r.tellDuringPlay = [&](const QString &m) { told << m; };
+        r.amendDuringPlay = [&](const QString &m) { amended << m; };
+        r.start();
+        QVERIFY(r.waitUntilStarted());
+        Take t = sampleTake();
+        auto take = [&](int poem) {
+            t.poem = poem;
+            r.record(t);
+            r.flush();
+            QCoreApplication::processEvents(); // the worker's report
+        };
+        take(1);
+        take(2);
+        QVERIFY(disk.fill());
+        for (int poem = 3; poem <= 6; ++poem)
+            take(poem);
+        QCOMPARE(told, QStringList{waitingMessage(path, 1, 0, true)});
+        QCOMPARE(amended, (QStringList{waitingMessage(path, 2, 0, true), waitingMessage(path, 3, 0, true),
+                                       waitingMessage(path, 4, 0, true)}));
+        if (room == "next take") {
+            disk.release();
+            take(7);
+            QCOMPARE(amended.last(), writtenLateMessage(4));
+        } else if (room == "leaving") {
+            disk.release();
+        }
+    }
+    QCOMPARE(told.size(), 1);
+    QCOMPARE(notice.informed, room == "never" ? QStringList{lostAtLeavingMessage(path, 4)} : QStringList{});
+    disk.release();
+    Database db(path);
+    QVERIFY(db.openForReading());
+    const QString expected = room == "next take" ? "1,2,3,4,5,6,7" : room == "leaving" ? "1,2,3,4,5,6" : "1,2";
+    QCOMPARE(scalar(db.db(), "SELECT group_concat(poem) FROM (SELECT poem FROM readings ORDER BY id)").toString(), expected);
+}
+
 void tst_HistoryDb::historyLivesWhereThePlayerCanWrite_data()
 {
     QTest::addColumn<QString>("working"); // under the test's folder; "file" is a plain file there
@@ -331,11 +395,44 @@ void tst_HistoryDb::historyLivesWhereThePlayerCanWrite()
     if (existing)
         runOn(file("work/history.sqlite"), {"CREATE TABLE notes (x)"});
     const QByteArray before = readAll(file("work/history.sqlite"));
-    QCOMPARE(resolveDatabasePath(file(working), file(data)), file(expected));
+    const HistoryChoice choice = resolveHistory(file(working), file(data));
+    QCOMPARE(choice.path, file(expected));
+    QCOMPARE(choice.unwritable, QString());
     QCOMPARE(readAll(file("work/history.sqlite")), before);
     QCOMPARE(QDir(file("work")).entryList(QDir::Files), existing ? QStringList{"history.sqlite"} : QStringList{});
     // The data folder is made when it is the one used.
     QCOMPARE(QFileInfo(file(data)).isDir(), expected.startsWith("data/"));
+}
+
+// A history the player cannot write any more (here a read-only file
+// system): a new one is made in the data folder, and the old one stays in
+// view, read as it stands.
+void tst_HistoryDb::unwritableHistoryInTheWorkingFolderIsKeptInView()
+{
+    SmallDisk work;
+    SKIP_WITHOUT_SMALL_DISK(work);
+    const QString old = work.filePath("history.sqlite");
+    {
+        Database db(old);
+        QCOMPARE(db.open(), OpenResult::Ok);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(db.insert(sampleTake(), QDateTime::currentDateTime()));
+    }
+    QVERIFY(work.setReadOnly(true));
+    const QByteArray before = readAll(old);
+    const HistoryChoice choice = resolveHistory(work.path(), file("data/kotoha"));
+    QCOMPARE(choice.path, file("data/kotoha/history.sqlite"));
+    QCOMPARE(choice.unwritable, old);
+    QVERIFY(QFileInfo(file("data/kotoha")).isDir());
+    Database db(choice.unwritable);
+    QVERIFY(db.openForReading());
+    QVERIFY(db.readOnly());
+    QCOMPARE(scalar(db.db(), "SELECT count(*) FROM readings").toInt(), 3);
+    QCOMPARE(readAll(old), before);
+    // The working folder's writable again: back to it, silently.
+    QVERIFY(work.setReadOnly(false));
+    QCOMPARE(resolveHistory(work.path(), file("data/kotoha")).path, old);
+    QCOMPARE(resolveHistory(work.path(), file("data/kotoha")).unwritable, QString());
 }
 
 void tst_HistoryDb::whatIsNoPlainFileIsNeverOpened_data()
