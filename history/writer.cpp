@@ -34,11 +34,10 @@ QString waitingMessage(const QString &path, int waiting, int dropped, bool diskF
                             : QStringLiteral("学習記録ファイル(%1)に書き込めません。\n");
     text += QStringLiteral("書き込めていない記録 %2 件は覚えておき、書き込めるようになりしだい書き込みます"
                            "(次の記録のとき、または終了するとき)。");
+    text = text.arg(QDir::toNativeSeparators(path)).arg(waiting);
     if (dropped > 0)
-        text += QStringLiteral("\n覚えておけるのは %3 件までのため、それを超えた %4 件は残せませんでした。")
-                    .arg(SqliteRecorder::kWaitingMax)
-                    .arg(dropped);
-    return text.arg(QDir::toNativeSeparators(path)).arg(waiting);
+        text += QStringLiteral("\n覚えておける数を超えた %1 件は残せませんでした。").arg(dropped);
+    return text;
 }
 
 QString writtenLateMessage(int written)
@@ -258,12 +257,8 @@ void SqliteRecorder::writeInOrder(const Pending *next)
 {
     Backlog &b = workerBacklog_;
     qsizetype older = unwritten_.size(); // those that already failed once
-    if (next) {
-        if (unwritten_.size() < kWaitingMax)
-            unwritten_.append(*next);
-        else
-            ++b.dropped;
-    }
+    if (next)
+        unwritten_.append(*next);
     for (; !unwritten_.isEmpty(); --older) {
         const Pending &p = unwritten_.first();
         if (!db_->insert(p.take, p.at)) {
@@ -277,6 +272,12 @@ void SqliteRecorder::writeInOrder(const Pending *next)
             ++b.written;
         }
         unwritten_.removeFirst();
+    }
+    // Room is made before the bound is applied: the newest goes only when
+    // the others still wait.
+    if (unwritten_.size() > waitingMax) {
+        unwritten_.removeLast();
+        ++b.dropped;
     }
     b.waiting = int(unwritten_.size());
 }

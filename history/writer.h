@@ -50,7 +50,8 @@ public:
     // Takes that could not be written (a full disk, say) wait in memory, in
     // order, and go first at the next take or when the recorder closes; past
     // this many the newest are dropped.
-    static constexpr int kWaitingMax = 20000;
+    static constexpr int kWaitingMax = 20000; // a few MB
+    int waitingMax = kWaitingMax;             // set before start() (tests)
 
 signals:
     void started(bool recording);
