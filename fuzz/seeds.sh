@@ -92,6 +92,20 @@ db own-sets '\x00' "$readings $takes CREATE TABLE own_sets (id INTEGER PRIMARY K
  CREATE TABLE options (name TEXT PRIMARY KEY, value TEXT NOT NULL);
  INSERT INTO own_sets VALUES (1, '自陣', '3 15 22'), (2, ' 友札', '5 5'), (3, 'x', 'a: 1'), (4, '友札', '101');
  INSERT INTO options VALUES ('review.retention', '2'), ('review.new_per_day', '-3'); PRAGMA user_version = 2;"
+# own_sets whose id is no integer key: a set read from it would have no id.
+ownkey() { # name, own_sets' columns
+  db "$1" '\x00' "$readings $takes CREATE TABLE own_sets ($2);
+ CREATE TABLE options (name TEXT PRIMARY KEY, value TEXT NOT NULL);
+ INSERT INTO own_sets (id, name, poems) VALUES (NULL, '自陣', '3 15 22'), ('x', '友札', '5 7'); PRAGMA user_version = 2;"
+}
+ownkey own-sets-no-key "id, name TEXT NOT NULL UNIQUE, poems TEXT NOT NULL"
+ownkey own-sets-key-desc "id INTEGER PRIMARY KEY DESC, name TEXT NOT NULL UNIQUE, poems TEXT NOT NULL"
+ownkey own-sets-text-key "id TEXT PRIMARY KEY, name TEXT NOT NULL UNIQUE, poems TEXT NOT NULL"
+db own-sets-without-rowid '\x00' "$readings $takes CREATE TABLE own_sets (id INTEGER PRIMARY KEY, name TEXT, poems TEXT) WITHOUT ROWID;
+ INSERT INTO own_sets VALUES ('x', '自陣', '3 15 22'); PRAGMA user_version = 2;"
+# A file of the first version whose sets were made by hand in the right shape.
+db own-sets-version-1 '\x00' "$readings $takes CREATE TABLE own_sets (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, poems TEXT NOT NULL);
+ INSERT INTO own_sets VALUES (4, '自陣', '3 15 22'); PRAGMA user_version = 1;"
 db newer-program '\x00' "${readings/extra TEXT)/extra TEXT, who TEXT NOT NULL)} PRAGMA user_version = 7;"
 
 # fuzz_matchrecord: the hand-written records of the replay test, which are

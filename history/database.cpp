@@ -25,6 +25,12 @@ QString &pathSetting()
     return path;
 }
 
+QString &unwritableSetting()
+{
+    static QString path;
+    return path;
+}
+
 // Creating a file is what the history needs of its folder: the file itself
 // and, beside it, the write-ahead log and its index.
 bool canMakeFilesIn(const QString &folder)
@@ -76,8 +82,9 @@ const QList<QStringList> &migrations()
         // The player's own sets and options (playerstore.h); a program of
         // version 1 opens such a file and leaves these tables alone.
         {
-            QStringLiteral("CREATE TABLE own_sets (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, poems TEXT NOT NULL)"),
-            QStringLiteral("CREATE TABLE options (name TEXT PRIMARY KEY, value TEXT NOT NULL)"),
+            // A file whose tables were made by hand in the right shape keeps them.
+            QStringLiteral("CREATE TABLE IF NOT EXISTS own_sets (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, poems TEXT NOT NULL)"),
+            QStringLiteral("CREATE TABLE IF NOT EXISTS options (name TEXT PRIMARY KEY, value TEXT NOT NULL)"),
         },
     };
     return steps;
@@ -102,7 +109,17 @@ void setDatabasePath(const QString &path)
     pathSetting() = path;
 }
 
-QString resolveDatabasePath(const QString &workingFolder, const QString &dataFolder)
+QString unwritableHistoryPath()
+{
+    return unwritableSetting();
+}
+
+void setUnwritableHistoryPath(const QString &path)
+{
+    unwritableSetting() = path;
+}
+
+HistoryChoice resolveHistory(const QString &workingFolder, const QString &dataFolder)
 {
     const QString here = QDir(workingFolder).filePath(kFileName);
     const QFileInfo info(here);
@@ -111,9 +128,19 @@ QString resolveDatabasePath(const QString &workingFolder, const QString &dataFol
         ? info.isFile() && existing.open(QIODevice::ReadWrite) && canMakeFilesIn(workingFolder)
         : canMakeFilesIn(workingFolder);
     if (usable)
-        return here;
+        return {here, {}};
     QDir().mkpath(dataFolder);
-    return QDir(dataFolder).filePath(kFileName);
+    // Only a file can be a history: a folder or a pipe of that name is not
+    // one the player would miss.
+    return {QDir(dataFolder).filePath(kFileName), info.isFile() ? here : QString()};
+}
+
+QString historyChoiceMessage(const HistoryChoice &choice)
+{
+    return QStringLiteral("作業フォルダの学習記録ファイル(%1)には書き込めないため、"
+                          "学習記録は %2 に残します。\n"
+                          "作業フォルダの記録は「学習記録」の画面で、読むだけで見られます。")
+        .arg(QDir::toNativeSeparators(choice.unwritable), QDir::toNativeSeparators(choice.path));
 }
 
 QString playerDataFolder()
@@ -196,6 +223,37 @@ Trouble Database::checkTables()
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
         return failed("user_version");
     const int version = q.value(0).toInt();
+
+    // A set is found again by its id: own_sets, where there is one, must
+    // have an id that SQLite itself gives, an alias of the row id. That is
+    // a column INTEGER PRIMARY KEY alone, which makes no index of its own
+    // (one declared DESC, or in a table WITHOUT ROWID, does, and lets
+    // NULLs or text in).
+    if (!q.exec(QStringLiteral("SELECT name, type, pk FROM pragma_table_info('own_sets')")))
+        return failed("own_sets");
+    QStringList setColumns;
+    bool rowidKey = false;
+    int keys = 0;
+    while (q.next()) {
+        setColumns << q.value(0).toString();
+        if (q.value(2).toInt() > 0) {
+            ++keys;
+            rowidKey = q.value(0).toString() == QLatin1String("id")
+                && q.value(1).toString().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+        }
+    }
+    if (q.lastError().isValid())
+        return failed("own_sets");
+    if (!setColumns.isEmpty()) {
+        if (!q.exec(QStringLiteral("SELECT count(*) FROM pragma_index_list('own_sets') WHERE origin = 'pk'")) || !q.next())
+            return failed("own_sets");
+        if (keys != 1 || !rowidKey || q.value(0).toInt() != 0 || !setColumns.contains(QLatin1String("name"))
+            || !setColumns.contains(QLatin1String("poems"))) {
+            error_ = QStringLiteral("own_sets without its integer key or columns");
+            return Trouble::Damaged;
+        }
+    }
+
     if (!q.exec(QStringLiteral("SELECT name FROM pragma_table_info('readings')")))
         return failed("table_info");
     QStringList columns;
@@ -401,6 +459,7 @@ bool Database::insert(const Take &take, const QDateTime &playedAt)
         q->bindValue(i, values[i]);
     if (!q->exec()) {
         error_ = q->lastError().text();
+        lastCode_ = q->lastError().nativeErrorCode().toInt() & 0xff; // extended codes carry the primary in their low byte
         return false;
     }
     return true;

@@ -14,16 +14,29 @@ namespace history {
 
 constexpr int kSchemaVersion = 2;
 
-// The history file in use, resolved once at start (resolveDatabasePath);
+// The history file in use, resolved once at start (resolveHistory);
 // "history.sqlite" in the working folder until then. Tests point it elsewhere.
 QString databasePath();
 void setDatabasePath(const QString &path);
+
+// A history in the working folder that is there but cannot be written, set
+// once at start beside databasePath(); empty when there is none. 学習記録
+// shows it as it stands.
+QString unwritableHistoryPath();
+void setUnwritableHistoryPath(const QString &path);
+
+struct HistoryChoice {
+    QString path;       // the history written
+    QString unwritable; // the working folder's history when it is there but cannot be written
+};
 
 // The history is the player's own: "history.sqlite" in `workingFolder` when
 // it is there and can be written, or can be made there; otherwise in
 // `dataFolder`, made when missing. The data folder's path comes back even
 // when that fails too, so that the player is told about it.
-QString resolveDatabasePath(const QString &workingFolder, const QString &dataFolder);
+HistoryChoice resolveHistory(const QString &workingFolder, const QString &dataFolder);
+// Which history is written and why, when the working folder's cannot be.
+QString historyChoiceMessage(const HistoryChoice &choice);
 
 // $XDG_DATA_HOME/kotoha, else ~/.local/share/kotoha.
 QString playerDataFolder();
@@ -72,6 +85,9 @@ public:
     bool readOnly() const { return readOnly_; } // after openForReading: the file cannot be written
 
     bool insert(const Take &take, const QDateTime &playedAt);
+    // SQLite's primary result code of the last failed insert (13: the disk
+    // is full); 0 when it did not say.
+    int lastCode() const { return lastCode_; }
 
     QSqlDatabase &db() { return db_; }
     int schemaVersion();
@@ -89,6 +105,7 @@ private:
     std::unique_ptr<QSqlQuery> insert_;
     QStringList columns_;
     QString error_;
+    int lastCode_ = 0;
     Trouble trouble_ = Trouble::None;
     bool readOnly_ = false;
 };

@@ -32,4 +32,18 @@ QMessageBox *showAside(const QString &message)
     return box;
 }
 
+void AsideNotice::tell(const QString &message)
+{
+    if (box_)
+        box_->setText(message);
+    else
+        box_ = showAside(message);
+}
+
+void AsideNotice::amend(const QString &message)
+{
+    if (box_)
+        box_->setText(message);
+}
+
 } // namespace history

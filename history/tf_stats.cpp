@@ -43,6 +43,15 @@ QString readOnlySummary(int total)
     return QStringLiteral("%1 件(読み取り専用)").arg(total);
 }
 
+QString otherHistoryTip(const QString &unwritable, const QString &inUse)
+{
+    return QStringLiteral("作業フォルダ: %1\n"
+                          "  書き込めないため、読むだけで表示します(新しい記録は増えません)。\n"
+                          "使用中: %2\n"
+                          "  今の記録はこちらに残ります。")
+        .arg(QDir::toNativeSeparators(unwritable), QDir::toNativeSeparators(inUse));
+}
+
 QString emptySelectionText()
 {
     return QStringLiteral("この期間・モードの学習記録はありません。\n期間かモードを変えてください。");
@@ -178,6 +187,10 @@ TF_Stats::TF_Stats(platform::Services &services, const deck::PoemTableData &poem
     LblSummary = new QLabel(this);
     LblSummary->setObjectName(QStringLiteral("LblSummary"));
     LblSummary->setGeometry(356, 14, 200, 20);
+    CbHistory = new QComboBox(this);
+    CbHistory->setObjectName(QStringLiteral("CbHistory"));
+    CbHistory->setGeometry(560, 10, 96, 28);
+    CbHistory->hide();
     LblDue = new QLabel(this);
     LblDue->setObjectName(QStringLiteral("LblDue"));
     LblDue->setGeometry(560 + kChartsExtra, 14, 110, 20);
@@ -253,13 +266,15 @@ TF_Stats::TF_Stats(platform::Services &services, const deck::PoemTableData &poem
     LblEmpty->hide();
 
     setTabOrder(CbPeriod, CbMode);
-    setTabOrder(CbMode, Table);
+    setTabOrder(CbMode, CbHistory);
+    setTabOrder(CbHistory, Table);
     setTabOrder(Table, Charts);
     setTabOrder(Charts, BtnExport);
     setTabOrder(BtnExport, BtnClose);
 
     connect(CbPeriod, &QComboBox::currentIndexChanged, this, &TF_Stats::reload);
     connect(CbMode, &QComboBox::currentIndexChanged, this, &TF_Stats::reload);
+    connect(CbHistory, &QComboBox::currentIndexChanged, this, &TF_Stats::reload);
     connect(BtnExport, &QPushButton::clicked, this, &TF_Stats::BtnExportClick);
     connect(BtnClose, &QPushButton::clicked, this, &TF_Stats::BtnCloseClick);
     connect(&loader_, &history::StatisticsLoader::loaded, this, &TF_Stats::showStatistics);
@@ -290,8 +305,28 @@ history::Filter TF_Stats::filter() const
     return f;
 }
 
+QString TF_Stats::shownPath() const
+{
+    return CbHistory->count() > 0 ? CbHistory->currentData().toString() : history::databasePath();
+}
+
 void TF_Stats::FormShow()
 {
+    const QString other = history::unwritableHistoryPath();
+    const QStringList paths = other.isEmpty() ? QStringList{} : QStringList{other, history::databasePath()};
+    QStringList offered;
+    for (int i = 0; i < CbHistory->count(); ++i)
+        offered << CbHistory->itemData(i).toString();
+    if (offered != paths) {
+        const QSignalBlocker quiet(CbHistory);
+        CbHistory->clear();
+        if (!other.isEmpty()) {
+            CbHistory->addItem(QStringLiteral("作業フォルダ"), other);
+            CbHistory->addItem(QStringLiteral("使用中"), history::databasePath());
+            CbHistory->setToolTip(history::otherHistoryTip(other, history::databasePath()));
+        }
+    }
+    CbHistory->setVisible(!other.isEmpty());
     reload();
     BtnClose->setFocus();
 }
@@ -303,7 +338,7 @@ void TF_Stats::FormHide()
 
 void TF_Stats::reload()
 {
-    loader_.load(history::databasePath(), filter());
+    loader_.load(shownPath(), filter());
     LblSummary->setText(QStringLiteral("読み込み中…"));
     LblDue->clear();
     BtnExport->setEnabled(false);
@@ -330,7 +365,7 @@ void TF_Stats::showStatistics(const history::Loaded &loaded)
     fillTable();
     fillCharts();
     if (loaded.trouble != history::Trouble::None && loaded.trouble != history::Trouble::Missing)
-        LblEmpty->setText(history::unreadableText(history::databasePath(), loaded.trouble));
+        LblEmpty->setText(history::unreadableText(shownPath(), loaded.trouble));
     else
         LblEmpty->setText(anyHistory_ ? history::emptySelectionText() : history::emptyHistoryText());
     LblEmpty->setVisible(stats_.total == 0);
@@ -433,7 +468,7 @@ void TF_Stats::BtnExportClick()
         return;
     }
     const QString unreadable = QStringLiteral("学習記録のファイルを読めないため、CSVに書き出せませんでした。");
-    history::Database db(history::databasePath());
+    history::Database db(shownPath());
     if (!db.openForReading()) {
         services_.messages->inform(unreadable);
         return;

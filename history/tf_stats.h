@@ -42,6 +42,11 @@ public:
     QTableView *Table;
     QTabWidget *Charts;
     QLabel *LblEmpty; // over the table and charts while there is nothing to show
+    // Which history is shown: only when the working folder's could not be
+    // written (history::unwritableHistoryPath()), it first, read only, then
+    // the one in use.
+    QComboBox *CbHistory;
+    QString shownPath() const;
 
     // The save dialog's answer: the path it chose (empty when cancelled) and
     // the name as typed, when the dialog is Qt's own and so has a name box.
@@ -90,6 +95,8 @@ namespace history {
 QString emptyHistoryText();
 QString unreadableText(const QString &path, Trouble trouble);
 QString readOnlySummary(int total);
+// CbHistory's tip: which file each item is, and why the first is read only.
+QString otherHistoryTip(const QString &unwritable, const QString &inUse);
 QString emptySelectionText();
 QString loadingText();
 // Why a CSV is not written under the name the player typed; empty when it may be.

@@ -28,6 +28,37 @@ QString damagedQuestion(const QString &fileName)
         .arg(fileName);
 }
 
+QString waitingMessage(const QString &path, int waiting, int dropped, bool diskFull)
+{
+    QString text = diskFull ? QStringLiteral("ディスクに空きがないため、学習記録ファイル(%1)に書き込めません。\n")
+                            : QStringLiteral("学習記録ファイル(%1)に書き込めません。\n");
+    text += QStringLiteral("書き込めていない記録 %2 件は覚えておき、書き込めるようになりしだい書き込みます"
+                           "(次の記録のとき、または終了するとき)。");
+    text = text.arg(QDir::toNativeSeparators(path)).arg(waiting);
+    if (dropped > 0)
+        text += QStringLiteral("\n覚えておける数を超えた %1 件は残せませんでした。").arg(dropped);
+    return text;
+}
+
+QString writtenLateMessage(int written)
+{
+    return QStringLiteral("書き込めていなかった学習記録 %1 件を、すべて書き込みました。").arg(written);
+}
+
+QString refusedMessage(const QString &path)
+{
+    return QStringLiteral("学習記録ファイル(%1)が記録を受け付けませんでした。\n"
+                          "ゲームとトレーニングはこれまでどおり遊べますが、受け付けられなかった記録は残りません。")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+QString lostAtLeavingMessage(const QString &path, int lost)
+{
+    return QStringLiteral("学習記録ファイル(%1)に書き込めないまま終了するため、書き込めていない記録 %2 件は残せませんでした。")
+        .arg(QDir::toNativeSeparators(path))
+        .arg(lost);
+}
+
 SqliteRecorder::SqliteRecorder(const QString &path, QObject *parent)
     : QObject(parent), path_(path)
 {
@@ -39,14 +70,18 @@ SqliteRecorder::~SqliteRecorder()
     if (worker_) {
         flush();
         // A check that passed but whose outcome never came back still leaves
-        // its connection open: what waited for it is written.
+        // its connection open: what waited for it is written. Takes kept
+        // from a full disk have their last chance here.
+        int lost = 0;
         QMetaObject::invokeMethod(
             worker_,
-            [this, waiting = pending_] {
+            [this, waiting = pending_, &lost] {
                 if (db_) {
-                    for (const Pending &p : waiting)
-                        db_->insert(p.take, p.at);
+                    unwritten_ += waiting;
+                    writeInOrder(nullptr);
+                    lost = int(unwritten_.size());
                 }
+                unwritten_.clear();
                 delete db_;
                 db_ = nullptr;
             },
@@ -54,6 +89,8 @@ SqliteRecorder::~SqliteRecorder()
         thread_.quit();
         thread_.wait();
         delete worker_;
+        if (lost > 0)
+            platform::services().messages->inform(lostAtLeavingMessage(path_, lost));
     }
 }
 
@@ -135,11 +172,37 @@ void SqliteRecorder::tellOnce()
     if (told_)
         return;
     told_ = true;
-    const QString message = unavailableMessage(path_);
+    tell(state_ == State::Recording ? refusedMessage(path_) : unavailableMessage(path_));
+}
+
+void SqliteRecorder::tell(const QString &message)
+{
     if (state_ == State::Recording && tellDuringPlay)
         tellDuringPlay(message);
     else
         platform::services().messages->inform(message);
+}
+
+void SqliteRecorder::reported(const Backlog &backlog)
+{
+    const Backlog before = std::exchange(backlog_, backlog);
+    if (backlog.refused > before.refused)
+        tellOnce();
+    if (backlog.waiting > 0 || backlog.dropped > before.dropped) {
+        const QString message = waitingMessage(path_, backlog.waiting, backlog.dropped, backlog.full);
+        // One notice while takes wait; its count follows them.
+        if (!noticeUp_)
+            tell(message);
+        else if (amendDuringPlay)
+            amendDuringPlay(message);
+        noticeUp_ = true;
+    } else if (noticeUp_ && backlog.written > before.written) {
+        noticeUp_ = false;
+        if (amendDuringPlay)
+            amendDuringPlay(writtenLateMessage(backlog.written - writtenBeforeNotice_));
+    }
+    if (!noticeUp_)
+        writtenBeforeNotice_ = backlog.written;
 }
 
 void SqliteRecorder::record(const Take &take)
@@ -154,13 +217,69 @@ void SqliteRecorder::post(const Take &take, const QDateTime &at)
 {
     QMetaObject::invokeMethod(
         worker_,
-        [this, take, at] {
-            if (!db_->insert(take, at)) {
-                qWarning("history: %s", qUtf8Printable(db_->lastError()));
-                QMetaObject::invokeMethod(this, [this] { tellOnce(); }, Qt::QueuedConnection);
-            }
+        [this, next = Pending{take, at}] {
+            const Backlog before = workerBacklog_;
+            writeInOrder(&next);
+            const Backlog now = workerBacklog_;
+            if (now.waiting != before.waiting || now.written != before.written || now.dropped != before.dropped
+                || now.refused != before.refused)
+                QMetaObject::invokeMethod(this, [this, now] { reported(now); }, Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
+}
+
+namespace {
+
+// Failures that a later try may get past: space or rights coming back,
+// another copy letting go of the file. The rest (a constraint of a table
+// made by hand, say) refuse the take itself.
+bool mayPassLater(int code)
+{
+    switch (code) {
+    case 3:  // SQLITE_PERM
+    case 5:  // SQLITE_BUSY
+    case 6:  // SQLITE_LOCKED
+    case 7:  // SQLITE_NOMEM
+    case 8:  // SQLITE_READONLY
+    case 10: // SQLITE_IOERR
+    case 13: // SQLITE_FULL
+    case 14: // SQLITE_CANTOPEN
+    case 15: // SQLITE_PROTOCOL
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void SqliteRecorder::writeInOrder(const Pending *next)
+{
+    Backlog &b = workerBacklog_;
+    qsizetype older = unwritten_.size(); // those that already failed once
+    if (next)
+        unwritten_.append(*next);
+    for (; !unwritten_.isEmpty(); --older) {
+        const Pending &p = unwritten_.first();
+        if (!db_->insert(p.take, p.at)) {
+            qWarning("history: %s", qUtf8Printable(db_->lastError()));
+            if (mayPassLater(db_->lastCode())) {
+                b.full = db_->lastCode() == 13;
+                break;
+            }
+            ++b.refused;
+        } else if (older > 0) {
+            ++b.written;
+        }
+        unwritten_.removeFirst();
+    }
+    // Room is made before the bound is applied: the newest goes only when
+    // the others still wait.
+    if (unwritten_.size() > waitingMax) {
+        unwritten_.removeLast();
+        ++b.dropped;
+    }
+    b.waiting = int(unwritten_.size());
 }
 
 qint64 SqliteRecorder::newSession(Mode)

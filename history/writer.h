@@ -42,8 +42,16 @@ public:
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     // How a write failing after start() is told: play may be going on, so
     // not through a message that the play keys would close unread. Unset:
-    // as at start.
+    // as at start. amendDuringPlay changes the text of that notice while it
+    // is still on screen (unset, or closed by the player: nothing).
     std::function<void(const QString &)> tellDuringPlay;
+    std::function<void(const QString &)> amendDuringPlay;
+
+    // Takes that could not be written (a full disk, say) wait in memory, in
+    // order, and go first at the next take or when the recorder closes; past
+    // this many the newest are dropped.
+    static constexpr int kWaitingMax = 20000; // a few MB
+    int waitingMax = kWaitingMax;             // set before start() (tests)
 
 signals:
     void started(bool recording);
@@ -60,6 +68,18 @@ private:
     void finishStart(bool recording);
     void post(const Take &take, const QDateTime &at);
     void tellOnce();
+    void tell(const QString &message);
+    // Worker thread: writes the waiting takes, then `next`, keeping order.
+    void writeInOrder(const Pending *next);
+    // Window thread: what the worker's last write left.
+    struct Backlog {
+        int waiting = 0;    // kept to be written
+        int written = 0;    // written late since the notice
+        int dropped = 0;    // past kWaitingMax
+        int refused = 0;    // the file refused the take itself: never written
+        bool full = false;  // the disk said it was full
+    };
+    void reported(const Backlog &backlog);
 
     QString path_;
     QThread thread_;
@@ -68,11 +88,24 @@ private:
     State state_ = State::Idle;
     QList<Pending> pending_; // recorded during the check
     bool told_ = false;
+    QList<Pending> unwritten_; // worker thread only: failed, to be written again
+    Backlog workerBacklog_;   // worker thread only
+    Backlog backlog_;          // window thread: as last reported
+    bool noticeUp_ = false;    // a notice of waiting takes was given and not yet answered by "written"
+    int writtenBeforeNotice_ = 0;
     qint64 lastSession_ = 0;
 };
 
 // Japanese texts the player reads.
 QString unavailableMessage(const QString &path);
 QString damagedQuestion(const QString &fileName);
+// Takes wait to be written: how many, and that they will be; `dropped`
+// more than could be kept are lost.
+QString waitingMessage(const QString &path, int waiting, int dropped, bool diskFull);
+QString writtenLateMessage(int written);
+// The file refused takes as they are (a table made by hand): those are not kept.
+QString refusedMessage(const QString &path);
+// The program closes with takes still unwritten.
+QString lostAtLeavingMessage(const QString &path, int lost);
 
 } // namespace history

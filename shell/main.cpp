@@ -6,6 +6,7 @@
 #include "history/notice.h"
 #include "history/playerstore.h"
 #include "history/writer.h"
+#include "platform/services.h"
 #include "platform/ui/desktop.h"
 #include "shell/application.h"
 #include "shell/commandline.h"
@@ -32,12 +33,20 @@ int main(int argc, char **argv)
     // found here. Without it the program plays exactly as before. The file is
     // opened and checked on the writer's thread once the menu is on screen;
     // the player is asked or told about it then, before any play.
-    history::setDatabasePath(history::resolveDatabasePath(QDir::currentPath(), history::playerDataFolder()));
+    // A history in the working folder that cannot be written is still the
+    // player's: they are told, and 学習記録 can show it as it stands.
+    const history::HistoryChoice choice = history::resolveHistory(QDir::currentPath(), history::playerDataFolder());
+    history::setDatabasePath(choice.path);
+    history::setUnwritableHistoryPath(choice.unwritable);
+    history::AsideNotice notice; // outlives the recorder, which may still tell at its end
     history::SqliteRecorder recorder(history::databasePath());
-    recorder.tellDuringPlay = [](const QString &message) { history::showAside(message); };
+    recorder.tellDuringPlay = [&notice](const QString &message) { notice.tell(message); };
+    recorder.amendDuringPlay = [&notice](const QString &message) { notice.amend(message); };
     const history::ScopedRecorder installed(recorder);
 
-    shell::OpenMenu([&recorder] {
+    shell::OpenMenu([&recorder, choice] {
+        if (!choice.unwritable.isEmpty())
+            platform::services().messages->inform(history::historyChoiceMessage(choice));
         history::reviewOptions() = history::loadReviewOptions(history::databasePath());
         recorder.start();
     });

@@ -13,6 +13,7 @@
 
 #include "../support/fakehistory.h"
 #include "../support/fakeservices.h"
+#include "../support/smalldisk.h"
 
 #include "history/database.h"
 #include "history/reactions.h"
@@ -86,8 +87,11 @@ private slots:
     void takesDuringTheCheckAreKept_data();
     void takesDuringTheCheckAreKept();
     void unwritableHistoryIsToldOnce();
+    void takesWaitOutAFullDisk_data();
+    void takesWaitOutAFullDisk();
     void historyLivesWhereThePlayerCanWrite_data();
     void historyLivesWhereThePlayerCanWrite();
+    void unwritableHistoryInTheWorkingFolderIsKeptInView();
     void whatIsNoPlainFileIsNeverOpened_data();
     void whatIsNoPlainFileIsNeverOpened();
     void playerWithoutRights_data();
@@ -140,6 +144,13 @@ void tst_HistoryDb::schemaIsCreatedOrMigratedForward_data()
     QTest::newRow("new file") << QStringList{} << kSchemaVersion << "extra";
     QTest::newRow("version 0 with a foreign table")
         << QStringList{"CREATE TABLE notes (x)", "INSERT INTO notes VALUES (1)"} << kSchemaVersion << "extra";
+    QTest::newRow("version 1 with own sets made by hand")
+        << QStringList{"CREATE TABLE readings (id INTEGER PRIMARY KEY, played_at TEXT, mode TEXT, session INTEGER,"
+                       " poem INTEGER, outcome TEXT, chosen INTEGER, ticks INTEGER, ms INTEGER,"
+                       " ms_after_deciding INTEGER, deciding TEXT, extra TEXT)",
+                       "CREATE TABLE own_sets (id INTEGER PRIMARY KEY, name TEXT, poems TEXT)",
+                       "INSERT INTO own_sets VALUES (4, '自陣', '3 15')", "PRAGMA user_version = 1"}
+        << kSchemaVersion << "extra";
     QTest::newRow("newer program's file")
         << QStringList{"CREATE TABLE readings (id INTEGER PRIMARY KEY, played_at TEXT, mode TEXT, session INTEGER,"
                        " poem INTEGER, outcome TEXT, chosen INTEGER, ticks INTEGER, ms INTEGER,"
@@ -172,6 +183,8 @@ void tst_HistoryDb::schemaIsCreatedOrMigratedForward()
         QCOMPARE(extra.value("who").toString(), QStringLiteral("A"));
     if (before.size() == 2 && version == kSchemaVersion)
         QCOMPARE(scalar(db.db(), "SELECT x FROM notes").toInt(), 1);
+    if (before.size() == 4)
+        QCOMPARE(scalar(db.db(), "SELECT group_concat(id || name) FROM own_sets").toString(), QStringLiteral("4自陣"));
 }
 
 void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes_data()
@@ -188,6 +201,22 @@ void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes_data()
     QTest::newRow("readings of other columns at version 1, yes") << (wrongColumns + QStringList{"PRAGMA user_version = 1"})
                                                                   << true;
     QTest::newRow("version 1 without readings, no") << QStringList{"CREATE TABLE t (x)", "PRAGMA user_version = 1"} << false;
+    // Sets read from these would have no id to be saved or deleted by.
+    const QString readings = "CREATE TABLE readings (id INTEGER PRIMARY KEY, played_at TEXT, mode TEXT, session INTEGER,"
+                             " poem INTEGER, outcome TEXT, chosen INTEGER, ticks INTEGER, ms INTEGER,"
+                             " ms_after_deciding INTEGER, deciding TEXT, extra TEXT)";
+    auto sets = [&](const QString &table, const QString &id = "NULL") {
+        return QStringList{readings, table, "INSERT INTO own_sets (id, name) VALUES (" + id + ", '自陣')",
+                           "PRAGMA user_version = 2"};
+    };
+    QTest::newRow("own sets without a key, no") << sets("CREATE TABLE own_sets (id, name, poems)") << false;
+    QTest::newRow("own sets without a key, yes") << sets("CREATE TABLE own_sets (id, name, poems)") << true;
+    QTest::newRow("own sets keyed by text, no") << sets("CREATE TABLE own_sets (id TEXT PRIMARY KEY, name, poems)") << false;
+    QTest::newRow("own sets keyed in descending order, no")
+        << sets("CREATE TABLE own_sets (id INTEGER PRIMARY KEY DESC, name, poems)") << false;
+    QTest::newRow("own sets without row ids, no")
+        << sets("CREATE TABLE own_sets (id INTEGER PRIMARY KEY, name, poems) WITHOUT ROWID", "'x'") << false;
+    QTest::newRow("own sets without poems, no") << sets("CREATE TABLE own_sets (id INTEGER PRIMARY KEY, name, poem)") << false;
 }
 
 void tst_HistoryDb::damagedFileIsSetAsideOnlyOnYes()
@@ -282,6 +311,71 @@ void tst_HistoryDb::unwritableHistoryIsToldOnce()
     QVERIFY(notice.asked.isEmpty());
 }
 
+void tst_HistoryDb::takesWaitOutAFullDisk_data()
+{
+    QTest::addColumn<QString>("room"); // when the space comes back
+    QTest::addColumn<int>("kept");     // how many takes may wait
+    QTest::newRow("before the next take") << "next take" << 10;
+    QTest::newRow("before leaving") << "leaving" << 10;
+    QTest::newRow("never") << "never" << 10;
+    QTest::newRow("after more than can be kept") << "next take" << 3;
+}
+
+// Four takes meet a full disk: each waits, in order, and the player hears
+// of it once, the count kept up to date while the notice is up.
+void tst_HistoryDb::takesWaitOutAFullDisk()
+{
+    QFETCH(QString, room);
+    QFETCH(int, kept);
+    SmallDisk disk;
+    SKIP_WITHOUT_SMALL_DISK(disk);
+    const QString path = disk.filePath("history.sqlite");
+    fakes::FakeMessages notice;
+    platform::Services s;
+    s.messages = &notice;
+    const platform::ScopedServices scoped(s);
+    QStringList told;
+    QStringList amended;
+    {
+        SqliteRecorder r(path);
+        r.tellDuringPlay = [&](const QString &m) { told << m; };
+        r.amendDuringPlay = [&](const QString &m) { amended << m; };
+        r.waitingMax = kept;
+        r.start();
+        QVERIFY(r.waitUntilStarted());
+        Take t = sampleTake();
+        auto take = [&](int poem) {
+            t.poem = poem;
+            r.record(t);
+            r.flush();
+            QCoreApplication::processEvents(); // the worker's report
+        };
+        take(1);
+        take(2);
+        QVERIFY(disk.fill());
+        for (int poem = 3; poem <= 6; ++poem)
+            take(poem);
+        const int waiting = std::min(kept, 4);
+        QCOMPARE(told, QStringList{waitingMessage(path, 1, 0, true)});
+        QCOMPARE(amended.last(), waitingMessage(path, waiting, 4 - waiting, true));
+        QCOMPARE(amended.size(), 3);
+        if (room == "next take") {
+            disk.release();
+            take(7);
+            QCOMPARE(amended.last(), writtenLateMessage(waiting));
+        } else if (room == "leaving") {
+            disk.release();
+        }
+    }
+    QCOMPARE(told.size(), 1);
+    QCOMPARE(notice.informed, room == "never" ? QStringList{lostAtLeavingMessage(path, 4)} : QStringList{});
+    disk.release();
+    Database db(path);
+    QVERIFY(db.openForReading());
+    const QString expected = kept < 4 ? "1,2,3,4,5,7" : room == "next take" ? "1,2,3,4,5,6,7" : room == "leaving" ? "1,2,3,4,5,6" : "1,2";
+    QCOMPARE(scalar(db.db(), "SELECT group_concat(poem) FROM (SELECT poem FROM readings ORDER BY id)").toString(), expected);
+}
+
 void tst_HistoryDb::historyLivesWhereThePlayerCanWrite_data()
 {
     QTest::addColumn<QString>("working"); // under the test's folder; "file" is a plain file there
@@ -306,11 +400,44 @@ void tst_HistoryDb::historyLivesWhereThePlayerCanWrite()
     if (existing)
         runOn(file("work/history.sqlite"), {"CREATE TABLE notes (x)"});
     const QByteArray before = readAll(file("work/history.sqlite"));
-    QCOMPARE(resolveDatabasePath(file(working), file(data)), file(expected));
+    const HistoryChoice choice = resolveHistory(file(working), file(data));
+    QCOMPARE(choice.path, file(expected));
+    QCOMPARE(choice.unwritable, QString());
     QCOMPARE(readAll(file("work/history.sqlite")), before);
     QCOMPARE(QDir(file("work")).entryList(QDir::Files), existing ? QStringList{"history.sqlite"} : QStringList{});
     // The data folder is made when it is the one used.
     QCOMPARE(QFileInfo(file(data)).isDir(), expected.startsWith("data/"));
+}
+
+// A history the player cannot write any more (here a read-only file
+// system): a new one is made in the data folder, and the old one stays in
+// view, read as it stands.
+void tst_HistoryDb::unwritableHistoryInTheWorkingFolderIsKeptInView()
+{
+    SmallDisk work;
+    SKIP_WITHOUT_SMALL_DISK(work);
+    const QString old = work.filePath("history.sqlite");
+    {
+        Database db(old);
+        QCOMPARE(db.open(), OpenResult::Ok);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(db.insert(sampleTake(), QDateTime::currentDateTime()));
+    }
+    QVERIFY(work.setReadOnly(true));
+    const QByteArray before = readAll(old);
+    const HistoryChoice choice = resolveHistory(work.path(), file("data/kotoha"));
+    QCOMPARE(choice.path, file("data/kotoha/history.sqlite"));
+    QCOMPARE(choice.unwritable, old);
+    QVERIFY(QFileInfo(file("data/kotoha")).isDir());
+    Database db(choice.unwritable);
+    QVERIFY(db.openForReading());
+    QVERIFY(db.readOnly());
+    QCOMPARE(scalar(db.db(), "SELECT count(*) FROM readings").toInt(), 3);
+    QCOMPARE(readAll(old), before);
+    // The working folder's writable again: back to it, silently.
+    QVERIFY(work.setReadOnly(false));
+    QCOMPARE(resolveHistory(work.path(), file("data/kotoha")).path, old);
+    QCOMPARE(resolveHistory(work.path(), file("data/kotoha")).unwritable, QString());
 }
 
 void tst_HistoryDb::whatIsNoPlainFileIsNeverOpened_data()

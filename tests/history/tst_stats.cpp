@@ -107,7 +107,9 @@ private slots:
     void windowEmptyState();
     void windowSaysWhenTheHistoryCannotBeRead_data();
     void windowSaysWhenTheHistoryCannotBeRead();
+    void windowOffersTheUnwritableHistoryReadOnly();
     void asideMessageIgnoresThePlayKeys();
+    void asideNoticeClosedStaysClosed();
     void windowTableSortsAndFilters();
     void numbersFitTheirColumns_data();
     void numbersFitTheirColumns();
@@ -146,6 +148,7 @@ void tst_Stats::cleanup()
 {
     services_.reset();
     setDatabasePath(QStringLiteral("history.sqlite"));
+    setUnwritableHistoryPath({});
 }
 
 void tst_Stats::figuresForAPeriodAndMode_data()
@@ -269,6 +272,37 @@ void tst_Stats::windowSaysWhenTheHistoryCannotBeRead()
              QStringList{"history.sqlite"});
 }
 
+// The working folder's history could not be written, so the program keeps
+// a new one: the old one is shown first, as it stands, and the new one on
+// request; without such a history there is no choice to make.
+void tst_Stats::windowOffersTheUnwritableHistoryReadOnly()
+{
+    SmallDisk work;
+    SKIP_WITHOUT_SMALL_DISK(work);
+    const QString old = work.filePath("history.sqlite");
+    fill(old);
+    QVERIFY(work.setReadOnly(true));
+    fill(databasePath(), std::span(kRows).first(2));
+    TF_Stats w(platform::services(), deck::PoemTable);
+    w.show();
+    w.waitUntilLoaded();
+    QVERIFY(!w.CbHistory->isVisible());
+    QCOMPARE(w.LblSummary->text(), QStringLiteral("2 件"));
+    w.hide();
+
+    setUnwritableHistoryPath(old);
+    w.show();
+    w.waitUntilLoaded();
+    QVERIFY(w.CbHistory->isVisible());
+    QCOMPARE(w.shownPath(), old);
+    QCOMPARE(w.LblSummary->text(), readOnlySummary(11));
+    QVERIFY(w.CbHistory->toolTip().contains(QDir::toNativeSeparators(old)));
+    w.CbHistory->setCurrentIndex(1);
+    w.waitUntilLoaded();
+    QCOMPARE(w.shownPath(), databasePath());
+    QCOMPARE(w.LblSummary->text(), QStringLiteral("2 件"));
+}
+
 void tst_Stats::asideMessageIgnoresThePlayKeys()
 {
     QWidget play;
@@ -281,6 +315,31 @@ void tst_Stats::asideMessageIgnoresThePlayKeys()
     QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!box);
+}
+
+void tst_Stats::asideNoticeClosedStaysClosed()
+{
+    auto boxes = [] {
+        QList<QMessageBox *> up;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible())
+                up << box;
+        return up;
+    };
+    AsideNotice notice;
+    notice.tell(QStringLiteral("3 件"));
+    notice.amend(QStringLiteral("4 件"));
+    notice.tell(QStringLiteral("5 件")); // the same window, not a second one
+    QCOMPARE(boxes().size(), 1);
+    QCOMPARE(boxes().first()->text(), QStringLiteral("5 件"));
+    QTest::mouseClick(boxes().first()->button(QMessageBox::Ok), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    notice.amend(QStringLiteral("書きました"));
+    QVERIFY(!notice.up());
+    QVERIFY(boxes().isEmpty());
+    notice.tell(QStringLiteral("また"));
+    QCOMPARE(boxes().size(), 1);
+    delete boxes().first();
 }
 
 void tst_Stats::windowTableSortsAndFilters()

@@ -61,6 +61,13 @@ public:
     }
     // Gives the space taken by fill() back.
     void release() { QFile::remove(filePath(QStringLiteral(".filler"))); }
+    // Mounts it again read-only, or writable again: for root, whom no file
+    // permission stops, the way to a file that cannot be written.
+    bool setReadOnly(bool readOnly)
+    {
+        const unsigned long flags = MS_REMOUNT | MS_NOSUID | MS_NODEV | (readOnly ? MS_RDONLY : 0);
+        return mounted_ && ::mount(nullptr, QFile::encodeName(dir_.path()).constData(), nullptr, flags, nullptr) == 0;
+    }
 
 private:
     QTemporaryDir dir_;
