@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <optional>
+
 #include "platform/savefile.h"
 #include "platform/services.h"
 #include "platform/wholefile.h"
@@ -72,13 +74,14 @@ SavedLayout readLayout(const QString &settingsPath)
     if (!scratch.ok())
         return unused(QStringLiteral("一時ファイルを作れません"));
     QSettings settings(scratch.path(), QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError)
-        return unused(QStringLiteral("設定ファイルの書き方が壊れています"));
-    if (!settings.contains(kKey))
-        return {defaultLayout(), {}};
     // Typed by hand without its quotes, the layout reads as a list of its
     // comma-separated parts.
     const QVariant value = settings.value(kKey);
+    // A section is parsed when first asked for: its faults show only then.
+    if (settings.status() != QSettings::NoError)
+        return unused(QStringLiteral("設定ファイルの書き方が壊れています"));
+    if (!value.isValid())
+        return {defaultLayout(), {}};
     const QString text =
         value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString();
     QString why;
@@ -96,18 +99,28 @@ QString writeLayout(const QString &settingsPath, const StandardLayout &layout)
     const platform::WholeFile file = settingsBytes(settingsPath);
     if (!file.problem.isEmpty())
         return failed(file.problem + QStringLiteral("。このファイルを移してから保存してください"));
-    Scratch scratch(file.bytes);
-    if (!scratch.ok())
-        return failed(QStringLiteral("一時ファイルを作れません"));
-    {
-        QSettings settings(scratch.path(), QSettings::IniFormat);
-        settings.setValue(kKey, layout.text());
-        settings.sync();
-        if (settings.status() != QSettings::NoError)
-            return failed(QStringLiteral("一時ファイルに書けません"));
-    }
+    // The file's settings with the layout among them; a damaged file, which
+    // could not be used, gives way to one holding the layout alone.
+    auto withLayout = [&](const QByteArray &before) -> std::optional<QByteArray> {
+        Scratch scratch(before);
+        if (!scratch.ok())
+            return std::nullopt;
+        {
+            QSettings settings(scratch.path(), QSettings::IniFormat);
+            settings.setValue(kKey, layout.text());
+            settings.sync();
+            if (settings.status() != QSettings::NoError)
+                return std::nullopt;
+        }
+        return scratch.bytes();
+    };
+    std::optional<QByteArray> bytes = withLayout(file.bytes);
+    if (!bytes && !file.bytes.isEmpty())
+        bytes = withLayout({});
+    if (!bytes)
+        return failed(QStringLiteral("一時ファイルに書けません"));
     QDir().mkpath(QFileInfo(settingsPath).absolutePath());
-    if (const int error = platform::saveWhole(settingsPath, scratch.bytes()))
+    if (const int error = platform::saveWhole(settingsPath, *bytes))
         return failed(platform::saveFailureReason(error));
     return {};
 }

@@ -71,6 +71,8 @@ void tst_LayoutStore::readsOnlyWhatItCanUse_data()
     QTest::newRow("saved") << "file" << saved << "" << true;
     QTest::newRow("another program's settings") << "file" << QByteArray("[General]\nx=1\n") << "" << false;
     QTest::newRow("typed without its quotes") << "file" << QByteArray(saved).replace("\"", "") << "" << true;
+    QTest::newRow("a line without its equals sign")
+        << "file" << QByteArray("[position]\nlayout}\"1,2\"\n") << "書き方が壊れています" << false;
     QTest::newRow("a zone missing") << "file" << QByteArray("[position]\nlayout=1,2,3/4\n") << "百首の並び" << false;
     QTest::newRow("huge") << "file" << saved + QByteArray(kSettingsMaxBytes, '#') << "大きすぎます（256 KiB まで）"
                           << false;
@@ -98,6 +100,8 @@ void tst_LayoutStore::readsOnlyWhatItCanUse()
     QCOMPARE(messages_.informed, says.isEmpty() ? QStringList{} : QStringList{read.problem});
 }
 
+// A layout that cannot be used is replaced on saving, the file's other
+// settings kept; a file too damaged to read gives way.
 void tst_LayoutStore::keepsTheOtherSettings()
 {
     const QString path = dir_->filePath("kotoha/kotoha.conf"); // its folder made on the way
@@ -106,6 +110,9 @@ void tst_LayoutStore::keepsTheOtherSettings()
     QCOMPARE(writeLayout(path, ownLayout()), QString());
     const QSettings settings(path, QSettings::IniFormat);
     QCOMPARE(settings.value("volume").toInt(), 7);
+    QCOMPARE(readLayout(path).layout.text(), ownLayout().text());
+    QVERIFY(write(path, "[General]\nvolume=7\n[position]\nlayout}1,2/3\n"));
+    QCOMPARE(writeLayout(path, ownLayout()), QString());
     QCOMPARE(readLayout(path).layout.text(), ownLayout().text());
 }
 
