@@ -21,6 +21,7 @@ private slots:
     void cleanup();
     void readsOnlyWhatItCanUse_data();
     void readsOnlyWhatItCanUse();
+    void playersFileIsWhereItWasKept();
     void keepsTheOtherSettings();
     void editorStaysOpenWhenTheLayoutIsNotKept();
     void fullDiskLeavesTheOldFile();
@@ -98,6 +99,12 @@ void tst_LayoutStore::readsOnlyWhatItCanUse()
     for (int deal = 0; deal < 3; ++deal)
         QCOMPARE(playerLayout(path, messages_).text(), read.layout.text());
     QCOMPARE(messages_.informed, says.isEmpty() ? QStringList{} : QStringList{read.problem});
+}
+
+// Layouts saved through Qt's own settings before are found.
+void tst_LayoutStore::playersFileIsWhereItWasKept()
+{
+    QCOMPARE(playerSettingsPath(), QSettings("kotoha", "kotoha").fileName());
 }
 
 // A layout that cannot be used is replaced on saving, the file's other
