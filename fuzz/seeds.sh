@@ -113,6 +113,13 @@ db newer-program '\x00' "${readings/extra TEXT)/extra TEXT, who TEXT NOT NULL)} 
 m="$CORPUS/matchrecord"
 rm -rf "$m"; mkdir -p "$m"
 cp "$CORPUS/../../tests/match/records/"*.txt "$m/"
+# Hostile records: other line ends, a flood of steps, bytes that are no text.
+tr '\n' '\r' <"$m/readme-example.txt" >"$m/old-mac-line-ends"
+sed 's/$/\r/' "$m/readme-example.txt" >"$m/crlf-line-ends"
+mhead='kotoha-match 1\ndeal P 2.0=1 2.1=2\ndeal O 2.0=3 2.1=4\norder 3 5 1 2 4\n'
+{ printf "$mhead"; printf 'end\n%.0s' {1..400}; } >"$m/many-ends"
+{ printf "$mhead"; printf 'field P\n%.0s' {1..200}; } >"$m/many-empty-fields"
+{ printf "$mhead"; printf 'reading 1 3\x00\xff\xfe\x01end\n'; } >"$m/binary-bytes"
 
 # fuzz_wave: whole wave files; sizes are little-endian.
 w="$CORPUS/wave"
@@ -144,6 +151,15 @@ printf 'a:b: 100 001\n' >"$o/colon-in-name"
 printf '1 1\n' >"$o/twice"
 printf '0 101 7a\n' >"$o/out-of-range"
 printf 'x\xff\xfe: 9\n' >"$o/not-utf8"
+printf '\x8e\xa9\x90\x77: 1 2\n' >"$o/shift-jis"
+printf '\xff\xfe1\x00 \x002\x00' >"$o/utf-16"
+printf '\x1b$B<+?X\x1b(B: 1\n' >"$o/jis"
+printf '\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\x00\x00\x01: 1' >"$o/binary"
+printf '\xe2\x80\x8b\xe2\x80\x8b: 1 2\n' >"$o/zero-width-name"
+printf '\xe2\x80\xae自陣\xe2\x81\xa6: 3\n' >"$o/direction-override"
+{ printf '😀%.0s' {1..11}; printf ': 5\n'; } >"$o/eleven-emoji"
+printf '\xe2\x80\x8d👨‍👩‍👧\xe2\x80\x8d: 7\n' >"$o/emoji-joiners"
+printf 'ㅤ: 8\n' >"$o/filler-name"
 
 # fuzz_layout: the settings file itself.
 l="$CORPUS/layout"
@@ -155,3 +171,8 @@ printf '[position]\nlayout="%s"\n' "$(zones | sed 's/,100$/,99/')" >"$l/poem-twi
 printf '[position]\nlayout=1,2,3/4\n' >"$l/too-few-zones"
 printf '[General]\nother=1\n' >"$l/no-layout"
 printf '[position]\nlayout=@ByteArray(\\x01\\x02)\n' >"$l/not-text"
+printf '[position]\rlayout="%s"\r' "$(zones)" >"$l/cr-line-ends"
+printf '[position\nlayout="%s\n[\n=\n' "$(zones)" >"$l/damaged"
+printf '\x00\xff[position]\x00layout=\x01\x02\x03\n\xfe' >"$l/binary"
+printf '[position]\nlayout=\n' >"$l/empty-value"
+printf '[position]\nlayout}"%s"\n' "$(zones | sed 's/,100$/,99/')" >"$l/line-without-equals"

@@ -1,5 +1,8 @@
 #include "ownsets.h"
 
+#include <QStringDecoder>
+#include <QTextBoundaryFinder>
+
 #include <algorithm>
 
 namespace history {
@@ -17,20 +20,76 @@ QString quoted(QStringView token)
     return QStringLiteral("「%1」").arg(token.size() > 10 ? token.left(10).toString() + QStringLiteral("…") : token.toString());
 }
 
+constexpr char32_t kJoiner = 0x200D;
+
+// A character that shows something by itself: a letter, digit, sign or
+// symbol, but not the fillers that are letters drawn as nothing.
+bool isVisible(char32_t c)
+{
+    switch (c) {
+    case 0x115F: case 0x1160: case 0x3164: case 0xFFA0: // Hangul fillers
+    case 0x2800:                                         // the blank braille pattern
+        return false;
+    }
+    switch (QChar::category(c)) {
+    case QChar::Letter_Uppercase: case QChar::Letter_Lowercase: case QChar::Letter_Titlecase:
+    case QChar::Letter_Modifier: case QChar::Letter_Other:
+    case QChar::Number_DecimalDigit: case QChar::Number_Letter: case QChar::Number_Other:
+    case QChar::Punctuation_Connector: case QChar::Punctuation_Dash: case QChar::Punctuation_Open:
+    case QChar::Punctuation_Close: case QChar::Punctuation_InitialQuote: case QChar::Punctuation_FinalQuote:
+    case QChar::Punctuation_Other:
+    case QChar::Symbol_Math: case QChar::Symbol_Currency: case QChar::Symbol_Modifier: case QChar::Symbol_Other:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A joiner stays only between two characters it can join.
+bool joins(uint c)
+{
+    return c != kJoiner && !QChar::isSpace(char32_t(c));
+}
+
+int graphemes(const QString &text)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    int count = 0;
+    while (finder.toNextBoundary() > 0)
+        ++count;
+    return count;
+}
+
 } // namespace
+
+QString setName(const QString &typed)
+{
+    QList<uint> kept;
+    for (uint c : typed.toUcs4())
+        if (c == kJoiner || QChar::category(char32_t(c)) != QChar::Other_Format)
+            kept << c;
+    QList<uint> out;
+    for (qsizetype i = 0; i < kept.size(); ++i)
+        if (kept[i] != kJoiner || (i > 0 && i + 1 < kept.size() && joins(kept[i - 1]) && joins(kept[i + 1])))
+            out << kept[i];
+    return QString::fromUcs4(reinterpret_cast<const char32_t *>(out.constData()), out.size()).trimmed();
+}
 
 QString nameProblem(const QString &name, const QStringList &others)
 {
-    const QString trimmed = name.trimmed();
-    if (trimmed.isEmpty())
+    const QString kept = setName(name);
+    if (kept.isEmpty() && name.trimmed().isEmpty())
         return QStringLiteral("組の名前を入れてください。");
-    if (trimmed.size() > kSetNameMax)
-        return QStringLiteral("組の名前は%1文字までです。").arg(kSetNameMax);
-    if (std::any_of(trimmed.cbegin(), trimmed.cend(), [](QChar c) { return c.category() == QChar::Other_Control; }))
+    const QList<uint> chars = kept.toUcs4();
+    if (std::any_of(chars.cbegin(), chars.cend(), [](uint c) { return QChar::category(char32_t(c)) == QChar::Other_Control; }))
         return QStringLiteral("組の名前に使えない文字があります。");
+    if (std::none_of(chars.cbegin(), chars.cend(), [](uint c) { return isVisible(char32_t(c)); }))
+        return QStringLiteral("組の名前に見える文字がありません。");
+    if (graphemes(kept) > kSetNameMax)
+        return QStringLiteral("組の名前は%1文字までです。").arg(kSetNameMax);
     for (const QString &other : others)
-        if (other.trimmed() == trimmed)
-            return QStringLiteral("「%1」という組はもうあります。").arg(trimmed);
+        if (setName(other) == kept)
+            return QStringLiteral("「%1」という組はもうあります。").arg(kept);
     return {};
 }
 
@@ -55,7 +114,8 @@ QString setLine(const QString &name, const QList<int> &poems)
     for (int p : poems)
         numbers << QString::number(p);
     const QString list = numbers.join(QLatin1Char(' '));
-    return name.trimmed().isEmpty() ? list : name.trimmed() + QStringLiteral(": ") + list;
+    const QString kept = setName(name);
+    return kept.isEmpty() ? list : kept + QStringLiteral(": ") + list;
 }
 
 ParsedLine parseSetLine(QStringView line)
@@ -64,7 +124,7 @@ ParsedLine parseSetLine(QStringView line)
     const qsizetype colon = std::max(line.lastIndexOf(u':'), line.lastIndexOf(u'：'));
     QStringView numbers = line;
     if (colon >= 0) {
-        parsed.name = line.left(colon).trimmed().toString();
+        parsed.name = setName(line.left(colon).toString());
         numbers = line.mid(colon + 1);
         if (!parsed.name.isEmpty()) {
             parsed.problem = nameProblem(parsed.name, {});
@@ -112,16 +172,34 @@ ParsedLine parseSetLine(QStringView line)
 
 ParsedLine parseSetFile(const QByteArray &bytes)
 {
+    auto refused = [](const QString &why) { return ParsedLine{{}, {}, why}; };
     if (bytes.size() > kSetFileMax)
-        return {{}, {}, QStringLiteral("ファイルが大きすぎます(組は1行です)。")};
-    QString text = QString::fromUtf8(bytes);
+        return refused(QStringLiteral("ファイルが大きすぎます(組は1行です)。"));
+    const QString otherEncoding =
+        QStringLiteral("文字コードが UTF-8 ではありません(Shift_JIS などのファイルは読めません)。"
+                       "UTF-8 で保存し直してください。");
+    // UTF-16 puts a zero beside every ASCII letter: known by its mark.
+    if (bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff"))
+        return refused(otherEncoding);
+    // Text holds no control bytes but tabs and line ends; ESC starts the
+    // shifts of the 7-bit Japanese encoding (JIS).
+    const bool binary = std::any_of(bytes.cbegin(), bytes.cend(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 && u != '\t' && u != '\n' && u != '\r' && u != '\f' && u != '\v' && u != 0x1b;
+    });
+    if (binary)
+        return refused(QStringLiteral("組のファイルではありません(文字だけのファイルではありません)。"));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (utf8.hasError() || bytes.contains('\x1b'))
+        return refused(otherEncoding);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     text.replace(u'\r', u'\n');
     for (const QString &line : text.split(u'\n'))
         if (!line.trimmed().isEmpty())
             return parseSetLine(line);
-    return {{}, {}, QStringLiteral("札の番号の行がありません。")};
+    return refused(QStringLiteral("札の番号の行がありません。"));
 }
 
 } // namespace history

@@ -10,7 +10,7 @@
 // the line a set is exported as and imported from. No SQL, no widgets.
 namespace history {
 
-constexpr int kSetNameMax = 20; // characters, after trimming
+constexpr int kSetNameMax = 20; // characters as people see them (grapheme clusters), after trimming
 
 struct OwnSet {
     qint64 id = 0; // the row in the history file; 0 until saved
@@ -18,8 +18,14 @@ struct OwnSet {
     QList<int> poems; // 1 .. 100, distinct, ascending
 };
 
+// A name as it is kept: invisible format controls (zero-width spaces,
+// direction overrides, …) taken out, then trimmed. A zero-width joiner
+// between two characters stays: it makes one picture of an emoji sequence.
+QString setName(const QString &typed);
+
 // Why `name` cannot name a set beside `others` (the names of the player's
-// other sets), in the player's words; empty when it can. Compared trimmed.
+// other sets), in the player's words; empty when it can. Compared as kept
+// (setName).
 QString nameProblem(const QString &name, const QStringList &others);
 // Why `poems` cannot be a set; empty when they can.
 QString poemsProblem(const QList<int> &poems);
@@ -41,7 +47,8 @@ struct ParsedLine {
 ParsedLine parseSetLine(QStringView line);
 
 // The first line with text in a file's bytes (UTF-8, a BOM allowed), parsed;
-// files larger than kSetFileMax bytes are refused.
+// files larger than kSetFileMax bytes, bytes that are not text and text in
+// another encoding are refused.
 constexpr qsizetype kSetFileMax = 64 * 1024;
 ParsedLine parseSetFile(const QByteArray &bytes);
 

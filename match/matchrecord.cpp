@@ -31,20 +31,20 @@ QString cardText(Place p, int poem)
 }
 
 // "2.0=12 2.1=45 ...": the cards of one side in slot order.
-QString sideCards(const std::array<int, kSlots> &cards)
+QString sideCards(const QList<std::pair<int, int>> &cards)
 {
     QStringList out;
-    for (int k = 0; k < kSlots; ++k)
-        if (cards[static_cast<std::size_t>(k)])
-            out << slotText(k) + u'=' + QString::number(cards[static_cast<std::size_t>(k)]);
+    for (const auto &[slot, poem] : cards)
+        out << slotText(slot) + u'=' + QString::number(poem);
     return out.join(u' ');
 }
 
-std::array<int, kSlots> cardsOf(const Field &f, Side s)
+QList<std::pair<int, int>> cardsOf(const Field &f, Side s)
 {
-    std::array<int, kSlots> out{};
+    QList<std::pair<int, int>> out;
     for (int k = 0; k < kSlots; ++k)
-        out[static_cast<std::size_t>(k)] = f.at(s, k);
+        if (const int poem = f.at(s, k))
+            out.append({k, poem});
     return out;
 }
 
@@ -233,7 +233,9 @@ std::optional<RecordStep> stepOf(const QStringList &t, QString &why)
         const auto cards = sideCardsOf(t.mid(2), why);
         if (!cards)
             return std::nullopt;
-        s.cards = *cards;
+        for (int k = 0; k < kSlots; ++k)
+            if (const int poem = (*cards)[static_cast<std::size_t>(k)])
+                s.cards.append({k, poem});
         return s;
     }
     if (word == QLatin1String("reading")) {
@@ -382,16 +384,23 @@ RecordRead readRecord(const QByteArray &text)
     bool versionSeen = false;
     std::array<bool, 2> dealt{};
     bool ordered = false;
-    const QList<QByteArray> rawLines = text.split('\n');
     auto fail = [&](int line, const QString &why) {
         out.line = line;
         out.reason = why;
         return out;
     };
-    for (qsizetype i = 0; i < rawLines.size(); ++i) {
-        const int line = static_cast<int>(i) + 1;
+    // Lines end at LF, CRLF or a lone CR (an old Mac's files); the text is
+    // walked in place, as a record may hold a million short lines.
+    int line = 0;
+    for (qsizetype start = 0; start <= text.size();) {
+        ++line;
+        qsizetype end = start;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+            ++end;
+        const QByteArrayView raw(text.constData() + start, end - start);
+        start = end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString decoded = utf8(rawLines[i]);
+        const QString decoded = utf8(raw);
         if (utf8.hasError())
             return fail(line, QStringLiteral("UTF-8 の文字ではないバイトがあります"));
         const QString trimmed = decoded.trimmed();
@@ -467,7 +476,7 @@ RecordRead readRecord(const QByteArray &text)
     if (!versionSeen)
         return fail(1, QStringLiteral("試合の記録ではありません（空です）"));
     if (!(dealt[0] && dealt[1] && ordered))
-        return fail(static_cast<int>(rawLines.size()), QStringLiteral("deal P、deal O と order がそろっていません"));
+        return fail(line, QStringLiteral("deal P、deal O と order がそろっていません"));
     out.record = std::move(record);
     return out;
 }

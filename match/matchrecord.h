@@ -39,13 +39,22 @@ struct RecordStep {
     int number = 0;
     qint64 ms = 0; // after the reading started; a click handled just after the start may fall before it
     Verdict verdict = Verdict::Ignored;
-    std::array<int, kSlots> cards{};
+    // Field: the side's cards as (slot, poem), in slot order. Only the cards
+    // named, nothing for the other steps: a record may hold a million steps.
+    QList<std::pair<int, int>> cards;
     std::optional<Side> taker;
     std::array<bool, 2> faulted{};
     std::array<int, 2> sent{};
     std::array<int, 2> left{};
     Result result = Result::Ongoing;
 };
+
+} // namespace match
+
+// Moved in memory as bytes: a long record's steps grow in place.
+Q_DECLARE_TYPEINFO(match::RecordStep, Q_RELOCATABLE_TYPE);
+
+namespace match {
 
 struct MatchRecord {
     QString date; // as written, for people; may be empty

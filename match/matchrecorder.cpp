@@ -17,7 +17,8 @@ RecordStep fieldStep(const Field &f, Side s)
     step.kind = RecordStep::Kind::Field;
     step.side = s;
     for (int k = 0; k < kSlots; ++k)
-        step.cards[static_cast<std::size_t>(k)] = f.at(s, k);
+        if (const int poem = f.at(s, k))
+            step.cards.append({k, poem});
     return step;
 }
 

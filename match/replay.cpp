@@ -73,14 +73,18 @@ public:
             if (!m_.rearrange(s.place.slot, s.to.slot))
                 return QStringLiteral("今は %1 の札を動かせません").arg(placeText(s.place));
             return QString();
-        case RecordStep::Kind::Field:
+        case RecordStep::Kind::Field: {
+            std::array<int, kSlots> written{};
+            for (const auto &[slot, poem] : s.cards)
+                written[static_cast<std::size_t>(slot)] = poem;
             for (int k = 0; k < kSlots; ++k) {
                 const int there = m_.field().at(s.side, k);
-                if (there != s.cards[static_cast<std::size_t>(k)])
+                if (there != written[static_cast<std::size_t>(k)])
                     return QStringLiteral("%1 の札は記録では%2、ルールでは%3です")
-                        .arg(placeText({s.side, k}), cardName(s.cards[static_cast<std::size_t>(k)]), cardName(there));
+                        .arg(placeText({s.side, k}), cardName(written[static_cast<std::size_t>(k)]), cardName(there));
             }
             return QString();
+        }
         case RecordStep::Kind::Reading:
             settle();
             if (m_.readingNumber() == 0)

@@ -1,6 +1,5 @@
 #include "replayview.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +14,7 @@
 #include "platform/gui/fonts.h"
 #include "platform/ui/kit.h"
 #include "platform/services.h"
+#include "platform/wholefile.h"
 #include "platform/ui/panel.h"
 
 using namespace match;
@@ -81,12 +81,12 @@ std::unique_ptr<MatchReplayView> MatchReplayView::open(const deck::PoemTableData
     // A whole match takes some tens of kilobytes.
     constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
     const QFileInfo info(path);
-    QFile file(path);
-    if (!info.isFile() || info.size() > kMaxBytes || !file.open(QIODevice::ReadOnly)) {
-        services().messages->inform(QStringLiteral("%1 を試合の記録として読めません。").arg(info.fileName()));
+    const platform::WholeFile file = platform::readWholeFile(path, kMaxBytes);
+    if (!file.problem.isEmpty()) {
+        services().messages->inform(QStringLiteral("%1 を試合の記録として読めません: %2").arg(info.fileName(), file.problem));
         return nullptr;
     }
-    const RecordRead read = readRecord(file.read(kMaxBytes));
+    const RecordRead read = readRecord(file.bytes);
     if (!read.record) {
         services().messages->inform(
             QStringLiteral("%1 の %2行目が読めません: %3").arg(info.fileName()).arg(read.line).arg(read.reason));

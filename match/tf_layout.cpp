@@ -7,6 +7,7 @@
 
 #include "deck/spoken.h"
 #include "platform/gui/fonts.h"
+#include "platform/services.h"
 #include "training/drillsets.h"
 
 using namespace match;
@@ -115,8 +116,10 @@ void TF_Layout::BtnMoveClick()
 void TF_Layout::BtnSaveClick()
 {
     if (const auto l = layout()) {
-        if (onSave)
-            onSave(*l);
+        if (const QString problem = onSave ? onSave(*l) : QString(); !problem.isEmpty()) {
+            platform::services().messages->inform(problem);
+            return;
+        }
         accept();
     }
 }

@@ -27,8 +27,9 @@ public:
     QPushButton *BtnSave;
     QPushButton *BtnCancel;
 
-    // Called with the layout on 保存.
-    std::function<void(const match::StandardLayout &)> onSave;
+    // Called with the layout on 保存; returns why it could not be kept (the
+    // editor then stays open), empty when it was.
+    std::function<QString(const match::StandardLayout &)> onSave;
 
     void showLayout(const match::StandardLayout &layout);
     // The layout the lists show now.

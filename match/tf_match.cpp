@@ -236,7 +236,7 @@ MatchCard *TF_Match::cardOf(int poem) const
 // record replays it.
 void TF_Match::arrangeByLayout()
 {
-    for (const auto &[from, to] : arrangeOwnSide(*match_, savedLayout(*playerSettings())))
+    for (const auto &[from, to] : arrangeOwnSide(*match_, playerLayout(playerSettingsPath(), *needs_.services.messages)))
         record_.moved(from, to);
 }
 

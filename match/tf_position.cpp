@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QSettings>
 #include <QSpinBox>
 #include <QTimer>
 
@@ -182,7 +181,7 @@ TF_Position::TF_Position(const Needs &needs, QWidget *parent)
         box.exec();
         return box.clickedButton() == yes;
     };
-    openSettings = playerSettings;
+    settingsPath = playerSettingsPath();
 
     connect(BtnDeal, &QPushButton::clicked, this, &TF_Position::BtnDealClick);
     connect(BtnLayout, &QPushButton::clicked, this, &TF_Position::BtnLayoutClick);
@@ -232,8 +231,7 @@ void TF_Position::newDrill(quint32 seed)
     const int count = whole ? SpCount->value() : kDrillMaxCards;
     Field field = drillField(drawPoems(rng_, pool, count));
     if (CbArrange->currentIndex() == 0) {
-        std::unique_ptr<QSettings> settings = openSettings();
-        field = arranged(field, Side::Player, savedLayout(*settings));
+        field = arranged(field, Side::Player, playerLayout(settingsPath, *needs_.services.messages));
     }
     drill_ = std::make_unique<PositionDrill>(field, drillOrder(rng_, field));
     phase_ = Phase::Arranging;
@@ -311,9 +309,8 @@ void TF_Position::BtnDealClick()
 
 void TF_Position::BtnLayoutClick()
 {
-    std::unique_ptr<QSettings> settings = openSettings();
-    TF_Layout editor(savedLayout(*settings), this);
-    editor.onSave = [&](const StandardLayout &l) { saveLayout(*settings, l); };
+    TF_Layout editor(playerLayout(settingsPath, *needs_.services.messages), this);
+    editor.onSave = [this](const StandardLayout &l) { return writeLayout(settingsPath, l); };
     if (editor.exec() == QDialog::Accepted && CbArrange->currentIndex() == 0)
         newDrill(rng_.state);
 }

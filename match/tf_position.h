@@ -19,7 +19,6 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QSettings;
 class QSpinBox;
 class QTimer;
 class MatchCard;
@@ -65,7 +64,7 @@ public:
     // Injected by tests: the question before leaving a drill under way, and
     // where the standard layout is kept.
     std::function<bool()> confirmLeave;
-    std::function<std::unique_ptr<QSettings>()> openSettings;
+    QString settingsPath;
 
     void BtnDealClick();
     void BtnLayoutClick();

@@ -1,10 +1,9 @@
 #include "replaycommand.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QTextStream>
 
 #include "match/replay.h"
+#include "platform/wholefile.h"
 
 namespace {
 
@@ -22,15 +21,13 @@ int refuse(QTextStream &err, const QString &fileName, int line, const QString &w
 
 int runReplay(const QString &fileName, QTextStream &out, QTextStream &err)
 {
-    QFile file(fileName);
-    // Only a plain file: a FIFO or a device could keep the reader waiting.
-    if (!QFileInfo(fileName).isFile() || QFileInfo(fileName).size() > kMaxRecordBytes
-        || !file.open(QIODevice::ReadOnly)) {
-        err << "kotoha: " << fileName << " を試合の記録として読めません。\n";
+    const platform::WholeFile file = platform::readWholeFile(fileName, kMaxRecordBytes);
+    if (!file.problem.isEmpty()) {
+        err << "kotoha: " << fileName << " を試合の記録として読めません: " << file.problem << '\n';
         err.flush();
         return 2;
     }
-    const match::RecordRead read = match::readRecord(file.read(kMaxRecordBytes));
+    const match::RecordRead read = match::readRecord(file.bytes);
     if (!read.record)
         return refuse(err, fileName, read.line, read.reason);
     const match::Replay replay = match::replayRecord(*read.record);

@@ -23,6 +23,7 @@
 #include "history/playerstore.h"
 #include "platform/savefile.h"
 #include "platform/services.h"
+#include "platform/wholefile.h"
 
 OwnSetsDialog::OwnSetsDialog(platform::Messages &messages, QWidget *parent)
     : QDialog(parent), messages_(messages)
@@ -86,7 +87,8 @@ void OwnSetsDialog::buildLayout()
     nameRow->addWidget(new QLabel(QStringLiteral("名前")));
     EdName = new QLineEdit;
     EdName->setObjectName(QStringLiteral("EdName"));
-    EdName->setMaxLength(history::kSetNameMax + 10); // the rule's own message says the limit
+    // The rule's own message says the limit; an emoji may take several units.
+    EdName->setMaxLength(history::kSetNameMax * 8);
     nameRow->addWidget(EdName, 1);
     editor->addLayout(nameRow);
 
@@ -251,7 +253,7 @@ void OwnSetsDialog::BtnSaveClick()
     if (problem.isEmpty())
         problem = history::poemsProblem(tickedPoems());
     if (problem.isEmpty()) {
-        history::OwnSet set{editing_, EdName->text().trimmed(), tickedPoems()};
+        history::OwnSet set{editing_, history::setName(EdName->text()), tickedPoems()};
         problem = history::saveOwnSet(history::databasePath(), set);
         if (problem.isEmpty()) {
             editing_ = set.id;
@@ -301,12 +303,12 @@ void OwnSetsDialog::importLine(const QString &line)
 
 bool OwnSetsDialog::importFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        tell(QStringLiteral("ファイルを開けませんでした: %1").arg(file.errorString()));
+    const platform::WholeFile file = platform::readWholeFile(path, history::kSetFileMax);
+    if (!file.problem.isEmpty()) {
+        tell(QStringLiteral("ファイルを読めませんでした: %1").arg(file.problem));
         return false;
     }
-    const history::ParsedLine parsed = history::parseSetFile(file.read(history::kSetFileMax + 1));
+    const history::ParsedLine parsed = history::parseSetFile(file.bytes);
     if (!parsed.problem.isEmpty()) {
         tell(parsed.problem);
         return false;

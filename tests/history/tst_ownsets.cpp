@@ -29,6 +29,14 @@ void tst_OwnSets::names_data()
     QTest::newRow("twenty-one characters") << QString(21, u'あ') << QStringList{} << "20文字まで";
     QTest::newRow("taken, after trimming") << "友札" << QStringList{"友札 "} << "「友札」という組はもうあります";
     QTest::newRow("a control character") << "a\ab" << QStringList{} << "使えない文字";
+    QTest::newRow("eleven emoji") << QString("😀").repeated(11) << QStringList{} << "";
+    QTest::newRow("twenty families, each one picture") << QString("👨‍👩‍👧").repeated(20) << QStringList{} << "";
+    QTest::newRow("twenty-one flags") << QString("🇯🇵").repeated(21) << QStringList{} << "20文字まで";
+    QTest::newRow("twenty letters with accents") << QString("e\u0301").repeated(20) << QStringList{} << "";
+    QTest::newRow("zero-width spaces") << "\u200B\u200B" << QStringList{} << "見える文字がありません";
+    QTest::newRow("a filler drawn as nothing") << "\u3164 \u3164" << QStringList{} << "見える文字がありません";
+    QTest::newRow("accents alone") << "\u0301\u0308" << QStringList{} << "見える文字がありません";
+    QTest::newRow("taken, but for a direction override") << "\u202E友札" << QStringList{"友札"} << "もうあります";
 }
 
 void tst_OwnSets::names()
@@ -69,6 +77,12 @@ void tst_OwnSets::lines_data()
     refused("name too long", "あああああああああああああああああああああ: 1", "20文字まで");
     refused("file: only blank lines", "\n \n", "行がありません", true);
     refused("file: too large", QByteArray(kSetFileMax + 1, '1').constData(), "大きすぎ", true);
+    ok("format controls out of the name", "\u202E自陣\u200B\u2066 :1", "自陣", {1});
+    ok("an emoji sequence keeps its joiner", "\u200D👨‍👩‍👧\u200D: 2", "👨‍👩‍👧", {2});
+    refused("file: Shift_JIS", "\x8e\xa9\x90\x77: 1 2\n", "UTF-8 ではありません", true);
+    refused("file: UTF-16", "\xff\xfe" "1", "UTF-8 ではありません", true);
+    refused("file: JIS", "\x1b$B<+?X\x1b(B: 1\n", "UTF-8 ではありません", true);
+    refused("file: a picture", "\x89PNG\r\n\x1a\n\x01:\x02\x03 7", "組のファイルではありません", true);
 }
 
 void tst_OwnSets::lines()

@@ -23,5 +23,18 @@ done
 
 "$kotoha" --replay no-such-record.txt 2>/dev/null
 [ $? = 2 ] || fail "a missing file did not exit with 2"
+
+# Hostile files, made in a folder of the test's own.
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+tr '\n' '\r' <readme-example.txt >"$scratch/old-mac.txt"
+diff <("$kotoha" --replay "$scratch/old-mac.txt" 2>&1) readme-example.expected \
+  || fail "a record with CR line ends does not replay as with LF"
+{ cat readme-example.txt; head -c $((4 * 1024 * 1024)) /dev/zero | tr '\0' '#'; } >"$scratch/large.txt"
+got=$("$kotoha" --replay "$scratch/large.txt" 2>&1)
+[ $? = 2 ] && [[ $got == *"4 MiB まで"* ]] || fail "a record over 4 MiB: '$got'"
+mkfifo "$scratch/fifo"
+got=$(timeout 20 "$kotoha" --replay "$scratch/fifo" 2>&1)
+[ $? = 2 ] && [[ $got == *"普通のファイルではありません"* ]] || fail "a FIFO: '$got'"
 "$kotoha" --help | grep -q -- '--replay' || fail "--help does not list --replay"
 exit $((failures > 0))

@@ -84,6 +84,12 @@ void tst_MatchRecord::recordedMatchReadsBackAndReplaysClean()
     const RecordRead read = readRecord(text);
     QVERIFY2(read.record, qPrintable(read.reason));
     QCOMPARE(recordText(*read.record), text);
+    // Written where lines end otherwise, it reads the same.
+    for (const char *end : {"\r\n", "\r"}) {
+        const RecordRead other = readRecord(QByteArray(text).replace("\n", end));
+        QVERIFY2(other.record, qPrintable(other.reason));
+        QCOMPARE(recordText(*other.record), text);
+    }
 
     const Replay replay = replayRecord(*read.record);
     QVERIFY2(replay.errorLine == 0, qPrintable(replay.error));
@@ -125,6 +131,10 @@ void tst_MatchRecord::readerNamesTheLineAndWhy_data()
         << kHead + "judged taker=- faults=X sent=0/0 left=2/2\n" << kHeadLines + 1 << "「judged」の行は";
     QTest::newRow("an unknown word") << kHead + "undo\n" << kHeadLines + 1 << "「undo」という行は知りません";
     QTest::newRow("no reading order") << QByteArray("kotoha-match 1\ndeal P\ndeal O\n") << 4 << "そろっていません";
+    QTest::newRow("an old Mac's line ends") << QByteArray(kHead).replace('\n', '\r') + "undo\r" << kHeadLines + 1
+                                            << "「undo」という行は";
+    QTest::newRow("line ends mixed, CRLF one of them")
+        << QByteArray("kotoha-match 1\r\ndeal P\rdeal O\n\r\n") << 5 << "そろっていません";
 }
 
 void tst_MatchRecord::readerNamesTheLineAndWhy()

@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QSettings>
 #include <QSpinBox>
 #include <QTimer>
 
@@ -92,9 +91,7 @@ void tst_TF_Position::init()
     QFile::remove(settingsDir_.filePath(QStringLiteral("kotoha.ini")));
     w_ = std::make_unique<TF_Position>(
         TF_Position::Needs{platform::services(), platform::rng(), history_, voice::options(), deck::PoemTable});
-    w_->openSettings = [this] {
-        return std::make_unique<QSettings>(settingsDir_.filePath(QStringLiteral("kotoha.ini")), QSettings::IniFormat);
-    };
+    w_->settingsPath = settingsDir_.filePath(QStringLiteral("kotoha.ini"));
 }
 
 void tst_TF_Position::cleanup()
@@ -203,15 +200,14 @@ void tst_TF_Position::savedLayoutArrangesTheDealAndCardsStillMove()
 {
     // The editor sends a set to the top left and saves.
     {
-        std::unique_ptr<QSettings> settings = w_->openSettings();
-        TF_Layout editor(savedLayout(*settings));
-        editor.onSave = [&](const StandardLayout &l) { saveLayout(*settings, l); };
+        TF_Layout editor(readLayout(w_->settingsPath).layout);
+        editor.onSave = [&](const StandardLayout &l) { return writeLayout(w_->settingsPath, l); };
         editor.CbSet->setCurrentIndex(0); // the one-syllable cards
         editor.CbZone->setCurrentIndex(0);
         editor.BtnMoveClick();
         editor.BtnSaveClick();
     }
-    const StandardLayout saved = savedLayout(*w_->openSettings());
+    const StandardLayout saved = readLayout(w_->settingsPath).layout;
     QVERIFY(saved.text() != defaultLayout().text());
     QCOMPARE(saved.zone(87), 0); // むらさめの
 

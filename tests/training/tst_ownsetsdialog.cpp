@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <sys/stat.h>
+
 #include "../support/fakeservices.h"
 #include "../support/smalldisk.h"
 
@@ -23,6 +25,7 @@ private slots:
     void makeEditAndDeleteASet();
     void numbersTypedTickTheGrid_data();
     void numbersTypedTickTheGrid();
+    void hostileFilesAndNames();
     void importAndExportAsALine();
     void exportOnAFullDiskKeepsTheFile();
     void reviewOptionsAreKeptAtOnce();
@@ -135,6 +138,24 @@ void tst_OwnSetsDialog::numbersTypedTickTheGrid()
     QCOMPARE(this->ticked(), ticked);
     QVERIFY2(says.isEmpty() ? dialog_->LblProblem->text().isEmpty() : dialog_->LblProblem->text().contains(says),
              qPrintable(dialog_->LblProblem->text()));
+}
+
+// A FIFO would block the window until something wrote to it; a name keeps
+// no invisible controls.
+void tst_OwnSetsDialog::hostileFilesAndNames()
+{
+    const QString fifo = dir_->filePath("fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY(!dialog_->importFile(fifo));
+    QVERIFY2(dialog_->LblProblem->text().contains(QStringLiteral("普通のファイルではありません")),
+             qPrintable(dialog_->LblProblem->text()));
+
+    dialog_->EdName->setText(QStringLiteral("\u200B自陣\u202E"));
+    dialog_->CbPoems[2]->click();
+    dialog_->BtnSaveClick();
+    const QList<history::OwnSet> sets = history::loadOwnSets(history::databasePath());
+    QCOMPARE(sets.size(), 1);
+    QCOMPARE(sets[0].name, QStringLiteral("自陣"));
 }
 
 void tst_OwnSetsDialog::importAndExportAsALine()
