@@ -181,7 +181,7 @@ QList<PoemStats> Statistics::mostMissed(int n) const
     return list.mid(0, n);
 }
 
-bool exportCsv(QSqlDatabase &db, QIODevice &out, QString *error)
+bool exportCsv(QSqlDatabase &db, QIODevice &out, QString *error, const std::function<bool(qint64 rows)> &going)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
@@ -196,14 +196,20 @@ bool exportCsv(QSqlDatabase &db, QIODevice &out, QString *error)
         header << csvField(rec.fieldName(i));
     QByteArray chunk = header.join(QLatin1Char(',')).toUtf8() + "\r\n";
     bool ok = true;
-    while (q.next()) {
+    for (qint64 rows = 0; ok && q.next();) {
         QStringList row;
         for (int i = 0; i < rec.count(); ++i)
             row << csvField(q.value(i));
         chunk += row.join(QLatin1Char(',')).toUtf8() + "\r\n";
+        ++rows;
         if (chunk.size() > (1 << 16)) {
-            ok = ok && out.write(chunk) == chunk.size();
+            ok = out.write(chunk) == chunk.size();
             chunk.clear();
+            if (ok && going && !going(rows)) {
+                if (error)
+                    error->clear();
+                return false;
+            }
         }
     }
     ok = ok && out.write(chunk) == chunk.size();

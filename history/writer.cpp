@@ -158,7 +158,9 @@ void SqliteRecorder::post(const Take &take, const QDateTime &at)
             if (!db_->insert(take, at)) {
                 qWarning("history: %s", qUtf8Printable(db_->lastError()));
                 QMetaObject::invokeMethod(this, [this] { tellOnce(); }, Qt::QueuedConnection);
+                return;
             }
+            emit takeWritten();
         },
         Qt::QueuedConnection);
 }

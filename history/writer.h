@@ -47,6 +47,8 @@ public:
 
 signals:
     void started(bool recording);
+    // A take is in the file (sent from the writer's thread).
+    void takeWritten();
 
 private:
     enum class State { Idle, Checking, Recording, Off };
