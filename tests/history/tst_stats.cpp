@@ -22,12 +22,14 @@
 #include "../support/fakeservices.h"
 
 #include "deck/poemtable.h"
+#include "history/csvexport.h"
 #include "history/database.h"
 #include "history/notice.h"
 #include "history/stats.h"
 #include "history/statsloader.h"
 #include "history/tf_stats.h"
 #include "platform/gui/fonts.h"
+#include "platform/savefile.h"
 
 using namespace history;
 
@@ -114,6 +116,7 @@ private slots:
     void windowShowsTheReviewSchedule();
     void exportWritesWhatWasAsked_data();
     void exportWritesWhatWasAsked();
+    void stoppedExportLeavesTheOldFile();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -461,6 +464,8 @@ void tst_Stats::exportWritesWhatWasAsked()
     TF_Stats w(platform::services(), deck::PoemTable);
     w.askExportFile = [&] { return TF_Stats::ExportAnswer{folder.filePath(answer), typed}; };
     w.BtnExportClick();
+    // Written on a thread of its own; the window stays free meanwhile.
+    QTRY_VERIFY(!w.exporting());
     QCOMPARE(files(), written.isEmpty() ? QStringList() : QStringList{written});
     if (told.isEmpty()) {
         QCOMPARE(messages_.informed, QStringList());
@@ -471,6 +476,42 @@ void tst_Stats::exportWritesWhatWasAsked()
         QCOMPARE(messages_.informed.size(), 1);
         QVERIFY2(messages_.informed[0].contains(told), qPrintable(messages_.informed[0]));
     }
+}
+
+void tst_Stats::stoppedExportLeavesTheOldFile()
+{
+    // Enough rows for several reports of progress, the last one short of the end.
+    QList<Row> rows;
+    for (int i = 0; i < 4000; ++i)
+        rows.append({"2026-12-01", "game-S", i % 100 + 1, "right", 0, i});
+    fill(databasePath(), rows);
+    const QString csv = dir_->filePath("history.csv");
+    const QByteArray old = "an earlier export\r\n";
+    QCOMPARE(platform::saveWhole(csv, old), 0);
+    QList<qint64> reports;
+    const ExportOutcome stopped = exportCsvFile(databasePath(), csv, [&](qint64 written, qint64 total) {
+        reports << written;
+        return !(written > 0 && written < total);
+    });
+    QCOMPARE(stopped.status, ExportOutcome::Status::Cancelled);
+    QCOMPARE(reports.size(), 2);
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), old);
+    file.close();
+    // No temporary file is left beside it.
+    QCOMPARE(QDir(dir_->path()).entryList({"*csv*"}, QDir::Files | QDir::Hidden), QStringList{"history.csv"});
+
+    // Let through, the same export replaces it, every row in it.
+    QList<qint64> totals;
+    const ExportOutcome done = exportCsvFile(databasePath(), csv, [&](qint64, qint64 total) {
+        totals << total;
+        return true;
+    });
+    QCOMPARE(done.status, ExportOutcome::Status::Written);
+    QCOMPARE(totals.last(), 4000);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().count("\r\n"), 4001);
 }
 
 QTEST_MAIN(tst_Stats)
