@@ -16,6 +16,9 @@ Loaded readStatistics(const QString &path, const Filter &filter, const std::func
         return result;
     }
     result.readOnly = db.readOnly();
+    // Every pass over the rows sees the same state of the file, though the
+    // writer commits meanwhile; the read ends with the connection.
+    db.db().transaction();
     result.stats = loadStatistics(db.db(), filter, stopped);
     if (result.stats.total > 0) {
         result.anyHistory = true;

@@ -29,6 +29,7 @@
 #include "history/statsloader.h"
 #include "history/tf_stats.h"
 #include "platform/gui/fonts.h"
+#include "platform/random.h"
 #include "platform/savefile.h"
 
 using namespace history;
@@ -103,6 +104,7 @@ private slots:
     void cleanup();
     void figuresForAPeriodAndMode_data();
     void figuresForAPeriodAndMode();
+    void mediansOfFarTimesAndDaysMetAgain();
     void csvHoldsTheWholeTable();
     void onlyTheNewestLoadIsDelivered();
     void windowEmptyState();
@@ -181,6 +183,39 @@ void tst_Stats::figuresForAPeriodAndMode()
         QCOMPARE(s.slowest().first().poem, 2);
         QCOMPARE(s.mostMissed().first().poem, 3);
     }
+}
+
+// Poems whose times lie partly far outside the usual seconds, on days played
+// in no order (a clock set back): each median as the sorted times give it.
+void tst_Stats::mediansOfFarTimesAndDaysMetAgain()
+{
+    platform::Random rng{7};
+    QList<Row> rows;
+    std::map<int, std::vector<qint64>> byPoem;
+    std::map<QString, std::vector<qint64>> byDay;
+    static const char *const kDays[] = {"2026-12-01", "2026-12-02", "2026-12-03", "2026-12-04"};
+    for (int i = 0; i < 3000; ++i) {
+        const int poem = rng.below(3) + 1;
+        const char *day = kDays[rng.below(4)];
+        const int r = rng.below(10);
+        const qint64 ms = r == 0 ? -20000 - rng.below(5000) : r == 1 ? 30000 + rng.below(5000) : rng.below(3000) - 200;
+        rows.append({day, "game-S", poem, "right", 0, ms});
+        byPoem[poem].push_back(ms);
+        byDay[QString::fromLatin1(day)].push_back(ms);
+    }
+    fill(databasePath(), rows);
+    auto middle = [](std::vector<qint64> v) {
+        std::sort(v.begin(), v.end());
+        return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) >> 1;
+    };
+    Database db(databasePath());
+    QVERIFY(db.openForReading());
+    const Statistics s = loadStatistics(db.db(), {});
+    for (const auto &[poem, times] : byPoem)
+        QCOMPARE(s.poems[std::size_t(poem - 1)].medianMs, middle(times));
+    QCOMPARE(s.days.size(), 4);
+    for (const DayStats &d : s.days)
+        QCOMPARE(d.medianMs, middle(byDay[d.day.toString(Qt::ISODate)]));
 }
 
 void tst_Stats::csvHoldsTheWholeTable()
