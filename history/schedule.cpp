@@ -375,6 +375,10 @@ Schedule streamSchedule(QSqlDatabase &db, const Fsrs &fsrs, const std::function<
     // Both passes read the same state of the file, though the writer may
     // commit meanwhile.
     sqlite3 *connection = connectionOf(db);
+    // Each pass reads every page once: a page cache beyond a few pages only
+    // holds memory.
+    if (connection)
+        sqlite3_exec(connection, "PRAGMA cache_size = -256", nullptr, nullptr, nullptr);
     const bool snapshot = connection && sqlite3_exec(connection, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
     Schedule schedule;
     if (const std::optional<Pace> pace = paceOfHistory(db, stopped)) {

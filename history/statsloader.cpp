@@ -19,6 +19,8 @@ Loaded readStatistics(const QString &path, const Filter &filter, const std::func
     // Every pass over the rows sees the same state of the file, though the
     // writer commits meanwhile; the read ends with the connection.
     db.db().transaction();
+    // The figures read every page once: a larger page cache only holds memory.
+    QSqlQuery(db.db()).exec(QStringLiteral("PRAGMA cache_size = -256"));
     result.stats = loadStatistics(db.db(), filter, stopped);
     if (result.stats.total > 0) {
         result.anyHistory = true;
