@@ -7,6 +7,8 @@
 #include "deck/spoken.h"
 #include "history/database.h"
 #include "history/schedule.h"
+#include "history/schedulecache.h"
+#include "history/writer.h"
 #include "platform/random.h"
 
 using namespace history;
@@ -49,6 +51,7 @@ private slots:
     void readsTheHistoryFile();
     void streamedFromTheFileAsFromTheList_data();
     void streamedFromTheFileAsFromTheList();
+    void sharedScheduleOncePerChange();
 };
 
 void tst_Schedule::memoryAfterReviews_data()
@@ -306,6 +309,52 @@ void tst_Schedule::streamedFromTheFileAsFromTheList()
         met += a.met();
     }
     QVERIFY(met > 0);
+}
+
+// Worked out once, then handed out as it is until the history or the
+// retention changes; a take the writer has written counts as a change.
+void tst_Schedule::sharedScheduleOncePerChange()
+{
+    QTemporaryDir dir;
+    setDatabasePath(dir.filePath("history.sqlite"));
+    SqliteRecorder writer(databasePath());
+    ScheduleCache cache;
+    connect(&writer, &SqliteRecorder::takeWritten, &cache, &ScheduleCache::takeWritten);
+    writer.start();
+    QVERIFY(writer.waitUntilStarted());
+    QSignalSpy ready(&cache, &ScheduleCache::ready);
+
+    QVERIFY(!cache.request());
+    QVERIFY(cache.building());
+    QVERIFY(!cache.request()); // asked again meanwhile: the same build
+    QVERIFY(ready.wait());
+    QCOMPARE(ready.size(), 1);
+    QVERIFY(cache.request());
+    QVERIFY(!cache.building());
+
+    Take t;
+    t.mode = Mode::Training;
+    t.poem = 87;
+    t.outcome = Outcome::Right;
+    QSignalSpy written(&writer, &SqliteRecorder::takeWritten);
+    writer.record(t);
+    QVERIFY(written.wait());
+    QVERIFY(!cache.request());
+    QVERIFY(ready.wait());
+    QVERIFY(cache.schedule().poems[86].met());
+    QVERIFY(cache.request());
+
+    // Told of a take with the file looking the same: still worked out again.
+    cache.takeWritten();
+    QVERIFY(!cache.request());
+    QVERIFY(ready.wait());
+    const ReviewOptions options = reviewOptions();
+    reviewOptions().retention = 0.8;
+    QVERIFY(!cache.request());
+    QVERIFY(ready.wait());
+    QCOMPARE(cache.schedule().poems[86].due, cache.schedule().poems[86].lastDay.addDays(8));
+    reviewOptions() = options;
+    setDatabasePath("history.sqlite");
 }
 
 QTEST_GUILESS_MAIN(tst_Schedule)
