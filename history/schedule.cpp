@@ -306,8 +306,9 @@ std::optional<Pace> paceOfHistory(QSqlDatabase &db, const std::function<bool()> 
         return std::nullopt;
     std::vector<quint32> counts(std::size_t(kHigh - kLow), 0);
     qint64 below = 0, above = 0;
-    int step;
-    for (unsigned row = 1; (step = sqlite3_step(statement.get())) == SQLITE_ROW; ++row) {
+    // A damaged page ends the rows here as it ends the listed takes: the
+    // pace is that of the rows before it, as buildSchedule() would see them.
+    for (unsigned row = 1; sqlite3_step(statement.get()) == SQLITE_ROW; ++row) {
         if (stoppedAt(row, stopped))
             return std::nullopt;
         const qint64 ms = sqlite3_column_int64(statement.get(), 0);
@@ -318,8 +319,6 @@ std::optional<Pace> paceOfHistory(QSqlDatabase &db, const std::function<bool()> 
         else
             ++counts[std::size_t(ms - kLow)];
     }
-    if (step != SQLITE_DONE)
-        return std::nullopt;
     std::size_t inside = 0;
     for (quint32 c : counts)
         inside += c;
