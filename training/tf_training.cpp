@@ -334,7 +334,7 @@ void TF_Training::scheduleReady()
     if (!Review || runStarted_)
         return;
     buildRun();
-    if (std::exchange(focusAfterLoad_, false) && BtnShutudai->isEnabled())
+    if (BtnShutudai->isEnabled() && std::exchange(focusAfterLoad_, false))
         BtnShutudai->setFocus();
 }
 
@@ -461,7 +461,7 @@ void TF_Training::weakTakesLoaded()
     // review, nor while the review is still being worked out.
     if (CbDrill->isChecked() && !runStarted_)
         buildRun();
-    if (std::exchange(focusAfterLoad_, false) && BtnShutudai->isEnabled())
+    if (BtnShutudai->isEnabled() && std::exchange(focusAfterLoad_, false))
         BtnShutudai->setFocus();
 }
 
