@@ -360,6 +360,8 @@ std::optional<Pace> paceOfHistory(QSqlDatabase &db, const std::function<bool()> 
     return pace;
 }
 
+#undef KOTOHA_FAULT
+
 } // namespace
 
 QList<ReviewTake> loadReviewTakes(QSqlDatabase &db)
