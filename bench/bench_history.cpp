@@ -18,11 +18,17 @@
 // BM_ReadRecentTakes/<rows>: the drill's read of the last 30 days, on a pool
 // thread; BM_RankWeakest/<rows>: their ranking, on the window thread when
 // they arrive and at every change of N.
-// BM_RecentReactions/<rows>: the match's calibration, read on the window
-// thread when the match ends.
+// BM_RecentReactions/<rows>: the match's calibration, read (on a pool thread
+// since) when the match ends.
+// BM_ShowQuiz/<rows>: the quiz shown and painted after a take was written,
+// over a history of that many takes (0 as the baseline, 1000000): held_ms is
+// how long the window thread is held, against sync_ms, the schedule worked
+// out in the show handler as before (run in the same iterations; held_ratio
+// the one over the other); ready_ms is the time until 今日の復習 has its figures.
 //   QT_QPA_PLATFORM=offscreen bench_history
 #include <benchmark/benchmark.h>
 
+#include "peakmemory.h"
 #include "widgetbench.h"
 
 #include <QApplication>
@@ -39,10 +45,14 @@
 #include "history/stats.h"
 #include "history/tf_stats.h"
 #include "history/weak.h"
+#include "history/schedule.h"
+#include "history/schedulecache.h"
 #include "history/writer.h"
 #include "platform/random.h"
 #include "platform/services.h"
 #include "platform/gui/fonts.h"
+#include "training/tf_training.h"
+#include "voice/speaker.h"
 
 namespace {
 
@@ -159,11 +169,35 @@ QString historyOf(int rows)
     return path;
 }
 
+// The process's peak since the last reset, and its ratio to the same
+// benchmark's over the empty history (run first, in the same process).
+void peakAgainstEmpty(benchmark::State &state, const char *what)
+{
+    static QHash<QByteArray, double> empty;
+    const double peak = bench::peakMemoryMb();
+    if (state.range(0) == 0)
+        empty[what] = peak;
+    state.counters["peak_mb"] = peak;
+    if (empty.value(what) > 0)
+        state.counters["peak_ratio"] = peak / empty.value(what);
+}
+
+// Every history written before anything is measured, so that none of the
+// writing's memory counts in a peak.
+void BM_WriteHistories(benchmark::State &state)
+{
+    for (auto _ : state)
+        for (int rows : {0, 100000, 1000000})
+            historyOf(rows);
+}
+BENCHMARK(BM_WriteHistories)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 void BM_OpenStatsWindow(benchmark::State &state)
 {
     history::setDatabasePath(historyOf(static_cast<int>(state.range(0))));
     TF_Stats w(platform::services(), deck::PoemTable);
     double filledMs = 0;
+    bench::resetPeakMemory();
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();
         w.show();
@@ -178,6 +212,7 @@ void BM_OpenStatsWindow(benchmark::State &state)
     }
     state.counters["takes"] = w.statistics().total;
     state.counters["filled_ms"] = filledMs / double(state.iterations());
+    peakAgainstEmpty(state, "stats");
     history::setDatabasePath(QStringLiteral("history.sqlite"));
 }
 
@@ -253,6 +288,55 @@ void BM_RecentReactions(benchmark::State &state)
 BENCHMARK(BM_RecentReactions)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 BENCHMARK(BM_LoadStatistics)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_ShowQuiz(benchmark::State &state)
+{
+    using Ms = std::chrono::duration<double, std::milli>;
+    history::setDatabasePath(historyOf(static_cast<int>(state.range(0))));
+    platform::Random rng{1};
+    TF_Training w({platform::services(), rng, history::recorder(), voice::options(), deck::PoemTable});
+    double held = 0, ready = 0, sync = 0;
+    double peak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench::resetPeakMemory();
+        state.ResumeTiming();
+        const auto t0 = std::chrono::steady_clock::now();
+        w.show();
+        w.repaint();
+        const auto t1 = std::chrono::steady_clock::now();
+        state.PauseTiming();
+        w.schedules().wait();
+        ready += Ms(std::chrono::steady_clock::now() - t0).count();
+        held += Ms(t1 - t0).count();
+        w.hide();
+        QCoreApplication::processEvents();
+        peak = std::max(peak, bench::peakMemoryMb());
+        // What the show handler did before: the whole history listed and replayed.
+        const auto t2 = std::chrono::steady_clock::now();
+        {
+            history::Database db(history::databasePath());
+            if (db.openForReading())
+                benchmark::DoNotOptimize(history::buildSchedule(history::loadReviewTakes(db.db()), history::Fsrs()));
+        }
+        sync += Ms(std::chrono::steady_clock::now() - t2).count();
+        w.schedules().takeWritten(); // the next show finds the history changed
+        state.ResumeTiming();
+    }
+    const double n = double(state.iterations());
+    state.counters["held_ms"] = held / n;
+    state.counters["ready_ms"] = ready / n;
+    state.counters["sync_ms"] = sync / n;
+    state.counters["held_ratio"] = held / std::max(sync, 1e-3);
+    static double emptyPeak = 0;
+    if (state.range(0) == 0)
+        emptyPeak = peak;
+    state.counters["peak_mb"] = peak; // the quiz shown and its review worked out
+    if (emptyPeak > 0)
+        state.counters["peak_ratio"] = peak / emptyPeak;
+    history::setDatabasePath(QStringLiteral("history.sqlite"));
+}
+BENCHMARK(BM_ShowQuiz)->Arg(0)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 BENCHMARK(BM_OpenStatsWindow)->Arg(0)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(10);
 

@@ -109,6 +109,16 @@ void run(const std::uint8_t *data, std::size_t size, const QString &dir)
             QBuffer out;
             out.open(QIODevice::WriteOnly);
             exportCsv(db.db(), out);
+            // Folded as the rows stream out, the schedule is the one built from every take listed.
+            const Fsrs fsrs;
+            const Schedule streamed = streamSchedule(db.db(), fsrs);
+            const Schedule listed = buildSchedule(loadReviewTakes(db.db()), fsrs);
+            CHECK(streamed.pace.fastMs == listed.pace.fastMs && streamed.pace.slowMs == listed.pace.slowMs);
+            for (std::size_t i = 0; i < listed.poems.size(); ++i) {
+                const PoemSchedule &a = streamed.poems[i], &b = listed.poems[i];
+                CHECK(a.reviews == b.reviews && a.firstDay == b.firstDay && a.lastDay == b.lastDay && a.due == b.due);
+                CHECK(a.memory.stability == b.memory.stability && a.memory.difficulty == b.memory.difficulty);
+            }
         }
     }
     platform::Random rng{1};

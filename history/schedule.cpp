@@ -165,94 +165,239 @@ QList<int> Schedule::dueCounts(const QDate &from, int days) const
     return counts;
 }
 
+ScheduleFold::ScheduleFold(const Fsrs &fsrs, const Pace &pace)
+    : fsrs_(fsrs)
+{
+    schedule_.pace = pace;
+}
+
+void ScheduleFold::add(const ReviewTake &t)
+{
+    if (t.poem < 1 || t.poem > 100 || !t.day.isValid())
+        return;
+    PoemSchedule &p = schedule_.poems[std::size_t(t.poem - 1)];
+    // A day's first take is its grade; a clock set back adds nothing.
+    if (p.met() && t.day <= p.lastDay)
+        return;
+    const Grade grade = gradeOf(t, schedule_.pace);
+    if (!p.met()) {
+        p.memory = fsrs_.first(grade);
+        p.firstDay = t.day;
+    } else {
+        p.memory = fsrs_.next(p.memory, double(p.lastDay.daysTo(t.day)), grade);
+    }
+    ++p.reviews;
+    p.lastDay = t.day;
+    p.due = t.day.addDays(fsrs_.intervalDays(p.memory.stability));
+}
+
 Schedule buildSchedule(const QList<ReviewTake> &takes, const Fsrs &fsrs)
 {
-    Schedule schedule;
     std::vector<qint64> rightMs;
     for (const ReviewTake &t : takes)
         if (t.outcome == Outcome::Right && !t.fault && t.msAfterDeciding)
             rightMs.push_back(*t.msAfterDeciding);
-    schedule.pace = paceOf(std::move(rightMs));
-
-    for (const ReviewTake &t : takes) {
-        if (t.poem < 1 || t.poem > 100 || !t.day.isValid())
-            continue;
-        PoemSchedule &p = schedule.poems[std::size_t(t.poem - 1)];
-        // A day's first take is its grade; a clock set back adds nothing.
-        if (p.met() && t.day <= p.lastDay)
-            continue;
-        const Grade grade = gradeOf(t, schedule.pace);
-        if (!p.met()) {
-            p.memory = fsrs.first(grade);
-            p.firstDay = t.day;
-        } else {
-            p.memory = fsrs.next(p.memory, double(p.lastDay.daysTo(t.day)), grade);
-        }
-        ++p.reviews;
-        p.lastDay = t.day;
-        p.due = t.day.addDays(fsrs.intervalDays(p.memory.stability));
-    }
-    return schedule;
+    ScheduleFold fold(fsrs, paceOf(std::move(rightMs)));
+    for (const ReviewTake &t : takes)
+        fold.add(t);
+    return fold.schedule();
 }
 
-QList<ReviewTake> loadReviewTakes(QSqlDatabase &db)
+namespace {
+
+using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)>;
+
+// Read through SQLite's own interface, as QSqlDriver::handle() offers it: a
+// QVariant per column and row would cost twice the time budget over a large
+// history. Debian's Qt plugin links the same system SQLite as this library;
+// a plugin with a copy of its own would not do.
+sqlite3 *connectionOf(QSqlDatabase &db)
 {
-    // Read through SQLite's own interface, as QSqlDriver::handle() offers
-    // it: a QVariant per column and row would cost twice the time budget
-    // over a large history. Debian's Qt plugin links the same system SQLite
-    // as this library; a plugin with a copy of its own would not do.
-    QList<ReviewTake> takes;
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return takes;
-    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.constData());
-    if (!connection)
-        return takes;
-    // A fault is read only from well-formed JSON of a match row (CASE,
-    // unlike AND, is sure to skip the rest), so a damaged `extra` cannot
-    // stop the query.
-    static const char sql[] = "SELECT poem, outcome = ?1,"
-                              " CASE WHEN mode = ?2 THEN CASE WHEN json_valid(extra)"
-                              " THEN coalesce(json_extract(extra, '$.player_fault'), 0) = 1 ELSE 0 END ELSE 0 END,"
-                              " ms_after_deciding, played_at FROM readings WHERE outcome <> ?3 ORDER BY id";
-    sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(connection, sql, -1, &statement, nullptr) != SQLITE_OK)
-        return takes;
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> finalize(statement, sqlite3_finalize);
-    const QByteArray words[] = {word(Outcome::Right).toUtf8(), word(Mode::Match).toUtf8(), word(Outcome::Dead).toUtf8()};
-    for (int i = 0; i < 3; ++i)
-        sqlite3_bind_text(statement, i + 1, words[i].constData(), int(words[i].size()), SQLITE_STATIC);
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
 
+// The three words every query below binds: right, match, dead.
+struct Words {
+    QByteArray right = word(Outcome::Right).toUtf8();
+    QByteArray match = word(Mode::Match).toUtf8();
+    QByteArray dead = word(Outcome::Dead).toUtf8();
+};
+
+// A fault is read only from well-formed JSON of a match row (CASE, unlike
+// AND, is sure to skip the rest), so a damaged `extra` cannot stop the query.
+#define KOTOHA_FAULT                                                                                                   \
+    "CASE WHEN mode = ?2 THEN CASE WHEN json_valid(extra)"                                                             \
+    " THEN coalesce(json_extract(extra, '$.player_fault'), 0) = 1 ELSE 0 END ELSE 0 END"
+
+Statement prepare(sqlite3 *connection, const char *sql, const Words &words)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (!connection || sqlite3_prepare_v2(connection, sql, -1, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return Statement(nullptr, sqlite3_finalize);
+    }
+    const QByteArray *bound[] = {&words.right, &words.match, &words.dead};
+    for (int i = 0; i < 3; ++i)
+        sqlite3_bind_text(statement, i + 1, bound[i]->constData(), int(bound[i]->size()), SQLITE_STATIC);
+    return Statement(statement, sqlite3_finalize);
+}
+
+bool stoppedAt(unsigned row, const std::function<bool()> &stopped)
+{
+    return stopped && row % 4096 == 0 && stopped();
+}
+
+// Hands every take but the dead readings to `each`, oldest first. False when
+// the file could not be read or `stopped` said so.
+template <typename Each>
+bool forEachReviewTake(QSqlDatabase &db, Each &&each, const std::function<bool()> &stopped = {})
+{
+    const Words words;
+    const Statement statement = prepare(connectionOf(db),
+                                        "SELECT poem, outcome = ?1, " KOTOHA_FAULT ", ms_after_deciding, played_at"
+                                        " FROM readings WHERE outcome <> ?3 ORDER BY id",
+                                        words);
+    if (!statement)
+        return false;
+    sqlite3_stmt *s = statement.get();
     QByteArray lastDayText;
     QDate lastDay;
-    while (sqlite3_step(statement) == SQLITE_ROW) {
+    int step;
+    for (unsigned row = 1; (step = sqlite3_step(s)) == SQLITE_ROW; ++row) {
+        if (stoppedAt(row, stopped))
+            return false;
         ReviewTake t;
-        const sqlite3_int64 poem = sqlite3_column_int64(statement, 0);
+        const sqlite3_int64 poem = sqlite3_column_int64(s, 0);
         t.poem = poem >= 1 && poem <= 100 ? int(poem) : 0;
         // Anything but a right take, a later program's outcome too, counts as a miss.
-        t.outcome = sqlite3_column_int(statement, 1) ? Outcome::Right : Outcome::Wrong;
-        t.fault = sqlite3_column_int(statement, 2) != 0;
-        if (sqlite3_column_type(statement, 3) != SQLITE_NULL)
-            t.msAfterDeciding = sqlite3_column_int64(statement, 3);
+        t.outcome = sqlite3_column_int(s, 1) ? Outcome::Right : Outcome::Wrong;
+        t.fault = sqlite3_column_int(s, 2) != 0;
+        if (sqlite3_column_type(s, 3) != SQLITE_NULL)
+            t.msAfterDeciding = sqlite3_column_int64(s, 3);
         // The local date heads played_at; most rows share their neighbour's.
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, 4));
-        const QByteArrayView day(text ? text : "", text ? std::min(sqlite3_column_bytes(statement, 4), 10) : 0);
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(s, 4));
+        const QByteArrayView day(text ? text : "", text ? std::min(sqlite3_column_bytes(s, 4), 10) : 0);
         if (day != lastDayText) {
             lastDayText = day.toByteArray();
             lastDay = day.size() == 10 ? QDate::fromString(QLatin1StringView(day), Qt::ISODate) : QDate();
         }
         t.day = lastDay;
-        takes << t;
+        each(t);
     }
+    return step == SQLITE_DONE;
+}
+
+// The pace from the file without holding the times: one count per
+// millisecond over the span real takes fall in, and a second pass only when
+// a quartile lies among times outside it (a damaged or edited file). The
+// rows and their order are those paceOf() is given by buildSchedule().
+std::optional<Pace> paceOfHistory(QSqlDatabase &db, const std::function<bool()> &stopped)
+{
+    constexpr qint64 kLow = -(1 << 17), kHigh = 1 << 17; // about ±2 minutes
+    const Words words;
+    const Statement statement = prepare(connectionOf(db),
+                                        "SELECT ms_after_deciding FROM readings WHERE outcome = ?1"
+                                        " AND ms_after_deciding IS NOT NULL AND NOT (" KOTOHA_FAULT ")",
+                                        words);
+    if (!statement)
+        return std::nullopt;
+    std::vector<quint32> counts(std::size_t(kHigh - kLow), 0);
+    qint64 below = 0, above = 0;
+    // A damaged page ends the rows here as it ends the listed takes: the
+    // pace is that of the rows before it, as buildSchedule() would see them.
+    for (unsigned row = 1; sqlite3_step(statement.get()) == SQLITE_ROW; ++row) {
+        if (stoppedAt(row, stopped))
+            return std::nullopt;
+        const qint64 ms = sqlite3_column_int64(statement.get(), 0);
+        if (ms < kLow)
+            ++below;
+        else if (ms >= kHigh)
+            ++above;
+        else
+            ++counts[std::size_t(ms - kLow)];
+    }
+    std::size_t inside = 0;
+    for (quint32 c : counts)
+        inside += c;
+    const qint64 total = below + above + qint64(inside);
+    if (total < Pace::kPaceMinTakes)
+        return Pace{};
+
+    // The value at `rank` in sorted order, as paceOf() picks it.
+    std::vector<qint64> outside; // filled on the rare second pass
+    auto at = [&](qint64 rank) -> std::optional<qint64> {
+        if (rank >= below && rank < below + qint64(inside)) {
+            qint64 seen = below;
+            for (std::size_t i = 0; i < counts.size(); ++i) {
+                seen += counts[i];
+                if (seen > rank)
+                    return qint64(i) + kLow;
+            }
+        }
+        if (outside.empty()) {
+            sqlite3_reset(statement.get());
+            for (unsigned row = 1; sqlite3_step(statement.get()) == SQLITE_ROW; ++row) {
+                if (stoppedAt(row, stopped))
+                    return std::nullopt;
+                const qint64 ms = sqlite3_column_int64(statement.get(), 0);
+                if (ms < kLow || ms >= kHigh)
+                    outside.push_back(ms);
+            }
+            std::sort(outside.begin(), outside.end());
+            if (qint64(outside.size()) != below + above)
+                return std::nullopt; // the file changed under us
+        }
+        return rank < below ? outside[std::size_t(rank)] : outside[std::size_t(rank - qint64(inside))];
+    };
+    Pace pace;
+    pace.fastMs = at(total / 4);
+    pace.slowMs = at(total * 3 / 4);
+    if (!pace.fastMs || !pace.slowMs)
+        return std::nullopt;
+    return pace;
+}
+
+#undef KOTOHA_FAULT
+
+} // namespace
+
+QList<ReviewTake> loadReviewTakes(QSqlDatabase &db)
+{
+    QList<ReviewTake> takes;
+    forEachReviewTake(db, [&takes](const ReviewTake &t) { takes << t; });
     return takes;
 }
 
-Schedule scheduleFromHistory(const Fsrs &fsrs)
+Schedule streamSchedule(QSqlDatabase &db, const Fsrs &fsrs, const std::function<bool()> &stopped)
 {
-    Database db(databasePath());
+    // Both passes read the same state of the file, though the writer may
+    // commit meanwhile.
+    sqlite3 *connection = connectionOf(db);
+    // Each pass reads every page once: a page cache beyond a few pages only
+    // holds memory.
+    if (connection)
+        sqlite3_exec(connection, "PRAGMA cache_size = -256", nullptr, nullptr, nullptr);
+    const bool snapshot = connection && sqlite3_exec(connection, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    Schedule schedule;
+    if (const std::optional<Pace> pace = paceOfHistory(db, stopped)) {
+        ScheduleFold fold(fsrs, *pace);
+        forEachReviewTake(db, [&fold](const ReviewTake &t) { fold.add(t); }, stopped);
+        schedule = fold.schedule();
+    }
+    if (snapshot)
+        sqlite3_exec(connection, "COMMIT", nullptr, nullptr, nullptr);
+    return schedule;
+}
+
+Schedule scheduleFromHistory(const Fsrs &fsrs, const QString &path, const std::function<bool()> &stopped)
+{
+    Database db(path.isEmpty() ? databasePath() : path);
     if (!db.openForReading())
         return {};
-    return buildSchedule(loadReviewTakes(db.db()), fsrs);
+    return streamSchedule(db.db(), fsrs, stopped);
 }
 
 const QList<int> &newPoemOrder()

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -112,15 +113,35 @@ struct Schedule {
     QList<int> dueCounts(const QDate &from, int days) const;
 };
 
+// Every poem's memory folded one take at a time, in the order they were
+// played, once the pace is known.
+class ScheduleFold {
+public:
+    ScheduleFold(const Fsrs &fsrs, const Pace &pace);
+    void add(const ReviewTake &take);
+    const Schedule &schedule() const { return schedule_; }
+
+private:
+    const Fsrs &fsrs_;
+    Schedule schedule_;
+};
+
 // `takes` in the order they were played. Dead readings are not passed in.
 Schedule buildSchedule(const QList<ReviewTake> &takes, const Fsrs &fsrs);
 
 // Every take but the dead readings, oldest first.
 QList<ReviewTake> loadReviewTakes(QSqlDatabase &db);
 
-// The schedule after the history file at databasePath(); empty (every poem
-// new) with no history readable.
-Schedule scheduleFromHistory(const Fsrs &fsrs);
+// The same schedule as buildSchedule(loadReviewTakes(db)), but the takes are
+// folded as they come out of the file and never held: two passes, the first
+// for the pace. `stopped` is asked every few thousand rows; once it says yes
+// the result is incomplete and meant to be dropped.
+Schedule streamSchedule(QSqlDatabase &db, const Fsrs &fsrs, const std::function<bool()> &stopped = {});
+
+// The schedule after the history file at `path` (databasePath() when
+// empty); empty (every poem new) with no history readable.
+Schedule scheduleFromHistory(const Fsrs &fsrs, const QString &path = {},
+                             const std::function<bool()> &stopped = {});
 
 // The one-syllable deciders (む す め ふ さ ほ せ), then each opening
 // family from the smallest as players learn them (う つ し も ゆ, い ち ひ き,

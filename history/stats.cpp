@@ -7,7 +7,9 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <limits>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace history {
@@ -68,6 +70,65 @@ QString csvField(const QVariant &v)
     return s;
 }
 
+// One group's times (a poem's) without a list that grows with the history:
+// a count per millisecond over the span nearly every take falls in, each
+// time outside it (or past a full count) kept as it is. The median is exact.
+class TimeCounts {
+public:
+    void add(qint64 ms)
+    {
+        ++n_;
+        if (ms >= kLow && ms < kHigh) {
+            if (counts_.empty())
+                counts_.assign(std::size_t(kHigh - kLow), 0);
+            quint16 &c = counts_[std::size_t(ms - kLow)];
+            if (c < std::numeric_limits<quint16>::max()) {
+                ++c;
+                return;
+            }
+        }
+        rest_.push_back(ms);
+    }
+
+    std::optional<qint64> median()
+    {
+        if (!n_)
+            return std::nullopt;
+        std::sort(rest_.begin(), rest_.end());
+        if (n_ % 2)
+            return at(n_ / 2);
+        return (at(n_ / 2 - 1) + at(n_ / 2)) >> 1; // rounds down, as median() does
+    }
+
+private:
+    static constexpr qint64 kLow = -1024, kHigh = 8192;
+
+    // The value at `rank` in sorted order; `rest_` sorted.
+    qint64 at(qint64 rank) const
+    {
+        std::size_t r = 0; // rest_ values passed
+        qint64 seen = 0;
+        for (; r < rest_.size() && rest_[r] < kLow; ++r)
+            if (seen++ == rank)
+                return rest_[r];
+        for (qint64 v = kLow; v < kHigh && !counts_.empty(); ++v) {
+            seen += counts_[std::size_t(v - kLow)];
+            for (; r < rest_.size() && rest_[r] == v; ++r)
+                ++seen;
+            if (seen > rank)
+                return v;
+        }
+        for (; r < rest_.size(); ++r)
+            if (seen++ == rank)
+                return rest_[r];
+        return 0; // not reached: rank < n_
+    }
+
+    qint64 n_ = 0;
+    std::vector<quint16> counts_; // made with the first time in the span
+    std::vector<qint64> rest_;
+};
+
 } // namespace
 
 // Middle value of an unsorted list (the mean of the two middle ones, rounded
@@ -100,9 +161,21 @@ Statistics loadStatistics(QSqlDatabase &db, const Filter &filter, const std::fun
                                      " ms_after_deciding, id FROM readings WHERE %1")
                           .arg(w.sql),
                       QVariantList{word(Outcome::Right), word(Outcome::Wrong)} + w.values);
-    std::array<std::vector<qint64>, 100> poemTimes;
+    // The rows come in the order they were written, so a day's takes mostly
+    // come together: only the day at hand keeps its times. A day met again
+    // after another (a clock set back, two copies of the program) is read
+    // again at the end.
+    std::array<TimeCounts, 100> poemTimes;
     std::array<qint64, 100> lastId{};
-    std::map<qint64, std::pair<DayStats, std::vector<qint64>>> days;
+    std::map<qint64, DayStats> days;
+    qint64 today = -1; // the day at hand, yyyymmdd
+    std::vector<qint64> todayTimes;
+    std::set<qint64> again;
+    const auto closeDay = [&] {
+        if (today >= 0)
+            days[today].medianMs = median(todayTimes);
+        todayTimes.clear();
+    };
     std::map<std::pair<int, int>, int> pairs;
     for (unsigned row = 1; q.next(); ++row) {
         if (stopped && row % 4096 == 0 && stopped())
@@ -115,7 +188,14 @@ Statistics loadStatistics(QSqlDatabase &db, const Filter &filter, const std::fun
             continue;
         const auto i = static_cast<std::size_t>(p - 1);
         PoemStats &ps = st.poems[i];
-        auto &[day, dayTimes] = days[packed / 65536];
+        const qint64 yyyymmdd = packed / 65536;
+        if (yyyymmdd != today) {
+            closeDay();
+            today = yyyymmdd;
+            if (days.count(today))
+                again.insert(today);
+        }
+        DayStats &day = days[yyyymmdd];
         ++ps.times;
         ++day.times;
         ++st.total;
@@ -125,19 +205,35 @@ Statistics loadStatistics(QSqlDatabase &db, const Filter &filter, const std::fun
             ++day.right;
             const QVariant m = q.value(1);
             if (!m.isNull()) {
-                poemTimes[i].push_back(m.toLongLong());
-                dayTimes.push_back(m.toLongLong());
+                poemTimes[i].add(m.toLongLong());
+                todayTimes.push_back(m.toLongLong());
             }
         } else if (code == 2 && chosen >= 1 && chosen <= 100) {
             ++pairs[{p, chosen}];
         }
     }
+    closeDay();
+    std::vector<qint64>().swap(todayTimes);
+    if (!again.empty()) {
+        std::map<qint64, std::vector<qint64>> times;
+        for (qint64 d : again)
+            times[d];
+        q.exec(); // the same rows once more, the same state of the file unless the writer came between
+        while (q.next()) {
+            const qint64 packed = q.value(0).toLongLong();
+            const auto t = times.find(packed / 65536);
+            const int p = int(packed % 128);
+            if (t != times.end() && p >= 1 && p <= 100 && packed / 128 % 4 == 1 && !q.value(1).isNull())
+                t->second.push_back(q.value(1).toLongLong());
+        }
+        for (auto &[d, values] : times)
+            days[d].medianMs = median(values);
+    }
     for (std::size_t i = 0; i < 100; ++i)
-        st.poems[i].medianMs = median(poemTimes[i]);
-    for (auto &[yyyymmdd, entry] : days) {
-        entry.first.day = QDate(int(yyyymmdd / 10000), int(yyyymmdd / 100 % 100), int(yyyymmdd % 100));
-        entry.first.medianMs = median(entry.second);
-        st.days.append(entry.first);
+        st.poems[i].medianMs = poemTimes[i].median();
+    for (auto &[yyyymmdd, day] : days) {
+        day.day = QDate(int(yyyymmdd / 10000), int(yyyymmdd / 100 % 100), int(yyyymmdd % 100));
+        st.days.append(day);
     }
     for (const auto &[pair, count] : pairs)
         st.confusions.append({pair.first, pair.second, count});
@@ -181,7 +277,7 @@ QList<PoemStats> Statistics::mostMissed(int n) const
     return list.mid(0, n);
 }
 
-bool exportCsv(QSqlDatabase &db, QIODevice &out, QString *error)
+bool exportCsv(QSqlDatabase &db, QIODevice &out, QString *error, const std::function<bool(qint64 rows)> &going)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
@@ -196,14 +292,20 @@ bool exportCsv(QSqlDatabase &db, QIODevice &out, QString *error)
         header << csvField(rec.fieldName(i));
     QByteArray chunk = header.join(QLatin1Char(',')).toUtf8() + "\r\n";
     bool ok = true;
-    while (q.next()) {
+    for (qint64 rows = 0; ok && q.next();) {
         QStringList row;
         for (int i = 0; i < rec.count(); ++i)
             row << csvField(q.value(i));
         chunk += row.join(QLatin1Char(',')).toUtf8() + "\r\n";
+        ++rows;
         if (chunk.size() > (1 << 16)) {
-            ok = ok && out.write(chunk) == chunk.size();
+            ok = out.write(chunk) == chunk.size();
             chunk.clear();
+            if (ok && going && !going(rows)) {
+                if (error)
+                    error->clear();
+                return false;
+            }
         }
     }
     ok = ok && out.write(chunk) == chunk.size();

@@ -68,6 +68,9 @@ struct Statistics {
 Statistics loadStatistics(QSqlDatabase &db, const Filter &filter, const std::function<bool()> &stopped = {});
 
 // The whole readings table as CSV: UTF-8, a header row, RFC 4180 quoting.
-bool exportCsv(QSqlDatabase &db, QIODevice &out, QString *error = nullptr);
+// `going`, when given, is told the rows written so far every few tens of
+// kilobytes and asked whether to go on; no: false, the file incomplete.
+bool exportCsv(QSqlDatabase &db, QIODevice &out, QString *error = nullptr,
+               const std::function<bool(qint64 rows)> &going = {});
 
 } // namespace history

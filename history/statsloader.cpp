@@ -7,8 +7,7 @@
 
 namespace history {
 
-Loaded readStatistics(const QString &path, const Filter &filter, const std::function<bool()> &stopped,
-                      const Fsrs &fsrs)
+Loaded readStatistics(const QString &path, const Filter &filter, const std::function<bool()> &stopped)
 {
     Loaded result;
     Database db(path);
@@ -17,6 +16,11 @@ Loaded readStatistics(const QString &path, const Filter &filter, const std::func
         return result;
     }
     result.readOnly = db.readOnly();
+    // Every pass over the rows sees the same state of the file, though the
+    // writer commits meanwhile; the read ends with the connection.
+    db.db().transaction();
+    // The figures read every page once: a larger page cache only holds memory.
+    QSqlQuery(db.db()).exec(QStringLiteral("PRAGMA cache_size = -256"));
     result.stats = loadStatistics(db.db(), filter, stopped);
     if (result.stats.total > 0) {
         result.anyHistory = true;
@@ -25,8 +29,6 @@ Loaded readStatistics(const QString &path, const Filter &filter, const std::func
         result.anyHistory = q.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM readings)")) && q.next()
             && q.value(0).toBool();
     }
-    if (result.anyHistory && !(stopped && stopped()))
-        result.schedule = buildSchedule(loadReviewTakes(db.db()), fsrs);
     return result;
 }
 
@@ -45,10 +47,9 @@ void StatisticsLoader::load(const QString &path, const Filter &filter)
 {
     cancel();
     const quint64 generation = ++requested_;
-    const Fsrs fsrs(reviewOptions().retention);
-    QThread *thread = QThread::create([this, path, filter, generation, fsrs] {
+    QThread *thread = QThread::create([this, path, filter, generation] {
         const auto stopped = [] { return QThread::currentThread()->isInterruptionRequested(); };
-        Loaded result = readStatistics(path, filter, stopped, fsrs);
+        Loaded result = readStatistics(path, filter, stopped);
         if (stopped())
             return;
         QMetaObject::invokeMethod(

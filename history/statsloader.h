@@ -8,7 +8,6 @@
 #include <functional>
 
 #include "history/database.h"
-#include "history/schedule.h"
 #include "history/stats.h"
 
 namespace history {
@@ -19,13 +18,12 @@ struct Loaded {
     bool anyHistory = false; // the file holds takes, whatever the filter
     bool readOnly = false;   // shown as it stands: the player may not write it
     Trouble trouble = Trouble::None; // why it could not be read
-    Schedule schedule;               // from the whole history, whatever the filter
 };
 
 // Opens the file read-only and gathers its figures. `stopped` is asked now
 // and then; once it says yes the result is incomplete and meant to be dropped.
-Loaded readStatistics(const QString &path, const Filter &filter, const std::function<bool()> &stopped = {},
-                      const Fsrs &fsrs = Fsrs());
+// The review schedule is not among them: ScheduleCache shares it.
+Loaded readStatistics(const QString &path, const Filter &filter, const std::function<bool()> &stopped = {});
 
 // Reads the figures on a thread of their own, with a connection of that
 // thread's own, so the window thread is never held by a large history. Only

@@ -7,10 +7,12 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
 
 #include "deck/poemtable.h"
 #include "history/database.h"
@@ -73,8 +75,8 @@ QString exportRefusal(const QString &typed)
 
 QString exportFailure(const QString &path, int error)
 {
-    return QStringLiteral("CSVファイル(%1)に書き出せませんでした。\n%2。")
-        .arg(QDir::toNativeSeparators(path), platform::saveFailureReason(error));
+    const QString why = error ? platform::saveFailureReason(error) : QStringLiteral("ディスクがいっぱいか、書き込みに失敗しました");
+    return QStringLiteral("CSVファイル(%1)に書き出せませんでした。\n%2。").arg(QDir::toNativeSeparators(path), why);
 }
 } // namespace history
 
@@ -161,8 +163,13 @@ QString dueDayLabel(const QDate &today, int ahead)
 
 } // namespace
 
-TF_Stats::TF_Stats(platform::Services &services, const deck::PoemTableData &poems, QWidget *parent)
-    : Form(QStringLiteral("琴葉学習記録"), QSize(784 + kReviewWidth + kChartsExtra, 560), parent), services_(services), poems_(poems)
+TF_Stats::TF_Stats(platform::Services &services, const deck::PoemTableData &poems, QWidget *parent,
+                   history::ScheduleCache *schedules)
+    : Form(QStringLiteral("琴葉学習記録"), QSize(784 + kReviewWidth + kChartsExtra, 560), parent)
+    , services_(services)
+    , poems_(poems)
+    , ownSchedules_(schedules ? nullptr : std::make_unique<history::ScheduleCache>())
+    , schedules_(schedules ? schedules : ownSchedules_.get())
 {
     setObjectName(QStringLiteral("F_Stats"));
     setFont(fonts::font(fonts::MSPGothic, 12));
@@ -277,7 +284,14 @@ TF_Stats::TF_Stats(platform::Services &services, const deck::PoemTableData &poem
     connect(CbHistory, &QComboBox::currentIndexChanged, this, &TF_Stats::reload);
     connect(BtnExport, &QPushButton::clicked, this, &TF_Stats::BtnExportClick);
     connect(BtnClose, &QPushButton::clicked, this, &TF_Stats::BtnCloseClick);
-    connect(&loader_, &history::StatisticsLoader::loaded, this, &TF_Stats::showStatistics);
+    connect(&loader_, &history::StatisticsLoader::loaded, this, &TF_Stats::statisticsRead);
+    connect(schedules_, &history::ScheduleCache::ready, this, &TF_Stats::scheduleReady);
+    connect(&exporter_, &history::CsvExporter::progress, this, [this](qint64 rows, qint64 total) {
+        if (exportProgress_) {
+            exportProgress_->setMaximum(int(std::min<qint64>(total, std::numeric_limits<int>::max())));
+            exportProgress_->setValue(int(std::min<qint64>(rows, std::numeric_limits<int>::max())));
+        }
+    });
 
     askExportFile = [this] {
         QFileDialog dialog(this, QStringLiteral("学習記録をCSVに書き出す"), QString(),
@@ -334,11 +348,19 @@ void TF_Stats::FormShow()
 void TF_Stats::FormHide()
 {
     loader_.cancel();
+    read_.reset();
+    scheduleWanted_ = false;
+    exporter_.cancel();
 }
 
 void TF_Stats::reload()
 {
     loader_.load(shownPath(), filter());
+    read_.reset();
+    // Changing the filter leaves the schedule as it was: it is the whole history's.
+    scheduleWanted_ = !schedules_->request();
+    if (!scheduleWanted_)
+        schedule_ = schedules_->schedule();
     LblSummary->setText(QStringLiteral("読み込み中…"));
     LblDue->clear();
     BtnExport->setEnabled(false);
@@ -349,12 +371,29 @@ void TF_Stats::reload()
 void TF_Stats::waitUntilLoaded()
 {
     loader_.wait();
+    schedules_->wait();
+}
+
+void TF_Stats::statisticsRead(const history::Loaded &loaded)
+{
+    read_ = loaded;
+    if (!scheduleWanted_)
+        showStatistics(*std::exchange(read_, std::nullopt));
+}
+
+void TF_Stats::scheduleReady()
+{
+    if (!scheduleWanted_)
+        return;
+    scheduleWanted_ = false;
+    schedule_ = schedules_->schedule();
+    if (read_)
+        showStatistics(*std::exchange(read_, std::nullopt));
 }
 
 void TF_Stats::showStatistics(const history::Loaded &loaded)
 {
     stats_ = loaded.stats;
-    schedule_ = loaded.schedule;
     const QDate today = services_.clock->localDate();
     LblDue->setText(QStringLiteral("今日の復習 %1首").arg(schedule_.dueOn(today).size()));
     LblDue->setToolTip(history::reviewRule()); // the options may have changed since
@@ -460,6 +499,8 @@ void TF_Stats::fillCharts()
 
 void TF_Stats::BtnExportClick()
 {
+    if (exporter_.running())
+        return;
     const ExportAnswer answer = askExportFile();
     if (answer.path.isEmpty())
         return;
@@ -467,20 +508,33 @@ void TF_Stats::BtnExportClick()
         services_.messages->inform(refusal);
         return;
     }
-    const QString unreadable = QStringLiteral("学習記録のファイルを読めないため、CSVに書き出せませんでした。");
-    history::Database db(shownPath());
-    if (!db.openForReading()) {
-        services_.messages->inform(unreadable);
-        return;
-    }
-    platform::SafeFile out(answer.path);
-    // A failed export leaves an existing file as it was.
-    if (out.open() && history::exportCsv(db.db(), out) && out.commit())
-        return;
-    // No write failed: the history's query did.
-    const int error = out.errorNumber();
-    out.cancel();
-    services_.messages->inform(error ? history::exportFailure(answer.path, error) : unreadable);
+    BtnExport->setEnabled(false);
+    // Shown only when the export lasts; its button stops it and the old file stays.
+    exportProgress_ = new QProgressDialog(QStringLiteral("学習記録をCSVに書き出しています…"), QStringLiteral("中止"), 0, 0, this);
+    exportProgress_->setWindowTitle(QStringLiteral("CSVに書き出す"));
+    exportProgress_->setWindowModality(Qt::WindowModal);
+    exportProgress_->setAutoClose(false);
+    exportProgress_->setAutoReset(false);
+    exportProgress_->setMinimumDuration(400);
+    exportProgress_->setValue(0);
+    connect(exportProgress_, &QProgressDialog::canceled, &exporter_, &history::CsvExporter::cancel);
+    const QString path = answer.path;
+    connect(&exporter_, &history::CsvExporter::finished, exportProgress_,
+            [this, path](const history::ExportOutcome &outcome) { exportFinished(path, outcome); },
+            Qt::SingleShotConnection);
+    exporter_.start(history::databasePath(), path);
+}
+
+void TF_Stats::exportFinished(const QString &path, const history::ExportOutcome &outcome)
+{
+    exportProgress_->deleteLater();
+    exportProgress_ = nullptr;
+    BtnExport->setEnabled(anyHistory_);
+    using Status = history::ExportOutcome::Status;
+    if (outcome.status == Status::Unreadable)
+        services_.messages->inform(QStringLiteral("学習記録のファイルを読めないため、CSVに書き出せませんでした。"));
+    else if (outcome.status == Status::Failed)
+        services_.messages->inform(history::exportFailure(path, outcome.error));
 }
 
 void TF_Stats::BtnCloseClick()

@@ -219,7 +219,8 @@ void SqliteRecorder::post(const Take &take, const QDateTime &at)
         worker_,
         [this, next = Pending{take, at}] {
             const Backlog before = workerBacklog_;
-            writeInOrder(&next);
+            if (writeInOrder(&next))
+                emit takeWritten();
             const Backlog now = workerBacklog_;
             if (now.waiting != before.waiting || now.written != before.written || now.dropped != before.dropped
                 || now.refused != before.refused)
@@ -253,9 +254,10 @@ bool mayPassLater(int code)
 
 } // namespace
 
-void SqliteRecorder::writeInOrder(const Pending *next)
+bool SqliteRecorder::writeInOrder(const Pending *next)
 {
     Backlog &b = workerBacklog_;
+    bool any = false;
     qsizetype older = unwritten_.size(); // those that already failed once
     if (next)
         unwritten_.append(*next);
@@ -268,8 +270,10 @@ void SqliteRecorder::writeInOrder(const Pending *next)
                 break;
             }
             ++b.refused;
-        } else if (older > 0) {
-            ++b.written;
+        } else {
+            any = true;
+            if (older > 0)
+                ++b.written;
         }
         unwritten_.removeFirst();
     }
@@ -280,6 +284,7 @@ void SqliteRecorder::writeInOrder(const Pending *next)
         ++b.dropped;
     }
     b.waiting = int(unwritten_.size());
+    return any;
 }
 
 qint64 SqliteRecorder::newSession(Mode)

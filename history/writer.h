@@ -55,6 +55,8 @@ public:
 
 signals:
     void started(bool recording);
+    // A take is in the file (sent from the writer's thread).
+    void takeWritten();
 
 private:
     enum class State { Idle, Checking, Recording, Off };
@@ -70,7 +72,8 @@ private:
     void tellOnce();
     void tell(const QString &message);
     // Worker thread: writes the waiting takes, then `next`, keeping order.
-    void writeInOrder(const Pending *next);
+    // True when any take went into the file.
+    bool writeInOrder(const Pending *next);
     // Window thread: what the worker's last write left.
     struct Backlog {
         int waiting = 0;    // kept to be written

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QSpinBox>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "deck/opening.h"
 #include "deck/poemtable.h"
@@ -43,6 +44,15 @@ namespace {
 // A computer take is held back this long so that a click that happened
 // before it, but whose event is handled a little later, still comes first.
 constexpr qint64 kGraceMs = 60;
+
+QString verdictOf(Result result)
+{
+    switch (result) {
+    case Result::PlayerWon: return QStringLiteral("あなたの勝ち");
+    case Result::OpponentWon: return QStringLiteral("あなたの負け");
+    default: return QStringLiteral("引き分け");
+    }
+}
 
 QString seconds(std::optional<qint64> ms)
 {
@@ -186,6 +196,11 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(deck::kTickMs);
     connect(Timer1, &TickTimer::timeout, this, &TF_Match::Timer1Timer);
+    connect(&calibration_, &QFutureWatcherBase::finished, this, [this] {
+        // Only for the match whose end is still on the floor.
+        if (phase_ == Phase::Over && session_ == calibrating_)
+            showEndText(calibration_.result() + reactions_[0]);
+    });
     TimerWait = new QTimer(this);
     TimerWait->setObjectName(QStringLiteral("TimerWait"));
     TimerWait->setInterval(200);
@@ -699,6 +714,23 @@ void TF_Match::reportReading()
     needs_.recorder.record(readingTake(match_->last(), session_, levelNo(), readingStartMs_, decidedMs_));
 }
 
+void TF_Match::showEndText(const std::optional<QList<qint64>> &recent)
+{
+    const Match &m = *match_;
+    const QString advice = recent ? QStringLiteral("次はレベル%1がおすすめです\n%2")
+                                        .arg(adviseLevel(*recent, levelNo()))
+                                        .arg(calibrationRule(*recent))
+                                  : QStringLiteral("おすすめのレベルを計算中…");
+    LblEnd->setText(QStringLiteral("%1\n\n残り札　あなた %2枚　相手 %3枚\nお手つき　あなた %4回　相手 %5回\n"
+                                   "反応の中央値　あなた %6　相手 %7\n%8")
+                        .arg(verdictOf(m.result()))
+                        .arg(m.field().count(Side::Player))
+                        .arg(m.field().count(Side::Opponent))
+                        .arg(m.faults(Side::Player))
+                        .arg(m.faults(Side::Opponent))
+                        .arg(seconds(median(reactions_[0])), seconds(median(reactions_[1])), advice));
+}
+
 void TF_Match::showEnd()
 {
     Timer1->stop();
@@ -706,27 +738,17 @@ void TF_Match::showEnd()
     reciter_.stop();
     phase_ = Phase::Over;
     const Match &m = *match_;
-    QString verdict;
-    switch (m.result()) {
-    case Result::PlayerWon: verdict = QStringLiteral("あなたの勝ち"); break;
-    case Result::OpponentWon: verdict = QStringLiteral("あなたの負け"); break;
-    default: verdict = QStringLiteral("引き分け"); break;
-    }
-    const QList<qint64> recent =
-        history::recentReactions(needs_.services.clock->localDate(), kCalibrationDays, session_) + reactions_[0];
-    LblEnd->setText(QStringLiteral("%1\n\n残り札　あなた %2枚　相手 %3枚\nお手つき　あなた %4回　相手 %5回\n"
-                                   "反応の中央値　あなた %6　相手 %7\n次はレベル%8がおすすめです\n%9")
-                        .arg(verdict)
-                        .arg(m.field().count(Side::Player))
-                        .arg(m.field().count(Side::Opponent))
-                        .arg(m.faults(Side::Player))
-                        .arg(m.faults(Side::Opponent))
-                        .arg(seconds(median(reactions_[0])), seconds(median(reactions_[1])))
-                        .arg(adviseLevel(recent, levelNo()))
-                        .arg(calibrationRule(recent)));
+    // The history's takes are read on a pool thread: the end is up at once
+    // and the advice follows.
+    calibrating_ = session_;
+    calibration_.setFuture(QtConcurrent::run(
+        [today = needs_.services.clock->localDate(), session = session_] {
+            return history::recentReactions(today, kCalibrationDays, session);
+        }));
+    showEndText(std::nullopt);
     LblEnd->raise();
     LblEnd->show();
-    setStatus(verdict);
+    setStatus(verdictOf(m.result()));
     record_.finished(m);
     if (record_.unsaved()) {
         setStatus(QStringLiteral("試合の記録を保存できません: %1").arg(record_.error));

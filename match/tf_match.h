@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFutureWatcher>
 #include <QHash>
 #include <QPushButton>
 
@@ -117,6 +118,9 @@ private:
     void reportReading();
     void showCounts();
     void showEnd();
+    // The end's figures; the advice once `recent` (the history's takes and
+    // this match's) has been read.
+    void showEndText(const std::optional<QList<qint64>> &recent);
     void showCursor();
     void setStatus(const QString &text);
     // The match record that could not be saved: told once during the match,
@@ -155,6 +159,10 @@ private:
     bool holdClose_ = false; // a touch is being judged: its reading closes after it
     int takenShown_ = 0; // the card just taken, shown until the next reading
     std::array<QList<qint64>, 2> reactions_;
+    // The history's recent takes for the advice, read off the window thread
+    // when a match ends, and the session they were read for.
+    QFutureWatcher<QList<qint64>> calibration_;
+    qint64 calibrating_ = 0;
     match::Place cursor_{match::Side::Player, 0};
     std::optional<match::Place> held_; // a card picked up with the keyboard
     int dragged_ = 0;                  // a card being dragged with the mouse

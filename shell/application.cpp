@@ -9,6 +9,8 @@
 
 #include "deck/poemtable.h"
 #include "history/recorder.h"
+#include "history/schedulecache.h"
+#include "history/writer.h"
 #include "platform/random.h"
 #include "platform/services.h"
 #include "platform/ui/desktop.h"
@@ -62,6 +64,10 @@ QWidget *modeWindow(TF_Main::Mode mode)
     Q_UNREACHABLE();
 }
 
+// The review schedule the quiz and the statistics share, worked out once
+// per change of the history; it outlives both windows.
+history::ScheduleCache *Schedules = nullptr;
+
 } // namespace
 
 void CreateMainForm()
@@ -76,7 +82,10 @@ void CreateModeForms()
     // The recorder installed now serves the windows until they are destroyed.
     platform::Services &services = platform::services();
     const TF_Game::Needs play{services, platform::rng(), history::recorder(), voice::options(), deck::PoemTable};
-    F_Training = new TF_Training({services, play.rng, play.recorder, play.voice, play.poems});
+    Schedules = new history::ScheduleCache;
+    if (auto *writer = dynamic_cast<history::SqliteRecorder *>(&play.recorder))
+        QObject::connect(writer, &history::SqliteRecorder::takeWritten, Schedules, &history::ScheduleCache::takeWritten);
+    F_Training = new TF_Training({services, play.rng, play.recorder, play.voice, play.poems}, nullptr, Schedules);
     F_24 = new TF_24(play);
     F_44 = new TF_44(play);
     F_84 = new TF_84(play);
@@ -85,7 +94,7 @@ void CreateModeForms()
     F_RecordL = new TF_RecordL(game::boardOf(game::BoardSize::L).recordsFile, services);
     F_Match = new TF_Match({services, play.rng, play.recorder, play.voice, play.poems});
     F_Position = new TF_Position({services, play.rng, play.recorder, play.voice, play.poems});
-    F_Stats = new TF_Stats(services, deck::PoemTable);
+    F_Stats = new TF_Stats(services, deck::PoemTable, nullptr, Schedules);
     F_Nagashi = new TF_Nagashi({services, play.rng, play.recorder, play.voice, play.poems});
 }
 
@@ -115,6 +124,7 @@ void DestroyForms()
     destroy(F_44);
     destroy(F_24);
     destroy(F_Training);
+    destroy(Schedules);
     destroy(F_Main);
 }
 

@@ -79,8 +79,11 @@ int tagOf(const QObject *control)
 
 } // namespace
 
-TF_Training::TF_Training(const Needs &needs, QWidget *parent)
-    : Form(QStringLiteral("琴葉トレーニング"), QSize(592, 423), parent), needs_(needs)
+TF_Training::TF_Training(const Needs &needs, QWidget *parent, history::ScheduleCache *schedules)
+    : Form(QStringLiteral("琴葉トレーニング"), QSize(592, 423), parent)
+    , needs_(needs)
+    , ownSchedules_(schedules ? nullptr : std::make_unique<history::ScheduleCache>())
+    , schedules_(schedules ? schedules : ownSchedules_.get())
 {
     setObjectName(QStringLiteral("F_Training"));
     setFont(fonts::font(fonts::MSPGothic, 12));
@@ -100,6 +103,7 @@ TF_Training::TF_Training(const Needs &needs, QWidget *parent)
     }
     connect(CbDrill, &QCheckBox::toggled, this, &TF_Training::drillChanged);
     connect(&weakLoad_, &QFutureWatcherBase::finished, this, &TF_Training::weakTakesLoaded);
+    connect(schedules_, &history::ScheduleCache::ready, this, &TF_Training::scheduleReady);
     connect(CmbSet, &QComboBox::currentIndexChanged, this, [this] {
         const QVariant set = CmbSet->currentData();
         Review = set.isValid() && set.toInt() == kReviewItem;
@@ -308,12 +312,38 @@ void TF_Training::FormShow()
     LblKikitori->setToolTip(st.detail);
 }
 
-// Today's review from the history as it now stands: the poems due, most
-// overdue first, then today's new ones.
+// Today's review from the history as it now stands: at once when the shared
+// schedule is current, else once it has been worked out.
 void TF_Training::refreshReview()
 {
+    if (schedules_->request()) {
+        showReview();
+        return;
+    }
+    reviewPending_ = true;
+    ReviewPoems.clear();
+    CmbSet->setItemText(1, QStringLiteral("今日の復習 (計算中…)"));
+    CmbSet->setItemData(1, history::reviewRule(), Qt::ToolTipRole);
+}
+
+void TF_Training::scheduleReady()
+{
+    if (!reviewPending_)
+        return;
+    showReview();
+    if (!Review || runStarted_)
+        return;
+    buildRun();
+    if (BtnShutudai->isEnabled() && std::exchange(focusAfterLoad_, false))
+        BtnShutudai->setFocus();
+}
+
+// The poems due, most overdue first, then today's new ones.
+void TF_Training::showReview()
+{
+    reviewPending_ = false;
     const QDate today = needs_.services.clock->localDate();
-    const history::Schedule schedule = history::scheduleFromHistory(history::Fsrs(history::reviewOptions().retention));
+    const history::Schedule &schedule = schedules_->schedule();
     const QList<int> due = schedule.dueOn(today);
     const QList<int> fresh = schedule.newOn(today, history::reviewOptions().newPerDay);
     ReviewPoems = due + fresh;
@@ -362,6 +392,10 @@ void TF_Training::buildRun()
 {
     // The run's poems: today's review, a set chosen by sound or the whole
     // hundred, narrowed to its N weakest when the weak-poem drill is on.
+    if (Review && reviewPending_) {
+        holdRun();
+        return;
+    }
     const QList<deck::PoemNo> &pool = Review ? ReviewPoems : DrillPoems;
     QList<deck::PoemNo> poems = pool;
     if (CbDrill->isChecked()) {
@@ -406,21 +440,28 @@ void TF_Training::buildRun()
 void TF_Training::loadWeakTakes()
 {
     weakDay_ = needs_.services.clock->localDate();
+    holdRun();
+    loadingWeak_ = true;
+    weakLoad_.setFuture(QtConcurrent::run(&history::readRecentTakes, history::databasePath(), weakDay_));
+}
+
+// 出題 waits for what the run is built from, keeping the focus to come back.
+void TF_Training::holdRun()
+{
     if (focusWidget() == BtnShutudai)
         focusAfterLoad_ = true;
     BtnShutudai->setEnabled(false);
-    loadingWeak_ = true;
-    weakLoad_.setFuture(QtConcurrent::run(&history::readRecentTakes, history::databasePath(), weakDay_));
 }
 
 void TF_Training::weakTakesLoaded()
 {
     weakTakes_ = weakLoad_.result();
     loadingWeak_ = false;
+    // The run built here says whether 出題 may be pressed: not for an empty
+    // review, nor while the review is still being worked out.
     if (CbDrill->isChecked() && !runStarted_)
         buildRun();
-    BtnShutudai->setEnabled(true);
-    if (std::exchange(focusAfterLoad_, false))
+    if (BtnShutudai->isEnabled() && std::exchange(focusAfterLoad_, false))
         BtnShutudai->setFocus();
 }
 
@@ -460,8 +501,9 @@ void TF_Training::FormHide()
 
 void TF_Training::BtnShutudaiClick()
 {
-    // Only from Ready: never while a question is open or after the last one.
-    if (questionOpen() || MondaiNo >= runLength)
+    // Only from Ready: never while a question is open or after the last one,
+    // nor before the review it is to ask has been worked out.
+    if (questionOpen() || MondaiNo >= runLength || (Review && reviewPending_ && !runStarted_))
         return;
     if (!runStarted_) {
         runStarted_ = true;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+#include "history/schedulecache.h"
 #include "history/weak.h"
 #include "history/words.h"
 #include "platform/services.h"
@@ -34,7 +35,9 @@ class TF_Training : public platform::ui::Form {
 public:
     using Needs = platform::ui::PlayNeeds;
 
-    explicit TF_Training(const Needs &needs, QWidget *parent = nullptr);
+    // `schedules`, shared with the statistics, outlives the window; without
+    // it the window keeps a cache of its own.
+    explicit TF_Training(const Needs &needs, QWidget *parent = nullptr, history::ScheduleCache *schedules = nullptr);
     ~TF_Training() override;
 
     platform::ui::Panel *PnlHantei;
@@ -81,8 +84,9 @@ public:
     // Opt-in: a set of poems to drill, by sound or the player's own; empty
     // for the whole hundred. Takes effect at the next run.
     QList<deck::PoemNo> DrillPoems;
-    // Today's review, chosen in CmbSet: its poems in the order asked, read
-    // from the history each time the window is shown.
+    // Today's review, chosen in CmbSet: its poems in the order asked, from
+    // the history as it stands each time the window is shown. Worked out off
+    // the window thread: until it is in, the item says so and 出題 waits.
     bool Review = false;
     QList<deck::PoemNo> ReviewPoems;
     static constexpr int kReviewItem = -1; // CmbSet's item data for it
@@ -107,6 +111,8 @@ public:
     std::optional<qint64> listeningMsAfterDeciding() const { return msAfterDeciding_; }
     // Runs the event loop until the drill's takes are read and its run built (tests).
     void waitUntilDrillReady();
+    bool reviewPending() const { return reviewPending_; }
+    history::ScheduleCache &schedules() const { return *schedules_; }
 
 protected:
     void FormShow() override;
@@ -125,10 +131,16 @@ private:
     void weakTakesLoaded();
     void drillChanged();
     void refreshReview();
+    void showReview();
+    void scheduleReady();
+    void holdRun();
     void fillSets();
     void recordAnswer(history::Outcome outcome, int row);
 
     const Needs needs_;
+    std::unique_ptr<history::ScheduleCache> ownSchedules_;
+    history::ScheduleCache *schedules_;
+    bool reviewPending_ = false;
     bool runStarted_ = false;
     // The drill's takes, read once per run off the window thread.
     std::optional<QList<history::WeakTake>> weakTakes_;

@@ -7,6 +7,9 @@
 #include "deck/spoken.h"
 #include "history/database.h"
 #include "history/schedule.h"
+#include "history/schedulecache.h"
+#include "history/writer.h"
+#include "platform/random.h"
 
 using namespace history;
 
@@ -46,6 +49,9 @@ private slots:
     void dueOrderAndCounts();
     void newPoems();
     void readsTheHistoryFile();
+    void streamedFromTheFileAsFromTheList_data();
+    void streamedFromTheFileAsFromTheList();
+    void sharedScheduleOncePerChange();
 };
 
 void tst_Schedule::memoryAfterReviews_data()
@@ -237,6 +243,118 @@ void tst_Schedule::readsTheHistoryFile()
                     .arg(t.msAfterDeciding.value_or(-1));
     QCOMPARE(seen, (QStringList{"1:right:2026-12-06:250", "2:right+fault:2026-12-06:250", "3:right:2026-12-06:250",
                                 "5:miss:2026-12-06:250"}));
+}
+
+void tst_Schedule::streamedFromTheFileAsFromTheList_data()
+{
+    QTest::addColumn<int>("takes");
+    QTest::addColumn<int>("farPercent"); // right takes timed beyond two minutes either way
+    QTest::addColumn<bool>("damagedTimes");
+
+    QTest::newRow("too few timed takes for a pace") << 6 << 0 << false;
+    QTest::newRow("a year of every mode") << 3000 << 0 << false;
+    QTest::newRow("a quartile among far times") << 3000 << 60 << false;
+    QTest::newRow("times that are not numbers") << 3000 << 5 << true;
+}
+
+// The schedule folded as the rows come out of the file is the one built from
+// every take held in a list, field for field.
+void tst_Schedule::streamedFromTheFileAsFromTheList()
+{
+    QFETCH(int, takes);
+    QFETCH(int, farPercent);
+    QFETCH(bool, damagedTimes);
+    QTemporaryDir dir;
+    Database db(dir.filePath("history.sqlite"));
+    QCOMPARE(db.open(), OpenResult::Ok);
+    platform::Random rng{20261208};
+    const Mode modes[] = {Mode::GameS, Mode::GameL, Mode::Training, Mode::Match, Mode::Nagashi};
+    const Outcome outcomes[] = {Outcome::Right, Outcome::Right, Outcome::Right, Outcome::Wrong,
+                                Outcome::Timeout, Outcome::Opponent, Outcome::Dead};
+    QVERIFY(db.db().transaction());
+    for (int i = 0; i < takes; ++i) {
+        Take t;
+        t.mode = modes[rng.below(5)];
+        t.poem = rng.below(100) + 1;
+        t.outcome = outcomes[rng.below(7)];
+        if (rng.below(10))
+            t.msAfterDeciding = rng.below(100) < farPercent ? (rng.below(2) ? 1 : -1) * (200000 + rng.below(50000))
+                                                             : rng.below(4000) - 500;
+        if (t.mode == Mode::Match)
+            t.extra = {{"player_fault", rng.below(5) == 0}};
+        // Half a year, a few days played backwards now and then (a clock set back).
+        const int day = i * 180 / takes - (rng.below(50) == 0 ? 3 : 0);
+        QVERIFY(db.insert(t, QDateTime(kDay.addDays(day), QTime(10, 0).addSecs(i % 3600))));
+    }
+    QVERIFY(db.db().commit());
+    if (damagedTimes)
+        QVERIFY(QSqlQuery(db.db()).exec("UPDATE readings SET ms_after_deciding = '12abc' WHERE id % 97 = 0"));
+
+    const Fsrs fsrs(0.85);
+    const Schedule listed = buildSchedule(loadReviewTakes(db.db()), fsrs);
+    const Schedule streamed = streamSchedule(db.db(), fsrs);
+    QCOMPARE(streamed.pace.fastMs, listed.pace.fastMs);
+    QCOMPARE(streamed.pace.slowMs, listed.pace.slowMs);
+    if (takes > 100)
+        QVERIFY(listed.pace.fastMs && listed.pace.fastMs < listed.pace.slowMs);
+    int met = 0;
+    for (int i = 0; i < 100; ++i) {
+        const PoemSchedule &a = streamed.poems[std::size_t(i)], &b = listed.poems[std::size_t(i)];
+        QCOMPARE(a.reviews, b.reviews);
+        QCOMPARE(a.firstDay, b.firstDay);
+        QCOMPARE(a.lastDay, b.lastDay);
+        QCOMPARE(a.due, b.due);
+        QCOMPARE(a.memory.stability, b.memory.stability);
+        QCOMPARE(a.memory.difficulty, b.memory.difficulty);
+        met += a.met();
+    }
+    QVERIFY(met > 0);
+}
+
+// Worked out once, then handed out as it is until the history or the
+// retention changes; a take the writer has written counts as a change.
+void tst_Schedule::sharedScheduleOncePerChange()
+{
+    QTemporaryDir dir;
+    setDatabasePath(dir.filePath("history.sqlite"));
+    SqliteRecorder writer(databasePath());
+    ScheduleCache cache;
+    connect(&writer, &SqliteRecorder::takeWritten, &cache, &ScheduleCache::takeWritten);
+    writer.start();
+    QVERIFY(writer.waitUntilStarted());
+    QSignalSpy ready(&cache, &ScheduleCache::ready);
+
+    QVERIFY(!cache.request());
+    QVERIFY(cache.building());
+    QVERIFY(!cache.request()); // asked again meanwhile: the same build
+    QVERIFY(ready.wait());
+    QCOMPARE(ready.size(), 1);
+    QVERIFY(cache.request());
+    QVERIFY(!cache.building());
+
+    Take t;
+    t.mode = Mode::Training;
+    t.poem = 87;
+    t.outcome = Outcome::Right;
+    QSignalSpy written(&writer, &SqliteRecorder::takeWritten);
+    writer.record(t);
+    QVERIFY(written.wait());
+    QVERIFY(!cache.request());
+    QVERIFY(ready.wait());
+    QVERIFY(cache.schedule().poems[86].met());
+    QVERIFY(cache.request());
+
+    // Told of a take with the file looking the same: still worked out again.
+    cache.takeWritten();
+    QVERIFY(!cache.request());
+    QVERIFY(ready.wait());
+    const ReviewOptions options = reviewOptions();
+    reviewOptions().retention = 0.8;
+    QVERIFY(!cache.request());
+    QVERIFY(ready.wait());
+    QCOMPARE(cache.schedule().poems[86].due, cache.schedule().poems[86].lastDay.addDays(8));
+    reviewOptions() = options;
+    setDatabasePath("history.sqlite");
 }
 
 QTEST_GUILESS_MAIN(tst_Schedule)

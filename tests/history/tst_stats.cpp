@@ -23,12 +23,15 @@
 #include "../support/smalldisk.h"
 
 #include "deck/poemtable.h"
+#include "history/csvexport.h"
 #include "history/database.h"
 #include "history/notice.h"
 #include "history/stats.h"
 #include "history/statsloader.h"
 #include "history/tf_stats.h"
 #include "platform/gui/fonts.h"
+#include "platform/random.h"
+#include "platform/savefile.h"
 
 using namespace history;
 
@@ -102,6 +105,7 @@ private slots:
     void cleanup();
     void figuresForAPeriodAndMode_data();
     void figuresForAPeriodAndMode();
+    void mediansOfFarTimesAndDaysMetAgain();
     void csvHoldsTheWholeTable();
     void onlyTheNewestLoadIsDelivered();
     void windowEmptyState();
@@ -118,6 +122,7 @@ private slots:
     void exportWritesWhatWasAsked_data();
     void exportWritesWhatWasAsked();
     void exportOnAFullDiskKeepsTheFile();
+    void stoppedExportLeavesTheOldFile();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -183,6 +188,39 @@ void tst_Stats::figuresForAPeriodAndMode()
         QCOMPARE(s.slowest().first().poem, 2);
         QCOMPARE(s.mostMissed().first().poem, 3);
     }
+}
+
+// Poems whose times lie partly far outside the usual seconds, on days played
+// in no order (a clock set back): each median as the sorted times give it.
+void tst_Stats::mediansOfFarTimesAndDaysMetAgain()
+{
+    platform::Random rng{7};
+    QList<Row> rows;
+    std::map<int, std::vector<qint64>> byPoem;
+    std::map<QString, std::vector<qint64>> byDay;
+    static const char *const kDays[] = {"2026-12-01", "2026-12-02", "2026-12-03", "2026-12-04"};
+    for (int i = 0; i < 3000; ++i) {
+        const int poem = rng.below(3) + 1;
+        const char *day = kDays[rng.below(4)];
+        const int r = rng.below(10);
+        const qint64 ms = r == 0 ? -20000 - rng.below(5000) : r == 1 ? 30000 + rng.below(5000) : rng.below(3000) - 200;
+        rows.append({day, "game-S", poem, "right", 0, ms});
+        byPoem[poem].push_back(ms);
+        byDay[QString::fromLatin1(day)].push_back(ms);
+    }
+    fill(databasePath(), rows);
+    auto middle = [](std::vector<qint64> v) {
+        std::sort(v.begin(), v.end());
+        return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) >> 1;
+    };
+    Database db(databasePath());
+    QVERIFY(db.openForReading());
+    const Statistics s = loadStatistics(db.db(), {});
+    for (const auto &[poem, times] : byPoem)
+        QCOMPARE(s.poems[std::size_t(poem - 1)].medianMs, middle(times));
+    QCOMPARE(s.days.size(), 4);
+    for (const DayStats &d : s.days)
+        QCOMPARE(d.medianMs, middle(byDay[d.day.toString(Qt::ISODate)]));
 }
 
 void tst_Stats::csvHoldsTheWholeTable()
@@ -522,6 +560,8 @@ void tst_Stats::exportWritesWhatWasAsked()
     TF_Stats w(platform::services(), deck::PoemTable);
     w.askExportFile = [&] { return TF_Stats::ExportAnswer{folder.filePath(answer), typed}; };
     w.BtnExportClick();
+    // Written on a thread of its own; the window stays free meanwhile.
+    QTRY_VERIFY(!w.exporting());
     QCOMPARE(files(), written.isEmpty() ? QStringList() : QStringList{written});
     if (told.isEmpty()) {
         QCOMPARE(messages_.informed, QStringList());
@@ -549,13 +589,49 @@ void tst_Stats::exportOnAFullDiskKeepsTheFile()
     TF_Stats w(platform::services(), deck::PoemTable);
     w.askExportFile = [&] { return TF_Stats::ExportAnswer{path, QString()}; };
     w.BtnExportClick();
-    QCOMPARE(messages_.informed.size(), 1);
+    QTRY_COMPARE(messages_.informed.size(), 1);
     QVERIFY2(messages_.informed[0].contains(path) && messages_.informed[0].contains("ディスクに空きがありません"),
              qPrintable(messages_.informed[0]));
     QFile csv(path);
     QVERIFY(csv.open(QIODevice::ReadOnly));
     QCOMPARE(csv.readAll(), old);
     QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{".filler", "学習記録.csv"}));
+}
+
+void tst_Stats::stoppedExportLeavesTheOldFile()
+{
+    // Enough rows for several reports of progress, the last one short of the end.
+    QList<Row> rows;
+    for (int i = 0; i < 4000; ++i)
+        rows.append({"2026-12-01", "game-S", i % 100 + 1, "right", 0, i});
+    fill(databasePath(), rows);
+    const QString csv = dir_->filePath("history.csv");
+    const QByteArray old = "an earlier export\r\n";
+    QCOMPARE(platform::saveWhole(csv, old), 0);
+    QList<qint64> reports;
+    const ExportOutcome stopped = exportCsvFile(databasePath(), csv, [&](qint64 written, qint64 total) {
+        reports << written;
+        return !(written > 0 && written < total);
+    });
+    QCOMPARE(stopped.status, ExportOutcome::Status::Cancelled);
+    QCOMPARE(reports.size(), 2);
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), old);
+    file.close();
+    // No temporary file is left beside it.
+    QCOMPARE(QDir(dir_->path()).entryList({"*csv*"}, QDir::Files | QDir::Hidden), QStringList{"history.csv"});
+
+    // Let through, the same export replaces it, every row in it.
+    QList<qint64> totals;
+    const ExportOutcome done = exportCsvFile(databasePath(), csv, [&](qint64, qint64 total) {
+        totals << total;
+        return true;
+    });
+    QCOMPARE(done.status, ExportOutcome::Status::Written);
+    QCOMPARE(totals.last(), 4000);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().count("\r\n"), 4001);
 }
 
 QTEST_MAIN(tst_Stats)
