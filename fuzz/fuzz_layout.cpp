@@ -10,7 +10,7 @@
 #include <QSettings>
 
 #include "fuzzcheck.h"
-#include "match/layoutstore.h"
+#include "play/layoutstore.h"
 #include "scratchdir.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)

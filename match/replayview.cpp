@@ -9,8 +9,8 @@
 #include <algorithm>
 
 #include "deck/poemtable.h"
-#include "match/floorgeometry.h"
-#include "match/matchcard.h"
+#include "play/floorgeometry.h"
+#include "play/matchcard.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"
 #include "platform/ui/kit.h"

@@ -5,7 +5,7 @@
 #include <array>
 #include <memory>
 
-#include "match/floorview.h"
+#include "play/floorview.h"
 #include "match/replay.h"
 
 class QLabel;

@@ -7,7 +7,7 @@
 
 #include "deck/spoken.h"
 #include "platform/gui/fonts.h"
-#include "training/drillsets.h"
+#include "play/drillsets.h"
 
 using namespace match;
 
@@ -52,7 +52,7 @@ TF_Layout::TF_Layout(const StandardLayout &layout, QWidget *parent) : QDialog(pa
     CbSet = new QComboBox(this);
     CbSet->setObjectName(QStringLiteral("CbSet"));
     CbSet->setGeometry(8, 532, 200, 28);
-    for (const training::DrillSet &set : training::drillSets())
+    for (const play::DrillSet &set : play::drillSets())
         CbSet->addItem(QStringLiteral("%1 (%2首)").arg(set.name()).arg(set.poems.size()));
     CbZone = new QComboBox(this);
     CbZone->setObjectName(QStringLiteral("CbZone"));
@@ -104,7 +104,7 @@ void TF_Layout::BtnMoveClick()
     if (set < 0 || !now)
         return;
     StandardLayout::Zones zones = now->zones();
-    const QList<deck::PoemNo> &poems = training::drillSets()[set].poems;
+    const QList<deck::PoemNo> &poems = play::drillSets()[set].poems;
     for (QList<int> &zone : zones)
         zone.removeIf([&](int p) { return poems.contains(p); });
     for (int p : poems)

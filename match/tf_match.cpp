@@ -9,15 +9,15 @@
 #include <QSpinBox>
 
 #include "deck/poemtable.h"
-#include "match/matchcard.h"
+#include "play/matchcard.h"
 #include "history/database.h"
 #include "history/reactions.h"
 #include "history/recorder.h"
 #include "match/calibration.h"
-#include "match/floorgeometry.h"
+#include "play/floorgeometry.h"
 #include "match/historytake.h"
 #include "match/replayview.h"
-#include "match/layoutstore.h"
+#include "play/layoutstore.h"
 #include "platform/services.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "match/floorform.h"
+#include "play/floorform.h"
 #include "match/matchrecorder.h"
 #include "match/opponent.h"
 #include "match/rules.h"

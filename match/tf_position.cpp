@@ -8,15 +8,15 @@
 
 #include "deck/poemtable.h"
 #include "history/recorder.h"
-#include "match/floorgeometry.h"
-#include "match/layoutstore.h"
-#include "match/matchcard.h"
+#include "play/floorgeometry.h"
+#include "play/layoutstore.h"
+#include "play/matchcard.h"
 #include "match/tf_layout.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"
 #include "platform/services.h"
 #include "platform/ui/kit.h"
-#include "training/setchoice.h"
+#include "play/setchoice.h"
 
 using namespace platform;
 using namespace platform::ui;
@@ -55,7 +55,7 @@ TF_Position::TF_Position(const Needs &needs, QWidget *parent)
     CbSet = new QComboBox(this);
     CbSet->setObjectName(QStringLiteral("CbSet"));
     CbSet->setGeometry(76, 8, 150, 32);
-    training::refillSetChoices(CbSet);
+    play::refillSetChoices(CbSet);
     CbArrange = new QComboBox(this);
     CbArrange->setObjectName(QStringLiteral("CbArrange"));
     CbArrange->addItem(QStringLiteral("定位置に並べる"));
@@ -106,7 +106,7 @@ TF_Position::TF_Position(const Needs &needs, QWidget *parent)
     connect(BtnLayout, &QPushButton::clicked, this, &TF_Position::BtnLayoutClick);
     // A set lays out all its cards (up to 50): the count is for the hundred.
     connect(CbSet, &QComboBox::currentIndexChanged, this,
-            [this] { SpCount->setEnabled(training::chosenPoems(CbSet).isEmpty()); });
+            [this] { SpCount->setEnabled(play::chosenPoems(CbSet).isEmpty()); });
     for (QComboBox *box : {CbSet, CbArrange})
         connect(box, &QComboBox::currentIndexChanged, this, [this] {
             if (phase_ == Phase::Arranging)
@@ -132,7 +132,7 @@ void TF_Position::newDrill(quint32 seed)
     standStill();
     memorisation_.stop();
     rng_.state = seed;
-    QList<int> pool = training::chosenPoems(CbSet);
+    QList<int> pool = play::chosenPoems(CbSet);
     const bool whole = pool.isEmpty();
     if (whole)
         for (int p = 1; p <= deck::kPoemCount; ++p)
@@ -162,7 +162,7 @@ void TF_Position::setControls(bool idle)
                        static_cast<QWidget *>(CbMemorise), static_cast<QWidget *>(BtnMemorise),
                        static_cast<QWidget *>(BtnStartNow)})
         w->setEnabled(idle);
-    SpCount->setEnabled(idle && training::chosenPoems(CbSet).isEmpty());
+    SpCount->setEnabled(idle && play::chosenPoems(CbSet).isEmpty());
 }
 
 void TF_Position::showCard(int poem, bool faceUp)
@@ -194,7 +194,7 @@ void TF_Position::layCards()
 void TF_Position::FormShow()
 {
     // Own sets may have been made or edited in the quiz meanwhile.
-    training::refillSetChoices(CbSet);
+    play::refillSetChoices(CbSet);
     FloorForm::FormShow();
 }
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "match/floorform.h"
+#include "play/floorform.h"
 #include "match/positiondrill.h"
 
 class QSettings;

@@ -17,7 +17,7 @@
 #include "history/words.h"
 #include "platform/services.h"
 #include "platform/ui/form.h"
-#include "platform/ui/playneeds.h"
+#include "play/playneeds.h"
 #include "platform/ui/panel.h"
 #include "training/quizrules.h"
 #include "voice/speaker.h"
@@ -32,7 +32,7 @@
 class TF_Training : public platform::ui::Form {
     Q_OBJECT
 public:
-    using Needs = platform::ui::PlayNeeds;
+    using Needs = play::PlayNeeds;
 
     explicit TF_Training(const Needs &needs, QWidget *parent = nullptr);
     ~TF_Training() override;

@@ -3,12 +3,12 @@
 #include <set>
 
 #include "deck/poemtable.h"
-#include "match/field.h"
+#include "play/field.h"
 #include "match/historytake.h"
 #include "deck/reveal.h"
 #include "match/opponent.h"
 #include "match/rules.h"
-#include "match/timing.h"
+#include "play/timing.h"
 #include "platform/sjis.h"
 
 using namespace match;

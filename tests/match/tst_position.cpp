@@ -1,10 +1,10 @@
 #include <QtTest>
 
 #include "deck/spoken.h"
-#include "match/layoutstore.h"
+#include "play/layoutstore.h"
 #include "match/positiondrill.h"
 #include "match/rules.h"
-#include "match/standardlayout.h"
+#include "play/standardlayout.h"
 
 using namespace match;
 using O = PositionDrill::Outcome;

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "match/field.h"
+#include "play/field.h"
 
 class MatchCard;
 class QWidget;

@@ -10,9 +10,9 @@
 
 #include "deck/opening.h"
 #include "deck/poemtable.h"
-#include "game/readinglabel.h"
-#include "match/floorgeometry.h"
-#include "match/matchcard.h"
+#include "play/readinglabel.h"
+#include "play/floorgeometry.h"
+#include "play/matchcard.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"
 #include "platform/services.h"
@@ -64,8 +64,8 @@ FloorForm::FloorForm(const Needs &needs, const QString &title, const QString &na
     PReading->setColor(colors::clHighlightText);
     PReading->setBevels(Bevel::None, Bevel::Raised, 1);
     PReading->setBorderLine(true);
-    lt1 = game::readingLabel(PReading, "lt1", 1, QRect(PReading->width() - 36, 8, 20, 340));
-    lt2 = game::readingLabel(PReading, "lt2", 2, QRect(PReading->width() - 64, 48, 20, 310));
+    lt1 = play::readingLabel(PReading, "lt1", 1, QRect(PReading->width() - 36, 8, 20, 340));
+    lt2 = play::readingLabel(PReading, "lt2", 2, QRect(PReading->width() - 64, 48, 20, 310));
     reciter_.setLabels(lt1, lt2);
     CbYomiage = new QCheckBox(QStringLiteral("読み上げ"), PReading);
     CbYomiage->setObjectName(QStringLiteral("CbYomiage"));

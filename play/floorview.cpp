@@ -1,8 +1,8 @@
 #include "floorview.h"
 
 #include "deck/poemtable.h"
-#include "match/floorgeometry.h"
-#include "match/matchcard.h"
+#include "play/floorgeometry.h"
+#include "play/matchcard.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"
 #include "platform/ui/panel.h"

@@ -2,8 +2,7 @@
 
 #include <memory>
 
-#include "match/rules.h"
-#include "match/standardlayout.h"
+#include "play/standardlayout.h"
 
 #include <QSettings>
 
@@ -18,9 +17,5 @@ std::unique_ptr<QSettings> playerSettings();
 // not a whole layout (a hand edit, a later program's form).
 StandardLayout savedLayout(QSettings &settings);
 void saveLayout(QSettings &settings, const StandardLayout &layout);
-
-// Moves the player's cards of `m` to where `layout` puts them; returns the
-// moves made, as (from, to) slots, in order.
-QList<std::pair<int, int>> arrangeOwnSide(Match &m, const StandardLayout &layout);
 
 } // namespace match

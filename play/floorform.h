@@ -6,14 +6,14 @@
 #include <memory>
 
 #include "deck/reveal.h"
-#include "match/field.h"
-#include "match/floorview.h"
-#include "match/reciter.h"
-#include "match/timing.h"
+#include "play/field.h"
+#include "play/floorview.h"
+#include "play/reciter.h"
+#include "play/timing.h"
 #include "platform/random.h"
 #include "platform/ui/form.h"
 #include "platform/ui/panel.h"
-#include "platform/ui/playneeds.h"
+#include "play/playneeds.h"
 #include "platform/ui/ticktimer.h"
 
 class QCheckBox;
@@ -32,7 +32,7 @@ class TLabelTategaki;
 class FloorForm : public platform::ui::Form {
     Q_OBJECT
 public:
-    using Needs = platform::ui::PlayNeeds;
+    using Needs = play::PlayNeeds;
 
     // Waiting: the lead-in before a reading. Sending: a card owed after a
     // take across (the match only).
