@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "play/floorform.h"
-#include "match/positiondrill.h"
+#include "position/positiondrill.h"
 
 class QSettings;
 class QSpinBox;

@@ -11,7 +11,7 @@
 #include "play/floorgeometry.h"
 #include "play/layoutstore.h"
 #include "play/matchcard.h"
-#include "match/tf_layout.h"
+#include "position/tf_layout.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"
 #include "platform/services.h"

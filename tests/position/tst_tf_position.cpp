@@ -18,8 +18,8 @@
 #include "play/layoutstore.h"
 #include "play/matchcard.h"
 #include "play/readingtimeline.h"
-#include "match/tf_layout.h"
-#include "match/tf_position.h"
+#include "position/tf_layout.h"
+#include "position/tf_position.h"
 #include "platform/gui/fonts.h"
 #include "voice/speaker.h"
 
