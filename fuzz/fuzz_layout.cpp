@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QSettings>
 
+#include "deck/poemtable.h"
 #include "fuzzcheck.h"
 #include "play/layoutstore.h"
 #include "scratchdir.h"
