@@ -12,7 +12,7 @@
 
 #include "deck/poemtable.h"
 #include "history/recorder.h"
-#include "match/matchcard.h"
+#include "play/matchcard.h"
 #include "match/tf_match.h"
 #include "platform/gui/fonts.h"
 #include "platform/random.h"

@@ -46,7 +46,7 @@
 #include "history/writer.h"
 #include "match/tf_match.h"
 #include "nagashi/tf_nagashi.h"
-#include "match/tf_position.h"
+#include "position/tf_position.h"
 #include "records/tf_record.h"
 #include "shell/tf_main.h"
 #include "training/tf_training.h"

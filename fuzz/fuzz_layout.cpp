@@ -10,8 +10,9 @@
 #include <QFile>
 #include <QSettings>
 
+#include "deck/poemtable.h"
 #include "fuzzcheck.h"
-#include "match/layoutstore.h"
+#include "play/layoutstore.h"
 #include "scratchdir.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)

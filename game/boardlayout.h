@@ -4,6 +4,7 @@
 #include <QSize>
 
 #include "game/boardsize.h"
+#include "play/cardsize.h"
 
 namespace game {
 
@@ -27,8 +28,8 @@ struct BoardLayout {
 
 const BoardLayout &layoutOf(BoardSize size);
 
-constexpr int kCardWidth = 65;
-constexpr int kCardHeight = 113;
+using play::kCardHeight;
+using play::kCardWidth;
 // Neighbouring cards overlap by one pixel each way.
 constexpr int kCardPitchX = 64;
 constexpr int kCardPitchY = 112;

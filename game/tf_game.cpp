@@ -10,7 +10,7 @@
 #include "deck/poemtable.h"
 #include "game/decidedmark.h"
 #include "game/historytake.h"
-#include "game/readinglabel.h"
+#include "play/readinglabel.h"
 #include "history/recorder.h"
 #include "platform/random.h"
 #include "platform/services.h"
@@ -142,8 +142,8 @@ TF_Game::TF_Game(game::BoardSize size, const Needs &needs, QWidget *parent)
     Panel1->setBorderLine(true);
 
     // One size for both labels, so that the two lines read as one poem.
-    lt1 = game::readingLabel(Panel1, "lt1", 1, at.lt1);
-    lt2 = game::readingLabel(Panel1, "lt2", 2, at.lt2);
+    lt1 = play::readingLabel(Panel1, "lt1", 1, at.lt1);
+    lt2 = play::readingLabel(Panel1, "lt2", 2, at.lt2);
     Kimari = new DecidedMark(Panel1);
 
     const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 16, true);

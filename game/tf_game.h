@@ -9,7 +9,7 @@
 #include "game/gamerules.h"
 #include "history/readingclock.h"
 #include "platform/ui/form.h"
-#include "platform/ui/playneeds.h"
+#include "play/playneeds.h"
 #include "platform/ui/ticktimer.h"
 #include "platform/ui/panel.h"
 #include "voice/speaker.h"
@@ -31,7 +31,7 @@ class TSpeedButtonTategaki;
 class TF_Game : public platform::ui::Form {
     Q_OBJECT
 public:
-    using Needs = platform::ui::PlayNeeds;
+    using Needs = play::PlayNeeds;
 
     TF_Game(game::BoardSize size, const Needs &needs, QWidget *parent = nullptr);
     ~TF_Game() override;

@@ -7,7 +7,7 @@
 #include <array>
 #include <optional>
 
-#include "match/field.h"
+#include "play/field.h"
 #include "match/rules.h"
 
 // The text record of one match: a version line, the deal and the reading

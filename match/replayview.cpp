@@ -8,8 +8,8 @@
 #include <algorithm>
 
 #include "deck/poemtable.h"
-#include "match/floorgeometry.h"
-#include "match/matchcard.h"
+#include "play/floorgeometry.h"
+#include "play/matchcard.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"
 #include "platform/ui/kit.h"
@@ -22,17 +22,13 @@ using namespace platform;
 
 MatchReplayView::MatchReplayView(const deck::PoemTableData &poems, const Replay &replay, const QString &name,
                                  QWidget *parent)
-    : QDialog(parent), replay_(replay)
+    : QDialog(parent), replay_(replay), floor_(this, QPoint(8, 8))
 {
     setObjectName(QStringLiteral("MatchReplayView"));
     setWindowTitle(QStringLiteral("試合の記録 %1").arg(name));
     setFont(fonts::font(fonts::MSPGothic, 12));
 
-    PField = new ui::Panel(this);
-    PField->setObjectName(QStringLiteral("PField"));
-    PField->setGeometry(QRect(QPoint(8, 8), floorSize()));
-    PField->setColor(colors::clNavy);
-    PField->setBevels(ui::Bevel::Lowered, ui::Bevel::Lowered, 1);
+    PField = floor_.panel();
 
     const int right = PField->geometry().right() + 8;
     const int barWidth = 200;
@@ -52,21 +48,9 @@ MatchReplayView::MatchReplayView(const deck::PoemTableData &poems, const Replay 
                                QRect(right, bottom - 32, barWidth, 32), buttonFont);
     setFixedSize(right + barWidth + 8, PField->geometry().bottom() + 9);
 
-    const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 14, true);
     for (int p = 1; p <= deck::kPoemCount; ++p) {
-        auto *c = new MatchCard(PField);
-        c->setObjectName(QStringLiteral("card%1").arg(p));
-        c->setTag(p);
-        c->setFont(cardFont);
-        c->setLayout(tategaki::blGlyphTop);
-        c->setMultiLine(true);
-        c->setTategaki(true);
-        c->setFocusPolicy(Qt::NoFocus);
-        c->setAttribute(Qt::WA_TransparentForMouseEvents); // a record is looked at, not played
-        if (poems.isFilled())
-            c->setCaption(poems[p].Shimonoku.toByteArray());
-        c->hide();
-        cards_[static_cast<std::size_t>(p)] = c;
+        cardOf(p)->setAttribute(Qt::WA_TransparentForMouseEvents); // a record is looked at, not played
+        floor_.writeFace(p, poems);
     }
 
     connect(BtnPrev, &QPushButton::clicked, this, &MatchReplayView::BtnPrevClick);
@@ -93,11 +77,6 @@ std::unique_ptr<MatchReplayView> MatchReplayView::open(const deck::PoemTableData
         return nullptr;
     }
     return std::make_unique<MatchReplayView>(poems, replayRecord(*read.record), info.fileName(), parent);
-}
-
-MatchCard *MatchReplayView::cardOf(int poem) const
-{
-    return poem >= 1 && poem <= deck::kPoemCount ? cards_[static_cast<std::size_t>(poem)] : nullptr;
 }
 
 void MatchReplayView::BtnPrevClick()
@@ -140,9 +119,7 @@ void MatchReplayView::showFrame(int n)
             c->hide();
             continue;
         }
-        c->setGeometry(placeRect(*at));
-        c->setUpsideDown(at->side == Side::Opponent);
-        c->show();
+        floor_.lay(p, *at);
     }
     // One item a line: the bar is narrow.
     QString text = reading ? readingText(*reading).replace(QStringLiteral(": "), QStringLiteral("\n")).replace(u'、', u'\n')

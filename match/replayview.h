@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+#include "play/floorview.h"
 #include "match/replay.h"
 
 class QLabel;
@@ -43,7 +44,7 @@ public:
     void BtnNextClick();
     int frame() const { return frame_; }
     int frames() const { return static_cast<int>(replay_.readings.size()) + 1; }
-    MatchCard *cardOf(int poem) const;
+    MatchCard *cardOf(int poem) const { return floor_.cardOf(poem); }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -52,6 +53,6 @@ private:
     void showFrame(int n);
 
     const match::Replay replay_;
-    std::array<MatchCard *, 101> cards_{};
+    FloorView floor_;
     int frame_ = 0;
 };

@@ -6,7 +6,8 @@
 #include <optional>
 
 #include "deck/spoken.h"
-#include "match/field.h"
+#include "play/field.h"
+#include "play/standardlayout.h"
 
 // The rules of a practice match, without windows or clocks: readings open
 // and close, touches are judged in the order of their own times, and the
@@ -102,5 +103,9 @@ private:
     std::array<int, 2> takes_{};
     std::array<int, 2> sentTotal_{};
 };
+
+// Moves the player's cards of `m` to where `layout` puts them; returns the
+// moves made, as (from, to) slots, in order.
+QList<std::pair<int, int>> arrangeOwnSide(Match &m, const StandardLayout &layout);
 
 } // namespace match

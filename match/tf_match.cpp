@@ -5,33 +5,25 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QSpinBox>
-#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include "deck/opening.h"
 #include "deck/poemtable.h"
-#include "game/readinglabel.h"
-#include "match/matchcard.h"
+#include "play/matchcard.h"
 #include "history/database.h"
 #include "history/notice.h"
 #include "history/reactions.h"
 #include "history/recorder.h"
 #include "match/calibration.h"
-#include "match/floorgeometry.h"
+#include "play/floorgeometry.h"
 #include "match/historytake.h"
 #include "match/replayview.h"
-#include "match/layoutstore.h"
-#include "platform/random.h"
+#include "play/layoutstore.h"
 #include "platform/services.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"
 #include "platform/ui/kit.h"
-#include "tategaki/labeltategaki.h"
-#include "voice/readingoption.h"
 
 using namespace platform;
 using namespace platform::ui;
@@ -67,23 +59,14 @@ const char *whoName(Side s)
 } // namespace
 
 TF_Match::TF_Match(const Needs &needs, QWidget *parent)
-    : Form(QStringLiteral("琴葉練習試合"), QSize(1016, 728), parent), needs_(needs)
+    : FloorForm(needs, QStringLiteral("琴葉練習試合"), QStringLiteral("F_Match"),
+                QStringLiteral("試合の途中です。終了しますか？"), parent)
 {
-    setObjectName(QStringLiteral("F_Match"));
-    setFont(fonts::font(fonts::MSPGothic, 12));
-    setFocusPolicy(Qt::StrongFocus);
-
-    CbMemorise = new QComboBox(this);
-    CbMemorise->setObjectName(QStringLiteral("CbMemorise"));
-    for (int minutes : Memorisation::kChoices)
-        CbMemorise->addItem(QStringLiteral("暗記%1分").arg(minutes), minutes);
+    const QFont small = fonts::font(fonts::MSPGothic, 13);
     CbMemorise->setCurrentIndex(3);
     CbMemorise->setGeometry(8, 8, 96, 32);
-    const QFont buttonFont = fonts::font(fonts::MSPGothic, 14, true);
-    BtnMemorise = kit::button(this, QStringLiteral("BtnMemorise"), QStringLiteral("暗記開始"), QRect(108, 8, 96, 32),
-                              buttonFont);
-    BtnStartNow = kit::button(this, QStringLiteral("BtnStartNow"), QStringLiteral("すぐに開始"),
-                              QRect(208, 8, 104, 32), buttonFont);
+    BtnMemorise->setGeometry(108, 8, 96, 32);
+    BtnStartNow->setGeometry(208, 8, 104, 32);
     CbLevel = new QComboBox(this);
     CbLevel->setObjectName(QStringLiteral("CbLevel"));
     for (int n = 1; n <= kLevels; ++n)
@@ -91,9 +74,11 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     CbLevel->setCurrentIndex(levelNearest(800) - 1); // a club player's pace to start from
     CbLevel->setMaxVisibleItems(15);
     CbLevel->setGeometry(320, 8, 92, 32);
+    CbLevel->setFont(small);
     LblLevel = new QLabel(this);
     LblLevel->setObjectName(QStringLiteral("LblLevel"));
     LblLevel->setGeometry(416, 8, 104, 32);
+    LblLevel->setFont(small);
     SpGap = new QSpinBox(this);
     SpGap->setObjectName(QStringLiteral("SpGap"));
     // The pause between a lower verse's held end and the next upper verse.
@@ -102,51 +87,27 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     SpGap->setPrefix(QStringLiteral("間隔"));
     SpGap->setSuffix(QStringLiteral("秒"));
     SpGap->setGeometry(524, 8, 88, 32);
-    LblStatus = new QLabel(this);
-    LblStatus->setObjectName(QStringLiteral("LblStatus"));
+    SpGap->setFont(small);
     LblStatus->setGeometry(620, 8, 286, 32);
     LblStatus->setFont(fonts::font(fonts::MSPGothic, 14, true));
-    BtnClose = kit::button(this, QStringLiteral("BtnClose"), QStringLiteral("終了"), QRect(912, 8, 96, 32), buttonFont);
-    for (QWidget *w : {static_cast<QWidget *>(CbMemorise), static_cast<QWidget *>(CbLevel), static_cast<QWidget *>(SpGap)})
-        w->setFont(fonts::font(fonts::MSPGothic, 13));
-    LblLevel->setFont(fonts::font(fonts::MSPGothic, 13));
+    // The level and the gap are chosen between the start and 終了.
+    QWidget::setTabOrder(BtnStartNow, CbLevel);
+    QWidget::setTabOrder(CbLevel, SpGap);
+    QWidget::setTabOrder(SpGap, BtnClose);
 
-    PField = new Panel(this);
-    PField->setObjectName(QStringLiteral("PField"));
-    PField->setGeometry(QRect(QPoint(8, 48), floorSize()));
-    PField->setColor(colors::clNavy);
-    PField->setBevels(Bevel::Lowered, Bevel::Lowered, 1);
-    PField->installEventFilter(this);
-    PField->setMouseTracking(true); // moves keep the event clock's offset fresh
-
-    PReading = new Panel(this);
-    PReading->setObjectName(QStringLiteral("PReading"));
-    PReading->setGeometry(PField->geometry().right() + 6, 48, 1016 - 8 - PField->geometry().right() - 6,
-                          PField->height());
-    PReading->setColor(colors::clHighlightText);
-    PReading->setBevels(Bevel::None, Bevel::Raised, 1);
-    PReading->setBorderLine(true);
-    lt1 = game::readingLabel(PReading, "lt1", 1, QRect(PReading->width() - 36, 8, 20, 340));
-    lt2 = game::readingLabel(PReading, "lt2", 2, QRect(PReading->width() - 64, 48, 20, 310));
-    reciter_.setLabels(lt1, lt2);
     LblCount = new QLabel(PReading);
     LblCount->setObjectName(QStringLiteral("LblCount"));
     LblCount->setGeometry(4, 380, PReading->width() - 8, 190);
     LblCount->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     LblCount->setFont(fonts::font(fonts::MSPGothic, 14, true));
     LblCount->setWordWrap(true);
-    CbYomiage = new QCheckBox(QStringLiteral("読み上げ"), PReading);
-    CbYomiage->setObjectName(QStringLiteral("CbYomiage"));
-    CbYomiage->setGeometry(4, PReading->height() - 36, PReading->width() - 8, 28);
-    CbYomiage->setFont(fonts::font(fonts::MSPGothic, 13));
     BtnReplay = kit::button(PReading, QStringLiteral("BtnReplay"), QStringLiteral("記録を見る"),
-                            QRect(4, PReading->height() - 100, PReading->width() - 8, 30), fonts::font(fonts::MSPGothic, 13));
+                            QRect(4, PReading->height() - 100, PReading->width() - 8, 30), small);
     BtnReplay->setFocusPolicy(Qt::NoFocus); // Space on the floor is the take key
-    voice::connectGameReading(needs_.voice, CbYomiage);
     CbLayout = new QCheckBox(QStringLiteral("定位置"), PReading);
     CbLayout->setObjectName(QStringLiteral("CbLayout"));
     CbLayout->setGeometry(4, PReading->height() - 66, PReading->width() - 8, 28);
-    CbLayout->setFont(fonts::font(fonts::MSPGothic, 13));
+    CbLayout->setFont(small);
     connect(CbLayout, &QCheckBox::toggled, this, [this](bool on) {
         if (on && phase_ == Phase::Arranging) {
             arrangeByLayout();
@@ -154,30 +115,9 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
         }
     });
 
-    const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 14, true);
-    for (int p = 1; p <= deck::kPoemCount; ++p) {
-        auto *c = new MatchCard(PField);
-        c->setObjectName(QStringLiteral("card%1").arg(p));
-        c->setTag(p);
-        c->setAllowAllUp(true);
-        c->setColor(colors::clBtnFace);
-        c->setFont(cardFont);
-        c->setLayout(tategaki::blGlyphTop);
-        c->setMultiLine(true);
-        c->setTategaki(true);
-        c->setFocusPolicy(Qt::NoFocus);
-        c->hide();
-        c->OnPress = [this](MatchCard *card, qint64 stamp) { cardPressed(card, stamp); };
-        c->OnRelease = [this](MatchCard *card, QPoint at) { cardReleased(card, at); };
-        c->installEventFilter(this);
-        c->setMouseTracking(true);
-        cards_[static_cast<std::size_t>(p)] = c;
-    }
-
-    Cursor = new QWidget(PField);
-    Cursor->setObjectName(QStringLiteral("Cursor"));
-    Cursor->setAttribute(Qt::WA_TransparentForMouseEvents);
-    Cursor->setStyleSheet(QStringLiteral("border: 3px solid yellow; background: transparent;"));
+    for (int p = 1; p <= deck::kPoemCount; ++p)
+        cardOf(p)->setColor(colors::clBtnFace);
+    Cursor->show();
 
     LblEnd = new QLabel(PField);
     LblEnd->setObjectName(QStringLiteral("LblEnd"));
@@ -192,32 +132,11 @@ TF_Match::TF_Match(const Needs &needs, QWidget *parent)
     LblEnd->setFrameStyle(QFrame::Box | QFrame::Plain);
     LblEnd->hide();
 
-    Timer1 = new TickTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(deck::kTickMs);
-    connect(Timer1, &TickTimer::timeout, this, &TF_Match::Timer1Timer);
     connect(&calibration_, &QFutureWatcherBase::finished, this, [this] {
         // Only for the match whose end is still on the floor.
         if (phase_ == Phase::Over && session_ == calibrating_)
             showEndText(calibration_.result() + reactions_[0]);
     });
-    TimerWait = new QTimer(this);
-    TimerWait->setObjectName(QStringLiteral("TimerWait"));
-    TimerWait->setInterval(200);
-    connect(TimerWait, &QTimer::timeout, this, &TF_Match::TimerWaitTimer);
-
-    confirmLeave = [this] {
-        QMessageBox box(QMessageBox::Question, windowTitle(), QStringLiteral("試合の途中です。終了しますか？"),
-                        QMessageBox::NoButton, this);
-        QPushButton *yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
-        box.setDefaultButton(box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole));
-        box.exec();
-        return box.clickedButton() == yes;
-    };
-
-    connect(BtnMemorise, &QPushButton::clicked, this, &TF_Match::BtnMemoriseClick);
-    connect(BtnStartNow, &QPushButton::clicked, this, &TF_Match::BtnStartNowClick);
-    connect(BtnClose, &QPushButton::clicked, this, &TF_Match::BtnCloseClick);
     connect(BtnReplay, &QPushButton::clicked, this, &TF_Match::BtnReplayClick);
     // Saved matches are kept beside the learning history.
     recordFolder = [] { return QFileInfo(history::databasePath()).absoluteDir().filePath(QStringLiteral("matches")); };
@@ -242,11 +161,6 @@ int TF_Match::levelNo() const
     return CbLevel->currentData().toInt();
 }
 
-MatchCard *TF_Match::cardOf(int poem) const
-{
-    return poem >= 1 && poem <= deck::kPoemCount ? cards_[static_cast<std::size_t>(poem)] : nullptr;
-}
-
 // The player's standard layout, moved card by card so that the match's
 // record replays it.
 void TF_Match::arrangeByLayout()
@@ -257,9 +171,7 @@ void TF_Match::arrangeByLayout()
 
 void TF_Match::newMatch(quint32 seed)
 {
-    Timer1->stop();
-    TimerWait->stop();
-    reciter_.stop();
+    standStill();
     if (match_ && phase_ == Phase::Over)
         leaveRecord(); // another match begun from the end screen
     rng_.state = seed;
@@ -279,8 +191,7 @@ void TF_Match::newMatch(quint32 seed)
     dragged_ = 0;
     cursor_ = {Side::Player, slotAt(kRows - 1, 0)};
     layCards();
-    lt1->setCaption(QByteArray());
-    lt2->setCaption(QByteArray());
+    clearVerses();
     LblEnd->hide();
     CbMemorise->setEnabled(true);
     BtnMemorise->setEnabled(true);
@@ -296,8 +207,7 @@ void TF_Match::layCards()
 {
     for (int p = 1; p <= deck::kPoemCount; ++p) {
         MatchCard *c = cardOf(p);
-        if (c->Caption().isEmpty() && needs_.poems.isFilled())
-            c->setCaption(needs_.poems[p].Shimonoku.toByteArray());
+        floor_.writeFace(p, needs_.poems);
         c->setColor(colors::clBtnFace);
         c->setEnabled(true);
         moveCard(p);
@@ -312,9 +222,7 @@ void TF_Match::moveCard(int poem)
         c->hide();
         return;
     }
-    c->setGeometry(placeRect(*at));
-    c->setUpsideDown(at->side == Side::Opponent);
-    c->show();
+    floor_.lay(poem, *at);
     // A card sent into the place of the one just taken covers it.
     if (MatchCard *t = cardOf(takenShown_); t && t != c && t->geometry() == c->geometry())
         hideTaken();
@@ -330,18 +238,6 @@ void TF_Match::hideTaken()
     takenShown_ = 0;
 }
 
-void TF_Match::showCursor()
-{
-    Cursor->setGeometry(placeRect(cursor_).adjusted(-2, -2, 2, 2));
-    Cursor->raise();
-    Cursor->show();
-}
-
-void TF_Match::setStatus(const QString &text)
-{
-    LblStatus->setText(text);
-}
-
 void TF_Match::showCounts()
 {
     const Match &m = *match_;
@@ -354,23 +250,10 @@ void TF_Match::showCounts()
                           .arg(m.faults(Side::Opponent)));
 }
 
-bool TF_Match::underway() const
-{
-    return phase_ != Phase::Arranging && phase_ != Phase::Over;
-}
-
 // Before the readings and between them; the rules have the last word.
 bool TF_Match::mayRearrange() const
 {
     return phase_ == Phase::Arranging || phase_ == Phase::Memorising || phase_ == Phase::Waiting;
-}
-
-void TF_Match::FormShow()
-{
-    voice::showGameReading(needs_.voice, CbYomiage);
-    needs_.rng.reseed(needs_.services.clock->utcTimeOfDay());
-    newMatch(needs_.rng.state);
-    setFocus();
 }
 
 // While readings run, a key that reaches any control but the floor can
@@ -394,35 +277,20 @@ void TF_Match::keepFocusOnFloor(bool on)
 
 void TF_Match::FormHide()
 {
-    Timer1->stop();
-    TimerWait->stop();
-    reciter_.stop();
+    standStill();
     leaveRecord();
-    phase_ = Phase::Arranging;
+    FloorForm::FormHide();
 }
 
-void TF_Match::BtnMemoriseClick()
+void TF_Match::memorisationStarted()
 {
-    if (phase_ == Phase::Over)
-        newMatch(rng_.state);
-    if (phase_ != Phase::Arranging)
-        return;
-    memorisation_.start(CbMemorise->currentData().toInt(), now());
-    phase_ = Phase::Memorising;
     CbMemorise->setEnabled(false);
     BtnMemorise->setEnabled(false);
-    TimerWait->start();
-    TimerWaitTimer();
     setFocus();
 }
 
-void TF_Match::BtnStartNowClick()
+void TF_Match::readingsStarting()
 {
-    if (phase_ == Phase::Over)
-        newMatch(rng_.state);
-    if (phase_ != Phase::Arranging && phase_ != Phase::Memorising)
-        return;
-    memorisation_.stop();
     CbMemorise->setEnabled(false);
     BtnMemorise->setEnabled(false);
     BtnStartNow->setEnabled(false);
@@ -431,48 +299,25 @@ void TF_Match::BtnStartNowClick()
     opponent_ = Opponent(levelNo());
     held_.reset();
     session_ = needs_.recorder.newSession(history::Mode::Match);
-    startLeadIn(deck::kOpeningPoem);
-    setFocus();
 }
 
-void TF_Match::BtnCloseClick()
+QString TF_Match::countdownText(qint64 remainingMs) const
 {
-    if (underway() && !askPaused(confirmLeave))
-        return;
-    closeAndShowMain();
+    return QStringLiteral("暗記時間 残り %1").arg(clockText(remainingMs))
+           + (remainingMs <= Memorisation::kCueBeforeEndMs && CbMemorise->currentData().toInt() >= 5
+                  ? QStringLiteral("（あと2分）")
+                  : QString());
 }
 
-bool TF_Match::askPaused(const std::function<bool()> &question)
+Pace TF_Match::leadInPace() const
 {
-    const bool reading = Timer1->isActive();
-    const bool waiting = TimerWait->isActive();
-    Timer1->stop();
-    TimerWait->stop();
-    // The player cannot pause a clip: the voice stops, and the half not yet
-    // begun is spoken on its tick after the question.
-    reciter_.stop();
-    const qint64 from = now();
-    const bool answer = question();
-    // Every time the match keeps is moved on by the pause, so that neither the
-    // opponent's plan nor the player's reaction counts it.
-    const qint64 paused = now() - from;
-    readingStartMs_ += paused;
-    memorisation_.postpone(paused);
-    if (answer)
-        return true;
-    // A lead-in broken off is read again from its first verse, as a reader would.
-    if (reading && phase_ == Phase::Waiting && !reciter_.leadIn().verses().isEmpty()) {
-        startLeadIn(reciter_.leadIn().verses().first().poem);
-        return false;
-    }
-    if (reading) {
-        if (match_->readingOpen())
-            reciter_.openReading(match_->poem(), needs_.voice.gameReading);
-        Timer1->start();
-    }
-    if (waiting)
-        TimerWait->start();
-    return false;
+    return {voice::kHoldMs, SpGap->value() * 1000};
+}
+
+// The voice keeps the time itself; the beep would only cover it.
+bool TF_Match::beepsUnderVoice() const
+{
+    return needs_.voice.beepWhileReading;
 }
 
 void TF_Match::BtnReplayClick()
@@ -486,99 +331,35 @@ void TF_Match::BtnReplayClick()
         view->exec();
 }
 
-void TF_Match::TimerWaitTimer()
+bool TF_Match::nextReading()
 {
-    const qint64 t = now();
-    if (phase_ == Phase::Memorising) {
-        if (memorisation_.finished(t)) {
-            BtnStartNowClick();
-            return;
-        }
-        const bool cue = memorisation_.takeCue(t);
-        if (cue)
-            needs_.services.beeper->beep();
-        setStatus(QStringLiteral("暗記時間 残り %1").arg(clockText(memorisation_.remainingMs(t)))
-                  + (memorisation_.remainingMs(t) <= Memorisation::kCueBeforeEndMs
-                             && CbMemorise->currentData().toInt() >= 5
-                         ? QStringLiteral("（あと2分）")
-                         : QString()));
-    }
-}
-
-void TF_Match::startLeadIn(int previousPoem, bool follow)
-{
-    TimerWait->stop();
-    const Pace pace{voice::kHoldMs, SpGap->value() * 1000};
-    if (follow)
-        reciter_.followReading(previousPoem, pace, needs_.voice.gameReading, now());
-    else // from the lower verse on the first tick, the clips opened by then
-        reciter_.startLeadIn(previousPoem, pace, needs_.voice.gameReading, now() + deck::kTickMs);
-    if (previousPoem == deck::kOpeningPoem)
-        setStatus(QStringLiteral("序歌"));
-    phase_ = Phase::Waiting;
-    Timer1->start(deck::kTickMs);
-}
-
-void TF_Match::leadInTick()
-{
-    // The last wait is cut to land on the reading's opening.
-    const qint64 toReading = reciter_.tickLeadIn(now());
-    if (toReading <= 0)
-        startReading();
-    else if (toReading < deck::kTickMs)
-        Timer1->start(int(toReading));
-}
-
-void TF_Match::startReading()
-{
-    TimerWait->stop();
     hideTaken();
     held_.reset();
     dragged_ = 0;
-    if (!match_->startReading()) {
-        showEnd();
-        return;
-    }
+    if (!match_->startReading())
+        return false;
     record_.readingStarted(*match_, levelNo());
-    const int poem = match_->poem();
-    reveal_ = deck::Reveal::ofPoem(poem, match_->readBefore());
-    lt1->setCaption(QByteArray());
-    lt2->setCaption(QByteArray());
-    readingStartMs_ = now();
-    decidedMs_ = qint64(reveal_.decidedTick()) * deck::kTickMs;
-    reciter_.openReading(poem, needs_.voice.gameReading);
-    plan_ = opponent_.plan(*match_, rng_);
-    opponentFaultDone_ = false;
-    phase_ = Phase::Reading;
-    setStatus(QStringLiteral("第%1首").arg(match_->readingNumber()));
-    showCounts();
-    Timer1->start(deck::kTickMs);
+    return true;
 }
 
-void TF_Match::Timer1Timer()
+void TF_Match::readingOpened()
 {
-    if (phase_ == Phase::Waiting) {
-        leadInTick();
-        return;
-    }
-    if (phase_ != Phase::Reading)
-        return;
-    const deck::RevealStep step = reveal_.tick();
-    if (step.hasByte) {
-        tategaki::TLabelTategaki *l = step.half() == deck::Half::Kami ? lt1 : lt2;
-        l->setCaption(l->Caption() + step.byte);
-    }
-    // The voice keeps the time itself; the beep would only cover it.
-    if (step.beep && (!reciter_.readingAloud() || needs_.voice.beepWhileReading))
-        needs_.services.beeper->beep();
-    // Each half is timed from the tick that shows its first byte, as in the game.
-    reciter_.readingStep(step, now());
+    plan_ = opponent_.plan(*match_, rng_);
+    opponentFaultDone_ = false;
+    setStatus(QStringLiteral("第%1首").arg(match_->readingNumber()));
+    showCounts();
+}
+
+void TF_Match::readingTicked()
+{
     applyOpponent(now() - kGraceMs);
-    if (phase_ == Phase::Reading && step.kind == deck::RevealStep::Kind::TimeOut) {
-        match_->endReading();
-        record_.ended();
-        readingClosed();
-    }
+}
+
+void TF_Match::readingTimedOut()
+{
+    match_->endReading();
+    record_.ended();
+    readingClosed();
 }
 
 void TF_Match::applyOpponent(qint64 upToMs)
@@ -651,9 +432,7 @@ void TF_Match::afterTouch(Side who, const TouchResult &r)
 
 void TF_Match::readingClosed()
 {
-    Timer1->stop();
-    lt1->setCaption(needs_.poems[match_->poem()].Kaminoku.toByteArray());
-    lt2->setCaption(needs_.poems[match_->poem()].Shimonoku.toByteArray());
+    showVerses(match_->poem());
     // A taken card stays where it lay until the next reading, in the
     // taker's colour, so that every take is seen; others leave at once.
     if (const auto &last = match_->last(); last.taker) {
@@ -733,9 +512,7 @@ void TF_Match::showEndText(const std::optional<QList<qint64>> &recent)
 
 void TF_Match::showEnd()
 {
-    Timer1->stop();
-    TimerWait->stop();
-    reciter_.stop();
+    standStill();
     phase_ = Phase::Over;
     const Match &m = *match_;
     // The history's takes are read on a pool thread: the end is up at once
@@ -789,110 +566,51 @@ void TF_Match::leaveRecord()
                   : QStringLiteral("この試合の記録は残りません。")));
 }
 
-void TF_Match::cardPressed(MatchCard *card, qint64 stamp)
+void TF_Match::cardTouched(Place at, qint64 atMs)
 {
-    const qint64 handled = now();
-    const std::optional<Place> at = match_->field().find(card->Tag());
-    if (!at)
-        return;
-    if (mayRearrange()) {
-        dragged_ = at->side == Side::Player ? card->Tag() : 0;
-        return;
-    }
-    cursor_ = *at;
+    cursor_ = at;
     showCursor();
-    touchPlace(*at, eventClock_.toMonotonic(stamp, handled));
+    touchPlace(at, atMs);
 }
 
-void TF_Match::cardReleased(MatchCard *card, QPoint inField)
+void TF_Match::moveOwnCard(int poem, Place from, Place to)
 {
-    if (dragged_ != card->Tag())
-        return;
-    dragged_ = 0;
-    const std::optional<Place> from = match_->field().find(card->Tag());
-    const std::optional<Place> to = placeAt(inField);
-    if (!from || !to || to->side != Side::Player || to->slot == from->slot)
-        return;
-    const int other = match_->field().at(*to);
-    if (match_->rearrange(from->slot, to->slot)) {
-        record_.moved(from->slot, to->slot);
-        moveCard(card->Tag());
+    const int other = match_->field().at(to);
+    if (match_->rearrange(from.slot, to.slot)) {
+        record_.moved(from.slot, to.slot);
+        moveCard(poem);
         if (other)
             moveCard(other);
-        cursor_ = *to;
+        cursor_ = to;
         showCursor();
     }
 }
 
-qint64 TF_Match::now() const
+// Before the readings the take key picks a card up and lays it down where
+// the frame is.
+void TF_Match::takeKey(qint64 atMs)
 {
-    return needs_.services.monotonic->elapsedMs();
-}
-
-bool TF_Match::eventFilter(QObject *watched, QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::MouseMove:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::HoverMove:
-        eventClock_.observe(qint64(static_cast<QInputEvent *>(event)->timestamp()), now());
-        break;
-    default:
-        break;
-    }
-    return Form::eventFilter(watched, event);
-}
-
-void TF_Match::keyPressEvent(QKeyEvent *event)
-{
-    // A held key repeats; only its first press counts.
-    if (event->isAutoRepeat()) {
-        event->accept();
+    if (!mayRearrange()) {
+        touchPlace(cursor_, atMs);
         return;
     }
-    const qint64 handled = now();
-    eventClock_.observe(qint64(event->timestamp()), handled);
-    FloorStep step;
-    switch (event->key()) {
-    case Qt::Key_Left: step = FloorStep::Left; break;
-    case Qt::Key_Right: step = FloorStep::Right; break;
-    case Qt::Key_Up: step = FloorStep::Up; break;
-    case Qt::Key_Down: step = FloorStep::Down; break;
-    case Qt::Key_Space:
-    case Qt::Key_Return:
-    case Qt::Key_Enter: {
-        event->accept();
-        if (mayRearrange()) {
-            if (cursor_.side != Side::Player)
-                return;
-            if (!held_) {
-                if (match_->field().at(cursor_))
-                    held_ = cursor_;
-                setStatus(QStringLiteral("移す先を選んでください"));
-                return;
-            }
-            const int a = match_->field().at(*held_);
-            const int b = match_->field().at(cursor_);
-            if (match_->rearrange(held_->slot, cursor_.slot)) {
-                record_.moved(held_->slot, cursor_.slot);
-                moveCard(a);
-                if (b)
-                    moveCard(b);
-            }
-            held_.reset();
-            setStatus(QStringLiteral("札を並べ替えられます"));
-            showCursor();
-            return;
-        }
-        touchPlace(cursor_, eventClock_.toMonotonic(qint64(event->timestamp()), handled));
+    if (cursor_.side != Side::Player)
+        return;
+    if (!held_) {
+        if (match_->field().at(cursor_))
+            held_ = cursor_;
+        setStatus(QStringLiteral("移す先を選んでください"));
         return;
     }
-    default:
-        Form::keyPressEvent(event);
-        return;
+    const int a = match_->field().at(*held_);
+    const int b = match_->field().at(cursor_);
+    if (match_->rearrange(held_->slot, cursor_.slot)) {
+        record_.moved(held_->slot, cursor_.slot);
+        moveCard(a);
+        if (b)
+            moveCard(b);
     }
-    event->accept();
-    cursor_ = stepped(cursor_, step);
+    held_.reset();
+    setStatus(QStringLiteral("札を並べ替えられます"));
     showCursor();
 }

@@ -6,8 +6,8 @@
 #include <numeric>
 
 #include "deck/poemtable.h"
-#include "game/boardlayout.h"
-#include "game/readinglabel.h"
+#include "play/cardsize.h"
+#include "play/readinglabel.h"
 #include "history/recorder.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"
@@ -15,8 +15,8 @@
 #include "platform/ui/kit.h"
 #include "tategaki/labeltategaki.h"
 #include "tategaki/speedbuttontategaki.h"
-#include "training/drillsets.h"
-#include "training/setchoice.h"
+#include "play/drillsets.h"
+#include "play/setchoice.h"
 
 using namespace platform;
 using namespace platform::ui;
@@ -68,7 +68,7 @@ TF_Nagashi::TF_Nagashi(const Needs &needs, QWidget *parent)
     CmbSet = new QComboBox(this);
     CmbSet->setObjectName(QStringLiteral("CmbSet"));
     CmbSet->setGeometry(80, 10, 200, 28);
-    training::refillSetChoices(CmbSet);
+    play::refillSetChoices(CmbSet);
     kit::label(this, QStringLiteral("LblAnswer"), QRect(296, 14, 54, 20), plain, colors::clWindowText)
         ->setText(QStringLiteral("答え方"));
     CmbAnswer = new QComboBox(this);
@@ -80,7 +80,7 @@ TF_Nagashi::TF_Nagashi(const Needs &needs, QWidget *parent)
     LblHow = kit::label(this, QStringLiteral("LblHow"), QRect(10, 44, 580, 40), plain, colors::clWindowText);
     LblHow->setWordWrap(true);
 
-    const QSize cardSize(game::kCardWidth * kCardScale, game::kCardHeight * kCardScale);
+    const QSize cardSize(play::kCardWidth * kCardScale, play::kCardHeight * kCardScale);
     PnlCard = kit::panel(this, QStringLiteral("PnlCard"), QRect(10, 92, cardSize.width() + 40, 290));
     Card = new tategaki::TSpeedButtonTategaki(PnlCard);
     Card->setObjectName(QStringLiteral("Card"));
@@ -93,7 +93,7 @@ TF_Nagashi::TF_Nagashi(const Needs &needs, QWidget *parent)
     Card->setTategaki(true);
     Card->setFocusPolicy(Qt::NoFocus);
 
-    LtKaminoku = game::readingLabel(this, "LtKaminoku", 1, QRect(200, 92, 48, 290));
+    LtKaminoku = play::readingLabel(this, "LtKaminoku", 1, QRect(200, 92, 48, 290));
 
     const QFont choiceFont = fonts::font(fonts::MSPGothic, 19, true);
     for (int i = 0; i < nagashi::kChoiceCount; ++i) {
@@ -145,7 +145,7 @@ void TF_Nagashi::FormShow()
 {
     // Own sets may have been made or edited in the quiz meanwhile.
     if (!running_)
-        training::refillSetChoices(CmbSet);
+        play::refillSetChoices(CmbSet);
     BtnStart->setFocus();
 }
 
@@ -189,7 +189,7 @@ void TF_Nagashi::setIdle(bool idle)
 
 void TF_Nagashi::BtnStartClick()
 {
-    QList<deck::PoemNo> poems = training::chosenPoems(CmbSet);
+    QList<deck::PoemNo> poems = play::chosenPoems(CmbSet);
     if (poems.isEmpty()) { // 全百首
         poems.resize(deck::kPoemCount);
         std::iota(poems.begin(), poems.end(), 1);
@@ -206,7 +206,7 @@ void TF_Nagashi::startRun(const QList<deck::PoemNo> &poems)
 {
     if (running_ || poems.isEmpty())
         return;
-    order_ = training::drawSetOrder(needs_.rng, poems);
+    order_ = play::drawSetOrder(needs_.rng, poems);
     position_ = 0;
     results_.clear();
     session_ = needs_.recorder.newSession(history::Mode::Nagashi);

@@ -10,7 +10,7 @@
 #include "nagashi/drill.h"
 #include "platform/ui/form.h"
 #include "platform/ui/panel.h"
-#include "platform/ui/playneeds.h"
+#include "play/playneeds.h"
 
 namespace tategaki {
 class TLabelTategaki;
@@ -28,7 +28,7 @@ class TSpeedButtonTategaki;
 class TF_Nagashi : public platform::ui::Form {
     Q_OBJECT
 public:
-    using Needs = platform::ui::PlayNeeds;
+    using Needs = play::PlayNeeds;
 
     explicit TF_Nagashi(const Needs &needs, QWidget *parent = nullptr);
     ~TF_Nagashi() override;

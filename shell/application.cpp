@@ -21,7 +21,7 @@
 #include "game/tf_game.h"
 #include "match/tf_match.h"
 #include "nagashi/tf_nagashi.h"
-#include "match/tf_position.h"
+#include "position/tf_position.h"
 #include "history/tf_stats.h"
 #include "records/tf_record.h"
 #include "shell/tf_main.h"

@@ -1,6 +1,6 @@
 #include "question.h"
 
-#include "training/drillsets.h"
+#include "play/drillsets.h"
 
 namespace training {
 

@@ -105,4 +105,37 @@ QString runSummary(int mondaisu, int seikai, int machigai, int seikairitu, const
     return text;
 }
 
+
+void shuffleSetList(platform::Random &rng, const deck::PoemTableData &table, const QList<deck::PoemNo> &set,
+                    MondaiListType &list)
+{
+    Q_ASSERT(set.size() <= deck::kPoemCount);
+    const QList<deck::PoemNo> order = play::drawSetOrder(rng, set);
+    for (qsizetype p = 0; p < order.size(); ++p)
+        list[static_cast<std::size_t>(p + 1)] = table[order[p]];
+}
+
+std::array<deck::PoemNo, kDistractorCount> drawSetDistractors(platform::Random &rng,
+                                                              const deck::PoemTableData &table,
+                                                              const QList<deck::PoemNo> &set, deck::PoemNo answer,
+                                                              SentakushiList &sentakushi)
+{
+    Q_ASSERT(set.contains(answer));
+    QList<deck::PoemNo> inside, outside;
+    for (deck::PoemNo no = 1; no <= deck::kPoemCount; ++no) {
+        if (no != answer)
+            (set.contains(no) ? inside : outside) << no;
+    }
+    std::array<deck::PoemNo, kDistractorCount> drawn{};
+    // Draws without repetition from `pool`, removing what it takes.
+    auto take = [&rng](QList<deck::PoemNo> &pool) {
+        return pool.takeAt(rng.below(static_cast<int>(pool.size())));
+    };
+    for (int k = 0; k < kDistractorCount; ++k) {
+        drawn[k] = !inside.isEmpty() ? take(inside) : take(outside);
+        sentakushi[k + 1] = table[drawn[k]];
+    }
+    return drawn;
+}
+
 } // namespace training

@@ -9,6 +9,7 @@
 
 #include "deck/poemtable.h"
 #include "platform/random.h"
+#include "play/drillsets.h"
 
 // The quiz's rules as plain value code: the order of a run, the choices of a
 // question, the return of a missed poem and the rate. No widgets here.
@@ -83,5 +84,20 @@ using MissedPoems = std::bitset<deck::kPoemCount + 1>;
 // (at most six characters).
 QString runSummary(int mondaisu, int seikai, int machigai, int seikairitu, const MissedPoems &missed,
                    const deck::PoemTableData &table);
+
+// A drill set's draws for the quiz.
+// Positions 1 .. set.size() of a run receive the set's rows in the order
+// drawSetOrder gives; the positions after them are left as they are.
+void shuffleSetList(platform::Random &rng, const deck::PoemTableData &table, const QList<deck::PoemNo> &set,
+                    MondaiListType &list);
+
+// Fills sentakushi[1 .. 9] for poem `answer` (one of `set`, in sentakushi[0]):
+// first from the set's other poems — nine of them at random when it has ten
+// poems or more, all of them otherwise — then from the poems outside it.
+// Returns the poem numbers in draw order.
+std::array<deck::PoemNo, kDistractorCount> drawSetDistractors(platform::Random &rng,
+                                                              const deck::PoemTableData &table,
+                                                              const QList<deck::PoemNo> &set, deck::PoemNo answer,
+                                                              SentakushiList &sentakushi);
 
 } // namespace training

@@ -8,11 +8,11 @@
 #include <QSignalBlocker>
 
 #include "deck/poemtable.h"
-#include "training/drillsets.h"
+#include "play/drillsets.h"
 #include "training/historytake.h"
 #include "training/ownsetsdialog.h"
 #include "training/question.h"
-#include "training/setchoice.h"
+#include "play/setchoice.h"
 #include "history/database.h"
 #include "history/recorder.h"
 #include "history/schedule.h"
@@ -107,7 +107,7 @@ TF_Training::TF_Training(const Needs &needs, QWidget *parent, history::ScheduleC
     connect(CmbSet, &QComboBox::currentIndexChanged, this, [this] {
         const QVariant set = CmbSet->currentData();
         Review = set.isValid() && set.toInt() == kReviewItem;
-        DrillPoems = training::chosenPoems(CmbSet);
+        DrillPoems = play::chosenPoems(CmbSet);
         drillChanged();
     });
     connect(SpDrill, &QSpinBox::valueChanged, this, &TF_Training::drillChanged);
@@ -356,22 +356,22 @@ void TF_Training::showReview()
 void TF_Training::fillSets()
 {
     const QSignalBlocker quiet(CmbSet);
-    const int ownFrom = 2 + int(training::drillSets().size()); // the separator
+    const int ownFrom = 2 + int(play::drillSets().size()); // the separator
     const int index = CmbSet->currentIndex();
     const bool wasOwn = index > ownFrom;
-    const QString was = CmbSet->currentData(training::kSetNameRole).toString();
+    const QString was = CmbSet->currentData(play::kSetNameRole).toString();
     while (CmbSet->count() > 2)
         CmbSet->removeItem(2);
-    training::addSetChoices(CmbSet, training::setChoices().mid(1));
+    play::addSetChoices(CmbSet, play::setChoices().mid(1));
     if (!wasOwn) {
         CmbSet->setCurrentIndex(index); // the sets by sound never change
         return;
     }
     CmbSet->setCurrentIndex(0);
     for (int i = ownFrom + 1; i < CmbSet->count(); ++i)
-        if (CmbSet->itemData(i, training::kSetNameRole).toString() == was)
+        if (CmbSet->itemData(i, play::kSetNameRole).toString() == was)
             CmbSet->setCurrentIndex(i);
-    DrillPoems = training::chosenPoems(CmbSet);
+    DrillPoems = play::chosenPoems(CmbSet);
 }
 
 void TF_Training::BtnSetsClick()

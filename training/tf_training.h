@@ -18,7 +18,7 @@
 #include "history/words.h"
 #include "platform/services.h"
 #include "platform/ui/form.h"
-#include "platform/ui/playneeds.h"
+#include "play/playneeds.h"
 #include "platform/ui/panel.h"
 #include "training/quizrules.h"
 #include "voice/speaker.h"
@@ -33,7 +33,7 @@
 class TF_Training : public platform::ui::Form {
     Q_OBJECT
 public:
-    using Needs = platform::ui::PlayNeeds;
+    using Needs = play::PlayNeeds;
 
     // `schedules`, shared with the statistics, outlives the window; without
     // it the window keeps a cache of its own.

@@ -3,12 +3,12 @@
 #include <set>
 
 #include "deck/poemtable.h"
-#include "match/field.h"
+#include "play/field.h"
 #include "match/historytake.h"
 #include "deck/reveal.h"
 #include "match/opponent.h"
 #include "match/rules.h"
-#include "match/timing.h"
+#include "play/timing.h"
 #include "platform/sjis.h"
 
 using namespace match;
@@ -85,6 +85,7 @@ const char *resultName(Result r)
 class TestMatchRules : public QObject {
     Q_OBJECT
 private slots:
+    void ownCardsArrangedByLayoutOnlyBeforeTheFirstReading();
     void initTestCase() { deck::PoemTable.fill(); }
 
     void dealLaysTwentyFiveDifferentCardsASideInThreeRowsAndTwoAreas_data();
@@ -359,6 +360,27 @@ void TestMatchRules::memorisationCuesTwoMinutesBeforeTheEndFromFiveMinutes()
     QVERIFY(!mem.finished(start + minutes * 60'000 - 1));
     QVERIFY(mem.finished(start + minutes * 60'000));
     QCOMPARE(clockText(mem.remainingMs(start + 1)), QStringLiteral("%1:00").arg(minutes));
+}
+
+void TestMatchRules::ownCardsArrangedByLayoutOnlyBeforeTheFirstReading()
+{
+    platform::Random rng;
+    rng.state = 3;
+    const Field dealt = dealField(rng);
+    const QList<int> order = readingOrder(rng);
+    const StandardLayout &layout = defaultLayout();
+    const Field want = arranged(dealt, Side::Player, layout);
+    Match m(dealt, order);
+    QVERIFY(!arrangeOwnSide(m, layout).isEmpty());
+    for (int k = 0; k < kSlots; ++k) {
+        QCOMPARE(m.field().at(Side::Player, k), want.at(Side::Player, k));
+        QCOMPARE(m.field().at(Side::Opponent, k), dealt.at(Side::Opponent, k));
+    }
+    Match started(dealt, order);
+    QVERIFY(started.startReading());
+    QVERIFY(arrangeOwnSide(started, layout).isEmpty());
+    for (int k = 0; k < kSlots; ++k)
+        QCOMPARE(started.field().at(Side::Player, k), dealt.at(Side::Player, k));
 }
 
 QTEST_GUILESS_MAIN(TestMatchRules)

@@ -6,8 +6,8 @@
 #include "../support/fakeservices.h"
 
 #include "deck/poemtable.h"
-#include "match/floorgeometry.h"
-#include "match/matchcard.h"
+#include "play/floorgeometry.h"
+#include "play/matchcard.h"
 #include "match/replayview.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"

@@ -14,11 +14,11 @@
 
 #include "deck/opening.h"
 #include "deck/poemtable.h"
-#include "match/matchcard.h"
+#include "play/matchcard.h"
 #include "deck/reveal.h"
 #include "history/database.h"
 #include "match/calibration.h"
-#include "match/floorgeometry.h"
+#include "play/floorgeometry.h"
 #include "match/replay.h"
 #include "match/tf_match.h"
 #include "platform/random.h"

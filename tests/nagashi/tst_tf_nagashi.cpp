@@ -14,7 +14,7 @@
 #include "tategaki/speedbuttontategaki.h"
 #include "history/database.h"
 #include "history/playerstore.h"
-#include "training/setchoice.h"
+#include "play/setchoice.h"
 #include "voice/speaker.h"
 
 using namespace platform;
@@ -95,7 +95,7 @@ void tst_TF_Nagashi::selectSet(const QString &name)
 void tst_TF_Nagashi::pickingRunsASetAndEndsWithItsSummary()
 {
     selectSet(QStringLiteral("一字決まり"));
-    const QList<deck::PoemNo> set = training::chosenPoems(w->CmbSet);
+    const QList<deck::PoemNo> set = play::chosenPoems(w->CmbSet);
     w->BtnStart->click();
     QVERIFY(!w->CmbSet->isEnabled() && !w->BtnStart->isEnabled());
     QCOMPARE(QApplication::focusWidget(), w);

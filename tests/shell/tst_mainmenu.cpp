@@ -5,7 +5,7 @@
 #include "game/tf_game.h"
 #include "match/tf_match.h"
 #include "nagashi/tf_nagashi.h"
-#include "match/tf_position.h"
+#include "position/tf_position.h"
 #include "history/tf_stats.h"
 #include "platform/sjis.h"
 #include "platform/services.h"

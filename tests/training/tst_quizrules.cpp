@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <numeric>
+#include <set>
 
 #include "deck/poemtable.h"
+#include "play/drillsets.h"
 #include "training/question.h"
 #include "training/quizrules.h"
 
@@ -28,9 +30,23 @@ QList<int> range(int from, int to)
 // Pinned sequences were worked out apart from this code with the generator's
 // formula (state * 134775813 + 1, draw = state * n >> 32); the state after
 // the draws pins how many repeats were thrown away.
+namespace {
+
+const QList<deck::PoemNo> &drillSetPoems(const QString &name)
+{
+    for (const play::DrillSet &s : play::drillSets())
+        if (s.name() == name)
+            return s.poems;
+    qFatal("no drill set %s", qPrintable(name));
+}
+
+} // namespace
+
 class tst_QuizRules : public QObject {
     Q_OBJECT
 private slots:
+    void distractorsComeFromTheSetFirst_data();
+    void distractorsComeFromTheSetFirst();
     void initTestCase() { PoemTable.fill(); }
     void poemOrder_data();
     void poemOrder();
@@ -319,6 +335,41 @@ void tst_QuizRules::summary()
                                  .arg(rate)),
              qPrintable(text));
     QVERIFY2(text.endsWith(tail), qPrintable(text));
+}
+
+void tst_QuizRules::distractorsComeFromTheSetFirst_data()
+{
+    QTest::addColumn<QList<int>>("set");
+    QTest::addColumn<int>("fromSet"); // distractors that must come from the set
+    QTest::newRow("42 poems: all nine from the set") << drillSetPoems("二字決まり") << 9;
+    QTest::newRow("exactly ten: the other nine") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 100} << 9;
+    QTest::newRow("nine: the eight others, then one more") << QList<int>{2, 3, 4, 5, 6, 7, 8, 9, 100} << 8;
+    QTest::newRow("seven: the six others, then three more") << drillSetPoems("一字決まり") << 6;
+    QTest::newRow("a pair: the twin, then eight more") << drillSetPoems("友札「きみがため」") << 1;
+}
+
+void tst_QuizRules::distractorsComeFromTheSetFirst()
+{
+    QFETCH(QList<int>, set);
+    QFETCH(int, fromSet);
+    platform::Random rng;
+    for (std::uint32_t seed : {1u, 24u, 77777u}) {
+        for (deck::PoemNo answer : set) {
+            rng.state = seed + static_cast<std::uint32_t>(answer);
+            SentakushiList choices{};
+            choices[0] = PoemTable[answer];
+            const auto drawn = drawSetDistractors(rng, PoemTable, set, answer, choices);
+            std::set<deck::PoemNo> distinct(drawn.begin(), drawn.end());
+            QCOMPARE(distinct.size(), std::size_t(kDistractorCount));
+            QVERIFY(!distinct.count(answer));
+            int inSet = 0;
+            for (int k = 0; k < kDistractorCount; ++k) {
+                QCOMPARE(choices[k + 1], SentakushiEntry(PoemTable[drawn[k]]));
+                inSet += set.contains(drawn[k]);
+            }
+            QCOMPARE(inSet, fromSet);
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_QuizRules)

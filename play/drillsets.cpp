@@ -6,7 +6,7 @@
 
 #include "deck/spoken.h"
 
-namespace training {
+namespace play {
 
 namespace {
 
@@ -85,36 +85,4 @@ QList<deck::PoemNo> drawSetOrder(platform::Random &rng, const QList<deck::PoemNo
     return order;
 }
 
-void shuffleSetList(platform::Random &rng, const deck::PoemTableData &table, const QList<deck::PoemNo> &set,
-                    MondaiListType &list)
-{
-    Q_ASSERT(set.size() <= deck::kPoemCount);
-    const QList<deck::PoemNo> order = drawSetOrder(rng, set);
-    for (qsizetype p = 0; p < order.size(); ++p)
-        list[static_cast<std::size_t>(p + 1)] = table[order[p]];
-}
-
-std::array<deck::PoemNo, kDistractorCount> drawSetDistractors(platform::Random &rng,
-                                                              const deck::PoemTableData &table,
-                                                              const QList<deck::PoemNo> &set, deck::PoemNo answer,
-                                                              SentakushiList &sentakushi)
-{
-    Q_ASSERT(set.contains(answer));
-    QList<deck::PoemNo> inside, outside;
-    for (deck::PoemNo no = 1; no <= deck::kPoemCount; ++no) {
-        if (no != answer)
-            (set.contains(no) ? inside : outside) << no;
-    }
-    std::array<deck::PoemNo, kDistractorCount> drawn{};
-    // Draws without repetition from `pool`, removing what it takes.
-    auto take = [&rng](QList<deck::PoemNo> &pool) {
-        return pool.takeAt(rng.below(static_cast<int>(pool.size())));
-    };
-    for (int k = 0; k < kDistractorCount; ++k) {
-        drawn[k] = !inside.isEmpty() ? take(inside) : take(outside);
-        sentakushi[k + 1] = table[drawn[k]];
-    }
-    return drawn;
-}
-
-} // namespace training
+} // namespace play

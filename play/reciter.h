@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "deck/reveal.h"
-#include "match/readingtimeline.h"
+#include "play/readingtimeline.h"
 #include "voice/speaker.h"
 
 namespace tategaki {

@@ -7,7 +7,7 @@
 #include <array>
 #include <optional>
 
-#include "match/field.h"
+#include "play/field.h"
 
 // One's standard layout (定位置): for every poem, the zone of one's own
 // side it goes to — a row and its left or right area — and its order there,

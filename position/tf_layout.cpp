@@ -8,7 +8,7 @@
 #include "deck/spoken.h"
 #include "platform/gui/fonts.h"
 #include "platform/services.h"
-#include "training/drillsets.h"
+#include "play/drillsets.h"
 
 using namespace match;
 
@@ -53,7 +53,7 @@ TF_Layout::TF_Layout(const StandardLayout &layout, QWidget *parent) : QDialog(pa
     CbSet = new QComboBox(this);
     CbSet->setObjectName(QStringLiteral("CbSet"));
     CbSet->setGeometry(8, 532, 200, 28);
-    for (const training::DrillSet &set : training::drillSets())
+    for (const play::DrillSet &set : play::drillSets())
         CbSet->addItem(QStringLiteral("%1 (%2首)").arg(set.name()).arg(set.poems.size()));
     CbZone = new QComboBox(this);
     CbZone->setObjectName(QStringLiteral("CbZone"));
@@ -105,7 +105,7 @@ void TF_Layout::BtnMoveClick()
     if (set < 0 || !now)
         return;
     StandardLayout::Zones zones = now->zones();
-    const QList<deck::PoemNo> &poems = training::drillSets()[set].poems;
+    const QList<deck::PoemNo> &poems = play::drillSets()[set].poems;
     for (QList<int> &zone : zones)
         zone.removeIf([&](int p) { return poems.contains(p); });
     for (int p : poems)

@@ -7,8 +7,8 @@
 #include "../support/fakeservices.h"
 #include "../support/smalldisk.h"
 
-#include "match/layoutstore.h"
-#include "match/tf_layout.h"
+#include "play/layoutstore.h"
+#include "position/tf_layout.h"
 
 using namespace match;
 

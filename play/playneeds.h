@@ -14,7 +14,7 @@ namespace voice {
 struct Options;
 }
 
-namespace platform::ui {
+namespace play {
 
 // What a play window (the game, the quiz, the match) plays with, handed in by
 // the shell; all of it outlives the window. Only named here, so this layer
@@ -27,4 +27,4 @@ struct PlayNeeds {
     const deck::PoemTableData &poems;
 };
 
-} // namespace platform::ui
+} // namespace play

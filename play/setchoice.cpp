@@ -7,9 +7,9 @@
 
 #include "history/database.h"
 #include "history/playerstore.h"
-#include "training/drillsets.h"
+#include "play/drillsets.h"
 
-namespace training {
+namespace play {
 
 QList<SetChoice> setChoices()
 {
@@ -60,4 +60,4 @@ void refillSetChoices(QComboBox *box)
         }
 }
 
-} // namespace training
+} // namespace play

@@ -137,20 +137,4 @@ StandardLayout playerLayout(const QString &settingsPath, platform::Messages &mes
     return saved.layout;
 }
 
-QList<std::pair<int, int>> arrangeOwnSide(Match &m, const StandardLayout &layout)
-{
-    QList<std::pair<int, int>> moves;
-    const Field target = arranged(m.field(), Side::Player, layout);
-    // Each swap puts one card where it belongs and never moves it again.
-    for (int k = 0; k < kSlots; ++k) {
-        const int want = target.at(Side::Player, k);
-        if (want && m.field().at(Side::Player, k) != want) {
-            const int from = m.field().find(want)->slot;
-            if (m.rearrange(from, k))
-                moves.append({from, k});
-        }
-    }
-    return moves;
-}
-
 } // namespace match

@@ -3,9 +3,9 @@
 #include <set>
 
 #include "deck/poemtable.h"
-#include "training/drillsets.h"
+#include "play/drillsets.h"
 
-using namespace training;
+using namespace play;
 using deck::PoemNo;
 using deck::PoemTable;
 
@@ -28,8 +28,6 @@ private slots:
     void setsByName_data();
     void setsByName();
     void familiesAndLengthsEachCoverTheHundredOnce();
-    void distractorsComeFromTheSetFirst_data();
-    void distractorsComeFromTheSetFirst();
     void setOrderIsAPermutationPinnedBySeed();
 };
 
@@ -75,41 +73,6 @@ void tst_DrillSets::familiesAndLengthsEachCoverTheHundredOnce()
         all.insert(no);
     QVERIFY(families == all);
     QVERIFY(lengths == all);
-}
-
-void tst_DrillSets::distractorsComeFromTheSetFirst_data()
-{
-    QTest::addColumn<QList<int>>("set");
-    QTest::addColumn<int>("fromSet"); // distractors that must come from the set
-    QTest::newRow("42 poems: all nine from the set") << findSet("二字決まり")->poems << 9;
-    QTest::newRow("exactly ten: the other nine") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 100} << 9;
-    QTest::newRow("nine: the eight others, then one more") << QList<int>{2, 3, 4, 5, 6, 7, 8, 9, 100} << 8;
-    QTest::newRow("seven: the six others, then three more") << findSet("一字決まり")->poems << 6;
-    QTest::newRow("a pair: the twin, then eight more") << findSet("友札「きみがため」")->poems << 1;
-}
-
-void tst_DrillSets::distractorsComeFromTheSetFirst()
-{
-    QFETCH(QList<int>, set);
-    QFETCH(int, fromSet);
-    platform::Random rng;
-    for (std::uint32_t seed : {1u, 24u, 77777u}) {
-        for (PoemNo answer : set) {
-            rng.state = seed + static_cast<std::uint32_t>(answer);
-            SentakushiList choices{};
-            choices[0] = PoemTable[answer];
-            const auto drawn = drawSetDistractors(rng, PoemTable, set, answer, choices);
-            std::set<PoemNo> distinct(drawn.begin(), drawn.end());
-            QCOMPARE(distinct.size(), std::size_t(kDistractorCount));
-            QVERIFY(!distinct.count(answer));
-            int inSet = 0;
-            for (int k = 0; k < kDistractorCount; ++k) {
-                QCOMPARE(choices[k + 1], SentakushiEntry(PoemTable[drawn[k]]));
-                inSet += set.contains(drawn[k]);
-            }
-            QCOMPARE(inSet, fromSet);
-        }
-    }
 }
 
 void tst_DrillSets::setOrderIsAPermutationPinnedBySeed()

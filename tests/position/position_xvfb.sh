@@ -4,7 +4,7 @@
 # standard layout, then moves the frame with the arrows and presses Space now
 # and then for about a minute of readings. 終了 asks first: いいえ goes on,
 # はい leaves. The history is read with sqlite3 after the program ends.
-#   tests/match/position_xvfb.sh <build-dir> [out]
+#   tests/position/position_xvfb.sh <build-dir> [out]
 set -euo pipefail
 # The helper starts Xvfb and clears QT_QPA_PLATFORM, which an offscreen caller would pass on.
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"

@@ -8,7 +8,7 @@
 
 #include "deck/spoken.h"
 #include "history/take.h"
-#include "match/field.h"
+#include "play/field.h"
 #include "platform/random.h"
 
 // The position drill: a few cards laid out on a match floor, memorised,

@@ -4,7 +4,7 @@
 #include "platform/gui/fonts.h"
 #include "platform/ui/kit.h"
 
-namespace game {
+namespace play {
 
 tategaki::TLabelTategaki *readingLabel(QWidget *parent, const char *name, int tag, const QRect &bounds)
 {
@@ -26,4 +26,4 @@ tategaki::TLabelTategaki *readingLabel(QWidget *parent, const char *name, int ta
     return l;
 }
 
-} // namespace game
+} // namespace play

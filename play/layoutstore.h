@@ -2,8 +2,7 @@
 
 #include <QString>
 
-#include "match/rules.h"
-#include "match/standardlayout.h"
+#include "play/standardlayout.h"
 
 namespace platform {
 class Messages;
@@ -36,9 +35,5 @@ QString writeLayout(const QString &settingsPath, const StandardLayout &layout);
 // The layout to play with; a file that cannot be used is told of once a
 // run through `messages`.
 StandardLayout playerLayout(const QString &settingsPath, platform::Messages &messages);
-
-// Moves the player's cards of `m` to where `layout` puts them; returns the
-// moves made, as (from, to) slots, in order.
-QList<std::pair<int, int>> arrangeOwnSide(Match &m, const StandardLayout &layout);
 
 } // namespace match

@@ -3,17 +3,14 @@
 #include <QList>
 #include <QString>
 
-#include <array>
-
 #include "deck/poemtable.h"
 #include "platform/random.h"
-#include "training/quizrules.h"
 
 // Sets of poems to drill, chosen by how the poems sound: the one-syllable
 // deciders, one opening syllable, one length of deciding syllables, and
 // groups that share an opening (友札). The deciding syllables are those of
 // the whole hundred, none read.
-namespace training {
+namespace play {
 
 struct DrillSet {
     enum class Kind {
@@ -40,18 +37,4 @@ const QList<DrillSet> &drillSets();
 // below the set's size, drawn again while already taken.
 QList<deck::PoemNo> drawSetOrder(platform::Random &rng, const QList<deck::PoemNo> &set);
 
-// Positions 1 .. set.size() of a run receive the set's rows in the order
-// drawSetOrder gives; the positions after them are left as they are.
-void shuffleSetList(platform::Random &rng, const deck::PoemTableData &table, const QList<deck::PoemNo> &set,
-                    MondaiListType &list);
-
-// Fills sentakushi[1 .. 9] for poem `answer` (one of `set`, in sentakushi[0]):
-// first from the set's other poems — nine of them at random when it has ten
-// poems or more, all of them otherwise — then from the poems outside it.
-// Returns the poem numbers in draw order.
-std::array<deck::PoemNo, kDistractorCount> drawSetDistractors(platform::Random &rng,
-                                                              const deck::PoemTableData &table,
-                                                              const QList<deck::PoemNo> &set, deck::PoemNo answer,
-                                                              SentakushiList &sentakushi);
-
-} // namespace training
+} // namespace play

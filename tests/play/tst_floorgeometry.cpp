@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "match/floorgeometry.h"
+#include "play/floorgeometry.h"
 
 using namespace match;
 

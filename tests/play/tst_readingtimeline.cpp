@@ -2,7 +2,7 @@
 
 #include "deck/opening.h"
 #include "deck/poemtable.h"
-#include "match/readingtimeline.h"
+#include "play/readingtimeline.h"
 #include "platform/sjis.h"
 
 using namespace match;

@@ -5,7 +5,7 @@
 #include <array>
 #include <functional>
 
-#include "match/standardlayout.h"
+#include "play/standardlayout.h"
 
 class QComboBox;
 class QListWidget;

@@ -11,13 +11,13 @@ class QComboBox;
 // The sets a drill can be run on, for any drill's combo box: 全百首, the
 // sets by sound (drillsets.h), then the player's own sets from the history.
 //
-//     training::addSetChoices(box, training::setChoices());
+//     play::addSetChoices(box, play::setChoices());
 //     ...
-//     const QList<deck::PoemNo> poems = training::chosenPoems(box); // empty: all hundred
+//     const QList<deck::PoemNo> poems = play::chosenPoems(box); // empty: all hundred
 //
 // Call setChoices() again (and clear the box) when the window is shown, so
 // that sets made or edited meanwhile are offered.
-namespace training {
+namespace play {
 
 struct SetChoice {
     QString name;              // "全百首", "一字決まり", the player's own name
@@ -44,4 +44,4 @@ QList<deck::PoemNo> chosenPoems(const QComboBox *box);
 // Emits no signals; the caller deals afresh if it needs to.
 void refillSetChoices(QComboBox *box);
 
-} // namespace training
+} // namespace play

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "match/field.h"
+#include "play/field.h"
 
 // Where the places of the floor lie in the match window's field, in its
 // pixels. The player's side is the lower half; the opponent's is turned
