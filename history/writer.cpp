@@ -219,8 +219,9 @@ void SqliteRecorder::post(const Take &take, const QDateTime &at)
         worker_,
         [this, next = Pending{take, at}] {
             const Backlog before = workerBacklog_;
+            // Told on the window thread, where the recorder and its listeners live.
             if (writeInOrder(&next))
-                emit takeWritten();
+                QMetaObject::invokeMethod(this, [this] { emit takeWritten(); }, Qt::QueuedConnection);
             const Backlog now = workerBacklog_;
             if (now.waiting != before.waiting || now.written != before.written || now.dropped != before.dropped
                 || now.refused != before.refused)

@@ -55,7 +55,7 @@ public:
 
 signals:
     void started(bool recording);
-    // A take is in the file (sent from the writer's thread).
+    // A take is in the file.
     void takeWritten();
 
 private:
