@@ -24,9 +24,9 @@ Reveal::Reveal(QByteArrayView kaminoku, QByteArrayView shimonoku, int decidedTic
     Q_ASSERT(decidedTick >= 0 && decidedTick <= kKaminokuTicks);
 }
 
-Reveal Reveal::ofPoem(PoemNo no, const ReadSet &read)
+Reveal Reveal::ofPoem(const PoemTableData &table, PoemNo no, const ReadSet &read)
 {
-    const PoemEntry &poem = PoemTable[no];
+    const PoemEntry &poem = table[no];
     return Reveal(poem.Kaminoku.view(), poem.Shimonoku.view(), deck::decidedTick(no, read));
 }
 

@@ -54,8 +54,8 @@ public:
     Reveal() = default;
     // Verses longer than their ticks are cut; `decidedTick` 0 marks no tick.
     Reveal(QByteArrayView kaminoku, QByteArrayView shimonoku, int decidedTick);
-    // Poem `no` of the table, decided against the poems in `read`.
-    static Reveal ofPoem(PoemNo no, const ReadSet &read);
+    // Poem `no` of `table`, decided against the poems in `read`.
+    static Reveal ofPoem(const PoemTableData &table, PoemNo no, const ReadSet &read);
 
     RevealStep tick();
     void stop() { running_ = false; }

@@ -86,7 +86,7 @@ void Game::sort(SortKey key)
     insertionSort(std::span(Torifuda).subspan(1, static_cast<std::size_t>(fudaSu_)), key);
 }
 
-bool Game::startReading()
+bool Game::startReading(const deck::PoemTableData &table)
 {
     Q_ASSERT(YomiNo < yomiSu_);
     ++YomiNo;
@@ -94,9 +94,9 @@ bool Game::startReading()
 
     deck::ReadSet read;
     for (int i = 1; i < YomiNo; ++i)
-        read.set(static_cast<std::size_t>(deck::PoemTable.numberOf(Yomifuda[static_cast<std::size_t>(i)])));
+        read.set(static_cast<std::size_t>(table.numberOf(Yomifuda[static_cast<std::size_t>(i)])));
     read.reset(0); // an entry not in the table
-    const deck::PoemNo no = deck::PoemTable.numberOf(reading());
+    const deck::PoemNo no = table.numberOf(reading());
     const int decided = no == 0 || read.test(static_cast<std::size_t>(no)) ? 0 : deck::decidedTick(no, read);
     reveal_ = deck::Reveal(reading().Kaminoku.view(), reading().Shimonoku.view(), decided);
     return YomiNo == 1;

@@ -82,8 +82,9 @@ public:
     void sort(SortKey key);
     void reset() { YomiNo = 0; }
 
-    // Starts the next reading; true when it is the first of the board.
-    bool startReading();
+    // Starts the next reading; true when it is the first of the board. The
+    // deciding tick is found among the poems of `table`, the one dealt from.
+    bool startReading(const deck::PoemTableData &table);
     // The tick of the current reading at which its poem is decided by sound,
     // given the poems of the earlier readings of this game; 0 when the
     // reading is not one of the table's poems.

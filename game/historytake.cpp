@@ -14,18 +14,18 @@ history::Mode historyMode(BoardSize size)
     Q_UNREACHABLE();
 }
 
-history::Take historyTake(const Game &g, BoardSize size, qint64 session, std::optional<Verdict::Kind> verdict,
+history::Take historyTake(const deck::PoemTableData &table, const Game &g, BoardSize size, qint64 session, std::optional<Verdict::Kind> verdict,
                           int tag, qint64 msFromStart, qint64 msFromDeciding)
 {
     history::Take t;
     t.mode = historyMode(size);
     t.session = session;
-    t.poem = deck::PoemTable.numberOf(g.reading());
+    t.poem = table.numberOf(g.reading());
     t.outcome = !verdict ? history::Outcome::Timeout
         : *verdict == Verdict::Kind::Correct ? history::Outcome::Right
                                               : history::Outcome::Wrong;
     if (t.outcome == history::Outcome::Wrong)
-        t.chosen = deck::PoemTable.numberOf(g.Torifuda[static_cast<std::size_t>(tag)]);
+        t.chosen = table.numberOf(g.Torifuda[static_cast<std::size_t>(tag)]);
     t.ticks = g.Keika();
     // The game reads aloud: the deciding point is the one heard.
     t.deciding = history::Deciding::Spoken;

@@ -391,7 +391,7 @@ void TF_Game::BtnStartClick()
     lt2->setCaption(QByteArray());
     Kimari->hide();
 
-    if (game_.startReading()) {
+    if (game_.startReading(needs_.poems)) {
         for (int k = 1; k <= board_.FudaSu; ++k)
             card(k)->setEnabled(true);
     }
@@ -473,7 +473,7 @@ void TF_Game::sbt1Click(QObject *Sender)
 void TF_Game::recordTake(std::optional<game::Verdict::Kind> verdict, int tag)
 {
     const qint64 now = needs_.services.monotonic->elapsedMs();
-    needs_.recorder.record(game::historyTake(game_, board_.size, session_, verdict, tag,
+    needs_.recorder.record(game::historyTake(needs_.poems, game_, board_.size, session_, verdict, tag,
                                              readingClock_.sinceStart(now), readingClock_.sinceDeciding(now)));
 }
 

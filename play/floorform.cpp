@@ -240,7 +240,7 @@ void FloorForm::startReading()
         return;
     }
     const int poem = poemRead();
-    reveal_ = deck::Reveal::ofPoem(poem, readBefore());
+    reveal_ = deck::Reveal::ofPoem(needs_.poems, poem, readBefore());
     clearVerses();
     readingStartMs_ = now();
     decidedMs_ = qint64(reveal_.decidedTick()) * deck::kTickMs;

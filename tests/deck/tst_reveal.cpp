@@ -22,7 +22,7 @@ Reveal revealOf(const QString &reading)
 {
     bool isPoem = false;
     if (const int poem = reading.toInt(&isPoem); isPoem)
-        return Reveal::ofPoem(poem, {});
+        return Reveal::ofPoem(PoemTable, poem, {});
     const QList<QByteArray> halves = platform::sjis::encode(reading).split('|');
     return Reveal(halves[0], halves[1], 0);
 }

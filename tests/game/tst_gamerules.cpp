@@ -381,10 +381,10 @@ void tst_GameRules::eachReadingRevealsItsOwnPoem()
     g.YomiSbtNo[1] = 3;
     g.Torifuda[8] = g.Yomifuda[2] = PoemTable[100];
     g.YomiSbtNo[2] = 8;
-    g.startReading();
+    g.startReading(deck::PoemTable);
     runTicks(g, 10);
     g.take(3);
-    g.startReading();
+    g.startReading(deck::PoemTable);
     const Shown shown = runTicks(g, 41);
     QCOMPARE(shown.lt1, PoemTable[100].Kaminoku.toByteArray());
     QCOMPARE(shown.lt2, PoemTable[100].Shimonoku.toByteArray().left(1));
@@ -413,7 +413,7 @@ void tst_GameRules::scoreOfATake()
 {
     QFETCH(int, ticks);
     Game g = readingOf(33, 5);
-    g.startReading();
+    g.startReading(deck::PoemTable);
     runTicks(g, ticks);
     const Verdict t = g.take(5);
     QCOMPARE(t.kind, Verdict::Kind::Correct);
@@ -435,7 +435,7 @@ void tst_GameRules::judgedReadingIgnoresClicksAndTicks()
 {
     QFETCH(QString, judgedBy);
     Game g = readingOf(33, 5);
-    g.startReading();
+    g.startReading(deck::PoemTable);
     runTicks(g, 10);
     if (judgedBy == "correct")
         g.take(5);
@@ -464,7 +464,7 @@ void tst_GameRules::nothingHappensOutsideAReading()
 
     // A reset in the middle of a reading leaves no reading behind.
     g = readingOf(1, 1);
-    g.startReading();
+    g.startReading(deck::PoemTable);
     runTicks(g, 5);
     g.reset();
     QVERIFY(!g.Hanteizumi);
@@ -497,7 +497,7 @@ void tst_GameRules::decidedByTheEarlierReadings()
         g.Yomifuda[i + 1] = PoemTable[earlier[i]];
     g.Yomifuda[earlier.size() + 1] = PoemTable[poem];
     g.YomiNo = static_cast<int>(earlier.size());
-    g.startReading();
+    g.startReading(deck::PoemTable);
     QCOMPARE(g.decidedTick(), tick);
     // Exactly one tick of the whole reading says so.
     QList<int> decided;

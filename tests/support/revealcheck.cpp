@@ -13,7 +13,7 @@ QList<std::optional<int>> revealMs(int poem, Half half)
 {
     const deck::Reveal reveal = poem == deck::kOpeningPoem
                                     ? deck::Reveal(deck::openingText(Half::Kami), deck::openingText(Half::Shimo), 0)
-                                    : deck::Reveal::ofPoem(poem, {});
+                                    : deck::Reveal::ofPoem(deck::PoemTable, poem, {});
     const Verse verse = spokenVerse(poem, half);
     const QString spelled = spelledVerse(poem, half);
     QList<std::optional<int>> out;
