@@ -91,7 +91,8 @@ TF_Game::TF_Game(game::BoardSize size, const Needs &needs, QWidget *parent)
     : Form(QStringLiteral("琴葉ゲーム"), game::layoutOf(size).client, parent),
       needs_(needs),
       board_(game::boardOf(size)),
-      game_(board_.FudaSu, board_.YomiSu)
+      game_(board_.FudaSu, board_.YomiSu),
+      reader_(needs.services)
 {
     setObjectName(board_.windowName);
     setFont(fonts::font(fonts::MSPGothic, 12));
@@ -179,7 +180,7 @@ TF_Game::TF_Game(game::BoardSize size, const Needs &needs, QWidget *parent)
         QPalette pal = CbYomiage->palette();
         pal.setColor(QPalette::Disabled, QPalette::WindowText, colors::clGrayText);
         CbYomiage->setPalette(pal);
-        voice::connectGameReading(needs_.voice, CbYomiage);
+        voice::connectGameReading(needs_.services, needs_.voice, CbYomiage);
     }
 
     // Precise: the next tick is due a whole interval after the last one was
@@ -336,7 +337,7 @@ void TF_Game::BtnCloseClick()
 
 void TF_Game::contextMenuEvent(QContextMenuEvent *event)
 {
-    const voice::Status st = voice::status();
+    const voice::Status st = voice::status(needs_.services);
     QMenu menu(this);
     menu.setToolTipsVisible(true);
     QAction *reading = menu.addAction(QStringLiteral("読み上げ"));
@@ -352,9 +353,9 @@ void TF_Game::contextMenuEvent(QContextMenuEvent *event)
         menu.addAction(st.detail)->setEnabled(false);
     QAction *chosen = menu.exec(event->globalPos());
     if (chosen == reading) {
-        voice::setGameReading(needs_.voice, reading->isChecked());
+        voice::setGameReading(needs_.services, needs_.voice, reading->isChecked());
         if (CbYomiage)
-            voice::showGameReading(needs_.voice, CbYomiage);
+            voice::showGameReading(needs_.services, needs_.voice, CbYomiage);
     } else if (chosen == beep) {
         needs_.voice.beepWhileReading = beep->isChecked();
     }
@@ -363,7 +364,7 @@ void TF_Game::contextMenuEvent(QContextMenuEvent *event)
 void TF_Game::FormShow()
 {
     if (CbYomiage)
-        voice::showGameReading(needs_.voice, CbYomiage);
+        voice::showGameReading(needs_.services, needs_.voice, CbYomiage);
     BtnShow->setFocus();
     MP1 = openQuietly(QStringLiteral("Push.wav"));
     MP2 = openQuietly(QStringLiteral("Close.wav"));

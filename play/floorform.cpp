@@ -26,7 +26,7 @@ using namespace match;
 
 FloorForm::FloorForm(const Needs &needs, const QString &title, const QString &name, const QString &leaveQuestion,
                      QWidget *parent)
-    : Form(title, QSize(1016, 728), parent), needs_(needs), floor_(this, QPoint(8, 48))
+    : Form(title, QSize(1016, 728), parent), needs_(needs), floor_(this, QPoint(8, 48)), reciter_(needs.services)
 {
     setObjectName(name);
     setFont(fonts::font(fonts::MSPGothic, 12));
@@ -71,7 +71,7 @@ FloorForm::FloorForm(const Needs &needs, const QString &title, const QString &na
     CbYomiage->setObjectName(QStringLiteral("CbYomiage"));
     CbYomiage->setGeometry(4, PReading->height() - 36, PReading->width() - 8, 28);
     CbYomiage->setFont(fonts::font(fonts::MSPGothic, 13));
-    voice::connectGameReading(needs_.voice, CbYomiage);
+    voice::connectGameReading(needs_.services, needs_.voice, CbYomiage);
 
     Cursor = floor_.makeFrame();
 
@@ -111,7 +111,7 @@ qint64 FloorForm::now() const
 
 void FloorForm::FormShow()
 {
-    voice::showGameReading(needs_.voice, CbYomiage);
+    voice::showGameReading(needs_.services, needs_.voice, CbYomiage);
     needs_.rng.reseed(needs_.services.clock->utcTimeOfDay());
     deal(needs_.rng.state);
     setFocus();

@@ -26,6 +26,10 @@ namespace match {
 
 class Reciter {
 public:
+    // The voices play through the wave players of `services`, which outlive
+    // the reciter.
+    explicit Reciter(const platform::Services &services) : leading_(services), reading_(services) {}
+
     // The labels the verses show on, set once the window has made them.
     void setLabels(tategaki::TLabelTategaki *upper, tategaki::TLabelTategaki *lower)
     {

@@ -84,6 +84,7 @@ TF_Training::TF_Training(const Needs &needs, QWidget *parent, history::ScheduleC
     , needs_(needs)
     , ownSchedules_(schedules ? nullptr : std::make_unique<history::ScheduleCache>())
     , schedules_(schedules ? schedules : ownSchedules_.get())
+    , reader_(needs.services)
 {
     setObjectName(QStringLiteral("F_Training"));
     setFont(fonts::font(fonts::MSPGothic, 12));
@@ -303,7 +304,7 @@ void TF_Training::FormShow()
     buildRun();
     asked_.reset();
     msAfterDeciding_.reset();
-    const voice::Status st = voice::status();
+    const voice::Status st = voice::status(needs_.services);
     CbKikitori->setEnabled(st.usable);
     CbKikitori->setChecked(st.usable && needs_.voice.listening);
     CbKikitori->setToolTip(st.usable ? QStringLiteral("上の句を声だけで出題します") : st.detail);

@@ -78,7 +78,7 @@ QString clipFolder()
     return loaded().folder;
 }
 
-Status status()
+Status status(const platform::Services &services)
 {
     const Loaded &l = loaded();
     if (l.folder.isEmpty())
@@ -87,7 +87,7 @@ Status status()
     if (l.clips.size() < kClipCount)
         return {false, QStringLiteral("読み上げ音声が不足"),
                 QStringLiteral("読み上げの音声が %1 首分しかありません。").arg(l.clips.size() / 2)};
-    const auto &hasOutput = platform::services().hasAudioOutput;
+    const auto &hasOutput = services.hasAudioOutput;
     if (!hasOutput || !hasOutput())
         return {false, QStringLiteral("音の出力先なし"), QStringLiteral("音を出す装置が見つかりません。")};
     return {true, {}, {}};
@@ -106,7 +106,7 @@ const ClipTimes *clipTimes(int poem, Half half)
     return it == clips.constEnd() ? nullptr : &*it;
 }
 
-Reader::Reader() = default;
+Reader::Reader(const platform::Services &services) : services_(services) {}
 
 Reader::~Reader()
 {
@@ -116,9 +116,9 @@ Reader::~Reader()
 bool Reader::prepare(int poem)
 {
     stop();
-    if (!status().usable || !clipTimes(poem, Half::Kami) || !clipTimes(poem, Half::Shimo))
+    if (!status(services_).usable || !clipTimes(poem, Half::Kami) || !clipTimes(poem, Half::Shimo))
         return false;
-    const auto &make = platform::services().makeWavePlayer;
+    const auto &make = services_.makeWavePlayer;
     if (!make)
         return false;
     const QDir folder(clipFolder());

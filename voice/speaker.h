@@ -8,6 +8,7 @@
 #include "voice/voicecore.h"
 
 namespace platform {
+struct Services;
 class WavePlayer;
 }
 
@@ -20,14 +21,14 @@ namespace voice {
 // installed share/kotoha. Empty when none has a usable index.
 QString clipFolder();
 
-// Whether reading aloud can be offered; if not, a short reason for beside
-// the option and a fuller one for its tooltip.
+// Whether reading aloud can be offered through `services`; if not, a short
+// reason for beside the option and a fuller one for its tooltip.
 struct Status {
     bool usable = false;
     QString reason;
     QString detail;
 };
-Status status();
+Status status(const platform::Services &services);
 
 // The player's choices; they hold for every window until the program ends.
 struct Options {
@@ -41,11 +42,12 @@ Options &options();
 // The mora times of one clip; nullptr when the folder lacks it.
 const ClipTimes *clipTimes(int poem, Half half);
 
-// Plays the two halves of one poem through the services' wave players. Each
-// call returns at once; nothing waits for a clip to end.
+// Plays the two halves of one poem through the wave players of `services`,
+// which outlive the reader. Each call returns at once; nothing waits for a
+// clip to end.
 class Reader {
 public:
-    Reader();
+    explicit Reader(const platform::Services &services);
     ~Reader();
     // Opens both halves so that speaking starts without a load; false when
     // reading aloud is off here or a clip is missing. deck::kOpeningPoem
@@ -56,6 +58,7 @@ public:
     int poem() const { return poem_; }
 
 private:
+    const platform::Services &services_;
     int poem_ = 0;
     std::unique_ptr<platform::WavePlayer> kami_;
     std::unique_ptr<platform::WavePlayer> shimo_;
