@@ -59,20 +59,20 @@ MatchReplayView::MatchReplayView(const deck::PoemTableData &poems, const Replay 
     showFrame(0);
 }
 
-std::unique_ptr<MatchReplayView> MatchReplayView::open(const deck::PoemTableData &poems, const QString &path,
-                                                      QWidget *parent)
+std::unique_ptr<MatchReplayView> MatchReplayView::open(const deck::PoemTableData &poems, Messages &messages,
+                                                      const QString &path, QWidget *parent)
 {
     // A whole match takes some tens of kilobytes.
     constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
     const QFileInfo info(path);
     const platform::WholeFile file = platform::readWholeFile(path, kMaxBytes);
     if (!file.problem.isEmpty()) {
-        services().messages->inform(QStringLiteral("%1 を試合の記録として読めません: %2").arg(info.fileName(), file.problem));
+        messages.inform(QStringLiteral("%1 を試合の記録として読めません: %2").arg(info.fileName(), file.problem));
         return nullptr;
     }
     const RecordRead read = readRecord(file.bytes);
     if (!read.record) {
-        services().messages->inform(
+        messages.inform(
             QStringLiteral("%1 の %2行目が読めません: %3").arg(info.fileName()).arg(read.line).arg(read.reason));
         return nullptr;
     }

@@ -14,6 +14,9 @@ class MatchCard;
 namespace deck {
 class PoemTableData;
 }
+namespace platform {
+class Messages;
+}
 namespace platform::ui {
 class Panel;
 }
@@ -35,10 +38,10 @@ public:
     platform::ui::Panel *PField;
 
     // The record in `path` ready to be shown; null, with the player told
-    // why, when it cannot be read or its notation is broken. A record the
-    // rules refuse is shown up to the line they refuse.
-    static std::unique_ptr<MatchReplayView> open(const deck::PoemTableData &poems, const QString &path,
-                                                 QWidget *parent = nullptr);
+    // why through `messages`, when it cannot be read or its notation is
+    // broken. A record the rules refuse is shown up to the line they refuse.
+    static std::unique_ptr<MatchReplayView> open(const deck::PoemTableData &poems, platform::Messages &messages,
+                                                 const QString &path, QWidget *parent = nullptr);
 
     void BtnPrevClick();
     void BtnNextClick();

@@ -327,7 +327,7 @@ void TF_Match::BtnReplayClick()
     const QString path = askRecordFile();
     if (path.isEmpty())
         return;
-    if (const auto view = MatchReplayView::open(needs_.poems, path, this))
+    if (const auto view = MatchReplayView::open(needs_.poems, *needs_.services.messages, path, this))
         view->exec();
 }
 

@@ -25,12 +25,12 @@
 #include "platform/services.h"
 #include "platform/wholefile.h"
 
-OwnSetsDialog::OwnSetsDialog(platform::Messages &messages, QWidget *parent)
+OwnSetsDialog::OwnSetsDialog(const deck::PoemTableData &poems, platform::Messages &messages, QWidget *parent)
     : QDialog(parent), messages_(messages)
 {
     setObjectName(QStringLiteral("OwnSetsDialog"));
     setWindowTitle(QStringLiteral("自分の組と今日の復習"));
-    buildLayout();
+    buildLayout(poems);
     connect(LstSets, &QListWidget::currentRowChanged, this, &OwnSetsDialog::showSet);
     connect(BtnNew, &QPushButton::clicked, this, &OwnSetsDialog::BtnNewClick);
     connect(BtnDelete, &QPushButton::clicked, this, &OwnSetsDialog::BtnDeleteClick);
@@ -67,7 +67,7 @@ OwnSetsDialog::OwnSetsDialog(platform::Messages &messages, QWidget *parent)
     clearEditor();
 }
 
-void OwnSetsDialog::buildLayout()
+void OwnSetsDialog::buildLayout(const deck::PoemTableData &poems)
 {
     auto *sets = new QVBoxLayout;
     sets->addWidget(new QLabel(QStringLiteral("自分の組")));
@@ -98,7 +98,7 @@ void OwnSetsDialog::buildLayout()
     for (int no = 1; no <= deck::kPoemCount; ++no) {
         auto *box = new QCheckBox(QStringLiteral("%1 %2").arg(no).arg(deck::spokenKaminoku(no).opening(3)));
         box->setObjectName(QStringLiteral("CbPoem%1").arg(no));
-        box->setToolTip(deck::PoemTable[no].Kaminoku.text());
+        box->setToolTip(poems[no].Kaminoku.text());
         CbPoems << box;
         grid->addWidget(box, (no - 1) / 10, (no - 1) % 10);
     }

@@ -12,6 +12,9 @@ class QListWidget;
 class QPushButton;
 class QSpinBox;
 
+namespace deck {
+class PoemTableData;
+}
 namespace platform {
 class Messages;
 }
@@ -24,7 +27,8 @@ class Messages;
 class OwnSetsDialog : public QDialog {
     Q_OBJECT
 public:
-    OwnSetsDialog(platform::Messages &messages, QWidget *parent = nullptr);
+    // The grid's tooltips show the upper verses of `poems`.
+    OwnSetsDialog(const deck::PoemTableData &poems, platform::Messages &messages, QWidget *parent = nullptr);
 
     QListWidget *LstSets;
     QPushButton *BtnNew;
@@ -54,7 +58,7 @@ public:
     void importLine(const QString &line);
 
 private:
-    void buildLayout();
+    void buildLayout(const deck::PoemTableData &poems);
     void clearEditor();
     QString editorLine() const;
     bool mayLeave(); // true when nothing unsaved is lost, or the player lets it go

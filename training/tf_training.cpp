@@ -377,7 +377,7 @@ void TF_Training::fillSets()
 
 void TF_Training::BtnSetsClick()
 {
-    OwnSetsDialog dialog(*needs_.services.messages, this);
+    OwnSetsDialog dialog(needs_.poems, *needs_.services.messages, this);
     dialog.exec();
     setsEdited();
 }
@@ -422,7 +422,7 @@ void TF_Training::buildRun()
     if (Review) {
         runLength = int(poems.size());
         for (qsizetype i = 0; i < poems.size(); ++i)
-            MondaiList[static_cast<std::size_t>(i + 1)] = deck::PoemTable[poems[i]];
+            MondaiList[static_cast<std::size_t>(i + 1)] = needs_.poems[poems[i]];
         return;
     }
     if (poems.isEmpty()) {

@@ -11,7 +11,6 @@
 #include "match/replayview.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"
-#include "platform/services.h"
 
 using namespace match;
 
@@ -26,6 +25,7 @@ private slots:
 private:
     QString write(const QByteArray &text);
     QTemporaryDir dir_;
+    fakes::FakeMessages messages_;
 };
 
 void tst_ReplayView::initTestCase()
@@ -55,7 +55,7 @@ void tst_ReplayView::stepsThroughTheReadingsAsTheFloorStood()
                                "send P P2.1=2 O0.0\n"
                                "reading 2 5\n"
                                "end\n");
-    const auto view = MatchReplayView::open(deck::PoemTable, path);
+    const auto view = MatchReplayView::open(deck::PoemTable, messages_, path);
     QVERIFY(view);
     QCOMPARE(view->frames(), 3);
     QVERIFY(!view->BtnPrev->isEnabled());
@@ -86,18 +86,15 @@ void tst_ReplayView::stepsThroughTheReadingsAsTheFloorStood()
 void tst_ReplayView::brokenRecordsAreRefusedOrStopWhereTheRulesDo()
 {
     fakes::FakeMessages messages;
-    platform::Services s = platform::services();
-    s.messages = &messages;
-    const platform::ScopedServices scoped(s);
-
-    QVERIFY(!MatchReplayView::open(deck::PoemTable, write("kotoha-match 1\ndeal P 2.0=1\nmove\n")));
-    QVERIFY(!MatchReplayView::open(deck::PoemTable, dir_.filePath(QStringLiteral("none.txt"))));
+    QVERIFY(!MatchReplayView::open(deck::PoemTable, messages, write("kotoha-match 1\ndeal P 2.0=1\nmove\n")));
+    QVERIFY(!MatchReplayView::open(deck::PoemTable, messages, dir_.filePath(QStringLiteral("none.txt"))));
     QCOMPARE(messages.informed.size(), 2);
     QVERIFY2(messages.informed[0].contains(QStringLiteral("3行目")), qPrintable(messages.informed[0]));
 
-    const auto view = MatchReplayView::open(deck::PoemTable, write("kotoha-match 1\ndeal P 2.0=1\ndeal O 2.0=3\n"
-                                                                   "order 1 3\nreading 1 1\n"
-                                                                   "touch P O2.0=3 700 take\n"));
+    const auto view = MatchReplayView::open(deck::PoemTable, messages,
+                                            write("kotoha-match 1\ndeal P 2.0=1\ndeal O 2.0=3\n"
+                                                  "order 1 3\nreading 1 1\n"
+                                                  "touch P O2.0=3 700 take\n"));
     QVERIFY(view);
     QCOMPARE(view->frames(), 1);
     QVERIFY2(view->LblReading->text().contains(QStringLiteral("6行目で止まりました")), qPrintable(view->LblReading->text()));
@@ -108,7 +105,7 @@ void tst_ReplayView::showsMovesBetweenReadingsOfAHandWrittenRecord()
 {
     const QString path = QFINDTESTDATA("records/move-between-readings.txt");
     QVERIFY(!path.isEmpty());
-    const auto view = MatchReplayView::open(deck::PoemTable, path);
+    const auto view = MatchReplayView::open(deck::PoemTable, messages_, path);
     QVERIFY(view);
     QCOMPARE(view->frames(), 4);
 

@@ -44,7 +44,7 @@ void tst_OwnSetsDialog::init()
     history::setDatabasePath(dir_->filePath("history.sqlite"));
     history::reviewOptions() = {};
     messages_ = {};
-    dialog_ = std::make_unique<OwnSetsDialog>(messages_);
+    dialog_ = std::make_unique<OwnSetsDialog>(deck::PoemTable, messages_);
 }
 
 void tst_OwnSetsDialog::cleanup()
