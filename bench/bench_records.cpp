@@ -73,7 +73,7 @@ void BM_RecordStepVerdict(benchmark::State &state)
     const long before = maxRssKb();
     for (auto _ : state) {
         try {
-            benchmark::DoNotOptimize(records::storeResult(path, QStringLiteral("5")).place);
+            benchmark::DoNotOptimize(records::storeResult(platform::services(), path, QStringLiteral("5")).place);
         } catch (const records::RecordsError &) {
         }
     }

@@ -257,7 +257,7 @@ void run(Reader &in, const QString &dir)
     Stored stored;
     bool raised = false;
     try {
-        stored = storeResult(path, tokuten);
+        stored = storeResult(platform::services(), path, tokuten);
     } catch (const platform::InOutError &) {
         raised = true;
     } catch (const platform::ConvertError &) {

@@ -366,8 +366,8 @@ void TF_Game::FormShow()
     if (CbYomiage)
         voice::showGameReading(needs_.services, needs_.voice, CbYomiage);
     BtnShow->setFocus();
-    MP1 = openQuietly(QStringLiteral("Push.wav"));
-    MP2 = openQuietly(QStringLiteral("Close.wav"));
+    MP1 = openQuietly(needs_.services, QStringLiteral("Push.wav"));
+    MP2 = openQuietly(needs_.services, QStringLiteral("Close.wav"));
 }
 
 void TF_Game::FormHide()
@@ -485,10 +485,10 @@ void TF_Game::endOfGame()
     // The next step is a new deal; without this the focus would drift to
     // "リセット" when the start button goes off.
     BtnShow->setFocus();
-    // The records file's troubles are reported by the standard error display;
+    // The records file's troubles are reported by the window's error display;
     // the board stays playable either way.
     const QString tokuten = PTokuten->caption();
-    guarded([&] { records::KirokuToroku(tokuten, board_.recordsFile); });
+    guarded(*needs_.services.errors, [&] { records::KirokuToroku(needs_.services, tokuten, board_.recordsFile); });
 }
 
 TF_24::TF_24(const Needs &needs, QWidget *parent) : TF_Game(game::BoardSize::S, needs, parent) {}

@@ -6,12 +6,12 @@
 
 namespace platform {
 
-std::unique_ptr<WavePlayer> openQuietly(const QString &fileName)
+std::unique_ptr<WavePlayer> openQuietly(const Services &services, const QString &fileName)
 {
-    if (!services().makeWavePlayer)
+    if (!services.makeWavePlayer)
         return nullptr;
     try {
-        std::unique_ptr<WavePlayer> player = services().makeWavePlayer();
+        std::unique_ptr<WavePlayer> player = services.makeWavePlayer();
         if (player && player->open(fileName))
             return player;
         qWarning("sound: cannot open %s, playing without it", qUtf8Printable(fileName));

@@ -120,13 +120,18 @@ int toInt(const QString &text)
     return value;
 }
 
-void guarded(const std::function<void()> &body)
+void guarded(ErrorDisplay &errors, const std::function<void()> &body)
 {
     try {
         body();
     } catch (const std::exception &e) {
-        services().errors->showError(QString::fromUtf8(e.what()));
+        errors.showError(QString::fromUtf8(e.what()));
     }
+}
+
+void guarded(const std::function<void()> &body)
+{
+    guarded(*services().errors, body);
 }
 
 } // namespace platform

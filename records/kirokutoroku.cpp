@@ -20,7 +20,7 @@ struct Scan {
     QList<int> scores;
 };
 
-Scan scan(UpdateFile &file, const QString &path, QString &setAsideAs)
+Scan scan(UpdateFile &file, const QString &path, QString &setAsideAs, platform::Messages &messages)
 {
     Scan s;
     try {
@@ -37,17 +37,17 @@ Scan scan(UpdateFile &file, const QString &path, QString &setAsideAs)
         if (e.kind != Kind::Damaged)
             throw;
         const QString aside = setAsideName(path);
-        const bool yes = platform::services().messages->askYesNo(setAsideQuestion(path, e.reason, aside));
+        const bool yes = messages.askYesNo(setAsideQuestion(path, e.reason, aside));
         if (!yes)
             throw;
         setAsideAs = file.setAside(aside);
-        return scan(file, path, setAsideAs);
+        return scan(file, path, setAsideAs, messages);
     }
 }
 
 } // namespace
 
-Stored storeResult(const QString &path, const QString &tokuten)
+Stored storeResult(const platform::Services &services, const QString &path, const QString &tokuten)
 {
     const int score = platform::toInt(tokuten);
     Stored stored;
@@ -55,23 +55,23 @@ Stored storeResult(const QString &path, const QString &tokuten)
         // The file is opened for writing and locked before the player is
         // asked for a name, so a file that cannot take the result is found
         // first.
-        UpdateFile file(path);
+        UpdateFile file(path, *services.messages);
         file.lock();
-        if (!qualifies(scan(file, path, stored.setAsideAs).scores, score))
+        if (!qualifies(scan(file, path, stored.setAsideAs, *services.messages).scores, score))
             return stored;
     }
 
-    const platform::Clock &clock = *platform::services().clock;
+    const platform::Clock &clock = *services.clock;
     const QByteArray date = hidukeBytes(clock.localDate(), clock.shortDateFormat());
-    const QString answer = platform::services().inputBox->ask(NamePromptCaption, NamePrompt, QString());
+    const QString answer = services.inputBox->ask(NamePromptCaption, NamePrompt, QString());
     const RecordsEntry entry = makeEntry(tokuten, nameBytes(answer), date);
 
     // Another copy of the program may have stored a result while the prompt
     // was up, so the table is read again and the place worked out afresh,
     // with the lock held until the new table is in place.
-    UpdateFile file(path);
+    UpdateFile file(path, *services.messages);
     file.lock();
-    const Scan now = scan(file, path, stored.setAsideAs);
+    const Scan now = scan(file, path, stored.setAsideAs, *services.messages);
     if (!qualifies(now.scores, score)) {
         stored.crowdedOut = true;
         return stored;
@@ -126,14 +126,14 @@ QString setAsideQuestion(const QString &path, const QString &damage, const QStri
         .arg(shownPath(path), damage, QFileInfo(newPath).fileName());
 }
 
-void KirokuToroku(const QString &tokuten, const QString &recordsFile)
+void KirokuToroku(const platform::Services &services, const QString &tokuten, const QString &recordsFile)
 {
     try {
-        const Stored stored = storeResult(recordsFile, tokuten);
+        const Stored stored = storeResult(services, recordsFile, tokuten);
         if (stored.crowdedOut)
-            platform::services().messages->inform(crowdedOutMessage(tokuten));
+            services.messages->inform(crowdedOutMessage(tokuten));
     } catch (const std::exception &e) {
-        platform::services().errors->showError(notStoredMessage(tokuten, e));
+        services.errors->showError(notStoredMessage(tokuten, e));
     }
 }
 

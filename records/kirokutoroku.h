@@ -12,10 +12,10 @@ namespace records {
 // The end-of-game record step. `tokuten` is the final score exactly as the
 // game's score panel shows it (decimal text), `recordsFile` the board's
 // records file. When the score enters the ten best, the player is asked
-// for a name (platform::services().inputBox) and the entry is stored with
-// today's date (platform::services().clock). A failure is shown by the
-// application's standard error display and leaves the file as it was.
-void KirokuToroku(const QString &tokuten, const QString &recordsFile);
+// for a name (the inputBox of `services`) and the entry is stored with
+// today's date (their clock). A failure is shown by their error display and
+// leaves the file as it was.
+void KirokuToroku(const platform::Services &services, const QString &tokuten, const QString &recordsFile);
 
 // What the step did.
 struct Stored {
@@ -28,8 +28,8 @@ struct Stored {
 // KirokuToroku on the file `path`, raising platform::InOutError (a
 // RecordsError for the file) or platform::ConvertError instead of
 // reporting. A damaged file is set aside and a new table started only when
-// the player says yes (platform::services().messages).
-Stored storeResult(const QString &path, const QString &tokuten);
+// the player says yes (the messages of `services`).
+Stored storeResult(const platform::Services &services, const QString &path, const QString &tokuten);
 
 // The messages the step shows.
 QString notStoredMessage(const QString &tokuten, const std::exception &error);

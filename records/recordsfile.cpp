@@ -271,8 +271,8 @@ Table readTable(const QString &path)
     return parseTable(readAt(fd, 0, std::min<qint64>(size, SlotSize * (MaxEntries + 1)), path), size);
 }
 
-UpdateFile::UpdateFile(const QString &path)
-    : path_(path)
+UpdateFile::UpdateFile(const QString &path, platform::Messages &messages)
+    : path_(path), messages_(messages)
 {
     open();
 }
@@ -293,7 +293,7 @@ void UpdateFile::lock()
     for (int attempt = 0; attempt < 100; ++attempt) {
         bool unsupported = false;
         while (!lockWithin(fd_, LockWaitMs, unsupported)) {
-            const bool waitOn = platform::services().messages->askYesNo(
+            const bool waitOn = messages_.askYesNo(
                 QStringLiteral("ほかの琴葉が記録ファイル「%1」を更新していて、%2 秒たっても終わりません。\n"
                                "もう少し待ちますか?(「いいえ」を選ぶと、今回の得点は記録されません。)")
                     .arg(shownPath(path_))

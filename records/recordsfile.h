@@ -33,10 +33,11 @@ Table readTable(const QString &path);
 
 // An open records file for the record step: refused unless it is a regular
 // file that may be read and written; created empty when missing (folder
-// permitting). Closing it drops the lock.
+// permitting). Closing it drops the lock. The player's questions go to
+// `messages`, which outlive the file.
 class UpdateFile {
 public:
-    explicit UpdateFile(const QString &path);
+    UpdateFile(const QString &path, platform::Messages &messages);
     ~UpdateFile();
     UpdateFile(const UpdateFile &) = delete;
     UpdateFile &operator=(const UpdateFile &) = delete;
@@ -70,6 +71,7 @@ public:
 private:
     void open();
     QString path_;
+    platform::Messages &messages_;
     int fd_ = -1;
     bool inPlace_ = false;
 };

@@ -282,8 +282,8 @@ void TF_Training::FormShow()
         counter->setText(QStringLiteral("0"));
     PnlHantei->setCaption({});
 
-    MP1 = openQuietly(QStringLiteral("Push.wav"));
-    MP2 = openQuietly(QStringLiteral("Close.wav"));
+    MP1 = openQuietly(needs_.services, QStringLiteral("Push.wav"));
+    MP2 = openQuietly(needs_.services, QStringLiteral("Close.wav"));
 
     for (int i = 0; i < training::kChoiceCount; ++i) {
         findControl<QLabel>(Panel1, QStringLiteral("Lbl"), i)->setText({});

@@ -75,7 +75,7 @@ int main(int argc, char **argv)
     s.inputBox = &input;
     platform::ScopedServices scoped(s);
     try {
-        const records::Stored stored = records::storeResult(args[1], args[2]);
+        const records::Stored stored = records::storeResult(platform::services(), args[1], args[2]);
         std::printf("stored %d%s\n", stored.place, stored.inPlace ? " in place" : "");
         return 0;
     } catch (const std::exception &e) {

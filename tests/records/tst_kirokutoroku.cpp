@@ -78,7 +78,7 @@ private:
     fakes::FakeInput input_;
     fakes::FakeErrors errors_;
     fakes::FakeMessages messages_;
-    std::unique_ptr<platform::ScopedServices> services_;
+    platform::Services services_; // handed to the step
 };
 
 void tst_KirokuToroku::init()
@@ -91,17 +91,14 @@ void tst_KirokuToroku::init()
     input_.asked.clear();
     errors_.shown.clear();
     messages_ = fakes::FakeMessages();
-    platform::Services s;
-    s.messages = &messages_;
-    s.clock = &clock_;
-    s.inputBox = &input_;
-    s.errors = &errors_;
-    services_ = std::make_unique<platform::ScopedServices>(s);
+    services_.messages = &messages_;
+    services_.clock = &clock_;
+    services_.inputBox = &input_;
+    services_.errors = &errors_;
 }
 
 void tst_KirokuToroku::cleanup()
 {
-    services_.reset();
     dir_.reset();
 }
 
@@ -196,7 +193,7 @@ void tst_KirokuToroku::byteForByte()
     input_.answer = answer.isNull() ? std::nullopt : std::optional<QString>(answer.toString());
     clock_.format = format;
 
-    KirokuToroku(score, RecordsS);
+    KirokuToroku(services_, score, RecordsS);
 
     QCOMPARE(errors_.shown, QStringList());
     QCOMPARE(input_.asked.size(), asked ? 1 : 0);
@@ -206,7 +203,7 @@ void tst_KirokuToroku::byteForByte()
 
 void tst_KirokuToroku::promptTexts()
 {
-    KirokuToroku(QStringLiteral("10"), RecordsS);
+    KirokuToroku(services_, QStringLiteral("10"), RecordsS);
     QCOMPARE(input_.asked, QStringList{QStringLiteral("氏名登録|氏名を全角10字(半角20字)以内で入力して下さい|")});
 }
 
@@ -236,7 +233,7 @@ void tst_KirokuToroku::damagedFileIsLeftAsItWas()
     QVERIFY(fixture::writeFile("RecordsS.dat", before));
 
     // The player is offered a new table and says no.
-    KirokuToroku(QStringLiteral("5000"), RecordsS);
+    KirokuToroku(services_, QStringLiteral("5000"), RecordsS);
 
     QCOMPARE(messages_.asked.size(), 1);
     for (const QString &m : {messages_.asked[0], errors_.shown.value(0)}) {
@@ -253,7 +250,7 @@ void tst_KirokuToroku::damagedFileIsLeftAsItWas()
     // Said yes, the damaged file is kept under a dated name and the result
     // starts a new table.
     messages_.answers = {true};
-    KirokuToroku(QStringLiteral("5000"), RecordsS);
+    KirokuToroku(services_, QStringLiteral("5000"), RecordsS);
     QCOMPARE(errors_.shown.size(), 1);
     QCOMPARE(input_.asked.size(), 1);
     QCOMPARE(readFile("RecordsS.dat").toHex(' '), (Z + lit("04 35303030" ABC DATE)).toHex(' '));
@@ -276,7 +273,7 @@ void tst_KirokuToroku::scoreThatIsNotANumber_data()
 void tst_KirokuToroku::scoreThatIsNotANumber()
 {
     QFETCH(QString, score);
-    KirokuToroku(score, RecordsS);
+    KirokuToroku(services_, score, RecordsS);
     QCOMPARE(errors_.shown.size(), 1);
     QVERIFY2(errors_.shown[0].contains(QStringLiteral("「%1」は数として読めない").arg(score)),
              qPrintable(errors_.shown[0]));
@@ -310,7 +307,7 @@ void tst_KirokuToroku::accessDenied()
     QVERIFY(fixture::setMode(dir_->path(), mode_t(folderMode)));
     {
         fixture::Unprivileged nobody;
-        KirokuToroku(QStringLiteral("950"), RecordsS);
+        KirokuToroku(services_, QStringLiteral("950"), RecordsS);
     }
     QVERIFY(fixture::setMode(dir_->path(), 0777));
     QCOMPARE(errors_.shown.size(), 1);
@@ -364,7 +361,7 @@ void tst_KirokuToroku::readOnlyFolderStoresInPlace()
     Stored stored;
     {
         fixture::Unprivileged nobody;
-        stored = storeResult(QStringLiteral("RecordsS.dat"), score);
+        stored = storeResult(services_, QStringLiteral("RecordsS.dat"), score);
     }
     QVERIFY(fixture::setMode(dir_->path(), 0777));
     QVERIFY(stored.inPlace);
@@ -383,7 +380,7 @@ void tst_KirokuToroku::absurdSizeIsNotRead()
     QCOMPARE(::stat("RecordsS.dat", &st), 0);
     const blkcnt_t blocks = st.st_blocks;
 
-    KirokuToroku(QStringLiteral("5000"), RecordsS);
+    KirokuToroku(services_, QStringLiteral("5000"), RecordsS);
 
     QCOMPARE(messages_.asked.size(), 1); // offered a new table, declined
     QCOMPARE(errors_.shown.size(), 1);
@@ -406,7 +403,7 @@ void tst_KirokuToroku::leftoversOfDeadCopiesCostNothing()
     QVERIFY(fixture::writeFile("RecordsS.dat.20261207-133000", "kept"));
     QVERIFY(fixture::writeFile("RecordsM.dat.Ab12Zq", "other board's"));
 
-    KirokuToroku(QStringLiteral("850"), RecordsS);
+    KirokuToroku(services_, QStringLiteral("850"), RecordsS);
 
     QCOMPARE(errors_.shown, QStringList());
     QCOMPARE(readFile("RecordsS.dat").toHex(' '), (table({900}) + lit("03 383530 00" ABC DATE)).toHex(' '));
@@ -432,7 +429,7 @@ void tst_KirokuToroku::waitingForTheLockKeepsEventsFlowing()
     });
     otherCopy.start(5);
 
-    KirokuToroku(QStringLiteral("850"), RecordsS);
+    KirokuToroku(services_, QStringLiteral("850"), RecordsS);
 
     QVERIFY(ticks >= 5);
     QCOMPARE(errors_.shown, QStringList());
@@ -479,7 +476,7 @@ void tst_KirokuToroku::anotherCopyStoredWhileAsking()
             fixture::writeFile("RecordsS.dat", meanwhile);
     };
 
-    KirokuToroku(score, RecordsS);
+    KirokuToroku(services_, score, RecordsS);
 
     QCOMPARE(input_.asked.size(), 1);
     QCOMPARE(errors_.shown.size(), reported ? 1 : 0);
@@ -528,7 +525,7 @@ void tst_KirokuToroku::killDuringTheWrite()
         // stored at once, and what the dead copy left beside the file is
         // cleaned.
         input_.answer = QStringLiteral("helper");
-        KirokuToroku(QStringLiteral("50"), RecordsS);
+        KirokuToroku(services_, QStringLiteral("50"), RecordsS);
         QCOMPARE(errors_.shown, QStringList());
         QCOMPARE(readFile("RecordsS.dat").toHex(' '), ten.toHex(' '));
         QCOMPARE(dir_->entries(), QStringList{"RecordsS.dat"});

@@ -78,7 +78,7 @@ void tst_RecordsFile::onlyRegularFilesAreOpened()
             if (side == 0)
                 QCOMPARE(readTable(QStringLiteral("RecordsS.dat")).entries.size(), 1);
             else
-                UpdateFile(QStringLiteral("RecordsS.dat")).lock();
+                UpdateFile(QStringLiteral("RecordsS.dat"), *platform::services().messages).lock();
             QVERIFY2(shown.isEmpty(), "opened");
         } catch (const RecordsError &e) {
             QVERIFY2(!shown.isEmpty() && e.kind == RecordsError::Kind::NotAFile && e.reason.contains(shown), e.what());
@@ -115,7 +115,7 @@ void tst_RecordsFile::fullDiskStoresInPlace()
     if (full)
         QVERIFY(disk.fill());
     {
-        UpdateFile file(path);
+        UpdateFile file(path, *platform::services().messages);
         file.lock();
         QCOMPARE(file.readAll(), before);
         file.write(before, after, firstSlot);
