@@ -22,7 +22,8 @@ QString poemLabel(int poem)
 
 } // namespace
 
-TF_Layout::TF_Layout(const StandardLayout &layout, QWidget *parent) : QDialog(parent)
+TF_Layout::TF_Layout(const StandardLayout &layout, platform::Messages &messages, QWidget *parent)
+    : QDialog(parent), messages_(messages)
 {
     setObjectName(QStringLiteral("F_Layout"));
     setWindowTitle(QStringLiteral("定位置"));
@@ -117,7 +118,7 @@ void TF_Layout::BtnSaveClick()
 {
     if (const auto l = layout()) {
         if (const QString problem = onSave ? onSave(*l) : QString(); !problem.isEmpty()) {
-            platform::services().messages->inform(problem);
+            messages_.inform(problem);
             return;
         }
         accept();

@@ -10,6 +10,9 @@
 class QComboBox;
 class QListWidget;
 class QPushButton;
+namespace platform {
+class Messages;
+}
 
 // The editor of the player's standard layout: their side's six zones as
 // lists, top row first as they see the floor. Poems are dragged between
@@ -17,7 +20,8 @@ class QPushButton;
 class TF_Layout : public QDialog {
     Q_OBJECT
 public:
-    TF_Layout(const match::StandardLayout &layout, QWidget *parent = nullptr);
+    // Why a layout could not be kept is told through `messages`.
+    TF_Layout(const match::StandardLayout &layout, platform::Messages &messages, QWidget *parent = nullptr);
 
     std::array<QListWidget *, match::kZones> LstZone;
     QComboBox *CbSet;
@@ -36,4 +40,7 @@ public:
     std::optional<match::StandardLayout> layout() const;
     void BtnMoveClick();
     void BtnSaveClick();
+
+private:
+    platform::Messages &messages_;
 };

@@ -203,7 +203,7 @@ void TF_Position::BtnDealClick()
 
 void TF_Position::BtnLayoutClick()
 {
-    TF_Layout editor(playerLayout(settingsPath, *needs_.services.messages), this);
+    TF_Layout editor(playerLayout(settingsPath, *needs_.services.messages), *needs_.services.messages, this);
     editor.onSave = [this](const StandardLayout &l) { return writeLayout(settingsPath, l); };
     if (editor.exec() == QDialog::Accepted && CbArrange->currentIndex() == 0)
         newDrill(rng_.state);

@@ -144,7 +144,7 @@ private:
     SoundBoard sounds_;
     FakeMonotonic monotonic_;
     FakeRecorder history_;
-    std::unique_ptr<ScopedServices> services_;
+    Services services_; // the windows' own, through their needs
     std::unique_ptr<Form> menu_;
     std::unique_ptr<TF_24> s_;
     std::unique_ptr<TF_44> m_;
@@ -176,12 +176,12 @@ void tst_TF_Game::init()
     s.errors = &errors_;
     s.makeWavePlayer = [this] { return std::make_unique<FakePlayer>(sounds_); };
     s.monotonic = &monotonic_;
-    services_ = std::make_unique<ScopedServices>(s);
+    services_ = fakes::withStandIns(s);
     history_ = FakeRecorder{};
 
     menu_ = std::make_unique<Form>(QStringLiteral("menu"), QSize(100, 100));
     menu_->makeMainForm();
-    const TF_Game::Needs needs{services(), rng(), history_, voice::options(), deck::PoemTable};
+    const TF_Game::Needs needs{services_, rng(), history_, voice::options(), deck::PoemTable};
     s_ = std::make_unique<TF_24>(needs);
     m_ = std::make_unique<TF_44>(needs);
     l_ = std::make_unique<TF_84>(needs);
@@ -194,7 +194,6 @@ void tst_TF_Game::cleanup()
     m_.reset();
     s_.reset();
     menu_.reset();
-    services_.reset();
     for (const char *f : kRecordsFiles)
         QFile::remove(QLatin1String(f));
 }
@@ -633,9 +632,7 @@ void tst_TF_Game::readingAloudOnTheTicks()
     QFETCH(bool, beepKept);
     QFETCH(bool, beeping);
     voice::options().beepWhileReading = beepKept;
-    Services withAudio;
-    withAudio.hasAudioOutput = [audio] { return audio; };
-    ScopedServices scoped(withAudio);
+    services_.hasAudioOutput = [audio] { return audio; };
 
     TF_Game *w = dealPoem1First();
     QCOMPARE(w->CbYomiage->isEnabled(), audio);
@@ -922,7 +919,11 @@ void tst_TF_Game::handlerErrorIsShownAndTheGameGoesOn()
     w->BtnStartClick();
     ticks(w, 2);
     // A score that cannot be read makes the take's handler throw; the
-    // application's edge reports it and the program carries on.
+    // application's edge reports it and the program carries on. That edge
+    // is the one application's, not the window's: its display is installed.
+    Services shown;
+    shown.errors = &errors_;
+    const ScopedServices atTheEdge(shown);
     // The take arrives from the event loop; a mouse event would unwind
     // through Qt's input code, which does not free its copies of the event.
     w->PTokuten->setCaption(QStringLiteral("x"));

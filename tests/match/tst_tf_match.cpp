@@ -110,7 +110,8 @@ private:
     SoundBoard sounds_;
     QTemporaryDir readings_; // a folder of clips as the build makes them (empty files)
     QTemporaryDir saved_;    // the matches' records
-    std::unique_ptr<platform::ScopedServices> services_;
+    FakeMessages messages_;
+    platform::Services services_; // the window's own, through its needs
     std::unique_ptr<TF_Match> w_;
 };
 
@@ -131,13 +132,15 @@ void tst_TF_Match::init()
     s.monotonic = &monotonic_;
     monotonic_.now = 100'000;
     s.makeWavePlayer = [this] { return std::make_unique<FakePlayer>(sounds_); };
-    services_ = std::make_unique<platform::ScopedServices>(s);
+    messages_ = FakeMessages{};
+    s.messages = &messages_;
+    services_ = fakes::withStandIns(s);
     history_ = FakeRecorder{};
     sounds_ = SoundBoard{};
     voice::options().gameReading = false;
     beeper_.beeps = 0;
     w_ = std::make_unique<TF_Match>(
-        TF_Match::Needs{platform::services(), platform::rng(), history_, voice::options(), deck::PoemTable});
+        TF_Match::Needs{services_, platform::rng(), history_, voice::options(), deck::PoemTable});
     w_->recordFolder = [this] { return saved_.path(); };
     w_->newMatch(12345);
 }
@@ -145,7 +148,6 @@ void tst_TF_Match::init()
 void tst_TF_Match::cleanup()
 {
     w_.reset();
-    services_.reset();
 }
 
 void tst_TF_Match::tickReading(int ticks)
@@ -512,10 +514,6 @@ void tst_TF_Match::readingsKeepTheFocusOnTheFloor()
 
 void tst_TF_Match::savedMatchOpensOnlyBetweenMatches()
 {
-    FakeMessages messages;
-    platform::Services s = platform::services();
-    s.messages = &messages;
-    const platform::ScopedServices scoped(s);
     QTemporaryFile later;
     QVERIFY(later.open());
     later.write("kotoha-match 9\n");
@@ -531,8 +529,8 @@ void tst_TF_Match::savedMatchOpensOnlyBetweenMatches()
     w_->newMatch(1);
     w_->BtnReplay->click();
     QCOMPARE(asked, 1);
-    QCOMPARE(messages.informed.size(), 1);
-    QVERIFY2(messages.informed[0].contains(QStringLiteral("1行目")), qPrintable(messages.informed[0]));
+    QCOMPARE(messages_.informed.size(), 1);
+    QVERIFY2(messages_.informed[0].contains(QStringLiteral("1行目")), qPrintable(messages_.informed[0]));
 }
 
 void tst_TF_Match::unsavedRecordIsToldAndTriedAgain_data()
@@ -547,10 +545,6 @@ void tst_TF_Match::unsavedRecordIsToldAndTriedAgain()
 {
     QFETCH(bool, fullDisk);
     QFETCH(QString, reason);
-    FakeMessages messages;
-    platform::Services s = platform::services();
-    s.messages = &messages;
-    const platform::ScopedServices scoped(s);
 
     // Both ways fail for root too, unlike a folder's permissions.
     std::unique_ptr<SmallDisk> disk;
@@ -598,7 +592,7 @@ void tst_TF_Match::unsavedRecordIsToldAndTriedAgain()
                  && told[0].contains(QStringLiteral("保存し直します")),
              qPrintable(told[0]));
     QVERIFY(w_->matchRecord().unsaved());
-    QCOMPARE(messages.informed, QStringList());
+    QCOMPARE(messages_.informed, QStringList());
 
     // The next reading with room writes all the record kept meanwhile.
     unblock();
@@ -614,11 +608,11 @@ void tst_TF_Match::unsavedRecordIsToldAndTriedAgain()
     QCOMPARE(takeAsides().size(), 0);
     w_->BtnClose->click();
     QVERIFY(!w_->isVisible());
-    QCOMPARE(messages.informed.size(), 1);
+    QCOMPARE(messages_.informed.size(), 1);
     // The file of the full disk holds the readings up to the last good save.
-    QVERIFY2(messages.informed[0].contains(QStringLiteral("保存されませんでした")) && messages.informed[0].contains(reason)
-                 && messages.informed[0].contains(fullDisk ? QStringLiteral("途中まで") : QStringLiteral("残りません")),
-             qPrintable(messages.informed[0]));
+    QVERIFY2(messages_.informed[0].contains(QStringLiteral("保存されませんでした")) && messages_.informed[0].contains(reason)
+                 && messages_.informed[0].contains(fullDisk ? QStringLiteral("途中まで") : QStringLiteral("残りません")),
+             qPrintable(messages_.informed[0]));
     unblock();
 }
 
@@ -666,9 +660,7 @@ void tst_TF_Match::readingAloudOnTheGamesTicks()
 {
     QFETCH(bool, audio);
     QFETCH(bool, spoken);
-    platform::Services withAudio;
-    withAudio.hasAudioOutput = [audio] { return audio; };
-    platform::ScopedServices scoped(withAudio);
+    services_.hasAudioOutput = [audio] { return audio; };
     w_->show();
     QCOMPARE(w_->CbYomiage->isEnabled(), audio);
     QCOMPARE(w_->CbYomiage->toolTip().contains(QStringLiteral("装置")), !audio);
@@ -715,9 +707,7 @@ void tst_TF_Match::leadInReadsTheLowerVerseHoldsAndPauses()
 {
     QFETCH(bool, reading);
     QFETCH(bool, opening);
-    platform::Services withAudio;
-    withAudio.hasAudioOutput = [] { return true; };
-    platform::ScopedServices scoped(withAudio);
+    services_.hasAudioOutput = [] { return true; };
     w_->show();
     w_->CbYomiage->setChecked(reading);
     w_->SpGap->setValue(2);

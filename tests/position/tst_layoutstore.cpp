@@ -18,7 +18,6 @@ class tst_LayoutStore : public QObject {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
     void readsOnlyWhatItCanUse_data();
     void readsOnlyWhatItCanUse();
     void playersFileIsWhereItWasKept();
@@ -44,21 +43,12 @@ private:
 
     std::unique_ptr<QTemporaryDir> dir_;
     fakes::FakeMessages messages_;
-    std::unique_ptr<platform::ScopedServices> services_;
 };
 
 void tst_LayoutStore::init()
 {
     dir_ = std::make_unique<QTemporaryDir>();
     messages_ = {};
-    platform::Services s;
-    s.messages = &messages_;
-    services_ = std::make_unique<platform::ScopedServices>(s);
-}
-
-void tst_LayoutStore::cleanup()
-{
-    services_.reset();
 }
 
 void tst_LayoutStore::readsOnlyWhatItCanUse_data()
@@ -129,7 +119,7 @@ void tst_LayoutStore::editorStaysOpenWhenTheLayoutIsNotKept()
 {
     QVERIFY(write(dir_->filePath("plain"), "x"));
     const QString path = dir_->filePath("plain/kotoha/kotoha.conf");
-    TF_Layout editor(defaultLayout());
+    TF_Layout editor(defaultLayout(), messages_);
     editor.onSave = [&](const StandardLayout &l) { return writeLayout(path, l); };
     editor.show();
     editor.BtnSaveClick();

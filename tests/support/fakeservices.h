@@ -97,4 +97,22 @@ public:
     }
 };
 
+// `given`, with the program's silent stand-ins where the test left a
+// service out: what a window is handed through its needs. Nothing is
+// installed, so a window that reached past its needs would miss the fakes.
+inline platform::Services withStandIns(platform::Services given)
+{
+    const platform::Services &quiet = platform::services();
+    if (!given.clock) given.clock = quiet.clock;
+    if (!given.screen) given.screen = quiet.screen;
+    if (!given.beeper) given.beeper = quiet.beeper;
+    if (!given.inputBox) given.inputBox = quiet.inputBox;
+    if (!given.errors) given.errors = quiet.errors;
+    if (!given.messages) given.messages = quiet.messages;
+    if (!given.monotonic) given.monotonic = quiet.monotonic;
+    if (!given.makeWavePlayer) given.makeWavePlayer = quiet.makeWavePlayer;
+    if (!given.hasAudioOutput) given.hasAudioOutput = quiet.hasAudioOutput;
+    return given;
+}
+
 } // namespace fakes
