@@ -128,7 +128,7 @@ private:
     std::unique_ptr<QTemporaryDir> dir_;
     fakes::FakeClock clock_;
     fakes::FakeMessages messages_;
-    std::unique_ptr<platform::ScopedServices> services_;
+    platform::Services services_; // handed over, never installed
 };
 
 void tst_Stats::initTestCase()
@@ -146,12 +146,11 @@ void tst_Stats::init()
     s.clock = &clock_;
     messages_ = {};
     s.messages = &messages_;
-    services_ = std::make_unique<platform::ScopedServices>(s);
+    services_ = fakes::withStandIns(s);
 }
 
 void tst_Stats::cleanup()
 {
-    services_.reset();
     setDatabasePath(QStringLiteral("history.sqlite"));
     setUnwritableHistoryPath({});
 }
@@ -268,7 +267,7 @@ void tst_Stats::onlyTheNewestLoadIsDelivered()
 
 void tst_Stats::windowEmptyState()
 {
-    TF_Stats w(platform::services(), deck::PoemTable);
+    TF_Stats w(services_, deck::PoemTable);
     w.show();
     // Up before the file is read, saying so.
     QCOMPARE(w.LblEmpty->text(), loadingText());
@@ -299,7 +298,7 @@ void tst_Stats::windowSaysWhenTheHistoryCannotBeRead()
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray("not a database ").repeated(100));
     }
-    TF_Stats w(platform::services(), deck::PoemTable);
+    TF_Stats w(services_, deck::PoemTable);
     w.show();
     w.waitUntilLoaded();
     QVERIFY(w.LblEmpty->isVisible());
@@ -321,7 +320,7 @@ void tst_Stats::windowOffersTheUnwritableHistoryReadOnly()
     fill(old);
     QVERIFY(work.setReadOnly(true));
     fill(databasePath(), std::span(kRows).first(2));
-    TF_Stats w(platform::services(), deck::PoemTable);
+    TF_Stats w(services_, deck::PoemTable);
     w.show();
     w.waitUntilLoaded();
     QVERIFY(!w.CbHistory->isVisible());
@@ -383,7 +382,7 @@ void tst_Stats::asideNoticeClosedStaysClosed()
 void tst_Stats::windowTableSortsAndFilters()
 {
     fill(databasePath());
-    TF_Stats w(platform::services(), deck::PoemTable);
+    TF_Stats w(services_, deck::PoemTable);
     w.show();
     w.waitUntilLoaded();
     QVERIFY(!w.LblEmpty->isVisible());
@@ -432,7 +431,7 @@ void tst_Stats::numbersFitTheirColumns()
 {
     QFETCH(int, times);
     QFETCH(qint64, medianMs);
-    TF_Stats w(platform::services(), deck::PoemTable);
+    TF_Stats w(services_, deck::PoemTable);
     w.show();
     w.waitUntilLoaded();
     Loaded big;
@@ -467,7 +466,7 @@ void tst_Stats::windowChartsAreDrawnByTheChartsModule()
     // A week from first to last day: the day axis spreads its ticks.
     const Row weekLater[] = {{"2026-12-07", "training", 6, "right", 0, 100}};
     fill(databasePath(), weekLater);
-    TF_Stats w(platform::services(), deck::PoemTable);
+    TF_Stats w(services_, deck::PoemTable);
     w.show();
     w.waitUntilLoaded();
     QList<QChart *> charts;
@@ -507,7 +506,7 @@ void tst_Stats::windowShowsTheReviewSchedule()
     // Poems 1 and 4, two days after a Good: 93 %.
     fill(databasePath());
     clock_.date = QDate(2026, 12, 5);
-    TF_Stats w(platform::services(), deck::PoemTable);
+    TF_Stats w(services_, deck::PoemTable);
     w.show();
     w.waitUntilLoaded();
     QCOMPARE(w.LblDue->text(), QStringLiteral("今日の復習 2首"));
@@ -557,7 +556,7 @@ void tst_Stats::exportWritesWhatWasAsked()
     const auto files = [&] {
         return folder.entryList({"*.csv", ".csv"}, QDir::Files | QDir::Hidden, QDir::Name);
     };
-    TF_Stats w(platform::services(), deck::PoemTable);
+    TF_Stats w(services_, deck::PoemTable);
     w.askExportFile = [&] { return TF_Stats::ExportAnswer{folder.filePath(answer), typed}; };
     w.BtnExportClick();
     // Written on a thread of its own; the window stays free meanwhile.
@@ -586,7 +585,7 @@ void tst_Stats::exportOnAFullDiskKeepsTheFile()
         QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write(old) == old.size());
     }
     QVERIFY(disk.fill());
-    TF_Stats w(platform::services(), deck::PoemTable);
+    TF_Stats w(services_, deck::PoemTable);
     w.askExportFile = [&] { return TF_Stats::ExportAnswer{path, QString()}; };
     w.BtnExportClick();
     QTRY_COMPARE(messages_.informed.size(), 1);

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "../support/fakehistory.h"
+#include "../support/fakeservices.h"
 
 #include "deck/poemtable.h"
 #include "nagashi/tf_nagashi.h"
@@ -51,7 +52,7 @@ private:
     void selectSet(const QString &name);
     fakes::FakeMonotonic clock_;
     fakes::FakeRecorder history_;
-    std::unique_ptr<ScopedServices> services_;
+    Services services_; // handed over, never installed
     std::unique_ptr<MenuStandIn> menu_;
     TF_Nagashi *w = nullptr;
 };
@@ -67,11 +68,11 @@ void tst_TF_Nagashi::init()
 {
     Services s;
     s.monotonic = &clock_;
-    services_ = std::make_unique<ScopedServices>(s);
+    services_ = fakes::withStandIns(s);
     history_ = fakes::FakeRecorder{};
     rng().state = 42;
     menu_->hide();
-    w = new TF_Nagashi({services(), rng(), history_, voice::options(), PoemTable});
+    w = new TF_Nagashi({services_, rng(), history_, voice::options(), PoemTable});
     w->show();
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w));
@@ -80,7 +81,6 @@ void tst_TF_Nagashi::init()
 void tst_TF_Nagashi::cleanup()
 {
     delete w;
-    services_.reset();
 }
 
 void tst_TF_Nagashi::selectSet(const QString &name)

@@ -67,7 +67,7 @@ private:
     CountingBeeper beeper_;
     FakeRecorder history_;
     QTemporaryDir settingsDir_;
-    std::unique_ptr<platform::ScopedServices> services_;
+    platform::Services services_; // handed over, never installed
     std::unique_ptr<TF_Position> w_;
 };
 
@@ -84,20 +84,19 @@ void tst_TF_Position::init()
     s.clock = &clock_;
     s.monotonic = &monotonic_;
     monotonic_.now = 100'000;
-    services_ = std::make_unique<platform::ScopedServices>(s);
+    services_ = fakes::withStandIns(s);
     history_ = FakeRecorder{};
     beeper_.beeps = 0;
     voice::options().gameReading = false;
     QFile::remove(settingsDir_.filePath(QStringLiteral("kotoha.ini")));
     w_ = std::make_unique<TF_Position>(
-        TF_Position::Needs{platform::services(), platform::rng(), history_, voice::options(), deck::PoemTable});
+        TF_Position::Needs{services_, platform::rng(), history_, voice::options(), deck::PoemTable});
     w_->settingsPath = settingsDir_.filePath(QStringLiteral("kotoha.ini"));
 }
 
 void tst_TF_Position::cleanup()
 {
     w_.reset();
-    services_.reset();
 }
 
 // Ten cards dealt as they come, ten dead ones: the first card on the floor
@@ -200,7 +199,7 @@ void tst_TF_Position::savedLayoutArrangesTheDealAndCardsStillMove()
 {
     // The editor sends a set to the top left and saves.
     {
-        TF_Layout editor(readLayout(w_->settingsPath).layout);
+        TF_Layout editor(readLayout(w_->settingsPath).layout, *services_.messages);
         editor.onSave = [&](const StandardLayout &l) { return writeLayout(w_->settingsPath, l); };
         editor.CbSet->setCurrentIndex(0); // the one-syllable cards
         editor.CbZone->setCurrentIndex(0);

@@ -58,7 +58,7 @@ private:
     std::unique_ptr<fixture::ScratchDir> dir_;
     fakes::FakeErrors errors_;
     fakes::FakeMessages messages_;
-    std::unique_ptr<platform::ScopedServices> services_;
+    platform::Services services_; // handed over, never installed
     std::unique_ptr<platform::ui::Form> main_;
 };
 
@@ -75,7 +75,7 @@ void tst_RecordViewer::init()
     platform::Services s;
     s.errors = &errors_;
     s.messages = &messages_;
-    services_ = std::make_unique<platform::ScopedServices>(s);
+    services_ = fakes::withStandIns(s);
     main_ = std::make_unique<platform::ui::Form>(QStringLiteral("琴葉"), QSize(592, 423));
     main_->makeMainForm();
 }
@@ -83,7 +83,6 @@ void tst_RecordViewer::init()
 void tst_RecordViewer::cleanup()
 {
     main_.reset();
-    services_.reset();
     dir_.reset();
 }
 
@@ -134,7 +133,7 @@ void tst_RecordViewer::showsTheFile()
     if (exists)
         QVERIFY(fixture::writeFile("RecordsS.dat", file));
 
-    TF_RecordS w(QStringLiteral("RecordsS.dat"), platform::services());
+    TF_RecordS w(QStringLiteral("RecordsS.dat"), services_);
     w.show();
 
     QCOMPARE(grid(w), shown);
@@ -158,7 +157,7 @@ void tst_RecordViewer::showsTheFile()
 void tst_RecordViewer::readsAgainAtEveryShow()
 {
     QVERIFY(fixture::writeFile("RecordsS.dat", table({900, 800, 700}, "d")));
-    TF_RecordS w(QStringLiteral("RecordsS.dat"), platform::services());
+    TF_RecordS w(QStringLiteral("RecordsS.dat"), services_);
     w.show();
     QCOMPARE(grid(w), rows({"1|900|P900|d", "2|800|P800|d", "3|700|P700|d"}));
     w.Button1Click();
@@ -181,7 +180,7 @@ void tst_RecordViewer::unreadableFileIsReported()
     const QByteArray file = table({900}, "d");
     QVERIFY(fixture::writeFile("RecordsS.dat", file));
     QVERIFY(fixture::setMode(dir_->file("RecordsS.dat"), 0));
-    TF_RecordS w(QStringLiteral("RecordsS.dat"), platform::services());
+    TF_RecordS w(QStringLiteral("RecordsS.dat"), services_);
     {
         fixture::Unprivileged nobody;
         w.show();
@@ -202,7 +201,7 @@ void tst_RecordViewer::damagedFileSetAsideOnYes()
     QVERIFY(fixture::writeFile("RecordsS.dat", ten));
     QVERIFY(QFile::resize("RecordsS.dat", 1000000000));
     messages_.answers = {true};
-    TF_RecordS w(QStringLiteral("RecordsS.dat"), platform::services());
+    TF_RecordS w(QStringLiteral("RecordsS.dat"), services_);
     w.show();
     QCOMPARE(grid(w).last(), QStringLiteral("10|1|P1|d"));
     QCoreApplication::processEvents();
@@ -228,7 +227,7 @@ void tst_RecordViewer::okReturnsToTheMenu_data()
 void tst_RecordViewer::okReturnsToTheMenu()
 {
     QFETCH(int, how);
-    TF_RecordM w(QStringLiteral("RecordsM.dat"), platform::services());
+    TF_RecordM w(QStringLiteral("RecordsM.dat"), services_);
     main_->hide();
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -259,7 +258,7 @@ void tst_RecordViewer::cellsKeepAPixelOfAir()
 {
     QFETCH(int, column);
     QFETCH(QString, text);
-    TF_RecordS w(QStringLiteral("RecordsS.dat"), platform::services());
+    TF_RecordS w(QStringLiteral("RecordsS.dat"), services_);
     w.show();
     auto *cell = platform::ui::findControl<QLabel>(w.Panel1, QStringLiteral("st%1").arg(column), 0);
     cell->setText(text);

@@ -133,7 +133,7 @@ private:
     SoundBoard sounds_;
     fakes::FakeMonotonic monotonic_;
     fakes::FakeRecorder history_;
-    std::unique_ptr<ScopedServices> services_;
+    Services services_; // handed over, never installed
     std::unique_ptr<MenuStandIn> menu_;
     TF_Training *w = nullptr;
 };
@@ -170,17 +170,16 @@ void tst_Training::init()
         return sounds_.noPlayer ? nullptr : std::make_unique<FakePlayer>(sounds_);
     };
     s.hasAudioOutput = [] { return true; };
-    services_ = std::make_unique<ScopedServices>(s);
+    services_ = fakes::withStandIns(s);
     history_ = fakes::FakeRecorder{};
     menu_->hide();
-    w = new TF_Training({services(), rng(), history_, voice::options(), PoemTable});
+    w = new TF_Training({services_, rng(), history_, voice::options(), PoemTable});
 }
 
 void tst_Training::cleanup()
 {
     voice::options() = voice::Options{};
     delete w;
-    services_.reset();
 }
 
 void tst_Training::controlsStandAtTheirPlacesInTheirFonts_data()
