@@ -129,9 +129,4 @@ void guarded(ErrorDisplay &errors, const std::function<void()> &body)
     }
 }
 
-void guarded(const std::function<void()> &body)
-{
-    guarded(*services().errors, body);
-}
-
 } // namespace platform

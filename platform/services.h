@@ -120,9 +120,8 @@ public:
 // raises ConvertError with a message naming the text.
 int toInt(const QString &text);
 
-// Runs a handler body; an error it raises is shown by `errors` (the
-// standard error display when none is named) and the program goes on.
+// Runs a handler body; an error it raises is shown by `errors` and the
+// program goes on.
 void guarded(ErrorDisplay &errors, const std::function<void()> &body);
-void guarded(const std::function<void()> &body);
 
 } // namespace platform
