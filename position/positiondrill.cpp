@@ -60,58 +60,57 @@ QList<int> drillOrder(platform::Random &rng, const Field &field)
 }
 
 PositionDrill::PositionDrill(const Field &field, const QList<int> &order)
-    : field_(field), laidOut_(field), order_(order)
+    : order_(field, order), laidOut_(field)
 {
 }
 
 bool PositionDrill::rearrange(int from, int to)
 {
-    if (number_ != 0 || from < 0 || to < 0 || from >= kSlots || to >= kSlots || !field_.at(Side::Player, from))
+    if (readingNumber() != 0 || from < 0 || to < 0 || from >= kSlots || to >= kSlots
+        || !field().at(Side::Player, from))
         return false;
-    field_.swap(Side::Player, from, to);
-    laidOut_ = field_;
+    order_.field().swap(Side::Player, from, to);
+    laidOut_ = field();
     return true;
 }
 
 bool PositionDrill::startReading()
 {
-    if (open_ || number_ >= readings())
+    // The card of the reading before stays in sight until this one opens.
+    const int before = poem();
+    if (!order_.next())
         return false;
-    if (number_ >= 1) {
-        readBefore_.set(std::size_t(poem()));
-        field_.remove(poem());
-    }
-    ++number_;
-    open_ = true;
-    last_ = Reading{number_, poem(), field_.find(poem()), std::nullopt, 0, 0, Outcome::Timeout};
+    if (before)
+        order_.field().remove(before);
+    last_ = Reading{readingNumber(), poem(), field().find(poem()), std::nullopt, 0, 0, Outcome::Timeout};
     return true;
 }
 
 std::optional<PositionDrill::Outcome> PositionDrill::click(Place place, qint64 atMs)
 {
-    if (!open_)
+    if (!readingOpen())
         return std::nullopt;
     last_.clicked = place;
     last_.clickedAtMs = atMs;
-    last_.clickedPoem = field_.at(place);
+    last_.clickedPoem = field().at(place);
     close(!last_.lies ? Outcome::Fault : (*last_.lies == place ? Outcome::Right : Outcome::Wrong));
     return last_.outcome;
 }
 
 PositionDrill::Outcome PositionDrill::endReading()
 {
-    if (open_)
+    if (readingOpen())
         close(last_.lies ? Outcome::Timeout : Outcome::Dead);
     return last_.outcome;
 }
 
 void PositionDrill::close(Outcome outcome)
 {
-    open_ = false;
+    order_.close();
     last_.outcome = outcome;
     done_ << last_;
-    if (number_ >= readings())
-        field_.remove(poem());
+    if (order_.runOut())
+        order_.field().remove(poem());
 }
 
 int PositionDrill::faults() const
