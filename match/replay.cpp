@@ -81,7 +81,7 @@ public:
                 const int there = m_.field().at(s.side, k);
                 if (there != written[static_cast<std::size_t>(k)])
                     return QStringLiteral("%1 の札は記録では%2、ルールでは%3です")
-                        .arg(placeText({s.side, k}), cardName(written[static_cast<std::size_t>(k)]), cardName(there));
+                        .arg(Place{s.side, k}.text(), cardName(written[static_cast<std::size_t>(k)]), cardName(there));
             }
             return QString();
         }
@@ -137,7 +137,7 @@ public:
                                    : QStringLiteral("今は誰も札を送りません");
             if (s.place.side != s.side)
                 return QStringLiteral("送る札は送る側の陣から選びます（%1 は%2の陣ではありません）")
-                    .arg(placeText(s.place), who(s.side));
+                    .arg(s.place.text(), who(s.side));
             if (const int there = m_.field().at(s.place); there != s.poem)
                 return wrongCard(s.place, s.poem, there);
             if (!m_.send(s.side, s.place.slot))
@@ -147,7 +147,7 @@ public:
                 return QStringLiteral("送った札は記録では %1、ルールでは %2 に置かれます"
                                       "（送られた札は受け取る側の最前列の空いた場所に、列 0, 17, 1, 16, … の順に入り、"
                                       "最前列が埋まれば後ろの段に同じ順で入ります）")
-                    .arg(placeText(s.to), landed ? placeText(*landed) : QStringLiteral("―"));
+                    .arg(s.to.text(), landed ? landed->text() : QStringLiteral("―"));
             return QString();
         }
         case RecordStep::Kind::Judged: {
@@ -212,15 +212,15 @@ private:
         if (!there)
             return QStringLiteral("記録は %1 に歌%2 があると書いていますが、ルールではそこに札はありません"
                                   "（札のない場所は「%1」と、歌番号を付けずに書きます）")
-                .arg(placeText(at))
+                .arg(at.text())
                 .arg(written);
         if (!written)
             return QStringLiteral("記録は %1 を札のない場所と書いていますが、ルールではそこに歌%2 があります"
                                   "（「%1=%2」と書きます）")
-                .arg(placeText(at))
+                .arg(at.text())
                 .arg(there);
         return QStringLiteral("記録は %1 に歌%2 があると書いていますが、ルールではそこにあるのは歌%3 です")
-            .arg(placeText(at))
+            .arg(at.text())
             .arg(written)
             .arg(there);
     }
@@ -235,7 +235,7 @@ private:
                 .arg(who(*s));
         if (m_.result() != Result::Ongoing)
             return QStringLiteral("試合は終わっていて、札を動かせません");
-        return QStringLiteral("%1 に動かせる札はありません").arg(placeText(from));
+        return QStringLiteral("%1 に動かせる札はありません").arg(from.text());
     }
 
     // The reading just closed is reported once its sends are done, or

@@ -130,11 +130,6 @@ int PositionDrill::right() const
     return int(std::count_if(done_.begin(), done_.end(), [](const Reading &r) { return r.outcome == Outcome::Right; }));
 }
 
-QString placeWord(Place p)
-{
-    return QLatin1Char(p.side == Side::Player ? 'p' : 'o') + QString::number(p.slot);
-}
-
 history::Take drillTake(const PositionDrill::Reading &r, qint64 session, qint64 readingStartMs, qint64 decidedMs)
 {
     using O = PositionDrill::Outcome;
@@ -157,8 +152,8 @@ history::Take drillTake(const PositionDrill::Reading &r, qint64 session, qint64 
             t.chosen = r.clickedPoem;
     }
     t.extra = {
-        {QStringLiteral("lies"), r.lies ? placeWord(*r.lies) : QString()},
-        {QStringLiteral("clicked"), r.clicked ? placeWord(*r.clicked) : QString()},
+        {QStringLiteral("lies"), r.lies ? r.lies->text() : QString()},
+        {QStringLiteral("clicked"), r.clicked ? r.clicked->text() : QString()},
         {QStringLiteral("decided_tick"), int(decidedMs / deck::kTickMs)},
         {QStringLiteral("player_fault"), r.outcome == O::Fault},
     };

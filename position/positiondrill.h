@@ -92,9 +92,6 @@ private:
     QList<Reading> done_;
 };
 
-// "p40": a place as the history keeps it, the side's letter and its slot.
-QString placeWord(Place p);
-
 // What the history keeps of a drill's reading: right or wrong with the poem
 // of the place clicked and the ms after the deciding moment, a time-out, a
 // dead card (a click on it marked as the player's fault). Times are
