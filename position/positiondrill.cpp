@@ -151,11 +151,13 @@ history::Take drillTake(const PositionDrill::Reading &r, qint64 session, qint64 
         if (r.outcome == O::Wrong)
             t.chosen = r.clickedPoem;
     }
+    using history::Extra;
+    using history::word;
     t.extra = {
-        {QStringLiteral("lies"), r.lies ? r.lies->text() : QString()},
-        {QStringLiteral("clicked"), r.clicked ? r.clicked->text() : QString()},
-        {QStringLiteral("decided_tick"), int(decidedMs / deck::kTickMs)},
-        {QStringLiteral("player_fault"), r.outcome == O::Fault},
+        {word(Extra::Lies), r.lies ? r.lies->text() : QString()},
+        {word(Extra::Clicked), r.clicked ? r.clicked->text() : QString()},
+        {word(Extra::DecidedTick), int(decidedMs / deck::kTickMs)},
+        {word(Extra::PlayerFault), r.outcome == O::Fault},
     };
     return t;
 }
