@@ -227,6 +227,8 @@ void TF_Position::readingsStarting()
     // Face down from here: the places are to be known by heart.
     phase_ = Phase::Waiting;
     layCards();
+    // The frame stays in sight from here to the end: Space presses where it is.
+    showCursor();
     session_ = needs_.recorder.newSession(history::Mode::Position);
 }
 
@@ -238,7 +240,6 @@ bool TF_Position::nextReading()
         c->hide();
     shownRead_ = 0;
     LblResult->clear();
-    Cursor->hide();
     return drill_->startReading();
 }
 

@@ -37,6 +37,7 @@ private slots:
     void shortDrillGoesToTheHistoryAndEndsOnTheMap();
     void savedLayoutArrangesTheDealAndCardsStillMove();
     void ownSetJoinsWhenShownAndLaysOutItsCards();
+    void keysStayWithTheFrameOnTheFloor();
 
 private:
     void advance(qint64 ms) { monotonic_.now += ms; }
@@ -257,6 +258,49 @@ void tst_TF_Position::ownSetJoinsWhenShownAndLaysOutItsCards()
     std::sort(laid.begin(), laid.end());
     QCOMPARE(laid, own.poems);
     history::setDatabasePath(before);
+}
+
+// Played from the keyboard alone: neither the memorisation nor the quit
+// question answered いいえ leaves the focus on a button, and Space presses
+// where the frame is seen.
+void tst_TF_Position::keysStayWithTheFrameOnTheFloor()
+{
+    int asked = 0;
+    w_->confirmLeave = [&] {
+        ++asked;
+        return false;
+    };
+    w_->show();
+    w_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w_.get()));
+    w_->CbArrange->setCurrentIndex(1);
+    w_->newDrill(7);
+    const auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+
+    QTest::mouseClick(w_->BtnMemorise, Qt::LeftButton);
+    QCOMPARE(w_->phase(), TF_Position::Phase::Memorising);
+    QCOMPARE(QApplication::focusWidget(), w_.get());
+    QTest::mouseClick(w_->BtnStartNow, Qt::LeftButton);
+    throughLeadIn();
+    QCOMPARE(w_->phase(), TF_Position::Phase::Reading);
+    QVERIFY(w_->Cursor->isVisible());
+
+    QTest::mouseClick(w_->BtnClose, Qt::LeftButton);
+    QCOMPARE(asked, 1);
+    QCOMPARE(QApplication::focusWidget(), w_.get());
+    const Place from = w_->cursor();
+    key(Qt::Key_Right);
+    QCOMPARE(w_->cursor(), stepped(from, FloorStep::Right));
+    QCOMPARE(w_->Cursor->geometry().center(), placeRect(w_->cursor()).center());
+    key(Qt::Key_Space);
+    QCOMPARE(asked, 1);
+    QCOMPARE(w_->drill().last().clicked, std::optional<Place>(w_->cursor()));
+
+    // The next reading opens with the frame still where the last press was.
+    throughLeadIn();
+    QCOMPARE(w_->phase(), TF_Position::Phase::Reading);
+    QVERIFY(w_->Cursor->isVisible());
+    QCOMPARE(w_->Cursor->geometry().center(), placeRect(w_->cursor()).center());
 }
 
 QTEST_MAIN(tst_TF_Position)
