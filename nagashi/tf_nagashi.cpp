@@ -128,6 +128,11 @@ TF_Nagashi::TF_Nagashi(const Needs &needs, QWidget *parent)
     connect(BtnRedrill, &QPushButton::clicked, this, &TF_Nagashi::BtnRedrillClick);
     connect(BtnClose, &QPushButton::clicked, this, &TF_Nagashi::BtnCloseClick);
     connect(CmbAnswer, &QComboBox::currentIndexChanged, this, &TF_Nagashi::showHow);
+    // A re-drill belongs to the set it came from: another set chosen, it goes.
+    connect(CmbSet, &QComboBox::currentIndexChanged, this, [this] {
+        summary_.redrill.clear();
+        BtnRedrill->setEnabled(false);
+    });
 
     BtnRedrill->setEnabled(false);
     setIdle(true);
@@ -206,6 +211,9 @@ void TF_Nagashi::startRun(const QList<deck::PoemNo> &poems)
 {
     if (running_ || poems.isEmpty())
         return;
+    // Each run from a fresh seed: the shared generator starts from the same
+    // state at every start of the program.
+    needs_.rng.reseed(needs_.services.clock->utcTimeOfDay());
     order_ = play::drawSetOrder(needs_.rng, poems);
     position_ = 0;
     results_.clear();

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "../support/fakehistory.h"
+#include "../support/fakeservices.h"
 
 #include "deck/poemtable.h"
 #include "nagashi/tf_nagashi.h"
@@ -46,10 +47,12 @@ private slots:
     void flipTimesToTheFlipAndGradesByKey();
     void strayKeysAndClosing();
     void ownSetJoinsWhenShownAgain();
+    void eachRunDealsAfreshAndTheRedrillKeepsToItsSet();
 
 private:
     void selectSet(const QString &name);
     fakes::FakeMonotonic clock_;
+    fakes::FakeClock timeOfDay_;
     fakes::FakeRecorder history_;
     std::unique_ptr<ScopedServices> services_;
     std::unique_ptr<MenuStandIn> menu_;
@@ -67,6 +70,7 @@ void tst_TF_Nagashi::init()
 {
     Services s;
     s.monotonic = &clock_;
+    s.clock = &timeOfDay_;
     services_ = std::make_unique<ScopedServices>(s);
     history_ = fakes::FakeRecorder{};
     rng().state = 42;
@@ -229,6 +233,35 @@ void tst_TF_Nagashi::ownSetJoinsWhenShownAgain()
     }
     QCOMPARE(shown, std::set<int>(own.poems.begin(), own.poems.end()));
     history::setDatabasePath(before);
+}
+
+// Two starts of the program leave the shared generator in the same state:
+// the runs differ by the time they start. A re-drill is of the set it came
+// from, and goes when another is chosen.
+void tst_TF_Nagashi::eachRunDealsAfreshAndTheRedrillKeepsToItsSet()
+{
+    selectSet(QStringLiteral("一字決まり"));
+    const auto run = [this] {
+        rng().state = 42;
+        QList<std::pair<deck::PoemNo, int>> dealt;
+        w->BtnStart->click();
+        while (w->running()) {
+            dealt << std::pair{w->currentPoem(), w->choices().answer};
+            w->ChoiceClick(dealt.size() == 1 ? (w->choices().answer + 1) % nagashi::kChoiceCount
+                                             : w->choices().answer);
+        }
+        return dealt;
+    };
+    timeOfDay_.time = QTime(9, 0, 0, 0);
+    const auto first = run();
+    timeOfDay_.time = QTime(9, 0, 0, 1);
+    QVERIFY(run() != first);
+
+    QVERIFY(w->BtnRedrill->isEnabled());
+    selectSet(QStringLiteral("二字決まり"));
+    QVERIFY(!w->BtnRedrill->isEnabled());
+    w->BtnRedrillClick();
+    QVERIFY(!w->running());
 }
 
 QTEST_MAIN(tst_TF_Nagashi)
