@@ -12,6 +12,7 @@
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"
 #include "platform/services.h"
+#include "platform/sjis.h"
 #include "platform/ui/kit.h"
 #include "tategaki/labeltategaki.h"
 #include "tategaki/speedbuttontategaki.h"
@@ -27,12 +28,29 @@ namespace {
 
 // The game's card at twice its size, so that it reads at a glance.
 constexpr int kCardScale = 2;
+// Both verses in three columns: the card as a real one is written, the upper
+// verse so that its longest column fits the card's height.
+constexpr int kColumns = 3;
+
+QByteArray inColumns(const QByteArray &verse)
+{
+    return sjis::encode(nagashi::evenColumns(sjis::decode(verse), kColumns));
+}
 
 QString cardLine(const nagashi::CardResult &r)
 {
     return QStringLiteral("  %1「%2」 %3").arg(r.poem, 3).arg(nagashi::decidingSyllables(r.poem), nagashi::seconds(r.ms));
 }
 
+// A miss with what was picked in its place; a flipped card graded not known has none.
+QString missLine(const nagashi::CardResult &r)
+{
+    return cardLine(r) + (r.chosen ? QStringLiteral(" → %1「%2」").arg(r.chosen).arg(nagashi::decidingSyllables(r.chosen))
+                                   : QStringLiteral(" → 思い出せず"));
+}
+
+// The totals and what a re-drill asks come first, in sight without scrolling;
+// the lists follow.
 QString summaryText(const nagashi::Summary &s, int cards)
 {
     QStringList lines;
@@ -41,13 +59,13 @@ QString summaryText(const nagashi::Summary &s, int cards)
                  .arg(cards)
                  .arg(s.right)
                  .arg(s.misses.size());
+    lines << QStringLiteral("再ドリル: 誤答の札と、遅かった札のうち正解の中央値より遅い札 (計%1枚)").arg(s.redrill.size());
+    lines << QStringLiteral("誤答 (%1枚、→ の後は選んだ札):").arg(s.misses.size());
+    for (const nagashi::CardResult &r : s.misses)
+        lines << missLine(r);
     lines << QStringLiteral("遅かった札 (正解のうち遅い順に%1枚):").arg(s.slowest.size());
     for (const nagashi::CardResult &r : s.slowest)
         lines << cardLine(r);
-    lines << QStringLiteral("誤答 (%1枚):").arg(s.misses.size());
-    for (const nagashi::CardResult &r : s.misses)
-        lines << cardLine(r);
-    lines << QStringLiteral("再ドリル: 誤答の札と、遅かった札のうち正解の中央値より遅い札 (計%1枚)").arg(s.redrill.size());
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -93,7 +111,10 @@ TF_Nagashi::TF_Nagashi(const Needs &needs, QWidget *parent)
     Card->setTategaki(true);
     Card->setFocusPolicy(Qt::NoFocus);
 
-    LtKaminoku = play::readingLabel(this, "LtKaminoku", 1, QRect(200, 92, 48, 290));
+    // Where the choices are when picking, which flipping hides.
+    LtKaminoku = play::readingLabel(this, "LtKaminoku", 1, QRect(200, 92, 150, 290));
+    LtKaminoku->setFont(fonts::font(QStringLiteral("@") + fonts::MSMincho, 26, true));
+    LtKaminoku->setLineMargin(16);
 
     const QFont choiceFont = fonts::font(fonts::MSPGothic, 19, true);
     for (int i = 0; i < nagashi::kChoiceCount; ++i) {
@@ -231,7 +252,7 @@ void TF_Nagashi::showCard()
     const deck::PoemNo poem = order_[position_];
     flipped_ = false;
     LtKaminoku->setCaption(QByteArray());
-    Card->setCaption(needs_.poems[poem].Shimonoku.toByteArray());
+    Card->setCaption(inColumns(needs_.poems[poem].Shimonoku.toByteArray()));
     if (!flipping()) {
         choices_ = nagashi::drawChoices(needs_.rng, poem);
         for (int i = 0; i < nagashi::kChoiceCount; ++i) {
@@ -258,7 +279,7 @@ void TF_Nagashi::Flip()
         return;
     flipMs_ = now() - shownAt_;
     flipped_ = true;
-    LtKaminoku->setCaption(needs_.poems[order_[position_]].Kaminoku.toByteArray());
+    LtKaminoku->setCaption(inColumns(needs_.poems[order_[position_]].Kaminoku.toByteArray()));
     showHow();
 }
 
