@@ -81,22 +81,6 @@ Summary summarise(const QList<CardResult> &results, qint64 totalMs)
     return s;
 }
 
-QString evenColumns(const QString &verse, int columns)
-{
-    QString kana = verse;
-    kana.remove(QChar(0x3000)).remove(QLatin1Char(' '));
-    if (columns < 1 || kana.isEmpty())
-        return kana;
-    const qsizetype base = kana.size() / columns, longer = kana.size() % columns;
-    QStringList out;
-    for (qsizetype i = 0, at = 0; i < columns && at < kana.size(); ++i) {
-        const qsizetype n = base + (i < longer ? 1 : 0);
-        out << kana.mid(at, n);
-        at += n;
-    }
-    return out.join(QStringLiteral("\r\n"));
-}
-
 QString seconds(qint64 ms)
 {
     return QStringLiteral("%1秒").arg(double(ms) / 1000.0, 0, 'f', 1);

@@ -46,10 +46,6 @@ struct Summary {
 };
 Summary summarise(const QList<CardResult> &results, qint64 totalMs);
 
-// A verse written in `columns` even columns, as a card is written: its
-// spaces dropped, the longer columns first, each ended by CR LF.
-QString evenColumns(const QString &verse, int columns);
-
 // "83.4秒", the way the window shows a time.
 QString seconds(qint64 ms);
 

@@ -6,13 +6,13 @@
 #include <numeric>
 
 #include "deck/poemtable.h"
+#include "play/cardface.h"
 #include "play/cardsize.h"
 #include "play/readinglabel.h"
 #include "history/recorder.h"
 #include "platform/gui/colors.h"
 #include "platform/gui/fonts.h"
 #include "platform/services.h"
-#include "platform/sjis.h"
 #include "platform/ui/kit.h"
 #include "tategaki/labeltategaki.h"
 #include "tategaki/speedbuttontategaki.h"
@@ -28,14 +28,6 @@ namespace {
 
 // The game's card at twice its size, so that it reads at a glance.
 constexpr int kCardScale = 2;
-// Both verses in three columns: the card as a real one is written, the upper
-// verse so that its longest column fits the card's height.
-constexpr int kColumns = 3;
-
-QByteArray inColumns(const QByteArray &verse)
-{
-    return sjis::encode(nagashi::evenColumns(sjis::decode(verse), kColumns));
-}
 
 QString cardLine(const nagashi::CardResult &r)
 {
@@ -252,7 +244,7 @@ void TF_Nagashi::showCard()
     const deck::PoemNo poem = order_[position_];
     flipped_ = false;
     LtKaminoku->setCaption(QByteArray());
-    Card->setCaption(inColumns(needs_.poems[poem].Shimonoku.toByteArray()));
+    Card->setCaption(play::evenColumns(needs_.poems[poem].Shimonoku.toByteArray()));
     if (!flipping()) {
         choices_ = nagashi::drawChoices(needs_.rng, poem);
         for (int i = 0; i < nagashi::kChoiceCount; ++i) {
@@ -279,7 +271,8 @@ void TF_Nagashi::Flip()
         return;
     flipMs_ = now() - shownAt_;
     flipped_ = true;
-    LtKaminoku->setCaption(inColumns(needs_.poems[order_[position_]].Kaminoku.toByteArray()));
+    // In the card's three columns too, so that its longest fits the card's height.
+    LtKaminoku->setCaption(play::evenColumns(needs_.poems[order_[position_]].Kaminoku.toByteArray()));
     showHow();
 }
 

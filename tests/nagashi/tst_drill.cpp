@@ -2,9 +2,7 @@
 
 #include <set>
 
-#include "deck/poemtable.h"
 #include "deck/spoken.h"
-#include "platform/sjis.h"
 #include "nagashi/drill.h"
 
 using nagashi::CardResult;
@@ -59,7 +57,6 @@ private slots:
     void everyPoemGetsFourChoicesThatReadApart();
     void summary_data();
     void summary();
-    void everyVerseWritesInThreeEvenColumns();
 };
 
 void tst_Drill::lookAlikesShareTheLongestOpenings_data()
@@ -138,26 +135,6 @@ void tst_Drill::summary()
     QCOMPARE(poems(s.slowest), slowest);
     QCOMPARE(poems(s.misses), misses);
     QCOMPARE(poems(s.redrill), redrill);
-}
-
-// As a card is written: three columns, none more than one kana longer than
-// another and the longer first, every kana kept, no space inside a column.
-void tst_Drill::everyVerseWritesInThreeEvenColumns()
-{
-    deck::PoemTable.fill();
-    for (int p = 1; p <= deck::kPoemCount; ++p) {
-        for (const auto &bytes : {deck::PoemTable[p].Kaminoku.toByteArray(), deck::PoemTable[p].Shimonoku.toByteArray()}) {
-            const QString verse = platform::sjis::decode(bytes);
-            const QStringList columns = nagashi::evenColumns(verse, 3).split(QStringLiteral("\r\n"));
-            QCOMPARE(columns.size(), 3);
-            QString kana = verse;
-            kana.remove(QChar(0x3000));
-            QCOMPARE(columns.join(QString()), kana);
-            QVERIFY2(columns[0].size() >= columns[1].size() && columns[1].size() >= columns[2].size()
-                         && columns[0].size() - columns[2].size() <= 1,
-                     qPrintable(QStringLiteral("%1: %2").arg(p).arg(columns.join(QLatin1Char('/')))));
-        }
-    }
 }
 
 QTEST_GUILESS_MAIN(tst_Drill)

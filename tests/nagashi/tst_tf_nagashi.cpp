@@ -16,6 +16,7 @@
 #include "tategaki/speedbuttontategaki.h"
 #include "history/database.h"
 #include "history/playerstore.h"
+#include "play/cardface.h"
 #include "play/setchoice.h"
 #include "voice/speaker.h"
 
@@ -32,7 +33,7 @@ public:
 // A lower verse as the card shows it, in three columns.
 QByteArray lowerVerseCard(deck::PoemNo poem)
 {
-    return sjis::encode(nagashi::evenColumns(sjis::decode(PoemTable[poem].Shimonoku.toByteArray()), 3));
+    return play::evenColumns(PoemTable[poem].Shimonoku.toByteArray());
 }
 
 void press(QWidget *w, Qt::Key key, bool repeat = false)

@@ -20,6 +20,8 @@
 #include "position/tf_layout.h"
 #include "position/tf_position.h"
 #include "platform/gui/fonts.h"
+#include "platform/sjis.h"
+#include "tategaki/labeltategaki.h"
 #include "voice/speaker.h"
 
 using namespace match;
@@ -146,6 +148,8 @@ void tst_TF_Position::shortDrillGoesToTheHistoryAndEndsOnTheMap()
         if (lies && live++ == 0) {
             click(w_->cardOf(poem), w_->cardOf(poem)->rect().center());
             clickMs << 2 * kTickMs;
+            // Turned up in a colour the black text reads on.
+            QVERIFY(qGray(w_->cardOf(poem)->Color().rgb()) > 128);
         } else if (lies && live == 2) {
             click(w_->PField, placeRect({Side::Player, slotAt(0, 8)}).center());
             clickMs << 2 * kTickMs;
@@ -187,12 +191,26 @@ void tst_TF_Position::shortDrillGoesToTheHistoryAndEndsOnTheMap()
     }
     QCOMPARE(afterDeciding, clickMs);
 
-    // The map: every card back where it lay, face up; the missed ones marked.
+    // The map: every card back where it lay, face up, its text within it;
+    // the missed ones marked below their text, in a colour it reads on. The
+    // last reading's verses are gone.
+    QVERIFY(w_->lt1->Caption().isEmpty() && w_->lt2->Caption().isEmpty());
     int marked = 0;
     for (int p : laid.poems(Side::Player)) {
-        QCOMPARE(w_->cardOf(p)->geometry(), placeRect(*laid.find(p)));
-        QVERIFY(!w_->cardOf(p)->isHidden() && !w_->cardOf(p)->Caption().isEmpty());
-        marked += !w_->missMark(p)->isHidden();
+        MatchCard *c = w_->cardOf(p);
+        QCOMPARE(c->geometry(), placeRect(*laid.find(p)));
+        QVERIFY(!c->isHidden() && !c->Caption().isEmpty());
+        const QStringList columns = platform::sjis::decode(c->Caption()).split(QStringLiteral("\r\n"));
+        const int glyph = c->font().pixelSize();
+        QVERIFY2(columns.size() * glyph <= c->width() - 4, qPrintable(columns.join(QLatin1Char('/'))));
+        qsizetype longest = 0;
+        for (const QString &column : columns)
+            longest = std::max(longest, column.size());
+        if (!w_->missMark(p)->isHidden()) {
+            ++marked;
+            QVERIFY(w_->missMark(p)->geometry().top() >= c->y() + 2 + int(longest) * glyph);
+            QVERIFY(qGray(c->Color().rgb()) > 128);
+        }
     }
     QCOMPARE(marked, 9);
 }
