@@ -88,12 +88,13 @@ TF_Position::TF_Position(const Needs &needs, QWidget *parent)
     LblResult->setFont(fonts::font(fonts::MSPGothic, 13, true));
     LblResult->setWordWrap(true);
 
-    // Three columns of the card's face side by side within its width.
-    const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 12, true);
+    // Three columns of the card's face side by side within its width, short
+    // enough that the text, centred, leaves the foot for the end map's count.
+    const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 11, true);
     for (int p = 1; p <= deck::kPoemCount; ++p)
         cardOf(p)->setFont(cardFont);
     // The count of misses, on each card of the end's map.
-    const QFont markFont = fonts::font(fonts::MSPGothic, 13, true);
+    const QFont markFont = fonts::font(fonts::MSPGothic, 11, true);
     for (int p = 1; p <= deck::kPoemCount; ++p) {
         auto *mark = new QLabel(PField);
         mark->setAlignment(Qt::AlignCenter);
@@ -174,8 +175,7 @@ void TF_Position::setControls(bool idle)
 void TF_Position::showCard(int poem, bool faceUp)
 {
     MatchCard *c = cardOf(poem);
-    // Three even columns as on a real card, short enough to leave the foot
-    // free for the end map's count of misses.
+    // Three even columns as on a real card.
     c->setCaption(faceUp ? play::evenColumns(needs_.poems[poem].Shimonoku.toByteArray()) : QByteArray());
     c->setColor(faceUp ? colors::clBtnFace : kBack);
 }
@@ -342,7 +342,7 @@ void TF_Position::showEnd()
             QLabel *mark = missMark(p);
             mark->setText(QStringLiteral("×%1").arg(misses));
             const QRect r = placeRect(*at);
-            mark->setGeometry(r.x() + 4, r.bottom() - 22, r.width() - 8, 18);
+            mark->setGeometry(r.x() + 4, r.bottom() - 16, r.width() - 8, 14);
             mark->raise();
             mark->show();
         }

@@ -202,13 +202,16 @@ void tst_TF_Position::shortDrillGoesToTheHistoryAndEndsOnTheMap()
         QVERIFY(!c->isHidden() && !c->Caption().isEmpty());
         const QStringList columns = platform::sjis::decode(c->Caption()).split(QStringLiteral("\r\n"));
         const int glyph = c->font().pixelSize();
-        QVERIFY2(columns.size() * glyph <= c->width() - 4, qPrintable(columns.join(QLatin1Char('/'))));
+        // Within the card's frame, columns two pixels apart.
+        QVERIFY2(columns.size() * (glyph + 2) - 2 <= c->width() - 8, qPrintable(columns.join(QLatin1Char('/'))));
         qsizetype longest = 0;
         for (const QString &column : columns)
             longest = std::max(longest, column.size());
         if (!w_->missMark(p)->isHidden()) {
             ++marked;
-            QVERIFY(w_->missMark(p)->geometry().top() >= c->y() + 2 + int(longest) * glyph);
+            // Below the text, which stands centred on the card.
+            QVERIFY(w_->missMark(p)->geometry().top() >= c->y() + (c->height() + int(longest) * glyph) / 2);
+            QVERIFY(w_->missMark(p)->geometry().bottom() < c->geometry().bottom());
             QVERIFY(qGray(c->Color().rgb()) > 128);
         }
     }
