@@ -31,6 +31,7 @@
 #include "deck/poemtable.h"
 #include "tests/support/flowcheck.h"
 #include "tests/support/revealcheck.h"
+#include "deck/opening.h"
 #include "voice/readings.h"
 #include "voice/voicecore.h"
 
@@ -51,7 +52,7 @@ void print(const char *what, Drift d)
 std::optional<ClipTimes> uniformlyStretched(int poem, Half half, const QDir &scratch)
 {
     const Verse verse = spokenVerse(poem, half);
-    const QString spelled = spelledVerse(poem, half);
+    const QString spelled = deck::spelledVerse(poem, half);
     QFile in(scratch.filePath(QStringLiteral("in.txt")));
     if (!in.open(QIODevice::WriteOnly))
         return std::nullopt;
@@ -135,7 +136,7 @@ int main(int argc, char **argv)
         QFile lab(QFileInfo(wav).path() + u'/' + QFileInfo(wav).completeBaseName() + QStringLiteral(".lab"));
         if (rate > 0 && lab.open(QIODevice::ReadOnly))
             addFlow(flow, pcm, rate, parseLabels(lab.readAll()), spokenVerse(c.poem, c.half),
-                    spelledVerse(c.poem, c.half), c.half);
+                    deck::spelledVerse(c.poem, c.half), c.half);
         else
             ++bad;
         ClipTimes onsets = c;

@@ -28,6 +28,15 @@ QByteArray openingText(Half half)
     return platform::sjis::encode(openingSpelled(half));
 }
 
+QString spelledVerse(PoemNo poem, Half half)
+{
+    if (poem == kOpeningPoem)
+        return openingSpelled(half);
+    Q_ASSERT(poem >= 1 && poem <= kPoemCount);
+    const detail::PoemSource &row = detail::kPoemSource[poem - 1];
+    return QString::fromUtf8(half == Half::Kami ? row.kaminoku : row.shimonoku);
+}
+
 const SpokenVerse &spokenOpening(Half half)
 {
     static const std::array<SpokenVerse, 2> verses = [] {

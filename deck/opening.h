@@ -21,4 +21,8 @@ QString openingSpelled(Half half);
 QByteArray openingText(Half half);
 const SpokenVerse &spokenOpening(Half half);
 
+// A verse as the table spells it, its fill kept: poem 1 .. 100, or
+// kOpeningPoem. Taken from the poems' source, so it needs no filled table.
+QString spelledVerse(PoemNo poem, Half half);
+
 } // namespace deck

@@ -219,18 +219,20 @@ sqlite3 *connectionOf(QSqlDatabase &db)
     return *static_cast<sqlite3 *const *>(handle.constData());
 }
 
-// The three words every query below binds: right, match, dead.
+// What every query below binds: right, match, dead, and the JSON path of
+// the player's fault in `extra`.
 struct Words {
     QByteArray right = word(Outcome::Right).toUtf8();
     QByteArray match = word(Mode::Match).toUtf8();
     QByteArray dead = word(Outcome::Dead).toUtf8();
+    QByteArray faultPath = "$." + word(Extra::PlayerFault).toUtf8();
 };
 
 // A fault is read only from well-formed JSON of a match row (CASE, unlike
 // AND, is sure to skip the rest), so a damaged `extra` cannot stop the query.
 #define KOTOHA_FAULT                                                                                                   \
     "CASE WHEN mode = ?2 THEN CASE WHEN json_valid(extra)"                                                             \
-    " THEN coalesce(json_extract(extra, '$.player_fault'), 0) = 1 ELSE 0 END ELSE 0 END"
+    " THEN coalesce(json_extract(extra, ?4), 0) = 1 ELSE 0 END ELSE 0 END"
 
 Statement prepare(sqlite3 *connection, const char *sql, const Words &words)
 {
@@ -239,8 +241,8 @@ Statement prepare(sqlite3 *connection, const char *sql, const Words &words)
         sqlite3_finalize(statement);
         return Statement(nullptr, sqlite3_finalize);
     }
-    const QByteArray *bound[] = {&words.right, &words.match, &words.dead};
-    for (int i = 0; i < 3; ++i)
+    const QByteArray *bound[] = {&words.right, &words.match, &words.dead, &words.faultPath};
+    for (int i = 0; i < 4; ++i)
         sqlite3_bind_text(statement, i + 1, bound[i]->constData(), int(bound[i]->size()), SQLITE_STATIC);
     return Statement(statement, sqlite3_finalize);
 }

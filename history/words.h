@@ -24,9 +24,25 @@ enum class Outcome {
 // table spells them, or as they were heard.
 enum class Deciding { Spelled, Spoken };
 
+// The keys of a row's JSON `extra`, where a mode keeps what the columns
+// do not hold; the review schedule reads PlayerFault back out of it.
+enum class Extra {
+    Taker,         // match: "player", "opponent" or empty
+    Level,         // match: the opponent's level
+    DecidedTick,   // match, position: the tick of the deciding syllable
+    PlayerFault,   // match, position: the player faulted in the reading
+    OpponentFault, // match
+    PlayerSent,    // match: cards the judgement makes each side send
+    OpponentSent,  // match
+    Lies,          // position: where the card read lay (Place::text)
+    Clicked,       // position: where the player clicked
+    Answer,        // nagashi: "choice" or "flip"
+};
+
 QString word(Mode mode);
 QString word(Outcome outcome);
 QString word(Deciding deciding);
+QString word(Extra key);
 
 // Empty for a word this program does not know (a later program's).
 std::optional<Mode> modeFromWord(QStringView word);

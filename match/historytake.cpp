@@ -27,14 +27,16 @@ history::Take readingTake(const ReadingSummary &s, qint64 session, int level, qi
         t.msAfterDeciding = t.ms - decidedMs;
     }
     const auto side = [&](Side x) { return QString::fromLatin1(x == Side::Player ? "player" : "opponent"); };
+    using history::Extra;
+    using history::word;
     t.extra = {
-        {QStringLiteral("taker"), s.taker ? side(*s.taker) : QString()},
-        {QStringLiteral("level"), level},
-        {QStringLiteral("decided_tick"), int(decidedMs / deck::kTickMs)},
-        {QStringLiteral("player_fault"), s.faulted[0]},
-        {QStringLiteral("opponent_fault"), s.faulted[1]},
-        {QStringLiteral("player_sent"), s.owed[0]},
-        {QStringLiteral("opponent_sent"), s.owed[1]},
+        {word(Extra::Taker), s.taker ? side(*s.taker) : QString()},
+        {word(Extra::Level), level},
+        {word(Extra::DecidedTick), int(decidedMs / deck::kTickMs)},
+        {word(Extra::PlayerFault), s.faulted[0]},
+        {word(Extra::OpponentFault), s.faulted[1]},
+        {word(Extra::PlayerSent), s.owed[0]},
+        {word(Extra::OpponentSent), s.owed[1]},
     };
     return t;
 }

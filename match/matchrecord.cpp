@@ -20,14 +20,9 @@ QChar sideLetter(Side s)
     return s == Side::Player ? u'P' : u'O';
 }
 
-QString slotText(int slot)
-{
-    return QStringLiteral("%1.%2").arg(rowOf(slot)).arg(columnOf(slot));
-}
-
 QString cardText(Place p, int poem)
 {
-    return poem ? placeText(p) + u'=' + QString::number(poem) : placeText(p);
+    return poem ? p.text() + u'=' + QString::number(poem) : p.text();
 }
 
 // "2.0=12 2.1=45 ...": the cards of one side in slot order.
@@ -103,35 +98,11 @@ std::optional<Side> side(const QString &s)
     return std::nullopt;
 }
 
-// "2.3" → slot.
-std::optional<int> slotOf(const QString &s)
-{
-    const qsizetype dot = s.indexOf(u'.');
-    if (dot < 0)
-        return std::nullopt;
-    const auto row = number(s.left(dot), 0, kRows - 1);
-    const auto column = number(s.mid(dot + 1), 0, kColumns - 1);
-    if (!row || !column)
-        return std::nullopt;
-    return slotAt(*row, *column);
-}
-
-std::optional<Place> placeOf(const QString &s)
-{
-    if (s.size() < 2)
-        return std::nullopt;
-    const auto sd = side(s.left(1));
-    const auto slot = slotOf(s.mid(1));
-    if (!sd || !slot)
-        return std::nullopt;
-    return Place{*sd, *slot};
-}
-
 // "P2.3=17" or "P2.3" (no card there).
 std::optional<std::pair<Place, int>> cardOf(const QString &s)
 {
     const qsizetype eq = s.indexOf(u'=');
-    const auto p = placeOf(eq < 0 ? s : s.left(eq));
+    const auto p = Place::fromText(eq < 0 ? QStringView(s) : QStringView(s).left(eq));
     if (!p)
         return std::nullopt;
     if (eq < 0)
@@ -149,7 +120,7 @@ std::optional<std::array<int, kSlots>> sideCardsOf(const QStringList &items, QSt
     std::set<int> poems;
     for (const QString &item : items) {
         const qsizetype eq = item.indexOf(u'=');
-        const auto slot = eq < 0 ? std::nullopt : slotOf(item.left(eq));
+        const auto slot = eq < 0 ? std::nullopt : slotFromText(QStringView(item).left(eq));
         const auto poem = eq < 0 ? std::nullopt : number(item.mid(eq + 1), 1, deck::kPoemCount);
         if (!slot || !poem) {
             why = QStringLiteral("「%1」は 段.列=歌番号 の形ではありません").arg(item);
@@ -216,8 +187,8 @@ std::optional<RecordStep> stepOf(const QStringList &t, QString &why)
     };
     if (word == QLatin1String("move")) {
         s.kind = RecordStep::Kind::Move;
-        const auto from = t.size() == 3 ? placeOf(t[1]) : std::nullopt;
-        const auto to = t.size() == 3 ? placeOf(t[2]) : std::nullopt;
+        const auto from = t.size() == 3 ? Place::fromText(t[1]) : std::nullopt;
+        const auto to = t.size() == 3 ? Place::fromText(t[2]) : std::nullopt;
         if (!from || !to)
             return shape("move P2.0 P1.3");
         s.place = *from;
@@ -281,7 +252,7 @@ std::optional<RecordStep> stepOf(const QStringList &t, QString &why)
         s.kind = RecordStep::Kind::Send;
         const auto sd = t.size() == 4 ? side(t[1]) : std::nullopt;
         const auto card = t.size() == 4 ? cardOf(t[2]) : std::nullopt;
-        const auto to = t.size() == 4 ? placeOf(t[3]) : std::nullopt;
+        const auto to = t.size() == 4 ? Place::fromText(t[3]) : std::nullopt;
         if (!sd || !card || card->second == 0 || !to)
             return shape("send P P2.4=55 O0.0");
         s.side = *sd;
@@ -310,16 +281,11 @@ std::optional<RecordStep> stepOf(const QStringList &t, QString &why)
 
 } // namespace
 
-QString placeText(Place p)
-{
-    return sideLetter(p.side) + slotText(p.slot);
-}
-
 QString stepText(const RecordStep &s)
 {
     switch (s.kind) {
     case RecordStep::Kind::Move:
-        return QStringLiteral("move %1 %2").arg(placeText(s.place), placeText(s.to));
+        return QStringLiteral("move %1 %2").arg(s.place.text(), s.to.text());
     case RecordStep::Kind::Field:
         return QStringLiteral("field %1 %2").arg(sideLetter(s.side)).arg(sideCards(s.cards)).trimmed();
     case RecordStep::Kind::Reading:
@@ -333,7 +299,7 @@ QString stepText(const RecordStep &s)
     case RecordStep::Kind::End:
         return QStringLiteral("end");
     case RecordStep::Kind::Send:
-        return QStringLiteral("send %1 %2 %3").arg(sideLetter(s.side)).arg(cardText(s.place, s.poem), placeText(s.to));
+        return QStringLiteral("send %1 %2 %3").arg(sideLetter(s.side)).arg(cardText(s.place, s.poem), s.to.text());
     case RecordStep::Kind::Judged:
         return QStringLiteral("judged taker=%1 faults=%2 sent=%3/%4 left=%5/%6")
             .arg(s.taker ? QString(sideLetter(*s.taker)) : QStringLiteral("-"), faultsText(s.faulted))

@@ -81,7 +81,5 @@ RecordRead readRecord(const QByteArray &text);
 
 // A judgement step that says what `m` says of its last reading.
 RecordStep judgedStep(const Match &m);
-// "P2.3": side, row (0 the front), column.
-QString placeText(Place p);
 
 } // namespace match

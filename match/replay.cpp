@@ -71,7 +71,7 @@ public:
             if (s.place.side != Side::Player || s.to.side != Side::Player)
                 return QStringLiteral("動かせるのは自陣（P）の札だけです");
             if (!m_.rearrange(s.place.slot, s.to.slot))
-                return QStringLiteral("今は %1 の札を動かせません").arg(placeText(s.place));
+                return whyNoMove(s.place);
             return QString();
         case RecordStep::Kind::Field: {
             std::array<int, kSlots> written{};
@@ -81,12 +81,13 @@ public:
                 const int there = m_.field().at(s.side, k);
                 if (there != written[static_cast<std::size_t>(k)])
                     return QStringLiteral("%1 の札は記録では%2、ルールでは%3です")
-                        .arg(placeText({s.side, k}), cardName(written[static_cast<std::size_t>(k)]), cardName(there));
+                        .arg(Place{s.side, k}.text(), cardName(written[static_cast<std::size_t>(k)]), cardName(there));
             }
             return QString();
         }
         case RecordStep::Kind::Reading:
             settle();
+            lastTouch_ = nullptr;
             if (m_.readingNumber() == 0)
                 out_.arranged = m_.field();
             if (!m_.startReading())
@@ -99,15 +100,30 @@ public:
                 return QStringLiteral("読む順では、この読みは歌%1です").arg(m_.poem());
             return QString();
         case RecordStep::Kind::Touch: {
+            // The rules judge touches in the order they come; a record that
+            // lists a later hand first would hand the card to the wrong side.
+            if (lastTouch_ && s.ms < lastTouch_->ms)
+                return QStringLiteral("この手（%1 ms）は %2行目の手（%3 ms）より早い時刻です。"
+                                      "一つの読みの手は時刻の順に書きます")
+                    .arg(s.ms)
+                    .arg(lastTouch_->line)
+                    .arg(lastTouch_->ms);
+            const bool tie = lastTouch_ && s.ms == lastTouch_->ms;
+            lastTouch_ = &s;
             // A touch at the moment of the take finds its card already lifted.
             const bool justTaken = !m_.readingOpen() && m_.last().takenFrom == s.place;
             const int there = m_.field().at(s.place);
             if (there != s.poem && !(justTaken && s.poem == m_.last().poem))
-                return QStringLiteral("%1 の札は%2です").arg(placeText(s.place), cardName(there));
+                return wrongCard(s.place, s.poem, there);
             const TouchResult r = m_.touch(s.side, s.place, s.ms);
-            if (r.verdict != s.verdict)
-                return QStringLiteral("この手は記録では%1、ルールでは%2です")
-                    .arg(QString::fromUtf8(verdictName(s.verdict)), QString::fromUtf8(verdictName(r.verdict)));
+            if (r.verdict != s.verdict) {
+                QString why = QStringLiteral("この手は記録では%1、ルールでは%2です")
+                                  .arg(QString::fromUtf8(verdictName(s.verdict)), QString::fromUtf8(verdictName(r.verdict)));
+                if (tie)
+                    why += QStringLiteral("（同じ時刻の二つの手は続けて書き、札は札のあった側が取ります。"
+                                          "負けた側の手は ignored と書きます）");
+                return why;
+            }
             return QString();
         }
         case RecordStep::Kind::End:
@@ -119,14 +135,19 @@ public:
             if (m_.sender() != s.side)
                 return m_.sender() ? QStringLiteral("今送るのは%1です").arg(who(*m_.sender()))
                                    : QStringLiteral("今は誰も札を送りません");
-            if (const int there = m_.field().at(s.place); there != s.poem || s.place.side != s.side)
-                return QStringLiteral("%1 に送れる札（歌%2）はありません").arg(placeText(s.place)).arg(s.poem);
+            if (s.place.side != s.side)
+                return QStringLiteral("送る札は送る側の陣から選びます（%1 は%2の陣ではありません）")
+                    .arg(s.place.text(), who(s.side));
+            if (const int there = m_.field().at(s.place); there != s.poem)
+                return wrongCard(s.place, s.poem, there);
             if (!m_.send(s.side, s.place.slot))
-                return QStringLiteral("この札は送れません");
+                return QStringLiteral("%1の陣に札を置く場所がありません").arg(who(other(s.side)));
             const std::optional<Place> landed = m_.field().find(s.poem);
             if (!landed || *landed != s.to)
-                return QStringLiteral("送った札は記録では %1、ルールでは %2 に置かれます")
-                    .arg(placeText(s.to), landed ? placeText(*landed) : QStringLiteral("―"));
+                return QStringLiteral("送った札は記録では %1、ルールでは %2 に置かれます"
+                                      "（送られた札は受け取る側の最前列の空いた場所に、列 0, 17, 1, 16, … の順に入り、"
+                                      "最前列が埋まれば後ろの段に同じ順で入ります）")
+                    .arg(s.to.text(), landed ? landed->text() : QStringLiteral("―"));
             return QString();
         }
         case RecordStep::Kind::Judged: {
@@ -150,6 +171,13 @@ public:
 
     // A record that ends mid-reading still shows that reading; one the
     // rules refused shows only the readings judged before.
+    // A record whose readings were all read and judged names its result.
+    bool endsWithoutResult(const RecordStep &last) const
+    {
+        return last.kind != RecordStep::Kind::Result && m_.readingNumber() == m_.readings() && !m_.readingOpen()
+               && !m_.sender();
+    }
+
     Replay finish(bool refused)
     {
         settle(!refused);
@@ -178,6 +206,38 @@ private:
         return poem ? QStringLiteral("歌%1").arg(poem) : QStringLiteral("なし");
     }
 
+    // The card a record names at a place, against the one the rules see.
+    static QString wrongCard(Place at, int written, int there)
+    {
+        if (!there)
+            return QStringLiteral("記録は %1 に歌%2 があると書いていますが、ルールではそこに札はありません"
+                                  "（札のない場所は「%1」と、歌番号を付けずに書きます）")
+                .arg(at.text())
+                .arg(written);
+        if (!written)
+            return QStringLiteral("記録は %1 を札のない場所と書いていますが、ルールではそこに歌%2 があります"
+                                  "（「%1=%2」と書きます）")
+                .arg(at.text())
+                .arg(there);
+        return QStringLiteral("記録は %1 に歌%2 があると書いていますが、ルールではそこにあるのは歌%3 です")
+            .arg(at.text())
+            .arg(written)
+            .arg(there);
+    }
+
+    QString whyNoMove(Place from) const
+    {
+        if (m_.readingOpen())
+            return QStringLiteral("第%1首の読みの間は札を動かせません（動かせるのは読みと読みの間です）")
+                .arg(m_.readingNumber());
+        if (const auto s = m_.sender())
+            return QStringLiteral("%1が送る札がまだ残っているので、札を動かせません（送った後に動かせます）")
+                .arg(who(*s));
+        if (m_.result() != Result::Ongoing)
+            return QStringLiteral("試合は終わっていて、札を動かせません");
+        return QStringLiteral("%1 に動かせる札はありません").arg(from.text());
+    }
+
     // The reading just closed is reported once its sends are done, or
     // whatever its state when the record ends.
     void settle(bool atEnd = false)
@@ -192,6 +252,8 @@ private:
     Match m_;
     Replay out_;
     int reported_ = 0;
+    const RecordStep *lastTouch_ = nullptr; // the open reading's last touch written
+
 };
 
 } // namespace
@@ -207,6 +269,12 @@ Replay replayRecord(const MatchRecord &record)
             r.error = why;
             return r;
         }
+    }
+    if (!record.steps.isEmpty() && player.endsWithoutResult(record.steps.last())) {
+        Replay r = player.finish(false);
+        r.errorLine = record.steps.last().line;
+        r.error = QStringLiteral("読みはすべて終わっています。記録は結果の行（result player | opponent | draw）で終えます");
+        return r;
     }
     return player.finish(false);
 }

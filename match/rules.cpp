@@ -8,32 +8,28 @@
 namespace match {
 
 Match::Match(const Field &field, const QList<int> &order)
-    : field_(field), order_(order)
+    : order_(field, order)
 {
 }
 
 bool Match::rearrange(int from, int to)
 {
-    if (open_ || !owed_.isEmpty() || result() != Result::Ongoing || from < 0 || to < 0 || from >= kSlots
-        || to >= kSlots || field_.at(Side::Player, from) == 0)
+    if (readingOpen() || !owed_.isEmpty() || result() != Result::Ongoing || from < 0 || to < 0 || from >= kSlots
+        || to >= kSlots || field().at(Side::Player, from) == 0)
         return false;
-    field_.swap(Side::Player, from, to);
+    order_.field().swap(Side::Player, from, to);
     return true;
 }
 
 bool Match::startReading()
 {
-    if (open_ || !owed_.isEmpty() || number_ >= readings() || result() != Result::Ongoing)
+    if (!owed_.isEmpty() || result() != Result::Ongoing || !order_.next())
         return false;
-    if (number_ >= 1)
-        readBefore_.set(static_cast<std::size_t>(poem()));
-    ++number_;
-    open_ = true;
     faultedOn_ = {};
     summary_ = ReadingSummary{};
-    summary_.number = number_;
+    summary_.number = readingNumber();
     summary_.poem = poem();
-    summary_.dead = !field_.find(poem());
+    summary_.dead = !field().find(poem());
     return true;
 }
 
@@ -41,17 +37,17 @@ TouchResult Match::touch(Side who, Place place, qint64 atMs)
 {
     if (place.slot < 0 || place.slot >= kSlots)
         return {};
-    if (!open_)
+    if (!readingOpen())
         return touchAfterTake(who, place, atMs);
     TouchResult r;
-    r.poem = field_.at(place);
+    r.poem = field().at(place);
     if (r.poem == 0)
         return r;
 
-    const std::optional<Place> card = field_.find(poem());
+    const std::optional<Place> card = field().find(poem());
     if (card && *card == place) {
         r.verdict = Verdict::Taken;
-        field_.remove(poem());
+        order_.field().remove(poem());
         ++takes_[idx(who)];
         summary_.taker = who;
         summary_.takenFrom = place;
@@ -95,15 +91,15 @@ TouchResult Match::touchAfterTake(Side who, Place place, qint64 atMs)
 
 void Match::endReading()
 {
-    if (!open_)
+    if (!readingOpen())
         return;
-    field_.remove(poem());
+    order_.field().remove(poem());
     close();
 }
 
 void Match::close()
 {
-    open_ = false;
+    order_.close();
     settle();
 }
 
@@ -118,7 +114,7 @@ void Match::settle()
     for (Side s : {Side::Player, Side::Opponent})
         due[idx(other(s))] += summary_.penalty[idx(s)];
     const Side from = due[0] >= due[1] ? Side::Player : Side::Opponent;
-    const int n = std::min(std::abs(due[0] - due[1]), field_.count(from));
+    const int n = std::min(std::abs(due[0] - due[1]), field().count(from));
     summary_.owed = {};
     summary_.owed[idx(from)] = n;
     owed_ = QList<Side>(n, from);
@@ -142,12 +138,13 @@ bool Match::send(Side from, int slot)
 {
     if (sender() != from || slot < 0 || slot >= kSlots)
         return false;
-    const int poem = field_.at(from, slot);
-    const int to = field_.freeSlot(other(from));
+    Field &f = order_.field();
+    const int poem = f.at(from, slot);
+    const int to = f.freeSlot(other(from));
     if (poem == 0 || to < 0)
         return false;
-    field_.remove(poem);
-    field_.put({other(from), to}, poem);
+    f.remove(poem);
+    f.put({other(from), to}, poem);
     owed_.removeFirst();
     ++summary_.sent[idx(from)];
     ++sentTotal_[idx(from)];
@@ -156,15 +153,15 @@ bool Match::send(Side from, int slot)
 
 Result Match::result() const
 {
-    if (!owed_.isEmpty() || open_)
+    if (!owed_.isEmpty() || readingOpen())
         return Result::Ongoing;
-    const int mine = field_.count(Side::Player);
-    const int theirs = field_.count(Side::Opponent);
+    const int mine = field().count(Side::Player);
+    const int theirs = field().count(Side::Opponent);
     if (mine == 0)
         return Result::PlayerWon;
     if (theirs == 0)
         return Result::OpponentWon;
-    if (number_ < readings())
+    if (!order_.runOut())
         return Result::Ongoing;
     if (mine == theirs)
         return Result::Draw;

@@ -7,6 +7,7 @@
 
 #include "deck/spoken.h"
 #include "play/field.h"
+#include "play/readingorder.h"
 #include "play/standardlayout.h"
 
 // The rules of a practice match, without windows or clocks: readings open
@@ -47,14 +48,14 @@ class Match {
 public:
     Match(const Field &field, const QList<int> &order);
 
-    const Field &field() const { return field_; }
-    int readings() const { return static_cast<int>(order_.size()); }
-    int readingNumber() const { return number_; } // 0 before the first
-    int poem() const { return number_ >= 1 ? order_[number_ - 1] : 0; }
-    bool readingOpen() const { return open_; }
-    bool deadCard() const { return open_ && !field_.find(poem()); }
+    const Field &field() const { return order_.field(); }
+    int readings() const { return order_.readings(); }
+    int readingNumber() const { return order_.number(); } // 0 before the first
+    int poem() const { return order_.poem(); }
+    bool readingOpen() const { return order_.open(); }
+    bool deadCard() const { return readingOpen() && !field().find(poem()); }
     // Poems read before the current one.
-    const deck::ReadSet &readBefore() const { return readBefore_; }
+    const deck::ReadSet &readBefore() const { return order_.readBefore(); }
     const ReadingSummary &last() const { return summary_; }
 
     // The player may rearrange their own cards whenever no reading is open
@@ -91,11 +92,7 @@ private:
     void settle();
     TouchResult touchAfterTake(Side who, Place place, qint64 atMs);
 
-    Field field_;
-    QList<int> order_;
-    int number_ = 0;
-    bool open_ = false;
-    deck::ReadSet readBefore_;
+    ReadingOrder order_;
     ReadingSummary summary_;
     QList<Side> owed_; // one entry per card still to send; all from one side
     std::array<std::array<bool, 2>, 2> faultedOn_{}; // [who][side touched] in the open reading

@@ -286,7 +286,6 @@ void TF_Match::memorisationStarted()
 {
     CbMemorise->setEnabled(false);
     BtnMemorise->setEnabled(false);
-    setFocus();
 }
 
 void TF_Match::readingsStarting()

@@ -96,7 +96,7 @@ history::Take cardTake(qint64 session, const CardResult &result, bool flipped)
     t.chosen = result.right ? 0 : result.chosen;
     t.ms = result.ms;
     t.msAfterDeciding = result.ms;
-    t.extra.insert(QStringLiteral("answer"), flipped ? QStringLiteral("flip") : QStringLiteral("choice"));
+    t.extra.insert(history::word(history::Extra::Answer), flipped ? QStringLiteral("flip") : QStringLiteral("choice"));
     return t;
 }
 

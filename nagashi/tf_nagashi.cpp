@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "deck/poemtable.h"
+#include "play/cardface.h"
 #include "play/cardsize.h"
 #include "play/readinglabel.h"
 #include "history/recorder.h"
@@ -33,6 +34,15 @@ QString cardLine(const nagashi::CardResult &r)
     return QStringLiteral("  %1「%2」 %3").arg(r.poem, 3).arg(nagashi::decidingSyllables(r.poem), nagashi::seconds(r.ms));
 }
 
+// A miss with what was picked in its place; a flipped card graded not known has none.
+QString missLine(const nagashi::CardResult &r)
+{
+    return cardLine(r) + (r.chosen ? QStringLiteral(" → %1「%2」").arg(r.chosen).arg(nagashi::decidingSyllables(r.chosen))
+                                   : QStringLiteral(" → 思い出せず"));
+}
+
+// The totals and what a re-drill asks come first, in sight without scrolling;
+// the lists follow.
 QString summaryText(const nagashi::Summary &s, int cards)
 {
     QStringList lines;
@@ -41,13 +51,13 @@ QString summaryText(const nagashi::Summary &s, int cards)
                  .arg(cards)
                  .arg(s.right)
                  .arg(s.misses.size());
+    lines << QStringLiteral("再ドリル: 誤答の札と、遅かった札のうち正解の中央値より遅い札 (計%1枚)").arg(s.redrill.size());
+    lines << QStringLiteral("誤答 (%1枚、→ の後は選んだ札):").arg(s.misses.size());
+    for (const nagashi::CardResult &r : s.misses)
+        lines << missLine(r);
     lines << QStringLiteral("遅かった札 (正解のうち遅い順に%1枚):").arg(s.slowest.size());
     for (const nagashi::CardResult &r : s.slowest)
         lines << cardLine(r);
-    lines << QStringLiteral("誤答 (%1枚):").arg(s.misses.size());
-    for (const nagashi::CardResult &r : s.misses)
-        lines << cardLine(r);
-    lines << QStringLiteral("再ドリル: 誤答の札と、遅かった札のうち正解の中央値より遅い札 (計%1枚)").arg(s.redrill.size());
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -93,7 +103,10 @@ TF_Nagashi::TF_Nagashi(const Needs &needs, QWidget *parent)
     Card->setTategaki(true);
     Card->setFocusPolicy(Qt::NoFocus);
 
-    LtKaminoku = play::readingLabel(this, "LtKaminoku", 1, QRect(200, 92, 48, 290));
+    // Where the choices are when picking, which flipping hides.
+    LtKaminoku = play::readingLabel(this, "LtKaminoku", 1, QRect(200, 92, 150, 290));
+    LtKaminoku->setFont(fonts::font(QStringLiteral("@") + fonts::MSMincho, 26, true));
+    LtKaminoku->setLineMargin(16);
 
     const QFont choiceFont = fonts::font(fonts::MSPGothic, 19, true);
     for (int i = 0; i < nagashi::kChoiceCount; ++i) {
@@ -128,6 +141,11 @@ TF_Nagashi::TF_Nagashi(const Needs &needs, QWidget *parent)
     connect(BtnRedrill, &QPushButton::clicked, this, &TF_Nagashi::BtnRedrillClick);
     connect(BtnClose, &QPushButton::clicked, this, &TF_Nagashi::BtnCloseClick);
     connect(CmbAnswer, &QComboBox::currentIndexChanged, this, &TF_Nagashi::showHow);
+    // A re-drill belongs to the set it came from: another set chosen, it goes.
+    connect(CmbSet, &QComboBox::currentIndexChanged, this, [this] {
+        summary_.redrill.clear();
+        BtnRedrill->setEnabled(false);
+    });
 
     BtnRedrill->setEnabled(false);
     setIdle(true);
@@ -206,6 +224,9 @@ void TF_Nagashi::startRun(const QList<deck::PoemNo> &poems)
 {
     if (running_ || poems.isEmpty())
         return;
+    // Each run from a fresh seed: the shared generator starts from the same
+    // state at every start of the program.
+    needs_.rng.reseed(needs_.services.clock->utcTimeOfDay());
     order_ = play::drawSetOrder(needs_.rng, poems);
     position_ = 0;
     results_.clear();
@@ -223,7 +244,7 @@ void TF_Nagashi::showCard()
     const deck::PoemNo poem = order_[position_];
     flipped_ = false;
     LtKaminoku->setCaption(QByteArray());
-    Card->setCaption(needs_.poems[poem].Shimonoku.toByteArray());
+    Card->setCaption(play::evenColumns(needs_.poems[poem].Shimonoku.toByteArray()));
     if (!flipping()) {
         choices_ = nagashi::drawChoices(needs_.rng, poem);
         for (int i = 0; i < nagashi::kChoiceCount; ++i) {
@@ -250,7 +271,8 @@ void TF_Nagashi::Flip()
         return;
     flipMs_ = now() - shownAt_;
     flipped_ = true;
-    LtKaminoku->setCaption(needs_.poems[order_[position_]].Kaminoku.toByteArray());
+    // In the card's three columns too, so that its longest fits the card's height.
+    LtKaminoku->setCaption(play::evenColumns(needs_.poems[order_[position_]].Kaminoku.toByteArray()));
     showHow();
 }
 

@@ -24,6 +24,73 @@ QList<int> Field::poems(Side s) const
     return out;
 }
 
+namespace {
+
+// A whole number in [lo, hi], written without a sign of its own.
+std::optional<int> number(QStringView s, int lo, int hi)
+{
+    bool ok = false;
+    const int n = s.toString().toInt(&ok);
+    if (!ok || n < lo || n > hi || s.startsWith(u'+'))
+        return std::nullopt;
+    return n;
+}
+
+std::optional<Side> sideOfLetter(QChar c)
+{
+    if (c == u'P')
+        return Side::Player;
+    if (c == u'O')
+        return Side::Opponent;
+    return std::nullopt;
+}
+
+} // namespace
+
+QString slotText(int slot)
+{
+    return QString::number(rowOf(slot)) + u'.' + QString::number(columnOf(slot));
+}
+
+std::optional<int> slotFromText(QStringView s)
+{
+    const qsizetype dot = s.indexOf(u'.');
+    if (dot < 0)
+        return std::nullopt;
+    const auto row = number(s.left(dot), 0, kRows - 1);
+    const auto column = number(s.mid(dot + 1), 0, kColumns - 1);
+    if (!row || !column)
+        return std::nullopt;
+    return slotAt(*row, *column);
+}
+
+QString Place::text() const
+{
+    return (side == Side::Player ? u'P' : u'O') + slotText(slot);
+}
+
+std::optional<Place> Place::fromText(QStringView s)
+{
+    if (s.size() < 2)
+        return std::nullopt;
+    const auto sd = sideOfLetter(s[0]);
+    const auto k = slotFromText(s.mid(1));
+    if (!sd || !k)
+        return std::nullopt;
+    return Place{*sd, *k};
+}
+
+std::optional<Place> Place::fromStored(QStringView s)
+{
+    if (s.size() >= 2 && (s[0] == u'p' || s[0] == u'o')) {
+        const auto k = number(s.mid(1), 0, kSlots - 1);
+        if (!k)
+            return std::nullopt;
+        return Place{s[0] == u'p' ? Side::Player : Side::Opponent, *k};
+    }
+    return fromText(s);
+}
+
 std::optional<Place> Field::find(int poem) const
 {
     if (poem == 0)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QList>
+#include <QString>
+#include <QStringView>
 
 #include <array>
 #include <optional>
@@ -30,7 +32,22 @@ struct Place {
     Side side = Side::Player;
     int slot = 0;
     bool operator==(const Place &) const = default;
+
+    // "P2.3": the side's letter (P the player, O the opponent), the row and
+    // the column. Match records, the history and the tests spell places so;
+    // the records' readers depend on it, so it never changes.
+    QString text() const;
+    // Reads text()'s spelling and nothing else.
+    static std::optional<Place> fromText(QStringView s);
+    // Also the position drill's first spelling in the history, "p14" (the
+    // side in lower case, then the slot), so that rows written with it read
+    // as they always did.
+    static std::optional<Place> fromStored(QStringView s);
 };
+
+// "2.3": a slot as a side's cards are listed, row then column.
+QString slotText(int slot);
+std::optional<int> slotFromText(QStringView s);
 
 class Field {
 public:

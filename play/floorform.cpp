@@ -139,6 +139,9 @@ void FloorForm::BtnMemoriseClick()
     memorisation_.start(CbMemorise->currentData().toInt(), now());
     phase_ = Phase::Memorising;
     memorisationStarted();
+    // The button pressed is closed now; without this the focus would go on
+    // to the next control (終了) and the next Space would ask to leave.
+    setFocus();
     TimerWait->start();
     TimerWaitTimer();
 }
@@ -173,6 +176,10 @@ bool FloorForm::askPaused(const std::function<bool()> &question)
     reciter_.stop();
     const qint64 from = now();
     const bool answer = question();
+    // The dialog hands the focus back to the button that opened it: the
+    // keys go to the floor again, or Space asks once more and the first
+    // arrow only moves the focus off the button.
+    setFocus();
     // Every time kept is moved on by the pause, so that no reaction (nor
     // the opponent's plan) counts it.
     const qint64 paused = now() - from;

@@ -14,7 +14,7 @@ const QChar kFill(0x3000);
 
 LeadVerse verseAt(int poem, deck::Half half, int startMs)
 {
-    QString spelled = voice::spelledVerse(poem, half);
+    QString spelled = deck::spelledVerse(poem, half);
     while (spelled.endsWith(kFill))
         spelled.chop(1);
     return {poem, half, startMs, platform::sjis::encode(spelled)};
@@ -34,7 +34,7 @@ LeadIn::LeadIn(int previous, const Pace &pace)
     // The hold is the last syllable's own length, from where the voice says
     // it; a lower verse heard past its text (poem 20's う) holds that.
     const QList<int> targets =
-        voice::moraTargetsMs(voice::spokenVerse(previous, deck::Half::Shimo), voice::spelledVerse(previous, deck::Half::Shimo));
+        voice::moraTargetsMs(voice::spokenVerse(previous, deck::Half::Shimo), deck::spelledVerse(previous, deck::Half::Shimo));
     Q_ASSERT(!targets.isEmpty());
     holdStartMs_ = lowerStart + targets.last();
     pauseStartMs_ = holdStartMs_ + pace.holdMs;

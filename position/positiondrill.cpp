@@ -60,58 +60,57 @@ QList<int> drillOrder(platform::Random &rng, const Field &field)
 }
 
 PositionDrill::PositionDrill(const Field &field, const QList<int> &order)
-    : field_(field), laidOut_(field), order_(order)
+    : order_(field, order), laidOut_(field)
 {
 }
 
 bool PositionDrill::rearrange(int from, int to)
 {
-    if (number_ != 0 || from < 0 || to < 0 || from >= kSlots || to >= kSlots || !field_.at(Side::Player, from))
+    if (readingNumber() != 0 || from < 0 || to < 0 || from >= kSlots || to >= kSlots
+        || !field().at(Side::Player, from))
         return false;
-    field_.swap(Side::Player, from, to);
-    laidOut_ = field_;
+    order_.field().swap(Side::Player, from, to);
+    laidOut_ = field();
     return true;
 }
 
 bool PositionDrill::startReading()
 {
-    if (open_ || number_ >= readings())
+    // The card of the reading before stays in sight until this one opens.
+    const int before = poem();
+    if (!order_.next())
         return false;
-    if (number_ >= 1) {
-        readBefore_.set(std::size_t(poem()));
-        field_.remove(poem());
-    }
-    ++number_;
-    open_ = true;
-    last_ = Reading{number_, poem(), field_.find(poem()), std::nullopt, 0, 0, Outcome::Timeout};
+    if (before)
+        order_.field().remove(before);
+    last_ = Reading{readingNumber(), poem(), field().find(poem()), std::nullopt, 0, 0, Outcome::Timeout};
     return true;
 }
 
 std::optional<PositionDrill::Outcome> PositionDrill::click(Place place, qint64 atMs)
 {
-    if (!open_)
+    if (!readingOpen())
         return std::nullopt;
     last_.clicked = place;
     last_.clickedAtMs = atMs;
-    last_.clickedPoem = field_.at(place);
+    last_.clickedPoem = field().at(place);
     close(!last_.lies ? Outcome::Fault : (*last_.lies == place ? Outcome::Right : Outcome::Wrong));
     return last_.outcome;
 }
 
 PositionDrill::Outcome PositionDrill::endReading()
 {
-    if (open_)
+    if (readingOpen())
         close(last_.lies ? Outcome::Timeout : Outcome::Dead);
     return last_.outcome;
 }
 
 void PositionDrill::close(Outcome outcome)
 {
-    open_ = false;
+    order_.close();
     last_.outcome = outcome;
     done_ << last_;
-    if (number_ >= readings())
-        field_.remove(poem());
+    if (order_.runOut())
+        order_.field().remove(poem());
 }
 
 int PositionDrill::faults() const
@@ -129,11 +128,6 @@ int PositionDrill::misses(int poem) const
 int PositionDrill::right() const
 {
     return int(std::count_if(done_.begin(), done_.end(), [](const Reading &r) { return r.outcome == Outcome::Right; }));
-}
-
-QString placeWord(Place p)
-{
-    return QLatin1Char(p.side == Side::Player ? 'p' : 'o') + QString::number(p.slot);
 }
 
 history::Take drillTake(const PositionDrill::Reading &r, qint64 session, qint64 readingStartMs, qint64 decidedMs)
@@ -157,11 +151,13 @@ history::Take drillTake(const PositionDrill::Reading &r, qint64 session, qint64 
         if (r.outcome == O::Wrong)
             t.chosen = r.clickedPoem;
     }
+    using history::Extra;
+    using history::word;
     t.extra = {
-        {QStringLiteral("lies"), r.lies ? placeWord(*r.lies) : QString()},
-        {QStringLiteral("clicked"), r.clicked ? placeWord(*r.clicked) : QString()},
-        {QStringLiteral("decided_tick"), int(decidedMs / deck::kTickMs)},
-        {QStringLiteral("player_fault"), r.outcome == O::Fault},
+        {word(Extra::Lies), r.lies ? r.lies->text() : QString()},
+        {word(Extra::Clicked), r.clicked ? r.clicked->text() : QString()},
+        {word(Extra::DecidedTick), int(decidedMs / deck::kTickMs)},
+        {word(Extra::PlayerFault), r.outcome == O::Fault},
     };
     return t;
 }

@@ -9,6 +9,7 @@
 #include "deck/spoken.h"
 #include "history/take.h"
 #include "play/field.h"
+#include "play/readingorder.h"
 #include "platform/random.h"
 
 // The position drill: a few cards laid out on a match floor, memorised,
@@ -52,15 +53,15 @@ public:
 
     PositionDrill(const Field &field, const QList<int> &order);
 
-    const Field &field() const { return field_; }
+    const Field &field() const { return order_.field(); }
     // Before the first reading, the player's own cards may change places.
     bool rearrange(int from, int to);
 
-    int readings() const { return int(order_.size()); }
-    int readingNumber() const { return number_; } // 0 before the first
-    int poem() const { return number_ >= 1 ? order_[number_ - 1] : 0; }
-    bool readingOpen() const { return open_; }
-    const deck::ReadSet &readBefore() const { return readBefore_; }
+    int readings() const { return order_.readings(); }
+    int readingNumber() const { return order_.number(); } // 0 before the first
+    int poem() const { return order_.poem(); }
+    bool readingOpen() const { return order_.open(); }
+    const deck::ReadSet &readBefore() const { return order_.readBefore(); }
 
     // Opens the next reading; false when one is open or none is left. The
     // card of the reading before leaves the floor.
@@ -70,7 +71,7 @@ public:
     // The reading ran out without a click.
     Outcome endReading();
     const Reading &last() const { return last_; }
-    bool over() const { return !open_ && number_ >= readings(); }
+    bool over() const { return !readingOpen() && order_.runOut(); }
 
     // Every card laid out, for the end map: where it lay and how its
     // reading went.
@@ -85,18 +86,11 @@ public:
 private:
     void close(Outcome outcome);
 
-    Field field_;
+    ReadingOrder order_;
     Field laidOut_;
-    QList<int> order_;
-    int number_ = 0;
-    bool open_ = false;
-    deck::ReadSet readBefore_;
     Reading last_;
     QList<Reading> done_;
 };
-
-// "p40": a place as the history keeps it, the side's letter and its slot.
-QString placeWord(Place p);
 
 // What the history keeps of a drill's reading: right or wrong with the poem
 // of the place clicked and the ms after the deciding moment, a time-out, a

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 
 #include "deck/spoken.h"
 #include "platform/gui/fonts.h"
@@ -48,7 +49,11 @@ TF_Layout::TF_Layout(const StandardLayout &layout, platform::Messages &messages,
         l->setSelectionMode(QAbstractItemView::ExtendedSelection);
         l->setFlow(QListView::LeftToRight);
         l->setWrapping(true);
-        l->setGridSize(QSize(128, 20));
+        // Two columns side by side with room left for the scroll bar, which
+        // a zone of 25 cards shows.
+        const int inside = l->width() - 2 * l->frameWidth() - l->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, l);
+        l->setGridSize(QSize(inside / 2 - 2, 20));
+        l->setResizeMode(QListView::Adjust);
         LstZone[std::size_t(z)] = l;
     }
     CbSet = new QComboBox(this);

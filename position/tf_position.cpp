@@ -7,6 +7,7 @@
 
 #include "deck/poemtable.h"
 #include "history/recorder.h"
+#include "play/cardface.h"
 #include "play/floorgeometry.h"
 #include "play/layoutstore.h"
 #include "play/matchcard.h"
@@ -26,6 +27,9 @@ TF_Position *F_Position = nullptr;
 namespace {
 
 const QColor kBack{0, 96, 64}; // a card face down
+// A card found and a card missed: light enough for the black text on them.
+const QColor kFound{150, 200, 255};
+const QColor kMissed{255, 140, 140};
 
 QString seconds(qint64 ms)
 {
@@ -84,8 +88,13 @@ TF_Position::TF_Position(const Needs &needs, QWidget *parent)
     LblResult->setFont(fonts::font(fonts::MSPGothic, 13, true));
     LblResult->setWordWrap(true);
 
+    // Three columns of the card's face side by side within its width, short
+    // enough that the text, centred, leaves the foot for the end map's count.
+    const QFont cardFont = fonts::font(QStringLiteral("@") + fonts::MSMincho, 11, true);
+    for (int p = 1; p <= deck::kPoemCount; ++p)
+        cardOf(p)->setFont(cardFont);
     // The count of misses, on each card of the end's map.
-    const QFont markFont = fonts::font(fonts::MSPGothic, 14, true);
+    const QFont markFont = fonts::font(fonts::MSPGothic, 11, true);
     for (int p = 1; p <= deck::kPoemCount; ++p) {
         auto *mark = new QLabel(PField);
         mark->setAlignment(Qt::AlignCenter);
@@ -166,10 +175,8 @@ void TF_Position::setControls(bool idle)
 void TF_Position::showCard(int poem, bool faceUp)
 {
     MatchCard *c = cardOf(poem);
-    if (faceUp)
-        floor_.writeFace(poem, needs_.poems);
-    else
-        c->setCaption(QByteArray());
+    // Three even columns as on a real card.
+    c->setCaption(faceUp ? play::evenColumns(needs_.poems[poem].Shimonoku.toByteArray()) : QByteArray());
     c->setColor(faceUp ? colors::clBtnFace : kBack);
 }
 
@@ -227,6 +234,8 @@ void TF_Position::readingsStarting()
     // Face down from here: the places are to be known by heart.
     phase_ = Phase::Waiting;
     layCards();
+    // The frame stays in sight from here to the end: Space presses where it is.
+    showCursor();
     session_ = needs_.recorder.newSession(history::Mode::Position);
 }
 
@@ -238,7 +247,6 @@ bool TF_Position::nextReading()
         c->hide();
     shownRead_ = 0;
     LblResult->clear();
-    Cursor->hide();
     return drill_->startReading();
 }
 
@@ -291,7 +299,7 @@ void TF_Position::readingClosed()
     // The card read is turned up where it lies until the next reading.
     if (r.lies) {
         showCard(r.poem, true);
-        cardOf(r.poem)->setColor(r.outcome == O::Right ? colors::clBlue : colors::clRed);
+        cardOf(r.poem)->setColor(r.outcome == O::Right ? kFound : kMissed);
         shownRead_ = r.poem;
     }
     const QString time = r.clicked ? seconds(r.clickedAtMs - readingStartMs_ - decidedMs_) : QString();
@@ -315,6 +323,9 @@ void TF_Position::showEnd()
 {
     standStill();
     phase_ = Phase::Over;
+    // The last reading's verses and the frame have nothing more to say.
+    clearVerses();
+    Cursor->hide();
     // The map: every card where it lay, face up, its misses marked.
     const Field &f = drill_->laidOut();
     for (int p = 1; p <= deck::kPoemCount; ++p) {
@@ -325,13 +336,13 @@ void TF_Position::showEnd()
         showCard(p, true);
         const int misses = drill_->misses(p);
         if (misses)
-            c->setColor(colors::clRed);
+            c->setColor(kMissed);
         floor_.lay(p, *at);
         if (misses) {
             QLabel *mark = missMark(p);
             mark->setText(QStringLiteral("×%1").arg(misses));
             const QRect r = placeRect(*at);
-            mark->setGeometry(r.x() + 4, r.bottom() - 24, r.width() - 8, 20);
+            mark->setGeometry(r.x() + 4, r.bottom() - 16, r.width() - 8, 14);
             mark->raise();
             mark->show();
         }

@@ -205,7 +205,7 @@ void fadeOut(QByteArray &pcm, int fromMs, int toMs, double dbPerSecond)
 ClipTimes makeClip(int poem, Half half, const Tools &tools, Engine &engine, const QDir &out, const QDir &scratch)
 {
     const Verse verse = spokenVerse(poem, half);
-    const QString spelled = spelledVerse(poem, half);
+    const QString spelled = deck::spelledVerse(poem, half);
     const std::string name = (poem == deck::kOpeningPoem ? std::string("the opening poem")
                                                          : "poem " + std::to_string(poem)) +
                              (half == Half::Kami ? " upper verse" : " lower verse");

@@ -5,11 +5,11 @@
 #include "voice/voicecore.h"
 
 // The poems' readings as the voice needs them: the spoken morae of a verse
-// with their spelled positions, and the verse as the game spells it. Poem
-// deck::kOpeningPoem is the opening poem read before a match's first reading.
+// with their spelled positions (the spelled verse is the deck's:
+// deck::spelledVerse). Poem deck::kOpeningPoem is the opening poem read
+// before a match's first reading.
 namespace voice {
 
 Verse spokenVerse(int poem, Half half);
-QString spelledVerse(int poem, Half half);
 
 } // namespace voice

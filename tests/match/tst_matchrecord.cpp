@@ -156,10 +156,29 @@ void tst_MatchRecord::replayNamesTheStepTheRulesRefuse_data()
 
     QTest::newRow("a poem out of the order") << QByteArray("reading 1 5\n") << 5 << "この読みは歌3です";
     QTest::newRow("a card not where written") << QByteArray("reading 1 3\ntouch P O2.1=3 100 take\n") << 6
-                                              << "O2.1 の札は歌4です";
+                                              << "O2.1 に歌3 があると書いていますが、ルールではそこにあるのは歌4";
+    QTest::newRow("a card named at an empty place") << QByteArray("reading 1 3\ntouch P O0.0=3 100 ignored\n") << 6
+                                                    << "そこに札はありません（札のない場所は「O0.0」と";
+    QTest::newRow("a card's place written as empty") << QByteArray("reading 1 3\ntouch P O2.0 100 take\n") << 6
+                                                     << "「O2.0=3」と書きます";
+    QTest::newRow("touches out of time order")
+        << QByteArray("reading 1 3\ntouch P O2.0=3 700 take\ntouch O O2.0=3 690 take\n") << 7
+        << "この手（690 ms）は 6行目の手（700 ms）より早い時刻です";
+    QTest::newRow("the loser of a tie written as taking")
+        << QByteArray("reading 1 3\ntouch O O2.0=3 100 take\ntouch P O2.0=3 100 take\n") << 7
+        << "ルールでは無効です（同じ時刻の二つの手は続けて書き、札は札のあった側が取ります。負けた側の手は ignored";
+    QTest::newRow("a move during a reading") << QByteArray("reading 1 3\nmove P2.0 P0.0\n") << 6
+                                             << "第1首の読みの間は札を動かせません";
+    QTest::newRow("a move while a card is owed")
+        << QByteArray("reading 1 3\ntouch P O2.0=3 100 take\nmove P2.0 P0.0\n") << 7
+        << "あなたが送る札がまだ残っているので、札を動かせません";
     QTest::newRow("a sent card landing elsewhere")
         << QByteArray("reading 1 3\ntouch P O2.0=3 100 take\nsend P P2.0=1 O0.17\n") << 7
-        << "記録では O0.17、ルールでは O0.0";
+        << "記録では O0.17、ルールでは O0.0 に置かれます（送られた札は受け取る側の最前列の空いた場所に、列 0, 17, 1, 16";
+    QTest::newRow("a card sent from the other side")
+        << QByteArray("reading 1 3\ntouch P O2.0=3 100 take\nsend P O2.1=4 O0.0\n") << 7
+        << "O2.1 はあなたの陣ではありません";
+
     QTest::newRow("the opponent's card moved") << QByteArray("move O2.0 O0.0\n") << 5 << "自陣（P）の札だけ";
     QTest::newRow("a field that differs") << QByteArray("field O 2.0=3\n") << 5 << "O2.1 の札は記録ではなし、ルールでは歌4";
     QTest::newRow("judged before the owed send")

@@ -30,8 +30,8 @@ Field smallField(int playerCards = 3, int opponentCards = 3)
 
 Side sideOf(QChar c) { return c.toUpper() == u'P' ? Side::Player : Side::Opponent; }
 
-// "Po1": the player touches the opponent's slot 1, 10 ms after the touch
-// before; "=Po1" at the same moment as it. Returns one letter per touch:
+// "PO0.1": the player touches the opponent's place O0.1, 10 ms after the
+// touch before; "=PO0.1" at the same moment as it. Returns one letter per touch:
 // T taken, F fault, N nothing, I ignored.
 QString play(Match &m, const QString &script)
 {
@@ -42,7 +42,10 @@ QString play(Match &m, const QString &script)
             touch.remove(0, 1);
         else
             t += 10;
-        const TouchResult r = m.touch(sideOf(touch[0]), {sideOf(touch[1]), touch.mid(2).toInt()}, t);
+        const std::optional<Place> place = Place::fromText(QStringView(touch).mid(1));
+        if (!place)
+            return out + u'?';
+        const TouchResult r = m.touch(sideOf(touch[0]), *place, t);
         out += QStringLiteral("INFT")[static_cast<int>(r.verdict)];
     }
     return out;
@@ -148,26 +151,26 @@ void TestMatchRules::touchesAreJudgedByTheStatedRules_data()
     QTest::addColumn<int>("opponentFaults");
 
     // poem 1 lies on the player's slot 0, poem 5 on the opponent's slot 1, poem 50 nowhere
-    QTest::newRow("taking the read card from one's own side sends nothing") << 1 << "Pp0" << "T" << "" << 0 << 0;
-    QTest::newRow("taking it from the other side: the taker sends one") << 5 << "Po1" << "T" << "P" << 0 << 0;
-    QTest::newRow("the opponent takes from the player's side and sends one") << 1 << "Op0" << "T" << "O" << 0 << 0;
-    QTest::newRow("a wrong card on the read card's side is no fault") << 5 << "Po0 Po1" << "NT" << "P" << 0 << 0;
-    QTest::newRow("a card on the other side is a fault: the other side sends one") << 5 << "Pp2 Oo1" << "FT" << "O" << 1 << 0;
-    QTest::newRow("any card during a dead card is a fault") << 50 << "Oo2" << "F" << "P" << 0 << 1;
-    QTest::newRow("dead card, both sides touched: two cards to the faulter") << 50 << "Pp0 Po1" << "FF" << "OO" << 1 << 0;
-    QTest::newRow("dead card, one side touched twice: one card") << 50 << "Pp0 Pp1" << "FI" << "O" << 1 << 0;
-    QTest::newRow("both fault on a dead card: the penalties cancel") << 50 << "Pp0 Oo2" << "FF" << "" << 1 << 1;
-    QTest::newRow("both fault on a live card: the penalties cancel") << 1 << "Po0 Oo1" << "FF" << "" << 1 << 1;
-    QTest::newRow("both sides touched when the card lies on one: one fault") << 1 << "Oo0 Op2 Oo2" << "FNI" << "P" << 0 << 1;
-    QTest::newRow("fault, then the take across: nothing is sent") << 5 << "Pp0 Po1" << "FT" << "" << 1 << 0;
-    QTest::newRow("fault across, then the take at home: one card comes over") << 1 << "Po0 Pp0" << "FT" << "O" << 1 << 0;
-    QTest::newRow("the opponent faults, the player takes across: two sent") << 5 << "Op0 Po1" << "FT" << "PP" << 0 << 1;
-    QTest::newRow("double: the other side takes across and the faulter gets two") << 1 << "Po0 Op0" << "FT" << "OO" << 1 << 0;
-    QTest::newRow("after the take nothing counts") << 1 << "Op0 Pp1 Po2" << "TII" << "O" << 0 << 0;
-    QTest::newRow("same moment: the card goes to the side it lies on") << 1 << "Op0 =Pp0" << "TT" << "" << 0 << 0;
-    QTest::newRow("same moment, taken first by its own side") << 5 << "Oo1 =Po1" << "TI" << "" << 0 << 0;
-    QTest::newRow("same moment, the other side first") << 5 << "Po1 =Oo1" << "TT" << "" << 0 << 0;
-    QTest::newRow("a moment later is too late") << 1 << "Op0 Pp0" << "TI" << "O" << 0 << 0;
+    QTest::newRow("taking the read card from one's own side sends nothing") << 1 << "PP0.0" << "T" << "" << 0 << 0;
+    QTest::newRow("taking it from the other side: the taker sends one") << 5 << "PO0.1" << "T" << "P" << 0 << 0;
+    QTest::newRow("the opponent takes from the player's side and sends one") << 1 << "OP0.0" << "T" << "O" << 0 << 0;
+    QTest::newRow("a wrong card on the read card's side is no fault") << 5 << "PO0.0 PO0.1" << "NT" << "P" << 0 << 0;
+    QTest::newRow("a card on the other side is a fault: the other side sends one") << 5 << "PP0.2 OO0.1" << "FT" << "O" << 1 << 0;
+    QTest::newRow("any card during a dead card is a fault") << 50 << "OO0.2" << "F" << "P" << 0 << 1;
+    QTest::newRow("dead card, both sides touched: two cards to the faulter") << 50 << "PP0.0 PO0.1" << "FF" << "OO" << 1 << 0;
+    QTest::newRow("dead card, one side touched twice: one card") << 50 << "PP0.0 PP0.1" << "FI" << "O" << 1 << 0;
+    QTest::newRow("both fault on a dead card: the penalties cancel") << 50 << "PP0.0 OO0.2" << "FF" << "" << 1 << 1;
+    QTest::newRow("both fault on a live card: the penalties cancel") << 1 << "PO0.0 OO0.1" << "FF" << "" << 1 << 1;
+    QTest::newRow("both sides touched when the card lies on one: one fault") << 1 << "OO0.0 OP0.2 OO0.2" << "FNI" << "P" << 0 << 1;
+    QTest::newRow("fault, then the take across: nothing is sent") << 5 << "PP0.0 PO0.1" << "FT" << "" << 1 << 0;
+    QTest::newRow("fault across, then the take at home: one card comes over") << 1 << "PO0.0 PP0.0" << "FT" << "O" << 1 << 0;
+    QTest::newRow("the opponent faults, the player takes across: two sent") << 5 << "OP0.0 PO0.1" << "FT" << "PP" << 0 << 1;
+    QTest::newRow("double: the other side takes across and the faulter gets two") << 1 << "PO0.0 OP0.0" << "FT" << "OO" << 1 << 0;
+    QTest::newRow("after the take nothing counts") << 1 << "OP0.0 PP0.1 PO0.2" << "TII" << "O" << 0 << 0;
+    QTest::newRow("same moment: the card goes to the side it lies on") << 1 << "OP0.0 =PP0.0" << "TT" << "" << 0 << 0;
+    QTest::newRow("same moment, taken first by its own side") << 5 << "OO0.1 =PO0.1" << "TI" << "" << 0 << 0;
+    QTest::newRow("same moment, the other side first") << 5 << "PO0.1 =OO0.1" << "TT" << "" << 0 << 0;
+    QTest::newRow("a moment later is too late") << 1 << "OP0.0 PP0.0" << "TI" << "O" << 0 << 0;
 }
 
 void TestMatchRules::touchesAreJudgedByTheStatedRules()
@@ -198,11 +201,11 @@ void TestMatchRules::matchEndsWhenASideEmptiesOrTheReadingsRunOut_data()
     QTest::addColumn<QString>("touches"); // per reading, '|' between readings
     QTest::addColumn<QString>("result");
 
-    QTest::newRow("the first side with no cards left wins") << 1 << 3 << QList<int>{1, 4} << "Pp0" << "player";
-    QTest::newRow("taking the other side's last card sends one back") << 2 << 1 << QList<int>{4, 50} << "Po0" << "ongoing";
-    QTest::newRow("sending one's last card wins") << 1 << 2 << QList<int>{4, 50} << "Po0" << "player";
-    QTest::newRow("a side that empties owes no fault card") << 1 << 3 << QList<int>{1, 50} << "Oo0 Pp0" << "player";
-    QTest::newRow("a fault on one's last card brings one back") << 1 << 3 << QList<int>{1, 50} << "Po0 Pp0" << "ongoing";
+    QTest::newRow("the first side with no cards left wins") << 1 << 3 << QList<int>{1, 4} << "PP0.0" << "player";
+    QTest::newRow("taking the other side's last card sends one back") << 2 << 1 << QList<int>{4, 50} << "PO0.0" << "ongoing";
+    QTest::newRow("sending one's last card wins") << 1 << 2 << QList<int>{4, 50} << "PO0.0" << "player";
+    QTest::newRow("a side that empties owes no fault card") << 1 << 3 << QList<int>{1, 50} << "OO0.0 PP0.0" << "player";
+    QTest::newRow("a fault on one's last card brings one back") << 1 << 3 << QList<int>{1, 50} << "PO0.0 PP0.0" << "ongoing";
     QTest::newRow("readings run out: fewer cards wins") << 1 << 2 << QList<int>{50, 51} << "|" << "player";
     QTest::newRow("readings run out: more cards loses") << 3 << 2 << QList<int>{50} << "" << "opponent";
     QTest::newRow("readings run out level: a draw") << 2 << 2 << QList<int>{50} << "" << "draw";
@@ -235,7 +238,7 @@ void TestMatchRules::sentCardsGoToTheReceiversFreeSlots()
 {
     Match m(smallField(), {4});
     QVERIFY(m.startReading());
-    QCOMPARE(play(m, "Po0"), "T");
+    QCOMPARE(play(m, "PO0.0"), "T");
     QVERIFY(!m.startReading()); // a card is still owed
     QVERIFY(!m.send(Side::Opponent, 1)); // not the opponent's turn to send
     QVERIFY(!m.send(Side::Player, 40));  // an empty slot
@@ -254,7 +257,7 @@ void TestMatchRules::playerMovesOwnCardsBeforeAndBetweenReadings()
     QVERIFY(!m.rearrange(0, 21)); // nothing left there to move
     QVERIFY(m.startReading());
     QVERIFY(!m.rearrange(20, 0)); // not while a poem is read
-    QCOMPARE(play(m, "Pp1"), "F");
+    QCOMPARE(play(m, "PP0.1"), "F");
     m.endReading();
     QVERIFY(!m.rearrange(20, 0)); // nor while a card is owed
     QVERIFY(m.send(Side::Opponent, 2));
@@ -279,10 +282,10 @@ void TestMatchRules::historyRowKeepsThePlayersFaultAndTheCardTouched_data()
 
     // poem 1 lies on the player's slot 0, poem 5 on the opponent's slot 1, poem 50 nowhere
     QTest::newRow("a dead card nobody touched is kept apart") << 50 << "" << "dead" << 0 << "" << 0;
-    QTest::newRow("a fault on a dead card names the card touched") << 50 << "Pp2 Po0" << "wrong" << 3 << "" << 0;
-    QTest::newRow("the opponent's take after the player's fault") << 5 << "Pp0 Oo1" << "wrong" << 1 << "opponent" << 0;
-    QTest::newRow("a fault and the take across") << 5 << "Pp0 Po1" << "wrong" << 1 << "player" << 0;
-    QTest::newRow("the opponent's fault leaves the player's take right") << 5 << "Op0 Po1" << "right" << 0 << "player" << 2;
+    QTest::newRow("a fault on a dead card names the card touched") << 50 << "PP0.2 PO0.0" << "wrong" << 3 << "" << 0;
+    QTest::newRow("the opponent's take after the player's fault") << 5 << "PP0.0 OO0.1" << "wrong" << 1 << "opponent" << 0;
+    QTest::newRow("a fault and the take across") << 5 << "PP0.0 PO0.1" << "wrong" << 1 << "player" << 0;
+    QTest::newRow("the opponent's fault leaves the player's take right") << 5 << "OP0.0 PO0.1" << "right" << 0 << "player" << 2;
 }
 
 void TestMatchRules::historyRowKeepsThePlayersFaultAndTheCardTouched()

@@ -10,11 +10,13 @@
 #include "deck/poemtable.h"
 #include "nagashi/tf_nagashi.h"
 #include "platform/random.h"
+#include "platform/sjis.h"
 #include "platform/gui/fonts.h"
 #include "tategaki/labeltategaki.h"
 #include "tategaki/speedbuttontategaki.h"
 #include "history/database.h"
 #include "history/playerstore.h"
+#include "play/cardface.h"
 #include "play/setchoice.h"
 #include "voice/speaker.h"
 
@@ -27,6 +29,12 @@ class MenuStandIn final : public ui::Form {
 public:
     MenuStandIn() : Form(QStringLiteral("琴葉"), QSize(100, 100)) { makeMainForm(); }
 };
+
+// A lower verse as the card shows it, in three columns.
+QByteArray lowerVerseCard(deck::PoemNo poem)
+{
+    return play::evenColumns(PoemTable[poem].Shimonoku.toByteArray());
+}
 
 void press(QWidget *w, Qt::Key key, bool repeat = false)
 {
@@ -47,10 +55,12 @@ private slots:
     void flipTimesToTheFlipAndGradesByKey();
     void strayKeysAndClosing();
     void ownSetJoinsWhenShownAgain();
+    void eachRunDealsAfreshAndTheRedrillKeepsToItsSet();
 
 private:
     void selectSet(const QString &name);
     fakes::FakeMonotonic clock_;
+    fakes::FakeClock timeOfDay_;
     fakes::FakeRecorder history_;
     Services services_; // handed over, never installed
     std::unique_ptr<MenuStandIn> menu_;
@@ -68,6 +78,7 @@ void tst_TF_Nagashi::init()
 {
     Services s;
     s.monotonic = &clock_;
+    s.clock = &timeOfDay_;
     services_ = fakes::withStandIns(s);
     history_ = fakes::FakeRecorder{};
     rng().state = 42;
@@ -104,7 +115,7 @@ void tst_TF_Nagashi::pickingRunsASetAndEndsWithItsSummary()
     for (int k = 0; k < set.size(); ++k) {
         const deck::PoemNo poem = w->currentPoem();
         shown.insert(poem);
-        QCOMPARE(w->Card->Caption(), PoemTable[poem].Shimonoku.toByteArray());
+        QCOMPARE(w->Card->Caption(), lowerVerseCard(poem));
         const int pick = k == 2 ? (w->choices().answer + 1) % nagashi::kChoiceCount : w->choices().answer;
         const deck::PoemNo picked = w->choices().poems[std::size_t(pick)];
         QVERIFY(w->BtnChoice[std::size_t(pick)]->text().contains(nagashi::decidingSyllables(picked)));
@@ -128,17 +139,36 @@ void tst_TF_Nagashi::pickingRunsASetAndEndsWithItsSummary()
     QVERIFY(w->BtnRedrill->isEnabled() && w->CmbSet->isEnabled());
 }
 
+// The hundred, the first half missed and the rest each slower than the last.
 void tst_TF_Nagashi::reDrillAsksTheMissesAndTheSlow()
 {
-    selectSet(QStringLiteral("一字決まり"));
     w->BtnStart->click();
     int k = 0;
+    QMap<deck::PoemNo, deck::PoemNo> picked;
     while (w->running()) {
         clock_.now += 500 + 100 * k;
-        w->ChoiceClick(k++ == 0 ? (w->choices().answer + 1) % nagashi::kChoiceCount : w->choices().answer);
+        if (k++ < 50) {
+            const int i = (w->choices().answer + 1) % nagashi::kChoiceCount;
+            picked.insert(w->currentPoem(), w->choices().poems[std::size_t(i)]);
+            w->ChoiceClick(i);
+        } else {
+            w->ChoiceClick(w->choices().answer);
+        }
     }
     const QList<deck::PoemNo> redrill = w->summary().redrill;
-    QVERIFY(redrill.size() > 1 && redrill.size() < k);
+    QVERIFY(redrill.size() > 50 && redrill.size() < k);
+    // What the re-drill asks is in sight without scrolling; each miss says
+    // what was picked instead.
+    const QString text = w->TxtSummary->toPlainText();
+    QTextCursor at(w->TxtSummary->document());
+    at.setPosition(int(text.indexOf(QStringLiteral("再ドリル"))));
+    QVERIFY(at.position() > 0);
+    QVERIFY(w->TxtSummary->viewport()->rect().contains(w->TxtSummary->cursorRect(at)));
+    for (auto it = picked.cbegin(); it != picked.cend(); ++it) {
+        const QString line = text.section(QStringLiteral("\n  %1「").arg(it.key(), 3), 1, 1).section(QLatin1Char('\n'), 0, 0);
+        QVERIFY2(line.contains(QStringLiteral("%1「%2」").arg(it.value()).arg(nagashi::decidingSyllables(it.value()))),
+                 qPrintable(line));
+    }
     history_.takes.clear();
     w->BtnRedrill->click();
     while (w->running())
@@ -164,7 +194,15 @@ void tst_TF_Nagashi::flipTimesToTheFlipAndGradesByKey()
     QVERIFY(w->LtKaminoku->Caption().isEmpty());
     clock_.now += 1200;
     press(w, Qt::Key_Space);
-    QCOMPARE(w->LtKaminoku->Caption(), PoemTable[first].Kaminoku.toByteArray());
+    // The upper verse in three columns, each whole in the label, none
+    // pressed against the next.
+    const QStringList columns = sjis::decode(w->LtKaminoku->Caption()).split(QStringLiteral("\r\n"));
+    QCOMPARE(columns.join(QString()), sjis::decode(PoemTable[first].Kaminoku.toByteArray()).remove(QChar(0x3000)));
+    const int glyph = w->LtKaminoku->font().pixelSize();
+    QVERIFY(w->LtKaminoku->LineMargin() >= glyph / 2);
+    QVERIFY(w->LtKaminoku->width() >= columns.size() * (glyph + w->LtKaminoku->LineMargin()) - w->LtKaminoku->LineMargin());
+    for (const QString &c : columns)
+        QVERIFY2(c.size() * glyph <= w->LtKaminoku->height(), qPrintable(c));
     QVERIFY(w->LblHow->text().contains(QStringLiteral("J")));
     clock_.now += 3000; // grading takes its time; the card's time stopped at the flip
     press(w, Qt::Key_J);
@@ -229,6 +267,35 @@ void tst_TF_Nagashi::ownSetJoinsWhenShownAgain()
     }
     QCOMPARE(shown, std::set<int>(own.poems.begin(), own.poems.end()));
     history::setDatabasePath(before);
+}
+
+// Two starts of the program leave the shared generator in the same state:
+// the runs differ by the time they start. A re-drill is of the set it came
+// from, and goes when another is chosen.
+void tst_TF_Nagashi::eachRunDealsAfreshAndTheRedrillKeepsToItsSet()
+{
+    selectSet(QStringLiteral("一字決まり"));
+    const auto run = [this] {
+        rng().state = 42;
+        QList<std::pair<deck::PoemNo, int>> dealt;
+        w->BtnStart->click();
+        while (w->running()) {
+            dealt << std::pair{w->currentPoem(), w->choices().answer};
+            w->ChoiceClick(dealt.size() == 1 ? (w->choices().answer + 1) % nagashi::kChoiceCount
+                                             : w->choices().answer);
+        }
+        return dealt;
+    };
+    timeOfDay_.time = QTime(9, 0, 0, 0);
+    const auto first = run();
+    timeOfDay_.time = QTime(9, 0, 0, 1);
+    QVERIFY(run() != first);
+
+    QVERIFY(w->BtnRedrill->isEnabled());
+    selectSet(QStringLiteral("二字決まり"));
+    QVERIFY(!w->BtnRedrill->isEnabled());
+    w->BtnRedrillClick();
+    QVERIFY(!w->running());
 }
 
 QTEST_MAIN(tst_TF_Nagashi)

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <QListWidget>
 #include <QSettings>
 
 #include <sys/stat.h>
@@ -24,6 +25,7 @@ private slots:
     void keepsTheOtherSettings();
     void editorStaysOpenWhenTheLayoutIsNotKept();
     void fullDiskLeavesTheOldFile();
+    void editorListsTwoCardsARow();
 
 private:
     // A layout other than the recommended one: poem 1 moved to the last zone.
@@ -150,6 +152,24 @@ void tst_LayoutStore::fullDiskLeavesTheOldFile()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), before);
     QCOMPARE(readLayout(path).layout.text(), defaultLayout().text());
+}
+
+// Each zone's list shows its cards two to a row, both wholly in sight.
+void tst_LayoutStore::editorListsTwoCardsARow()
+{
+    TF_Layout editor(defaultLayout());
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    for (QListWidget *l : editor.LstZone) {
+        QVERIFY(l->count() >= 4);
+        const QRect inSight = l->viewport()->rect();
+        for (int i = 0; i + 1 < l->count() && i < 6; i += 2) {
+            const QRect left = l->visualItemRect(l->item(i)), right = l->visualItemRect(l->item(i + 1));
+            QCOMPARE(right.top(), left.top());
+            QVERIFY(right.left() >= left.right());
+            QVERIFY2(inSight.contains(right), qPrintable(l->objectName()));
+        }
+    }
 }
 
 QTEST_MAIN(tst_LayoutStore)

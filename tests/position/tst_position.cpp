@@ -62,7 +62,7 @@ void tst_Position::drillJudgesEachReading()
     const history::Take right = drillTake(d.last(), 9, 1000, 300);
     QCOMPARE(right.outcome, history::Outcome::Right);
     QCOMPARE(right.msAfterDeciding, std::optional<qint64>(200));
-    QCOMPARE(right.extra.value("lies").toString(), QStringLiteral("p36")); // the lowest row's outer left
+    QCOMPARE(right.extra.value("lies").toString(), QStringLiteral("P2.0")); // the lowest row's outer left
 
     QVERIFY(d.startReading());
     QVERIFY(!d.field().find(1)); // the card read before left the floor

@@ -20,6 +20,8 @@
 #include "position/tf_layout.h"
 #include "position/tf_position.h"
 #include "platform/gui/fonts.h"
+#include "platform/sjis.h"
+#include "tategaki/labeltategaki.h"
 #include "voice/speaker.h"
 
 using namespace match;
@@ -37,6 +39,7 @@ private slots:
     void shortDrillGoesToTheHistoryAndEndsOnTheMap();
     void savedLayoutArrangesTheDealAndCardsStillMove();
     void ownSetJoinsWhenShownAndLaysOutItsCards();
+    void keysStayWithTheFrameOnTheFloor();
 
 private:
     void advance(qint64 ms) { monotonic_.now += ms; }
@@ -144,6 +147,8 @@ void tst_TF_Position::shortDrillGoesToTheHistoryAndEndsOnTheMap()
         if (lies && live++ == 0) {
             click(w_->cardOf(poem), w_->cardOf(poem)->rect().center());
             clickMs << 2 * kTickMs;
+            // Turned up in a colour the black text reads on.
+            QVERIFY(qGray(w_->cardOf(poem)->Color().rgb()) > 128);
         } else if (lies && live == 2) {
             click(w_->PField, placeRect({Side::Player, slotAt(0, 8)}).center());
             clickMs << 2 * kTickMs;
@@ -185,12 +190,29 @@ void tst_TF_Position::shortDrillGoesToTheHistoryAndEndsOnTheMap()
     }
     QCOMPARE(afterDeciding, clickMs);
 
-    // The map: every card back where it lay, face up; the missed ones marked.
+    // The map: every card back where it lay, face up, its text within it;
+    // the missed ones marked below their text, in a colour it reads on. The
+    // last reading's verses are gone.
+    QVERIFY(w_->lt1->Caption().isEmpty() && w_->lt2->Caption().isEmpty());
     int marked = 0;
     for (int p : laid.poems(Side::Player)) {
-        QCOMPARE(w_->cardOf(p)->geometry(), placeRect(*laid.find(p)));
-        QVERIFY(!w_->cardOf(p)->isHidden() && !w_->cardOf(p)->Caption().isEmpty());
-        marked += !w_->missMark(p)->isHidden();
+        MatchCard *c = w_->cardOf(p);
+        QCOMPARE(c->geometry(), placeRect(*laid.find(p)));
+        QVERIFY(!c->isHidden() && !c->Caption().isEmpty());
+        const QStringList columns = platform::sjis::decode(c->Caption()).split(QStringLiteral("\r\n"));
+        const int glyph = c->font().pixelSize();
+        // Within the card's frame, columns two pixels apart.
+        QVERIFY2(columns.size() * (glyph + 2) - 2 <= c->width() - 8, qPrintable(columns.join(QLatin1Char('/'))));
+        qsizetype longest = 0;
+        for (const QString &column : columns)
+            longest = std::max(longest, column.size());
+        if (!w_->missMark(p)->isHidden()) {
+            ++marked;
+            // Below the text, which stands centred on the card.
+            QVERIFY(w_->missMark(p)->geometry().top() >= c->y() + (c->height() + int(longest) * glyph) / 2);
+            QVERIFY(w_->missMark(p)->geometry().bottom() < c->geometry().bottom());
+            QVERIFY(qGray(c->Color().rgb()) > 128);
+        }
     }
     QCOMPARE(marked, 9);
 }
@@ -256,6 +278,49 @@ void tst_TF_Position::ownSetJoinsWhenShownAndLaysOutItsCards()
     std::sort(laid.begin(), laid.end());
     QCOMPARE(laid, own.poems);
     history::setDatabasePath(before);
+}
+
+// Played from the keyboard alone: neither the memorisation nor the quit
+// question answered いいえ leaves the focus on a button, and Space presses
+// where the frame is seen.
+void tst_TF_Position::keysStayWithTheFrameOnTheFloor()
+{
+    int asked = 0;
+    w_->confirmLeave = [&] {
+        ++asked;
+        return false;
+    };
+    w_->show();
+    w_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w_.get()));
+    w_->CbArrange->setCurrentIndex(1);
+    w_->newDrill(7);
+    const auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+
+    QTest::mouseClick(w_->BtnMemorise, Qt::LeftButton);
+    QCOMPARE(w_->phase(), TF_Position::Phase::Memorising);
+    QCOMPARE(QApplication::focusWidget(), w_.get());
+    QTest::mouseClick(w_->BtnStartNow, Qt::LeftButton);
+    throughLeadIn();
+    QCOMPARE(w_->phase(), TF_Position::Phase::Reading);
+    QVERIFY(w_->Cursor->isVisible());
+
+    QTest::mouseClick(w_->BtnClose, Qt::LeftButton);
+    QCOMPARE(asked, 1);
+    QCOMPARE(QApplication::focusWidget(), w_.get());
+    const Place from = w_->cursor();
+    key(Qt::Key_Right);
+    QCOMPARE(w_->cursor(), stepped(from, FloorStep::Right));
+    QCOMPARE(w_->Cursor->geometry().center(), placeRect(w_->cursor()).center());
+    key(Qt::Key_Space);
+    QCOMPARE(asked, 1);
+    QCOMPARE(w_->drill().last().clicked, std::optional<Place>(w_->cursor()));
+
+    // The next reading opens with the frame still where the last press was.
+    throughLeadIn();
+    QCOMPARE(w_->phase(), TF_Position::Phase::Reading);
+    QVERIFY(w_->Cursor->isVisible());
+    QCOMPARE(w_->Cursor->geometry().center(), placeRect(w_->cursor()).center());
 }
 
 QTEST_MAIN(tst_TF_Position)

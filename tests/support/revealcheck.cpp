@@ -15,7 +15,7 @@ QList<std::optional<int>> revealMs(int poem, Half half)
                                     ? deck::Reveal(deck::openingText(Half::Kami), deck::openingText(Half::Shimo), 0)
                                     : deck::Reveal::ofPoem(deck::PoemTable, poem, {});
     const Verse verse = spokenVerse(poem, half);
-    const QString spelled = spelledVerse(poem, half);
+    const QString spelled = deck::spelledVerse(poem, half);
     QList<std::optional<int>> out;
     int previousEnd = 0;
     for (const deck::SpokenMora &m : verse) {

@@ -5,6 +5,7 @@
 #include "deck/poemtable.h"
 #include "tests/support/flowcheck.h"
 #include "tests/support/revealcheck.h"
+#include "deck/opening.h"
 #include "voice/readings.h"
 #include "voice/voicecore.h"
 
@@ -72,7 +73,7 @@ void tst_Clips::onTheTicksAndFlowing()
             QVERIFY2(std::sqrt(energy / std::max<qsizetype>(1, to - from)) > 100.0,
                      qPrintable(QStringLiteral("%1 mora %2 is silent").arg(name).arg(k)));
         }
-        addFlow(flow, pcm, rate, labels, spokenVerse(clip.poem, clip.half), spelledVerse(clip.poem, clip.half),
+        addFlow(flow, pcm, rate, labels, spokenVerse(clip.poem, clip.half), deck::spelledVerse(clip.poem, clip.half),
                 clip.half);
     }
     QVERIFY2(flow.silentShare() < 0.05, qPrintable(QString::number(flow.silentShare())));
