@@ -157,7 +157,7 @@ void tst_LayoutStore::fullDiskLeavesTheOldFile()
 // Each zone's list shows its cards two to a row, both wholly in sight.
 void tst_LayoutStore::editorListsTwoCardsARow()
 {
-    TF_Layout editor(defaultLayout());
+    TF_Layout editor(defaultLayout(), messages_);
     editor.show();
     QVERIFY(QTest::qWaitForWindowExposed(&editor));
     for (QListWidget *l : editor.LstZone) {
