@@ -327,7 +327,9 @@ QString TF_Stats::shownPath() const
 void TF_Stats::FormShow()
 {
     const QString other = history::unwritableHistoryPath();
-    const QStringList paths = other.isEmpty() ? QStringList{} : QStringList{other, history::databasePath()};
+    QStringList paths;
+    if (!other.isEmpty())
+        paths = {other, history::databasePath()};
     QStringList offered;
     for (int i = 0; i < CbHistory->count(); ++i)
         offered << CbHistory->itemData(i).toString();
