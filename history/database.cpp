@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QUrl>
@@ -214,6 +215,10 @@ bool Database::connect(const QString &name, const QString &options)
 // made its own (user_version 0).
 Trouble Database::checkTables()
 {
+    // One snapshot for every read: another copy migrating meanwhile must not
+    // be seen half, its tables without their version.
+    QSqlQuery(db_).exec(QStringLiteral("BEGIN"));
+    const auto done = qScopeGuard([this] { QSqlQuery(db_).exec(QStringLiteral("ROLLBACK")); });
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     auto failed = [&](const char *what) {
